@@ -1,0 +1,89 @@
+// The error kinds of Kaiser Crossover. Every fault that a calculation, a conversion or a redraw
+// meets is raised as one of these, each with its fixed Japanese message (UTF-8). Only the
+// application's error report turns them into something the user sees.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kc::base {
+
+// Common base of every error kind; what() is the UTF-8 message shown to the user.
+class Error : public std::runtime_error {
+  public:
+    explicit Error(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A field text is not an integer or not a floating-point number.
+class EConvertError : public Error {
+  public:
+    using Error::Error;
+};
+
+// An index outside a resizable array, or a truncation result beyond the 32-bit range.
+class ERangeError : public Error {
+  public:
+    ERangeError();
+};
+
+// A signed 32-bit addition, subtraction or multiplication left the 32-bit range.
+class EIntOverflow : public Error {
+  public:
+    EIntOverflow();
+};
+
+// 0/0, infinity minus infinity, square root or logarithm of a negative number, or truncation of a
+// value outside the signed 64-bit range.
+class EInvalidOp : public Error {
+  public:
+    EInvalidOp();
+};
+
+// A finite non-zero number divided by zero, or the logarithm of zero.
+class EZeroDivide : public Error {
+  public:
+    EZeroDivide();
+};
+
+// A floating-point result too large for its destination.
+class EOverflow : public Error {
+  public:
+    EOverflow();
+};
+
+// The memory for a tap array cannot be obtained.
+class EOutOfMemory : public Error {
+  public:
+    EOutOfMemory();
+};
+
+namespace messages {
+inline constexpr std::string_view kNotAnInteger = "'%s' は整数ではありません";
+inline constexpr std::string_view kNotAFloat = "'%s' は浮動小数点数ではありません";
+inline constexpr std::string_view kRangeError = "範囲チェックエラー";
+inline constexpr std::string_view kIntOverflow = "整数のオーバーフロー";
+inline constexpr std::string_view kInvalidOp = "不正な浮動小数点数演算命令";
+inline constexpr std::string_view kZeroDivide = "0 による浮動小数点数除算";
+inline constexpr std::string_view kOverflow = "浮動小数点数のオーバーフロー";
+inline constexpr std::string_view kOutOfMemory = "メモリが足りません";
+}  // namespace messages
+
+// The integer conversion's failure, quoting the whole text as it was read.
+[[noreturn]] void RaiseNotAnInteger(std::string_view text);
+
+// The floating-point conversion's failure, quoting the whole text as it was read.
+[[noreturn]] void RaiseNotAFloat(std::string_view text);
+
+[[noreturn]] void RaiseRangeError();
+[[noreturn]] void RaiseIntOverflow();
+[[noreturn]] void RaiseInvalidOp();
+[[noreturn]] void RaiseZeroDivide();
+[[noreturn]] void RaiseOverflow();
+[[noreturn]] void RaiseOutOfMemory();
+
+// The text that the error report shows for a message: a "." is appended when the message is not
+// empty and its last character's code is above that of the full stop (46).
+std::string ReportText(std::string_view message);
+
+}  // namespace kc::base

@@ -1,0 +1,51 @@
+// The calculation behind the crossover's Calc button, from the field texts to a complete design
+// and evaluation, without any window: the window implements CalcFields.
+#pragma once
+
+#include <string>
+
+#include "dsp/crossover.h"
+#include "dsp/evaluation.h"
+
+namespace kc::dsp {
+
+// The eight fields the calculation reads, in the order it reads them.
+enum class CalcField {
+    LowTapCount,   // taps of the low-pass, made odd and written back
+    MidTapCount,   // taps of the band-pass, made odd and written back
+    HighTapCount,  // taps of the high-pass, made odd and written back
+    LowCross,      // low-pass cut-off, Hz (integer)
+    MidCrossLow,   // band-pass lower edge, Hz (integer)
+    MidCrossHigh,  // band-pass upper edge, Hz (integer)
+    HighCross,     // high-pass cut-off, Hz (integer)
+    Attenuation,   // stop-band attenuation, dB (floating point)
+};
+
+// What the calculation needs of its window.
+class CalcFields {
+  public:
+    virtual ~CalcFields() = default;
+    virtual std::string Text(CalcField field) const = 0;
+    // Replaces a tap-count field's text with its normalised count, at once.
+    virtual void SetTapCountText(CalcField field, const std::string& text) = 0;
+    // The adjust-coefficient state.
+    virtual bool AdjustCoefficient() const = 0;
+};
+
+// A completed calculation: the taps, the fresh response store with CMax, and the CMax line.
+struct CalculationResult {
+    CrossoverTaps taps;
+    Evaluation evaluation;
+    std::string cmaxLine;
+};
+
+// Reads the tap counts one field at a time, making each odd and writing it back before the next
+// is read; then the four cut-offs, the attenuation; designs and evaluates. Any error is raised at
+// the point where it arises (the tap-count fields already rewritten stay so) and nothing else of
+// the program's state is touched: the caller replaces its taps and store only with a result.
+CalculationResult RunCrossoverCalculation(CalcFields& fields);
+
+// The same from converted numbers (the design proper and the evaluation).
+CalculationResult CalculateCrossover(const CrossoverParameters& parameters);
+
+}  // namespace kc::dsp

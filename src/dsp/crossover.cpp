@@ -1,0 +1,160 @@
+#include "dsp/crossover.h"
+
+#include <cmath>
+#include <new>
+
+#include "base/checked_int.h"
+#include "base/errors.h"
+#include "base/float_checks.h"
+#include "dsp/kaiser.h"
+#include "dsp/response_store.h"
+
+namespace kc::dsp {
+namespace {
+
+using base::CheckedAdd;
+using base::CheckedMul;
+using base::CheckedSub;
+using base::StoreDouble;
+
+// π and 2π to extended precision.
+constexpr long double kPi = 3.1415926535897932385L;
+constexpr long double kTwoPi = 6.283185307179586477L;
+constexpr long double kRate = SampleRate;
+
+// 8 bytes a tap must fit a signed 32-bit byte count: 2^28 taps no longer do.
+constexpr int32_t kMaxArrayLength = (1 << 28) - 1;
+
+void CheckArrayLength(int32_t length) {
+    if (length < 0 || length > kMaxArrayLength) {
+        base::RaiseRangeError();
+    }
+}
+
+std::vector<double> AllocateTaps(int32_t length) {
+    CheckArrayLength(length);
+    try {
+        return std::vector<double>(static_cast<std::size_t>(length), 0.0);
+    } catch (const std::bad_alloc&) {
+        base::RaiseOutOfMemory();
+    }
+}
+
+// One band's tap at offset k from its centre, given its window value w. Each formula is
+// evaluated in extended precision in the order written and rounded to double once.
+using TapFormula = long double (*)(long double w, long double k, const CrossoverParameters& p);
+
+// Ideal low-pass of cut-off LowCross: sin(2π·k·fc/fs) / (π·k).
+long double LowPassTap(long double w, long double k, const CrossoverParameters& p) {
+    if (k == 0.0L) {
+        return w * 2.0L * p.lowCrossHz / kRate;
+    }
+    return w * std::sin(k * kTwoPi * p.lowCrossHz / kRate) / (kPi * k);
+}
+
+// Difference of the ideal low-passes at MidCrossHigh and MidCrossLow, as one product of a cosine
+// (the band's centre) and a sine (its half width).
+long double BandPassTap(long double w, long double k, const CrossoverParameters& p) {
+    const long double high = p.midCrossHighHz;
+    const long double low = p.midCrossLowHz;
+    if (k == 0.0L) {
+        return w * 2.0L * (high - low) / kRate;
+    }
+    return (2.0L * w / (kPi * k)) * std::cos(kPi * k * (high + low) / kRate) *
+           std::sin(kPi * k * (high - low) / kRate);
+}
+
+// The ideal low-pass of cut-off fs/2 − HighCross mirrored to the top of the spectrum by (−1)^k.
+long double HighPassTap(long double w, long double k, const CrossoverParameters& p) {
+    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / kRate;
+    if (k == 0.0L) {
+        return w * passFraction;
+    }
+    const long double sign = std::fmod(k, 2.0L) == 0.0L ? 1.0L : -1.0L;
+    return sign * w * std::sin(kPi * k * passFraction) / (kPi * k);
+}
+
+// Designs one band of `count` taps (odd, positive) and places it centred in an array of the
+// design's common length, zeros on both sides.
+std::vector<double> DesignBand(int32_t count, const CrossoverTaps& layout, double beta,
+                               TapFormula formula, const CrossoverParameters& p) {
+    std::vector<double> design = AllocateTaps(count);
+    std::vector<double> centred = AllocateTaps(layout.CommonLength);
+    const int32_t centre = count / 2;
+    const int32_t M = CheckedSub(count, 1);
+    for (int32_t i = 0; i < count; ++i) {
+        const double w = KaiserWindow(M, static_cast<double>(i), beta);
+        const long double k = CheckedSub(i, centre);
+        design[static_cast<std::size_t>(i)] = StoreDouble(formula(w, k, p));
+    }
+    const int32_t shift = CheckedSub(layout.CommonCentre, centre);
+    for (int32_t j = 0; j < count; ++j) {
+        centred[static_cast<std::size_t>(CheckedAdd(shift, j))] =
+            design[static_cast<std::size_t>(j)];
+    }
+    return centred;
+}
+
+long double ExtendedSum(double a, double b, double c) {
+    return (static_cast<long double>(a) + static_cast<long double>(b)) +
+           static_cast<long double>(c);
+}
+
+void FormSum(CrossoverTaps& taps) {
+    for (std::size_t i = 0; i < taps.SumTaps.size(); ++i) {
+        taps.SumTaps[i] =
+            StoreDouble(ExtendedSum(taps.LowTaps[i], taps.MidTaps[i], taps.HighTaps[i]));
+    }
+}
+
+// Rewrites the mid band as the unit impulse at CommonCentre minus the other two bands, tap by
+// tap, so that the three bands add up to a pure delay of CommonCentre samples.
+void AdjustMidBand(CrossoverTaps& taps) {
+    std::vector<double> unitImpulse = AllocateTaps(taps.CommonLength);
+    unitImpulse[static_cast<std::size_t>(taps.CommonCentre)] = 1.0;
+    for (std::size_t i = 0; i < taps.MidTaps.size(); ++i) {
+        const long double corrected = (static_cast<long double>(taps.MidTaps[i]) + unitImpulse[i]) -
+                                      static_cast<long double>(taps.SumTaps[i]);
+        taps.MidTaps[i] = StoreDouble(corrected);
+        taps.SumTaps[i] =
+            StoreDouble(ExtendedSum(taps.LowTaps[i], taps.MidTaps[i], taps.HighTaps[i]));
+    }
+}
+
+}  // namespace
+
+int32_t NormaliseTapCount(int32_t v) {
+    return CheckedAdd(CheckedMul(2, v / 2), 1);
+}
+
+void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount) {
+    CheckArrayLength(Max3(lowCount, midCount, highCount));
+    CheckArrayLength(lowCount);
+    CheckArrayLength(midCount);
+    CheckArrayLength(highCount);
+}
+
+CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
+    CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);
+    CrossoverParameters p = parameters;
+    if (p.adjustCoefficient) {
+        p.lowCrossHz = p.midCrossLowHz;
+        p.highCrossHz = p.midCrossHighHz;
+    }
+    CrossoverTaps taps;
+    taps.CommonLength = Max3(p.lowCount, p.midCount, p.highCount);
+    taps.CommonCentre = taps.CommonLength / 2;
+    taps.SumTaps = AllocateTaps(taps.CommonLength);
+
+    const double beta = KaiserBeta(p.attenuationDb);
+    taps.LowTaps = DesignBand(p.lowCount, taps, beta, LowPassTap, p);
+    taps.MidTaps = DesignBand(p.midCount, taps, beta, BandPassTap, p);
+    taps.HighTaps = DesignBand(p.highCount, taps, beta, HighPassTap, p);
+    FormSum(taps);
+    if (p.adjustCoefficient) {
+        AdjustMidBand(taps);
+    }
+    return taps;
+}
+
+}  // namespace kc::dsp

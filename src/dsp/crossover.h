@@ -1,0 +1,49 @@
+// The design of the three crossover filters: a low-pass, a band-pass and a high-pass, each a
+// Kaiser-windowed ideal filter, centred in arrays of one common length.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace kc::dsp {
+
+// The numbers of one design, already converted from the window's fields.
+struct CrossoverParameters {
+    int32_t lowCount = 901;          // taps of the low-pass (odd after normalisation)
+    int32_t midCount = 701;          // taps of the band-pass
+    int32_t highCount = 301;         // taps of the high-pass
+    double lowCrossHz = 300.0;       // LowCross: cut-off of the low-pass
+    double midCrossLowHz = 300.0;    // MidCrossLow: lower edge of the band-pass
+    double midCrossHighHz = 2000.0;  // MidCrossHigh: upper edge of the band-pass
+    double highCrossHz = 2000.0;     // HighCross: cut-off of the high-pass
+    double attenuationDb = 144.0;    // stop-band attenuation, gives β through KaiserBeta
+    // Ties the outer cut-offs to the band-pass edges and corrects the mid band so that the three
+    // bands add up to a unit impulse at CommonCentre (a pure delay).
+    bool adjustCoefficient = false;
+};
+
+// The taps of one design. Every array has CommonLength entries; each band's centre tap sits at
+// CommonCentre and the band is padded with zeros on both sides.
+struct CrossoverTaps {
+    int32_t CommonLength = 0;
+    int32_t CommonCentre = 0;
+    std::vector<double> LowTaps;
+    std::vector<double> MidTaps;
+    std::vector<double> HighTaps;
+    std::vector<double> SumTaps;  // LowTaps + MidTaps + HighTaps, tap by tap
+};
+
+// A tap count made odd: 2·(v div 2) + 1 with truncating division (900 → 901, 0 and ±1 → 1,
+// −2 → −1, −5 → −3).
+int32_t NormaliseTapCount(int32_t v);
+
+// Raises the errors that sizing the arrays for these counts raises, before any work is done:
+// ERangeError for a negative count or a common length of 2^28 or more.
+void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount);
+
+// Designs the three bands for normalised (odd) counts. Raises ERangeError for negative counts or
+// a common length of 2^28 or more, EOutOfMemory when the arrays cannot be allocated, and
+// EInvalidOp for a one-tap band (its window divides 0 by 0).
+CrossoverTaps DesignCrossover(const CrossoverParameters& parameters);
+
+}  // namespace kc::dsp

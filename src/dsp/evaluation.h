@@ -1,0 +1,33 @@
+// Evaluation of the crossover's magnitude responses on the 950-point frequency grid.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "dsp/crossover.h"
+#include "dsp/response_store.h"
+
+namespace kc::dsp {
+
+// A complete evaluation: a fresh store with all eight curves and CMax, the largest magnitude of
+// the three band filters over the grid.
+struct Evaluation {
+    std::unique_ptr<ResponseStore> store;
+    double CMax = 0.0;
+};
+
+// Evaluates the four tap arrays at every grid point by the direct sum, each array in its own pass
+// with its own sines and cosines, and fills a fresh store. A band whose magnitude is exactly 0 at
+// a point has no level there and raises EZeroDivide; nothing is returned then.
+Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps);
+
+// The evaluation the program uses: the same store to within rounding, computed fast.
+Evaluation EvaluateResponses(const CrossoverTaps& taps);
+
+// The largest of LowMag, MidMag and HighMag over points 1 ... 950 (0.0 when all are 0).
+double FindCMax(const ResponseStore& store);
+
+// "振幅係数の最大値：CMax = " followed by CMax in the format "%5.6f".
+std::string CMaxLine(double cmax);
+
+}  // namespace kc::dsp

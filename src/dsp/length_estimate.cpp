@@ -1,0 +1,52 @@
+#include "dsp/length_estimate.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "base/checked_int.h"
+#include "base/float_checks.h"
+#include "base/text_convert.h"
+
+namespace kc::dsp {
+namespace {
+
+using base::StoreDouble;
+
+constexpr long double kPi = 3.1415926535897932385L;
+constexpr long double kNyquistHz = 22050.0L;
+
+double ReadStored(std::string_view text) {
+    return StoreDouble(base::StrToFloat(text));
+}
+
+// The edge frequency as an angular frequency in radians per sample.
+double AngularFrequency(double edgeHz) {
+    return StoreDouble(edgeHz / kNyquistHz * kPi);
+}
+
+// n made odd by going up: n + 1 for an even n, n + 2 for an odd one (negative ones included).
+int32_t OddTapsAbove(int32_t n) {
+    return base::CheckedAdd(n, n % 2 == 0 ? 1 : 2);
+}
+
+}  // namespace
+
+void RunLengthEstimate(std::string_view passBandText, std::string_view stopBandText,
+                       std::string_view attenuationText, EstimateLabels& labels) {
+    const double passHz = ReadStored(passBandText);
+    const double stopHz = ReadStored(stopBandText);
+    const double attenuationDb = ReadStored(attenuationText);
+
+    const double cutOffHz = StoreDouble((static_cast<long double>(passHz) + stopHz) / 2.0L);
+    labels.SetCutOffCaption("CutOff     ：" + base::IntToStr(base::TruncToInt64(cutOffHz)) + "Hz");
+
+    const double transition = StoreDouble(
+        std::fabs(static_cast<long double>(AngularFrequency(passHz)) - AngularFrequency(stopHz)));
+    const double order = StoreDouble(
+        base::CheckedDivide(static_cast<long double>(attenuationDb) - 8.0L, 2.285L * transition));
+    const int32_t n =
+        base::NarrowToInt32(base::TruncToInt64(static_cast<long double>(order) + 1.0L));
+    labels.SetIdealTapsCaption("Ideal Taps： " + base::IntToStr(OddTapsAbove(n)));
+}
+
+}  // namespace kc::dsp

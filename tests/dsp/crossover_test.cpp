@@ -1,0 +1,169 @@
+#include "dsp/crossover.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "base/errors.h"
+
+namespace kc::dsp {
+namespace {
+
+// The design of the window's initial texts, computed once for the whole suite.
+const CrossoverTaps& InitialDesign() {
+    static const CrossoverTaps taps = DesignCrossover(CrossoverParameters{});
+    return taps;
+}
+
+const CrossoverTaps& AdjustedInitialDesign() {
+    static const CrossoverTaps taps = [] {
+        CrossoverParameters p;
+        p.adjustCoefficient = true;
+        return DesignCrossover(p);
+    }();
+    return taps;
+}
+
+TEST(NormaliseTapCountTest, MakesEveryCountOdd) {
+    const std::pair<int32_t, int32_t> cases[] = {{901, 901},
+                                                 {900, 901},
+                                                 {0, 1},
+                                                 {1, 1},
+                                                 {-1, 1},
+                                                 {-2, -1},
+                                                 {-3, -1},
+                                                 {-4, -3},
+                                                 {-5, -3},
+                                                 {2147483647, 2147483647},
+                                                 {-2147483647 - 1, -2147483647}};
+    for (const auto& [input, expected] : cases) {
+        EXPECT_EQ(NormaliseTapCount(input), expected) << input;
+    }
+}
+
+TEST(CrossoverDesignTest, InitialDesignHasTheCommonLayout) {
+    const CrossoverTaps& t = InitialDesign();
+    EXPECT_EQ(t.CommonLength, 901);
+    EXPECT_EQ(t.CommonCentre, 450);
+    for (const auto* taps : {&t.LowTaps, &t.MidTaps, &t.HighTaps, &t.SumTaps}) {
+        EXPECT_EQ(taps->size(), 901u);
+    }
+}
+
+TEST(CrossoverDesignTest, CentreTapsAreTheIdealFiltersPassFractions) {
+    // Closed forms: 2·fc/fs for the low-pass, 2·(fh − fl)/fs for the band-pass, 1 − 2·fc/fs for
+    // the high-pass; the window is 1 at the centre.
+    const CrossoverTaps& t = InitialDesign();
+    EXPECT_DOUBLE_EQ(t.LowTaps[450], 600.0 / 44100.0);
+    EXPECT_DOUBLE_EQ(t.MidTaps[450], 3400.0 / 44100.0);
+    EXPECT_DOUBLE_EQ(t.HighTaps[450], 1.0 - 4000.0 / 44100.0);
+    EXPECT_NEAR(t.SumTaps[450], 1.0, 1e-15);
+}
+
+TEST(CrossoverDesignTest, InitialDesignKnownTaps) {
+    // Reference values of the initial design, quoted to the digits they are known to.
+    const CrossoverTaps& t = InitialDesign();
+    EXPECT_NEAR(t.LowTaps[449], 0.01360082, 5e-9);
+    EXPECT_EQ(t.LowTaps[449], t.LowTaps[451]);
+    EXPECT_NEAR(t.LowTaps[0], 8.5247e-10, 5e-14);
+    EXPECT_NEAR(t.MidTaps[100], -4.0774e-9, 5e-13);
+    EXPECT_NEAR(t.MidTaps[800], t.MidTaps[100], 1e-20);
+    EXPECT_NEAR(t.HighTaps[449], -0.0894518, 5e-8);
+    EXPECT_NEAR(t.HighTaps[300], 6.4444e-9, 5e-13);
+}
+
+TEST(CrossoverDesignTest, ShorterBandsArePaddedWithZeros) {
+    const CrossoverTaps& t = InitialDesign();
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(t.MidTaps[i], 0.0);
+        EXPECT_EQ(t.MidTaps[900 - i], 0.0);
+    }
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(t.HighTaps[i], 0.0);
+        EXPECT_EQ(t.HighTaps[900 - i], 0.0);
+    }
+    EXPECT_NE(t.HighTaps[300], 0.0);
+    EXPECT_NE(t.MidTaps[100], 0.0);
+}
+
+TEST(CrossoverDesignTest, EveryBandIsSymmetricAndTheSumAddsTheBands) {
+    const CrossoverTaps& t = InitialDesign();
+    for (int i = 0; i <= 450; ++i) {
+        for (const auto* taps : {&t.LowTaps, &t.MidTaps, &t.HighTaps}) {
+            EXPECT_NEAR((*taps)[i], (*taps)[900 - i], 1e-17) << i;
+            EXPECT_FALSE(std::isnan((*taps)[i]));
+        }
+        EXPECT_NEAR(t.SumTaps[i], t.LowTaps[i] + t.MidTaps[i] + t.HighTaps[i], 1e-17);
+    }
+}
+
+TEST(CrossoverDesignTest, AdjustModeSumsToAUnitImpulse) {
+    const CrossoverTaps& t = AdjustedInitialDesign();
+    for (int i = 0; i < t.CommonLength; ++i) {
+        EXPECT_NEAR(t.SumTaps[i], i == 450 ? 1.0 : 0.0, 1e-15) << i;
+    }
+    EXPECT_NEAR(t.MidTaps[450], 3400.0 / 44100.0, 1e-15);
+    EXPECT_NEAR(t.MidTaps[0], -t.LowTaps[0], 1e-22);
+    EXPECT_NEAR(t.MidTaps[0], -8.5247e-10, 5e-14);
+}
+
+TEST(CrossoverDesignTest, AdjustModeIgnoresTheOuterCutOffs) {
+    CrossoverParameters p;
+    p.lowCount = p.midCount = p.highCount = 31;
+    p.adjustCoefficient = true;
+    const CrossoverTaps reference = DesignCrossover(p);
+    p.lowCrossHz = 5000.0;
+    p.highCrossHz = 7.0;
+    const CrossoverTaps moved = DesignCrossover(p);
+    EXPECT_EQ(moved.LowTaps, reference.LowTaps);
+    EXPECT_EQ(moved.HighTaps, reference.HighTaps);
+    EXPECT_EQ(moved.MidTaps, reference.MidTaps);
+}
+
+TEST(CrossoverDesignTest, OddCasesDesignWithoutError) {
+    CrossoverParameters p;
+    p.lowCount = p.midCount = p.highCount = 51;
+    p.lowCrossHz = 0.0;
+    p.midCrossLowHz = 3000.0;  // above the upper edge
+    p.midCrossHighHz = 1000.0;
+    p.attenuationDb = 20.0;  // β = 0: rectangular window
+    const CrossoverTaps t = DesignCrossover(p);
+    for (double tap : t.LowTaps) {
+        EXPECT_EQ(tap, 0.0);
+    }
+    EXPECT_LT(t.MidTaps[25], 0.0);
+    // With a rectangular window the taps are the ideal filter's: sin(πk·(1 − 2fc/fs))/(πk)·(−1)^k.
+    const double pass = 1.0 - 2.0 * 2000.0 / 44100.0;
+    EXPECT_NEAR(t.HighTaps[26], -std::sin(M_PI * pass) / M_PI, 1e-15);
+    EXPECT_EQ(t.CommonLength, 51);
+}
+
+struct CountFailure {
+    const char* name;
+    int32_t low, mid, high;
+};
+
+class DesignRejectsCountsTest : public ::testing::TestWithParam<CountFailure> {};
+
+TEST_P(DesignRejectsCountsTest, NegativeOrHugeCountsAreRangeErrors) {
+    CrossoverParameters p;
+    p.lowCount = GetParam().low;
+    p.midCount = GetParam().mid;
+    p.highCount = GetParam().high;
+    EXPECT_THROW(DesignCrossover(p), base::ERangeError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, DesignRejectsCountsTest,
+                         ::testing::Values(CountFailure{"OneNegative", 901, -1, 301},
+                                           CountFailure{"AllNegative", -3, -1, -5},
+                                           CountFailure{"TwoToTheTwentyEight", 268435457, 3, 3}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperation) {
+    CrossoverParameters p;
+    p.midCount = 1;
+    EXPECT_THROW(DesignCrossover(p), base::EInvalidOp);
+}
+
+}  // namespace
+}  // namespace kc::dsp

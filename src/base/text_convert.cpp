@@ -259,8 +259,8 @@ std::string MillionthsDigits(double magnitude) {
     const std::string_view form(buffer.data(),
                                 static_cast<std::size_t>(result.ptr - buffer.data()));
     const std::size_t ePos = form.find('e');
-    const std::string significant =
-        std::string(form.substr(0, 1)) + std::string(form.substr(2, ePos - 2));
+    std::string significant(1, form[0]);
+    significant.append(form.substr(2, ePos - 2));
     const int exponent = std::atoi(std::string(form.substr(ePos + 1)).c_str());
 
     // Digits kept: those before the point (exponent + 1) and six after it.
@@ -287,18 +287,17 @@ std::string FormatFixed5_6(double value) {
     if (std::isinf(value)) {
         return value < 0 ? " -INF" : "  INF";
     }
-    std::string digits = MillionthsDigits(std::fabs(value));
-    if (digits.size() < 7) {
-        digits.insert(0, 7 - digits.size(), '0');
-    }
+    const std::string millionths = MillionthsDigits(std::fabs(value));
+    // At least one digit before the separator: 0.000001 is "0000001" millionths.
+    std::string digits(millionths.size() < 7 ? 7 - millionths.size() : 0, '0');
+    digits.append(millionths);
     const bool isZero = digits.find_first_not_of('0') == std::string::npos;
     std::string text = (std::signbit(value) && !isZero) ? "-" : "";
-    text += digits.substr(0, digits.size() - 6);
-    text += DecimalSeparator();
-    text += digits.substr(digits.size() - 6);
-    if (text.size() < 5) {
-        text.insert(0, 5 - text.size(), ' ');
-    }
+    const std::size_t integerDigits = digits.size() - 6;
+    text.append(digits, 0, integerDigits);
+    text.append(DecimalSeparator());
+    text.append(digits, integerDigits, 6);
+    // Six decimals make every text at least eight characters long: the width of five never pads.
     return text;
 }
 

@@ -2,7 +2,12 @@
 function(kc_set_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
-        -Wcast-align -Wnull-dereference -Wdouble-promotion -Wimplicit-fallthrough)
+        -Wcast-align -Wnull-dereference -Wimplicit-fallthrough)
+    # GCC warns only of float to double; clang would also flag every deliberate double to
+    # long double widening of the extended-precision arithmetic.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        target_compile_options(${target} PRIVATE -Wdouble-promotion)
+    endif()
     if(KC_WARNINGS_AS_ERRORS)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

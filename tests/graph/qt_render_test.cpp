@@ -134,17 +134,6 @@ TEST_F(QtRenderTest, LinesLeaveOutTheirEndPixelInEveryDirection) {
     }
 }
 
-TEST_F(QtRenderTest, DottedPenSetsEveryOtherPixel) {
-    QImage image = WhiteImage(12, 1);
-    {
-        QImageCanvas canvas(image);
-        canvas.SetPenStyle(PenStyle::psDot);
-        canvas.SetPenColor(clBlue);
-        canvas.LineTo(11, 0);
-    }
-    EXPECT_EQ(RowText(image, 0), "b.b.b.b.b.b.");
-}
-
 TEST_F(QtRenderTest, RectangleStopsShortOfItsFarCorner) {
     QImage image = WhiteImage(8, 6);
     QImage beyond = WhiteImage(3, 2);

@@ -24,7 +24,7 @@ inline constexpr Color clBlue{0, 0, 255};
 enum class PenStyle { psSolid, psDot };
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
 
     // Pen colour and style apply to every later line until changed; the pen is 1 pixel wide.

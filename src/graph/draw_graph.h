@@ -21,8 +21,8 @@ struct GraphGeometry {
 // Everything the redraw reads from the window, read afresh for each redraw.
 struct GraphInputs {
     GraphGeometry geometry;
-    bool logFrequency = true;  // CheckBox1: logarithmic frequency axis (10 Hz ... 10 kHz)
-    bool levelsInDb = true;    // CheckBox2: level curves labelled in dB, else magnitudes
+    bool logFrequency = true;            // CheckBox1: logarithmic frequency axis (10 Hz ... 10 kHz)
+    bool levelsInDb = true;              // CheckBox2: level curves labelled in dB, else magnitudes
     std::string lowerEdgeText = "300";   // Edit5: band-pass lower edge, marked in red
     std::string upperEdgeText = "2000";  // Edit4: band-pass upper edge, marked in blue
 };
@@ -31,13 +31,13 @@ struct GraphInputs {
 // layer and makes them visible only when it has completed, so that a failing redraw leaves the
 // previous picture and labels on screen.
 class GraphHost {
-public:
+  public:
     virtual ~GraphHost() = default;
 
     // A fresh W x H picture for the image; its content is undefined until drawn.
     virtual Canvas& BeginImage(int32_t width, int32_t height) = 0;
-    // A fresh label layer in window client coordinates, holding the labels shown now, so that
-    // new labels drawn opaquely cover the old ones at the same places.
+    // A fresh, empty label layer in window client coordinates; it replaces the labels shown now
+    // when the redraw completes, so that only the labels of the current axes stay visible.
     virtual Canvas& BeginLabels() = 0;
     // Shows the picture and the label layer of the redraw that has just completed.
     virtual void ShowRedraw() = 0;

@@ -1,0 +1,246 @@
+#include "app/main_form.h"
+
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <exception>
+
+#include "app/app_title.h"
+#include "app/graph_view.h"
+
+namespace kc::app {
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 674;
+constexpr int kClientHeight = 599;
+constexpr int kFontPixels = 12;
+constexpr int kHeadingFontPixels = 16;
+constexpr int kFallbackStretchPercent = 94;
+constexpr int kEditWidth = 41;
+constexpr int kEditHeight = 20;
+
+// A label sizes itself to its caption in its font, like the window's labels always do.
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const char* caption) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(QString::fromUtf8(caption));
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, const char* text) {
+    auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(left, top, kEditWidth, kEditHeight);
+    edit->setCursorPosition(0);
+    return edit;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, QRect geometry, const char* caption) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, QRect geometry, const char* caption,
+                        bool checked) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(geometry);
+    box->setChecked(checked);
+    return box;
+}
+
+// A bevel is only a lowered frame: it takes neither focus nor clicks from the controls in it.
+QFrame* MakeBevel(QWidget* parent, const char* name, QRect geometry) {
+    auto* bevel = new QFrame(parent);
+    bevel->setObjectName(QString::fromLatin1(name));
+    bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    bevel->setGeometry(geometry);
+    bevel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return bevel;
+}
+
+}  // namespace
+
+void SetFieldBackground(QLineEdit* edit, const QColor& color) {
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, color);
+    edit->setPalette(palette);
+}
+
+void SetCaption(QLabel* label, const std::string& caption) {
+    label->setText(QString::fromStdString(caption));
+    label->adjustSize();
+}
+
+QFont WindowFont(int pixelSize) {
+    const QString designFace = QStringLiteral("ＭＳ Ｐゴシック");
+    QFont font;
+    font.setFamilies({designFace, QStringLiteral("IPAPGothic")});
+    font.setPixelSize(pixelSize);
+    font.setStyleHint(QFont::SansSerif);
+    // IPA P Gothic's Latin letters run about 8 % wider than the design face's, which would put
+    // "StopBand Attenuation" under Edit8 and the estimate's long heading over its frame;
+    // condensed a little, every caption keeps to the room the window gives it.
+    if (QFontInfo(font).family() != designFace) {
+        font.setStretch(kFallbackStretchPercent);
+    }
+    return font;
+}
+
+// Qt's own palettes (Fusion among them) make their light 3-D shade pure white, the same as an
+// editable field; the classic light grey keeps a locked field recognisable.
+QColor Color3DLight() {
+    return QColor(227, 227, 227);
+}
+
+TForm1::TForm1(ErrorReporter reporter)
+    : reporter_(std::move(reporter)),
+      title_(QString::fromStdString(ApplicationTitle())),
+      store_(std::make_unique<dsp::ResponseStore>()),
+      graph_(std::make_unique<WindowGraph>(*this, QSize(kClientWidth, kClientHeight))) {
+    Form1 = this;
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Frequency Response of FIR (Kaiser window) filter Ver1.1"));
+    setFont(WindowFont(kFontPixels));
+    resize(kClientWidth, kClientHeight);
+    CreateCrossoverControls();
+    CreateEstimateControls();
+    CreateInputControls();
+    SetTabOrder();
+    graph_->SetImage(Image1);
+    graph_->SetLabelFont(font());
+    graph_->SetLabelColors(palette().color(QPalette::WindowText),
+                           palette().color(QPalette::Window));
+    ConnectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+    if (Form1 == this) {
+        Form1 = nullptr;
+    }
+}
+
+const graph::RetainedGraph& TForm1::Graph() const {
+    return *graph_;
+}
+
+void TForm1::CreateCrossoverControls() {
+    Label1 = MakeLabel(this, "Label1", 344, 64, "NTap");
+    Label3 = MakeLabel(this, "Label3", 152, 88, "Low");
+    Label4 = MakeLabel(this, "Label4", 152, 136, "High");
+    Image1 = new GraphImage(*graph_, this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(48, 200, 593, 337);
+    Label21 = MakeLabel(this, "Label21", 72, 568, "振幅の最大値：CMax =");
+    Label6 = MakeLabel(this, "Label6", 32, 8, "");
+    Label6->setFont(WindowFont(kHeadingFontPixels));
+    SetCaption(Label6,
+               "カイザー窓を用いたFIRフィルタの周波数特性(サンプリング周波数が44.1KHzの場合）");
+    Label9 = MakeLabel(this, "Label9", 152, 112, "Mid");
+    Bevel5 = MakeBevel(this, "Bevel5", QRect(144, 32, 257, 153));
+    Label7 = MakeLabel(this, "Label7", 320, 40, "タップ数指定");
+}
+
+void TForm1::CreateEstimateControls() {
+    Label8 = MakeLabel(this, "Label8", 496, 80, "PassBand");
+    Label16 = MakeLabel(this, "Label16", 496, 104, "StopBand");
+    Label17 = MakeLabel(this, "Label17", 440, 128, "StopBand Attenuation");
+    Label18 = MakeLabel(this, "Label18", 440, 152, "CutOff Hz");
+    Label20 = MakeLabel(this, "Label20", 440, 168, "Ideal Taps");
+    Bevel6 = MakeBevel(this, "Bevel6", QRect(408, 32, 257, 153));
+    Label23 = MakeLabel(this, "Label23", 416, 40, "カイザー窓推薦Tap数(参考)");
+    Label2 = MakeLabel(this, "Label2", 176, 64, "Cross Hz");
+    Label5 = MakeLabel(this, "Label5", 608, 80, "Hz");
+    Label10 = MakeLabel(this, "Label10", 608, 104, "Hz");
+    Label11 = MakeLabel(this, "Label11", 608, 128, "dB");
+    Label12 =
+        MakeLabel(this, "Label12", 416, 56, "Calculation of filter length(Taps) for reference");
+    Label13 = MakeLabel(this, "Label13", 160, 40, "クロス周波数指定");
+    Label14 = MakeLabel(this, "Label14", 288, 112, "Hz");
+    Label15 = MakeLabel(this, "Label15", 288, 136, "Hz");
+    Label19 = MakeLabel(this, "Label19", 224, 88, "Hz");
+}
+
+void TForm1::CreateInputControls() {
+    Button1 = MakeButton(this, "Button1", QRect(8, 72, 121, 73), "フィルタ特性計算Calc");
+    Edit1 = MakeEdit(this, "Edit1", 336, 80, "901");
+    Edit2 = MakeEdit(this, "Edit2", 176, 80, "300");
+    CreateAxisGroup();
+    Edit3 = MakeEdit(this, "Edit3", 240, 128, "2000");
+    Edit4 = MakeEdit(this, "Edit4", 240, 104, "2000");
+    Edit5 = MakeEdit(this, "Edit5", 176, 104, "300");
+    Edit6 = MakeEdit(this, "Edit6", 560, 72, "300");
+    Edit7 = MakeEdit(this, "Edit7", 560, 96, "900");
+    Edit8 = MakeEdit(this, "Edit8", 560, 120, "144");
+    Edit8->setReadOnly(true);
+    SetFieldBackground(Edit8, Color3DLight());
+    Button5 = MakeButton(this, "Button5", QRect(584, 144, 33, 33), "Calc");
+    Edit9 = MakeEdit(this, "Edit9", 336, 104, "701");
+    Edit10 = MakeEdit(this, "Edit10", 336, 128, "301");
+    CheckBox3 = MakeCheckBox(this, "CheckBox3", QRect(208, 160, 177, 17),
+                             "係数調整  adjust coefficient", false);
+}
+
+void TForm1::CreateAxisGroup() {
+    GroupBox1 = new QGroupBox(QStringLiteral("グラフ軸"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(344, 552, 241, 41);
+    CheckBox1 = MakeCheckBox(GroupBox1, "CheckBox1", QRect(8, 16, 105, 17), "周波数対数表示", true);
+    CheckBox2 = MakeCheckBox(GroupBox1, "CheckBox2", QRect(128, 16, 105, 17), "音圧対数表示", true);
+}
+
+void TForm1::SetTabOrder() {
+    const QWidget* order[] = {Button1, Edit1, Edit2, CheckBox1, CheckBox2, Edit3,  Edit4,    Edit5,
+                              Edit6,   Edit7, Edit8, Button5,   Edit9,     Edit10, CheckBox3};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+    }
+}
+
+void TForm1::ConnectHandlers() {
+    connect(Button1, &QPushButton::clicked, this, [this] { RunHandler(&TForm1::Button1Click); });
+    connect(Button5, &QPushButton::clicked, this, [this] { RunHandler(&TForm1::Button5Click); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { RunHandler(&TForm1::CheckBox1Click); });
+    connect(CheckBox2, &QCheckBox::toggled, this, [this] { RunHandler(&TForm1::CheckBox2Click); });
+    connect(CheckBox3, &QCheckBox::toggled, this, [this] { RunHandler(&TForm1::CheckBox3Click); });
+    connect(Edit5, &QLineEdit::textChanged, this, [this] { RunHandler(&TForm1::Edit5Change); });
+    connect(Edit4, &QLineEdit::textChanged, this, [this] { RunHandler(&TForm1::Edit4Change); });
+}
+
+// Qt must not see an exception pass through its event handling, so every handler runs here and
+// whatever it raises ends in the error report; the message loop then goes on.
+void TForm1::RunHandler(void (TForm1::*handler)()) {
+    try {
+        (this->*handler)();
+    } catch (const std::exception& error) {
+        ReportError(reporter_, this, title_, error.what());
+    } catch (...) {
+        ReportError(reporter_, this, title_, "unknown error");
+    }
+}
+
+void TForm1::paintEvent(QPaintEvent* /*event*/) {
+    if (graph_->Labels().isNull()) {
+        return;
+    }
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), graph_->Labels());
+}
+
+}  // namespace kc::app

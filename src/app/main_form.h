@@ -1,0 +1,146 @@
+// The main window of Kaiser Crossover, TForm1, and its one instance Form1: the crossover fields
+// with the Calc button, the graph with its axis boxes, the adjust-coefficient box and the filter
+// length estimate. The handlers only read fields, call the calculation or the redraw and write
+// the results back; every error that leaves one goes to the error report.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "app/error_report.h"
+#include "dsp/crossover.h"
+#include "dsp/response_store.h"
+#include "graph/qt/retained_graph.h"
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kc::app {
+
+class GraphImage;
+class WindowGraph;
+
+// The window font: "ＭＳ Ｐゴシック" at pixelSize pixels, falling back to IPA P Gothic (the
+// Japanese proportional Gothic face of Debian's fonts-ipafont-gothic) where it is not installed.
+QFont WindowFont(int pixelSize);
+
+// cl3DLight, the background of read-only fields: the light shade of 3-D frames, kept apart from
+// the white of editable fields.
+QColor Color3DLight();
+
+// clWhite, the background of fields made editable again.
+inline QColor ColorWhite() {
+    return QColor(255, 255, 255);
+}
+
+// Sets an edit field's background colour.
+void SetFieldBackground(QLineEdit* edit, const QColor& color);
+
+// Replaces a label's caption (UTF-8) and fits the label to it.
+void SetCaption(QLabel* label, const std::string& caption);
+
+class TForm1 : public QWidget {
+  public:
+    // Creates the window with every control, its initial texts and states; Form1 refers to it
+    // before FormCreate runs. Errors leaving a handler go to reporter.
+    explicit TForm1(ErrorReporter reporter = ShowErrorBox);
+    ~TForm1() override;
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // The controls, in the order the window creates them (also their stacking order).
+    QLabel* Label1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    GraphImage* Image1 = nullptr;
+    QLabel* Label21 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label9 = nullptr;
+    QFrame* Bevel5 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label18 = nullptr;
+    QLabel* Label20 = nullptr;
+    QFrame* Bevel6 = nullptr;
+    QLabel* Label23 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* Label15 = nullptr;
+    QLabel* Label19 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QLineEdit* Edit7 = nullptr;
+    QLineEdit* Edit8 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QLineEdit* Edit9 = nullptr;
+    QLineEdit* Edit10 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+
+    // The handlers. Each may raise the program's error kinds; the window calls them through the
+    // error report.
+    void Button1Click();    // the crossover calculation and the redraw
+    void Button5Click();    // the filter length estimate
+    void CheckBox1Click();  // redraws with the frequency axis now chosen
+    void CheckBox2Click();  // redraws with the amplitude axis now chosen
+    void CheckBox3Click();  // couples or frees the outer cut-off fields
+    void Edit5Change();     // a coupled Edit2 follows the band-pass lower edge
+    void Edit4Change();     // a coupled Edit3 follows the band-pass upper edge
+    void FormCreate();
+    void FormDestroy();
+
+    // The program's state: the taps and the responses of the last successful calculation (an
+    // empty design and an all-zero store before the first).
+    const dsp::CrossoverTaps& Taps() const { return taps_; }
+    const dsp::ResponseStore& Store() const { return *store_; }
+    // The graph's retained picture and label layer.
+    const graph::RetainedGraph& Graph() const;
+    // The caption of the error report's message box.
+    const QString& Title() const { return title_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void CreateCrossoverControls();
+    void CreateEstimateControls();
+    void CreateInputControls();
+    void CreateAxisGroup();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void RunHandler(void (TForm1::*handler)());
+    void RedrawGraph();
+
+    ErrorReporter reporter_;
+    QString title_;
+    dsp::CrossoverTaps taps_;
+    std::unique_ptr<dsp::ResponseStore> store_;
+    std::unique_ptr<WindowGraph> graph_;
+};
+
+// The one main window, set while it exists.
+extern TForm1* Form1;
+
+}  // namespace kc::app

@@ -1,0 +1,151 @@
+// The handlers of the main window.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/graph_view.h"
+#include "app/main_form.h"
+#include "app/screen_cursor.h"
+#include "dsp/calculation.h"
+#include "dsp/length_estimate.h"
+#include "graph/draw_graph.h"
+
+namespace kc::app {
+namespace {
+
+std::string TextOf(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+// Checking the adjust-coefficient box: the outer cut-off field shows the band-pass edge and is
+// locked.
+void CoupleField(QLineEdit* outer, const QLineEdit* edge) {
+    outer->setText(edge->text());
+    SetFieldBackground(outer, Color3DLight());
+    outer->setReadOnly(true);
+}
+
+void FreeField(QLineEdit* outer) {
+    SetFieldBackground(outer, ColorWhite());
+    outer->setReadOnly(false);
+}
+
+// The eight fields of the crossover calculation on the window.
+class FormCalcFields final : public dsp::CalcFields {
+  public:
+    explicit FormCalcFields(TForm1& form) : form_(form) {}
+
+    std::string Text(dsp::CalcField field) const override { return TextOf(Edit(field)); }
+
+    void SetTapCountText(dsp::CalcField field, const std::string& text) override {
+        Edit(field)->setText(QString::fromStdString(text));
+    }
+
+    bool AdjustCoefficient() const override { return form_.CheckBox3->isChecked(); }
+
+  private:
+    QLineEdit* Edit(dsp::CalcField field) const {
+        switch (field) {
+            case dsp::CalcField::LowTapCount:
+                return form_.Edit1;
+            case dsp::CalcField::MidTapCount:
+                return form_.Edit9;
+            case dsp::CalcField::HighTapCount:
+                return form_.Edit10;
+            case dsp::CalcField::LowCross:
+                return form_.Edit2;
+            case dsp::CalcField::MidCrossLow:
+                return form_.Edit5;
+            case dsp::CalcField::MidCrossHigh:
+                return form_.Edit4;
+            case dsp::CalcField::HighCross:
+                return form_.Edit3;
+            case dsp::CalcField::Attenuation:
+                return form_.Edit8;
+        }
+        return form_.Edit8;  // not reached: every field is listed above
+    }
+
+    TForm1& form_;
+};
+
+// The two result labels of the estimate on the window.
+class FormEstimateLabels final : public dsp::EstimateLabels {
+  public:
+    explicit FormEstimateLabels(TForm1& form) : form_(form) {}
+    void SetCutOffCaption(const std::string& caption) override {
+        SetCaption(form_.Label18, caption);
+    }
+    void SetIdealTapsCaption(const std::string& caption) override {
+        SetCaption(form_.Label20, caption);
+    }
+
+  private:
+    TForm1& form_;
+};
+
+}  // namespace
+
+void TForm1::Button1Click() {
+    SetBusyCursor();
+    FormCalcFields fields(*this);
+    dsp::CalculationResult result = dsp::RunCrossoverCalculation(fields);
+    // Only a completed calculation replaces the state, so that a failing one leaves the last
+    // design, its curves and its CMax line whole.
+    taps_ = std::move(result.taps);
+    store_ = std::move(result.evaluation.store);
+    SetCaption(Label21, result.cmaxLine);
+    RedrawGraph();
+}
+
+void TForm1::Button5Click() {
+    FormEstimateLabels labels(*this);
+    dsp::RunLengthEstimate(TextOf(Edit6), TextOf(Edit7), TextOf(Edit8), labels);
+}
+
+void TForm1::CheckBox1Click() {
+    RedrawGraph();
+}
+
+void TForm1::CheckBox2Click() {
+    RedrawGraph();
+}
+
+void TForm1::CheckBox3Click() {
+    if (CheckBox3->isChecked()) {
+        CoupleField(Edit2, Edit5);
+        CoupleField(Edit3, Edit4);
+    } else {
+        FreeField(Edit2);
+        FreeField(Edit3);
+    }
+}
+
+// While coupled, the outer cut-off fields always show the cut-offs the calculation uses.
+void TForm1::Edit5Change() {
+    if (CheckBox3->isChecked()) {
+        Edit2->setText(Edit5->text());
+    }
+}
+
+void TForm1::Edit4Change() {
+    if (CheckBox3->isChecked()) {
+        Edit3->setText(Edit4->text());
+    }
+}
+
+void TForm1::FormCreate() {}
+
+void TForm1::FormDestroy() {}
+
+void TForm1::RedrawGraph() {
+    graph::GraphInputs inputs;
+    inputs.geometry = {Image1->width(), Image1->height(), Image1->x(), Image1->y()};
+    inputs.logFrequency = CheckBox1->isChecked();
+    inputs.levelsInDb = CheckBox2->isChecked();
+    inputs.lowerEdgeText = TextOf(Edit5);
+    inputs.upperEdgeText = TextOf(Edit4);
+    graph::DrawGraph(inputs, *store_, *graph_);
+}
+
+}  // namespace kc::app

@@ -1,0 +1,105 @@
+// Start-up and shut-down, the title rule, the display check and the real message box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <map>
+#include <string>
+
+#include "app/app_title.h"
+#include "app/application.h"
+#include "app/display_check.h"
+#include "app/main_form.h"
+
+namespace kc::app {
+namespace {
+
+TEST(ApplicationTitleTest, FileNameCutAtTheFirstFullStopInLowerCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ABC.DEF.EXE", "Abc"},
+        {"abc.exe", "abc"},
+        {"/usr/bin/kaiser-crossover", "kaiser-crossover"},
+        {"/opt/Kaiser.Tools/KAISER-Crossover", "Kaiser-crossover"},  // a folder's stop is not cut
+        {"./x", "x"},
+        {"/usr/bin/.hidden", ""},
+    };
+    for (const auto& [path, title] : cases) {
+        EXPECT_EQ(TitleFromExecutablePath(path), title) << path;
+    }
+}
+
+TEST(DisplayCheckTest, NeedsADisplayOrAChosenPlatform) {
+    using Environment = std::map<std::string, std::string>;
+    const std::pair<Environment, bool> cases[] = {
+        {{}, false},
+        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, false},
+        {{{"DISPLAY", ":0"}}, true},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, true},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, true},
+        {{{"HOME", "/root"}}, false},
+    };
+    for (const auto& [environment, expected] : cases) {
+        const auto lookup = [&environment](const char* name) -> const char* {
+            const auto found = environment.find(name);
+            return found == environment.end() ? nullptr : found->second.c_str();
+        };
+        EXPECT_EQ(HasGraphicalDisplay(lookup), expected) << environment.size();
+    }
+}
+
+TEST(ErrorBoxTest, IsAModalStopBoxWithOneOkButton) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    std::string caption;
+    std::string text;
+    bool modal = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        icon = box->icon();
+        buttons = box->standardButtons();
+        caption = box->windowTitle().toStdString();
+        text = box->text().toStdString();
+        modal = box->isModal();
+        box->accept();
+    });
+    ShowErrorBox(nullptr, "kaiser-crossover", "'abc' は整数ではありません.");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(caption, "kaiser-crossover");
+    EXPECT_EQ(text, "'abc' は整数ではありません.");
+    EXPECT_TRUE(modal);
+}
+
+TEST(RunApplicationTest, ClosingTheWindowEndsWithExitCodeZeroAfterErrors) {
+    int reportCount = 0;
+    bool shown = false;
+    QTimer::singleShot(0, [&shown] {
+        ASSERT_NE(Form1, nullptr);
+        shown = Form1->isVisible();
+        Form1->Edit1->setText("abc");
+        Form1->Button1->click();
+        Form1->Button1->click();
+        Form1->close();
+    });
+    const int exitCode =
+        RunApplication([&reportCount](QWidget*, const QString&, const QString&) { ++reportCount; });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(reportCount, 2);
+    EXPECT_EQ(Form1, nullptr);
+}
+
+TEST(ApplicationIconTest, HasA32PixelPictureAndLarger) {
+    const QIcon icon = ApplicationIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(32, 32)));
+    EXPECT_TRUE(sizes.contains(QSize(256, 256)));
+    EXPECT_EQ(icon.pixmap(32, 32).size(), QSize(32, 32));
+}
+
+}  // namespace
+}  // namespace kc::app

@@ -1,45 +1,101 @@
-// Timings of the crossover calculation: design and evaluation at the window's initial tap counts
-// and at longer filters.
+// Timings of the crossover calculation: the design and the evaluation each by the literal method
+// and by the fast one the program uses, and both together as the Calc button runs them, at the
+// window's initial tap counts (901/701/301), at 4001/2001/1001 and at 100001 taps a band.
+//
+// The literal evaluation at 100001 taps a band takes minutes (950 × 4 × 100001 sine-cosine pairs)
+// and is left out; the literal design there runs once per repetition.
 #include <benchmark/benchmark.h>
 
+#include "dsp/calculation.h"
 #include "dsp/crossover.h"
 #include "dsp/evaluation.h"
 
 namespace {
 
-kc::dsp::CrossoverParameters Parameters(int32_t low, int32_t mid, int32_t high) {
-    kc::dsp::CrossoverParameters p;
-    p.lowCount = low;
-    p.midCount = mid;
-    p.highCount = high;
+using kc::dsp::CrossoverParameters;
+
+CrossoverParameters Parameters(const benchmark::State& state) {
+    CrossoverParameters p;
+    p.lowCount = static_cast<int32_t>(state.range(0));
+    p.midCount = static_cast<int32_t>(state.range(1));
+    p.highCount = static_cast<int32_t>(state.range(2));
     return p;
 }
 
+void BM_DesignLiteral(benchmark::State& state) {
+    const CrossoverParameters p = Parameters(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kc::dsp::DesignCrossoverLiteral(p));
+    }
+}
+
 void BM_Design(benchmark::State& state) {
-    const auto p =
-        Parameters(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)),
-                   static_cast<int32_t>(state.range(2)));
+    const CrossoverParameters p = Parameters(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(kc::dsp::DesignCrossover(p));
     }
 }
 
 void BM_EvaluateLiteral(benchmark::State& state) {
-    const auto taps = kc::dsp::DesignCrossover(Parameters(static_cast<int32_t>(state.range(0)),
-                                                          static_cast<int32_t>(state.range(1)),
-                                                          static_cast<int32_t>(state.range(2))));
+    const auto taps = kc::dsp::DesignCrossover(Parameters(state));
     for (auto _ : state) {
         benchmark::DoNotOptimize(kc::dsp::EvaluateResponsesLiteral(taps));
     }
 }
 
+void BM_Evaluate(benchmark::State& state) {
+    const auto taps = kc::dsp::DesignCrossover(Parameters(state));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kc::dsp::EvaluateResponses(taps));
+    }
+}
+
+// What the Calc button computes by the literal methods: design, evaluation and the CMax line.
+void BM_CalculationLiteral(benchmark::State& state) {
+    const CrossoverParameters p = Parameters(state);
+    for (auto _ : state) {
+        const auto taps = kc::dsp::DesignCrossoverLiteral(p);
+        const auto evaluation = kc::dsp::EvaluateResponsesLiteral(taps);
+        benchmark::DoNotOptimize(kc::dsp::CMaxLine(evaluation.CMax));
+    }
+}
+
+// The same as the program runs it.
+void BM_Calculation(benchmark::State& state) {
+    const CrossoverParameters p = Parameters(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kc::dsp::CalculateCrossover(p));
+    }
+}
+
+// Medians of five repetitions for the fast paths; three single runs for the slow literal ones.
+void Fast(benchmark::internal::Benchmark* b) {
+    b->Args({901, 701, 301})
+        ->Args({4001, 2001, 1001})
+        ->Args({100001, 100001, 100001})
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
+void Slow(benchmark::internal::Benchmark* b) {
+    b->Iterations(1)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
 }  // namespace
 
-BENCHMARK(BM_Design)
+BENCHMARK(BM_Design)->Apply(Fast);
+BENCHMARK(BM_Evaluate)->Apply(Fast);
+BENCHMARK(BM_Calculation)->Apply(Fast);
+BENCHMARK(BM_DesignLiteral)
     ->Args({901, 701, 301})
     ->Args({4001, 2001, 1001})
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EvaluateLiteral)
-    ->Args({901, 701, 301})
-    ->Args({4001, 2001, 1001})
-    ->Unit(benchmark::kMillisecond);
+    ->Args({100001, 100001, 100001})
+    ->Apply(Slow);
+BENCHMARK(BM_EvaluateLiteral)->Args({901, 701, 301})->Args({4001, 2001, 1001})->Apply(Slow);
+BENCHMARK(BM_CalculationLiteral)->Args({901, 701, 301})->Apply(Slow);

@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libfftw3-dev
     fonts-ipafont-gothic
 )
 # Further packages a caller needs for one step only (the fuzzers' clang, say).

@@ -1,5 +1,6 @@
 #include "dsp/crossover.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -8,6 +9,7 @@
 #include "base/float_checks.h"
 #include "dsp/kaiser.h"
 #include "dsp/response_store.h"
+#include "dsp/split_work.h"
 
 namespace kc::dsp {
 namespace {
@@ -109,7 +111,7 @@ void FormSum(CrossoverTaps& taps) {
 
 // Rewrites the mid band as the unit impulse at CommonCentre minus the other two bands, tap by
 // tap, so that the three bands add up to a pure delay of CommonCentre samples.
-void AdjustMidBand(CrossoverTaps& taps) {
+void AdjustMidBandLiteral(CrossoverTaps& taps) {
     std::vector<double> unitImpulse = AllocateTaps(taps.CommonLength);
     unitImpulse[static_cast<std::size_t>(taps.CommonCentre)] = 1.0;
     for (std::size_t i = 0; i < taps.MidTaps.size(); ++i) {
@@ -119,6 +121,139 @@ void AdjustMidBand(CrossoverTaps& taps) {
         taps.SumTaps[i] =
             StoreDouble(ExtendedSum(taps.LowTaps[i], taps.MidTaps[i], taps.HighTaps[i]));
     }
+}
+
+// The same rewrite without a unit-impulse array: the impulse's 0.0 and 1.0 enter the sum as the
+// same extended values (adding the 0.0 also turns a −0.0 mid tap into +0.0, as the array does).
+void AdjustMidBand(CrossoverTaps& taps) {
+    const auto centre = static_cast<std::size_t>(taps.CommonCentre);
+    for (std::size_t i = 0; i < taps.MidTaps.size(); ++i) {
+        const long double impulse = i == centre ? 1.0L : 0.0L;
+        const long double corrected = (static_cast<long double>(taps.MidTaps[i]) + impulse) -
+                                      static_cast<long double>(taps.SumTaps[i]);
+        taps.MidTaps[i] = StoreDouble(corrected);
+        taps.SumTaps[i] =
+            StoreDouble(ExtendedSum(taps.LowTaps[i], taps.MidTaps[i], taps.HighTaps[i]));
+    }
+}
+
+// The parameters the bands are designed with: in adjust mode the outer cut-offs are the
+// band-pass edges.
+CrossoverParameters EffectiveParameters(const CrossoverParameters& parameters) {
+    CrossoverParameters p = parameters;
+    if (p.adjustCoefficient) {
+        p.lowCrossHz = p.midCrossLowHz;
+        p.highCrossHz = p.midCrossHighHz;
+    }
+    return p;
+}
+
+CrossoverTaps EmptyLayout(const CrossoverParameters& p) {
+    CrossoverTaps taps;
+    taps.CommonLength = Max3(p.lowCount, p.midCount, p.highCount);
+    taps.CommonCentre = taps.CommonLength / 2;
+    return taps;
+}
+
+// One band of the fast design: its prepared window and formula, and the array its taps go to,
+// already sized and zero, at indices shift ... shift + count − 1.
+struct BandPlan {
+    int32_t count;
+    int32_t centre;
+    int32_t shift;
+    PreparedKaiserWindow window;
+    TapFormula formula;
+    std::vector<double>* target;
+    // An earlier band of the same count: it has the same window at the same indices.
+    const BandPlan* sameWindow;
+
+    double* Slot() const { return target->data() + shift; }
+};
+
+// Sizes a band's array and prepares its window, raising what the literal design raises before
+// its first tap (EOutOfMemory, EInvalidOp for one tap, EOverflow for an enormous β).
+BandPlan PlanBand(int32_t count, TapFormula formula, std::vector<double>& target,
+                  const CrossoverTaps& layout, double beta, const std::vector<BandPlan>& earlier) {
+    target = AllocateTaps(layout.CommonLength);
+    const int32_t centre = count / 2;
+    const BandPlan* sameWindow = nullptr;
+    for (const BandPlan& band : earlier) {
+        if (band.count == count && sameWindow == nullptr) {
+            sameWindow = &band;
+        }
+    }
+    return BandPlan{count,
+                    centre,
+                    CheckedSub(layout.CommonCentre, centre),
+                    PreparedKaiserWindow(CheckedSub(count, 1), beta),
+                    formula,
+                    &target,
+                    sameWindow};
+}
+
+// Calls work(band, first, last) for the part of [begin, end) that falls on each band, when the
+// bands' index ranges, of size(band) indices each, are laid end to end.
+template <typename Size, typename Work>
+void ForEachBandPart(const std::vector<BandPlan>& bands, std::size_t begin, std::size_t end,
+                     Size size, Work work) {
+    std::size_t bandStart = 0;
+    for (const BandPlan& band : bands) {
+        const std::size_t bandEnd = bandStart + size(band);
+        if (begin < bandEnd && end > bandStart) {
+            work(band, static_cast<int32_t>(std::max(begin, bandStart) - bandStart),
+                 static_cast<int32_t>(std::min(end, bandEnd) - bandStart));
+        }
+        bandStart = bandEnd;
+    }
+}
+
+template <typename Size>
+std::size_t TotalSize(const std::vector<BandPlan>& bands, Size size) {
+    std::size_t total = 0;
+    for (const BandPlan& band : bands) {
+        total += size(band);
+    }
+    return total;
+}
+
+// Below this many Bessel series or tap formulas in all, a second thread costs more than it saves.
+constexpr std::size_t kMinWorkToSplit = 256;
+
+// Writes every band's window values into its slot: the mirrored pairs of each distinct count
+// split over the two cores, then copies for the bands whose count came before.
+void FillWindows(const std::vector<BandPlan>& bands) {
+    const auto pairs = [](const BandPlan& band) {
+        return band.sameWindow == nullptr ? static_cast<std::size_t>(band.window.PairCount()) : 0;
+    };
+    RunInTwoHalves(TotalSize(bands, pairs), kMinWorkToSplit,
+                   [&](std::size_t begin, std::size_t end) {
+                       ForEachBandPart(bands, begin, end, pairs,
+                                       [](const BandPlan& band, int32_t first, int32_t last) {
+                                           band.window.FillPairs(first, last, band.Slot());
+                                       });
+                   });
+    for (const BandPlan& band : bands) {
+        if (band.sameWindow != nullptr) {
+            std::copy_n(band.sameWindow->Slot(), band.count, band.Slot());
+        }
+    }
+}
+
+// Turns the window value in each tap's place into the tap, as the literal design computes it,
+// the taps of all bands split over the two cores.
+void ApplyTapFormulas(const std::vector<BandPlan>& bands, const CrossoverParameters& p) {
+    const auto taps = [](const BandPlan& band) { return static_cast<std::size_t>(band.count); };
+    RunInTwoHalves(TotalSize(bands, taps), kMinWorkToSplit,
+                   [&](std::size_t begin, std::size_t end) {
+                       ForEachBandPart(bands, begin, end, taps,
+                                       [&p](const BandPlan& band, int32_t first, int32_t last) {
+                                           double* slot = band.Slot();
+                                           for (int32_t i = first; i < last; ++i) {
+                                               const long double k = CheckedSub(i, band.centre);
+                                               slot[i] = StoreDouble(band.formula(slot[i], k, p));
+                                           }
+                                       });
+                   });
 }
 
 }  // namespace
@@ -134,22 +269,37 @@ void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount) {
     CheckArrayLength(highCount);
 }
 
-CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
+CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters) {
     CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);
-    CrossoverParameters p = parameters;
-    if (p.adjustCoefficient) {
-        p.lowCrossHz = p.midCrossLowHz;
-        p.highCrossHz = p.midCrossHighHz;
-    }
-    CrossoverTaps taps;
-    taps.CommonLength = Max3(p.lowCount, p.midCount, p.highCount);
-    taps.CommonCentre = taps.CommonLength / 2;
+    const CrossoverParameters p = EffectiveParameters(parameters);
+    CrossoverTaps taps = EmptyLayout(p);
     taps.SumTaps = AllocateTaps(taps.CommonLength);
 
     const double beta = KaiserBeta(p.attenuationDb);
     taps.LowTaps = DesignBand(p.lowCount, taps, beta, LowPassTap, p);
     taps.MidTaps = DesignBand(p.midCount, taps, beta, BandPassTap, p);
     taps.HighTaps = DesignBand(p.highCount, taps, beta, HighPassTap, p);
+    FormSum(taps);
+    if (p.adjustCoefficient) {
+        AdjustMidBandLiteral(taps);
+    }
+    return taps;
+}
+
+CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
+    CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);
+    const CrossoverParameters p = EffectiveParameters(parameters);
+    CrossoverTaps taps = EmptyLayout(p);
+    taps.SumTaps = AllocateTaps(taps.CommonLength);
+
+    const double beta = KaiserBeta(p.attenuationDb);
+    std::vector<BandPlan> bands;
+    bands.reserve(3);  // the bands point at each other: no reallocation
+    bands.push_back(PlanBand(p.lowCount, LowPassTap, taps.LowTaps, taps, beta, bands));
+    bands.push_back(PlanBand(p.midCount, BandPassTap, taps.MidTaps, taps, beta, bands));
+    bands.push_back(PlanBand(p.highCount, HighPassTap, taps.HighTaps, taps, beta, bands));
+    FillWindows(bands);
+    ApplyTapFormulas(bands, p);
     FormSum(taps);
     if (p.adjustCoefficient) {
         AdjustMidBand(taps);

@@ -43,7 +43,13 @@ void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount);
 
 // Designs the three bands for normalised (odd) counts. Raises ERangeError for negative counts or
 // a common length of 2^28 or more, EOutOfMemory when the arrays cannot be allocated, and
-// EInvalidOp for a one-tap band (its window divides 0 by 0).
+// EInvalidOp for a one-tap band (its window divides 0 by 0). Each window value is computed
+// afresh with KaiserWindow, one tap after the other; this is the reference design.
+CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters);
+
+// The design the program uses: bit for bit the taps of DesignCrossoverLiteral, with the same
+// errors, but each band's window prepared once (PreparedKaiserWindow), long designs spread over
+// two cores, and no work arrays beyond the four results.
 CrossoverTaps DesignCrossover(const CrossoverParameters& parameters);
 
 }  // namespace kc::dsp

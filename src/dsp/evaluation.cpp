@@ -5,6 +5,7 @@
 
 #include "base/float_checks.h"
 #include "base/text_convert.h"
+#include "dsp/grid_spectrum.h"
 
 namespace kc::dsp {
 namespace {
@@ -42,6 +43,15 @@ double Level(long double magnitude) {
     return StoreDouble((20.0L * base::CheckedLog10(magnitude) + 100.0L) / 100.0L);
 }
 
+// Writes the four levels of point k from the magnitudes stored there.
+void StoreLevels(ResponseStore& store, int32_t k) {
+    const auto i = static_cast<std::size_t>(k);
+    store.LowDb[i] = Level(store.LowMag[i]);
+    store.MidDb[i] = Level(store.MidMag[i]);
+    store.HighDb[i] = Level(store.HighMag[i]);
+    store.SumDb[i] = Level(static_cast<long double>(store.SumMag[i]) + SumEpsilon(k));
+}
+
 // Writes the four magnitudes of point k, then the four levels from the stored magnitudes.
 void StorePoint(ResponseStore& store, int32_t k, double low, double mid, double high, double sum) {
     const auto i = static_cast<std::size_t>(k);
@@ -49,10 +59,7 @@ void StorePoint(ResponseStore& store, int32_t k, double low, double mid, double 
     store.MidMag[i] = mid;
     store.HighMag[i] = high;
     store.SumMag[i] = sum;
-    store.LowDb[i] = Level(store.LowMag[i]);
-    store.MidDb[i] = Level(store.MidMag[i]);
-    store.HighDb[i] = Level(store.HighMag[i]);
-    store.SumDb[i] = Level(static_cast<long double>(store.SumMag[i]) + SumEpsilon(k));
+    StoreLevels(store, k);
 }
 
 }  // namespace
@@ -70,7 +77,20 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
 }
 
 Evaluation EvaluateResponses(const CrossoverTaps& taps) {
-    return EvaluateResponsesLiteral(taps);
+    Evaluation result{std::make_unique<ResponseStore>(), 0.0};
+    ResponseStore& store = *result.store;
+    GridSpectrum spectrum;
+    spectrum.Magnitudes(taps.LowTaps, store.LowMag);
+    spectrum.Magnitudes(taps.MidTaps, store.MidMag);
+    spectrum.Magnitudes(taps.HighTaps, store.HighMag);
+    spectrum.Magnitudes(taps.SumTaps, store.SumMag);
+    // The levels as the direct sum computes them, point by point; the first magnitude of exactly
+    // 0 raises EZeroDivide, and the fresh store is dropped with it.
+    for (int32_t k = 1; k <= kGridPoints; ++k) {
+        StoreLevels(store, k);
+    }
+    result.CMax = FindCMax(store);
+    return result;
 }
 
 double FindCMax(const ResponseStore& store) {

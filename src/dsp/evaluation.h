@@ -21,7 +21,10 @@ struct Evaluation {
 // a point has no level there and raises EZeroDivide; nothing is returned then.
 Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps);
 
-// The evaluation the program uses: the same store to within rounding, computed fast.
+// The evaluation the program uses: the store of EvaluateResponsesLiteral to within rounding (the
+// magnitudes within about 1e-15 of it for filters of a few thousand taps), with the levels
+// computed from the magnitudes in the same way and the same errors, in well under a millisecond
+// at any length: each array's response at all 950 points comes from one real FFT (GridSpectrum).
 Evaluation EvaluateResponses(const CrossoverTaps& taps);
 
 // The largest of LowMag, MidMag and HighMag over points 1 ... 950 (0.0 when all are 0).

@@ -22,6 +22,40 @@ double KaiserBeta(double attenuationDb);
 // taps (M = number of taps less one). M = 0 raises EInvalidOp (0/0).
 double KaiserWindow(int32_t M, double n, double beta);
 
+// The Kaiser window of one filter of M + 1 taps and shape β, prepared once so that each tap costs
+// at most one Bessel series: the denominator I0(β) is computed here, and the series takes its
+// factorials from a table and builds each power of x/2 from the powers before it. Every value is
+// bit for bit KaiserWindow(M, n, β); the arithmetic is the same, operation for operation.
+class PreparedKaiserWindow {
+  public:
+    // Raises what KaiserWindow raises at the first tap: EInvalidOp for M = 0 (0/0), EOverflow when
+    // I0(β) exceeds the double range.
+    PreparedKaiserWindow(int32_t M, double beta);
+
+    // The window value at tap position n (0 <= n <= M).
+    double At(int32_t n) const;
+
+    // Number of mirrored pairs (n, M − n) with n <= M − n: M/2 + 1.
+    int32_t PairCount() const { return M_ / 2 + 1; }
+
+    // Writes values[n] and values[M − n] for n = firstPair ... endPair − 1. The window value
+    // depends on the tap only through the Bessel argument u = β·√(1 − (1 − 2n/M)²) rounded to
+    // double, and u is mostly the same at n and M − n: the series is then computed once.
+    void FillPairs(int32_t firstPair, int32_t endPair, double* values) const;
+
+  private:
+    double BesselArgument(int32_t n) const;
+    double ValueAtArgument(double u) const;
+
+    int32_t M_;
+    double beta_;
+    double denominator_;  // BesselI0(β)
+};
+
+// BesselI0(x), bit for bit, with the factorials from a table and the 30 powers of x/2 built by the
+// same square-and-multiply steps, shared between the terms instead of repeated for each.
+double FastBesselI0(double x);
+
 // The largest of three integers.
 int32_t Max3(int32_t a, int32_t b, int32_t c);
 

@@ -1,0 +1,186 @@
+// The fast evaluation against the literal direct sum, and beyond the lengths where the direct sum
+// is affordable, against closed forms and an independent extended-precision sum.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <typeinfo>
+
+#include "base/errors.h"
+#include "dsp/crossover.h"
+#include "dsp/evaluation.h"
+
+namespace kc::dsp {
+namespace {
+
+constexpr double kMagnitudeTolerance = 1e-12;
+
+struct DesignCase {
+    const char* name;
+    int32_t low, mid, high;
+    double lowHz, midLowHz, midHighHz, highHz;
+    double attenuationDb;
+    bool adjust;
+};
+
+void PrintTo(const DesignCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+CrossoverParameters ToParameters(const DesignCase& c) {
+    CrossoverParameters p;
+    p.lowCount = c.low;
+    p.midCount = c.mid;
+    p.highCount = c.high;
+    p.lowCrossHz = c.lowHz;
+    p.midCrossLowHz = c.midLowHz;
+    p.midCrossHighHz = c.midHighHz;
+    p.highCrossHz = c.highHz;
+    p.attenuationDb = c.attenuationDb;
+    p.adjustCoefficient = c.adjust;
+    return p;
+}
+
+// The dynamic type and message of the error `action` raises, or "none".
+std::string RaisedError(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const base::Error& e) {
+        return std::string(typeid(e).name()) + ": " + e.what();
+    }
+    return "none";
+}
+
+void ExpectCurvesAgree(const Curve& fast, const Curve& literal, const char* curve) {
+    for (std::size_t k = 1; k <= kGridPoints; ++k) {
+        EXPECT_NEAR(fast[k], literal[k], kMagnitudeTolerance) << curve << " at point " << k;
+    }
+}
+
+// A level moves by 20/ln 10/100 ≈ 0.087 times the relative change of its magnitude; where the
+// magnitude is at least 1e-4 the agreement of the magnitudes bounds it well below 1e-8.
+void ExpectLevelsAgree(const Curve& fast, const Curve& literal, const Curve& magnitude,
+                       const char* curve) {
+    for (std::size_t k = 1; k <= kGridPoints; ++k) {
+        if (magnitude[k] >= 1e-4) {
+            EXPECT_NEAR(fast[k], literal[k], 1e-8) << curve << " at point " << k;
+        }
+    }
+}
+
+class FastEvaluationTest : public ::testing::TestWithParam<DesignCase> {};
+
+TEST_P(FastEvaluationTest, AgreesWithTheDirectSum) {
+    const CrossoverTaps taps = DesignCrossover(ToParameters(GetParam()));
+    const Evaluation literal = EvaluateResponsesLiteral(taps);
+    const Evaluation fast = EvaluateResponses(taps);
+    const ResponseStore& l = *literal.store;
+    const ResponseStore& f = *fast.store;
+    ExpectCurvesAgree(f.LowMag, l.LowMag, "LowMag");
+    ExpectCurvesAgree(f.MidMag, l.MidMag, "MidMag");
+    ExpectCurvesAgree(f.HighMag, l.HighMag, "HighMag");
+    ExpectCurvesAgree(f.SumMag, l.SumMag, "SumMag");
+    ExpectLevelsAgree(f.LowDb, l.LowDb, l.LowMag, "LowDb");
+    ExpectLevelsAgree(f.MidDb, l.MidDb, l.MidMag, "MidDb");
+    ExpectLevelsAgree(f.HighDb, l.HighDb, l.HighMag, "HighDb");
+    ExpectLevelsAgree(f.SumDb, l.SumDb, l.SumMag, "SumDb");
+    EXPECT_EQ(f.LowMag[0], 0.0);
+    EXPECT_EQ(f.SumDb[0], 0.0);
+    EXPECT_NEAR(fast.CMax, literal.CMax, kMagnitudeTolerance);
+    EXPECT_EQ(CMaxLine(fast.CMax), CMaxLine(literal.CMax));
+}
+
+// The direct sum costs about 1.4 ms per tap of the common length, so all but the initial design
+// are short.
+INSTANTIATE_TEST_SUITE_P(
+    Designs, FastEvaluationTest,
+    ::testing::Values(
+        DesignCase{"Initial", 901, 701, 301, 300, 300, 2000, 2000, 144, false},
+        DesignCase{"ShortAdjusted", 301, 201, 101, 300, 300, 2000, 2000, 144, true},
+        DesignCase{"EqualCountsAdjusted", 255, 255, 255, 100, 150, 5000, 4000, 144, true},
+        DesignCase{"ZeroBeta", 61, 41, 21, 300, 300, 2000, 2000, 20, false},
+        DesignCase{"MiddleBetaBranch", 151, 251, 201, 500, 500, 3000, 3000, 35, false},
+        DesignCase{"BandPassEdgesReversed", 201, 151, 101, 300, 3000, 500, 2000, 144, false},
+        DesignCase{"CutOffsBeyondTheGrid", 101, 81, 61, 15000, -200, 12000, 30000, 144, false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+class FastEvaluationErrorTest : public ::testing::TestWithParam<DesignCase> {};
+
+TEST_P(FastEvaluationErrorTest, ZeroBandRaisesTheDirectSumsError) {
+    const CrossoverTaps taps = DesignCrossover(ToParameters(GetParam()));
+    const std::string literal = RaisedError([&] { EvaluateResponsesLiteral(taps); });
+    EXPECT_NE(literal.find("EZeroDivide"), std::string::npos) << literal;
+    EXPECT_EQ(RaisedError([&] { EvaluateResponses(taps); }), literal);
+}
+
+// A band of zeros: a low-pass cut-off of 0, a band-pass of no width, a high-pass cut-off at half
+// the sampling rate (its pass fraction 1 − 2·22050/44100 is 0).
+INSTANTIATE_TEST_SUITE_P(
+    ZeroBands, FastEvaluationErrorTest,
+    ::testing::Values(DesignCase{"LowCutOffZero", 31, 21, 11, 0, 300, 2000, 2000, 144, false},
+                      DesignCase{"MidNoWidth", 31, 21, 11, 300, 700, 700, 2000, 144, false},
+                      DesignCase{"HighAtNyquist", 31, 21, 11, 300, 300, 2000, 22050, 144, false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// Taps that wrap around the 22050-point transform more than once.
+CrossoverTaps TwoImpulses(std::size_t length) {
+    CrossoverTaps t;
+    t.CommonLength = static_cast<int32_t>(length);
+    t.CommonCentre = t.CommonLength / 2;
+    t.LowTaps.assign(length, 0.0);
+    t.LowTaps.front() = 0.5;
+    t.LowTaps.back() = 0.5;
+    t.MidTaps = t.HighTaps = t.SumTaps = t.LowTaps;
+    return t;
+}
+
+TEST(FastEvaluationLongTest, TwoImpulsesFollowTheirClosedFormAtAnyLength) {
+    // |0.5 + 0.5·e^(−j2π·d·f/44100)| = |cos(π·d·f/44100)| for impulses d taps apart; d·f is
+    // reduced modulo 88200 (a whole period of the cosine) in integers before the cosine.
+    for (std::size_t length : {3u, 22051u, 44101u, 70001u}) {
+        const Evaluation e = EvaluateResponses(TwoImpulses(length));
+        const long long d = static_cast<long long>(length) - 1;
+        for (int32_t k = 1; k <= kGridPoints; ++k) {
+            const long long reduced = (d * FreqGrid(k)) % 88200;
+            const long double expected =
+                std::fabs(std::cos(3.1415926535897932385L * reduced / 44100.0L));
+            EXPECT_NEAR(e.store->LowMag[k], static_cast<double>(expected), 1e-15)
+                << length << " " << k;
+        }
+    }
+}
+
+// |Σ x[n]·e^(−j2π·n·f/44100)| summed in extended precision, the angle reduced exactly in
+// integers: an evaluation independent of both the direct sum and the transform.
+double ExtendedDirectMagnitude(const std::vector<double>& taps, int32_t frequencyHz) {
+    long double re = 0.0L;
+    long double im = 0.0L;
+    for (std::size_t n = 0; n < taps.size(); ++n) {
+        const long long phase = static_cast<long long>(n) * frequencyHz % 44100;
+        const long double theta = 6.283185307179586477L * phase / 44100.0L;
+        re += taps[n] * std::cos(theta);
+        im += taps[n] * std::sin(theta);
+    }
+    return static_cast<double>(std::sqrt(re * re + im * im));
+}
+
+TEST(FastEvaluationLongTest, LongDesignAgreesWithAnExtendedDirectSum) {
+    CrossoverParameters p;
+    p.lowCount = 30001;
+    p.midCount = 20001;
+    p.highCount = 10001;
+    p.adjustCoefficient = true;
+    const CrossoverTaps taps = DesignCrossover(p);
+    const Evaluation e = EvaluateResponses(taps);
+    for (int32_t k : {1, 2, 149, 150, 151, 500, 501, 550, 700, 950}) {
+        const int32_t f = FreqGrid(k);
+        EXPECT_NEAR(e.store->LowMag[k], ExtendedDirectMagnitude(taps.LowTaps, f), 1e-12) << k;
+        EXPECT_NEAR(e.store->MidMag[k], ExtendedDirectMagnitude(taps.MidTaps, f), 1e-12) << k;
+        EXPECT_NEAR(e.store->HighMag[k], ExtendedDirectMagnitude(taps.HighTaps, f), 1e-12) << k;
+        EXPECT_NEAR(e.store->SumMag[k], ExtendedDirectMagnitude(taps.SumTaps, f), 1e-12) << k;
+    }
+}
+
+}  // namespace
+}  // namespace kc::dsp

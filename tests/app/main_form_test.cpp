@@ -1,9 +1,7 @@
 // The main window as it is created: texts, states, places, tab order and fonts.
 #include <QFontInfo>
 #include <QFrame>
-#include <QGroupBox>
 
-#include "app/graph_view.h"
 #include "form_fixture.h"
 
 namespace kc::app {
@@ -37,55 +35,6 @@ TEST_F(MainFormTest, StartsWithTheInitialTextsAndStates) {
     EXPECT_EQ(form->Taps().CommonLength, 0);
     EXPECT_EQ(form->Store().SumDb, dsp::Curve{});
     EXPECT_TRUE(reports.empty());
-}
-
-TEST_F(MainFormTest, ControlsStandAtTheirPlaces) {
-    struct Place {
-        QWidget* control;
-        QRect geometry;  // labels size themselves, so only their top-left corner counts
-    };
-    const TForm1& f = *form;
-    const Place places[] = {{f.Label1, {344, 64, 0, 0}},        {f.Label3, {152, 88, 0, 0}},
-                            {f.Label4, {152, 136, 0, 0}},       {f.Image1, {48, 200, 593, 337}},
-                            {f.Label21, {72, 568, 0, 0}},       {f.Label6, {32, 8, 0, 0}},
-                            {f.Label9, {152, 112, 0, 0}},       {f.Bevel5, {144, 32, 257, 153}},
-                            {f.Label7, {320, 40, 0, 0}},        {f.Label8, {496, 80, 0, 0}},
-                            {f.Label16, {496, 104, 0, 0}},      {f.Label17, {440, 128, 0, 0}},
-                            {f.Label18, {440, 152, 0, 0}},      {f.Label20, {440, 168, 0, 0}},
-                            {f.Bevel6, {408, 32, 257, 153}},    {f.Label23, {416, 40, 0, 0}},
-                            {f.Label2, {176, 64, 0, 0}},        {f.Label5, {608, 80, 0, 0}},
-                            {f.Label10, {608, 104, 0, 0}},      {f.Label11, {608, 128, 0, 0}},
-                            {f.Label12, {416, 56, 0, 0}},       {f.Label13, {160, 40, 0, 0}},
-                            {f.Label14, {288, 112, 0, 0}},      {f.Label15, {288, 136, 0, 0}},
-                            {f.Label19, {224, 88, 0, 0}},       {f.Button1, {8, 72, 121, 73}},
-                            {f.Edit1, {336, 80, 41, 20}},       {f.Edit2, {176, 80, 41, 20}},
-                            {f.GroupBox1, {344, 552, 241, 41}}, {f.CheckBox1, {8, 16, 105, 17}},
-                            {f.CheckBox2, {128, 16, 105, 17}},  {f.Edit3, {240, 128, 41, 20}},
-                            {f.Edit4, {240, 104, 41, 20}},      {f.Edit5, {176, 104, 41, 20}},
-                            {f.Edit6, {560, 72, 41, 20}},       {f.Edit7, {560, 96, 41, 20}},
-                            {f.Edit8, {560, 120, 41, 20}},      {f.Button5, {584, 144, 33, 33}},
-                            {f.Edit9, {336, 104, 41, 20}},      {f.Edit10, {336, 128, 41, 20}},
-                            {f.CheckBox3, {208, 160, 177, 17}}};
-    for (const Place& place : places) {
-        const QRect actual = place.control->geometry();
-        const std::string name = place.control->objectName().toStdString();
-        EXPECT_EQ(actual.topLeft(), place.geometry.topLeft()) << name;
-        if (!place.geometry.size().isNull()) {
-            EXPECT_EQ(actual.size(), place.geometry.size()) << name;
-        }
-    }
-    // The window creates its controls in this order, which is also their stacking order.
-    const QObjectList& children = form->children();
-    EXPECT_LT(children.indexOf(f.Image1), children.indexOf(f.Bevel5));
-    EXPECT_LT(children.indexOf(f.Bevel6), children.indexOf(f.Button1));
-    EXPECT_LT(children.indexOf(f.Edit10), children.indexOf(f.CheckBox3));
-}
-
-TEST_F(MainFormTest, ResizingMovesNoControl) {
-    const QRect before = form->Edit8->geometry();
-    form->resize(900, 800);
-    EXPECT_EQ(form->Edit8->geometry(), before);
-    EXPECT_EQ(form->Image1->geometry(), QRect(48, 200, 593, 337));
 }
 
 TEST_F(MainFormTest, TabOrderFollowsTheFieldOrder) {

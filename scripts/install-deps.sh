@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev
+    libsndfile1-dev
     fonts-ipafont-gothic
 )
 # Further packages a caller needs for one step only (the fuzzers' clang, say).

@@ -1,0 +1,48 @@
+#include "cli/command_support.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "base/errors.h"
+#include "cli/cli.h"
+
+namespace kc::cli {
+
+std::string ToUtf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+void PrintLine(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+}
+
+int ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments) {
+    const QCommandLineOption help = parser.addHelpOption();
+    const bool parsed = parser.parse(arguments);
+    if (parsed && parser.isSet(help)) {
+        std::fputs(ToUtf8(parser.helpText()).c_str(), stdout);
+        return kExitSuccess;
+    }
+    QString problem = parsed ? QString() : parser.errorText();
+    if (parsed && !parser.positionalArguments().isEmpty()) {
+        problem = "Unexpected argument: " + parser.positionalArguments().first();
+    }
+    if (problem.isEmpty()) {
+        return -1;
+    }
+    std::fprintf(stderr, "%s\n\n%s", ToUtf8(problem).c_str(), ToUtf8(parser.helpText()).c_str());
+    return kExitUsage;
+}
+
+int RunReportingErrors(const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const std::exception& error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", base::ReportText(error.what()).c_str());
+        return kExitError;
+    }
+}
+
+}  // namespace kc::cli

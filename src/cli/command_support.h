@@ -1,0 +1,24 @@
+// What the commands share: parsing with usage errors, and reporting errors as the window does.
+#pragma once
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <functional>
+#include <string>
+
+namespace kc::cli {
+
+// Parses `arguments` with `parser` (which gets --help added). Returns -1 when the command should
+// run, otherwise the exit status to return at once: 0 after printing help, kExitUsage after
+// printing the parser's error and the usage to standard error.
+int ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments);
+
+// Runs `body`; an error of the program's kinds (or any other exception) is printed to standard
+// error with the error report's full stop rule and gives kExitError.
+int RunReportingErrors(const std::function<int()>& body);
+
+void PrintLine(const std::string& line);
+
+std::string ToUtf8(const QString& text);
+
+}  // namespace kc::cli

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+namespace kc::cli {
+
+// "design": the crossover calculation from option texts, its summary and the requested exports.
+int RunDesignCommand(const QStringList& arguments);
+
+}  // namespace kc::cli

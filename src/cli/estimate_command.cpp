@@ -1,0 +1,47 @@
+#include "cli/estimate_command.h"
+
+#include <QCommandLineParser>
+
+#include "cli/cli.h"
+#include "cli/command_support.h"
+#include "dsp/length_estimate.h"
+
+namespace kc::cli {
+namespace {
+
+// Prints each caption as soon as the estimate writes it, so that a failure after the cut-off
+// still shows the cut-off, as the window does.
+class PrintedLabels : public dsp::EstimateLabels {
+  public:
+    void SetCutOffCaption(const std::string& caption) override { PrintLine(caption); }
+    void SetIdealTapsCaption(const std::string& caption) override { PrintLine(caption); }
+};
+
+}  // namespace
+
+int RunEstimateCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Estimates the cut-off and the odd number of taps of a Kaiser-window low-pass filter.");
+    const QCommandLineOption pass("pass", "Pass-band edge in Hz.", "TEXT");
+    const QCommandLineOption stop("stop", "Stop-band edge in Hz.", "TEXT");
+    const QCommandLineOption attenuation("attenuation", "Stop-band attenuation in dB (144).",
+                                         "TEXT", "144");
+    parser.addOptions({pass, stop, attenuation});
+    if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
+        return status;
+    }
+    if (!parser.isSet(pass) || !parser.isSet(stop)) {
+        std::fprintf(stderr, "Both --pass and --stop are needed.\n\n%s",
+                     ToUtf8(parser.helpText()).c_str());
+        return kExitUsage;
+    }
+    return RunReportingErrors([&] {
+        PrintedLabels labels;
+        dsp::RunLengthEstimate(ToUtf8(parser.value(pass)), ToUtf8(parser.value(stop)),
+                               ToUtf8(parser.value(attenuation)), labels);
+        return kExitSuccess;
+    });
+}
+
+}  // namespace kc::cli

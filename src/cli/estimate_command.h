@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+namespace kc::cli {
+
+// "estimate": the filter length estimate from option texts, printed as the window shows it.
+int RunEstimateCommand(const QStringList& arguments);
+
+}  // namespace kc::cli

@@ -1,0 +1,34 @@
+// kaiser-crossover-cli: the crossover calculation and the length estimate on the command line.
+#include <QGuiApplication>
+#include <cstdio>
+
+#include "base/float_checks.h"
+#include "base/text_convert.h"
+#include "cli/cli.h"
+
+namespace {
+
+// Standard error carries the program's own messages only: the toolkit's notes about its
+// environment (a missing runtime folder, fonts) are not for the user of a command line.
+void KeepToolkitNotesOffStandardError(QtMsgType type, const QMessageLogContext&,
+                                      const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qInstallMessageHandler(KeepToolkitNotesOffStandardError);
+    // The graph is rendered into images only; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication application(argc, argv);
+    QCoreApplication::setApplicationName("kaiser-crossover-cli");
+    QCoreApplication::setApplicationVersion(KC_VERSION);
+    kc::base::SetFloatingPointMode();
+    kc::base::SetDecimalSeparator(kc::base::LocaleDecimalSeparator());
+    return kc::cli::Run(QCoreApplication::arguments());
+}

@@ -1,0 +1,52 @@
+#include "export/csv_export.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace kc::exporting {
+
+std::string FormatSignificant17(double value) {
+    std::array<char, 40> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::general, 17);
+    return std::string(buffer.data(), result.ptr);
+}
+
+std::string FormatDecibels(double magnitude) {
+    if (magnitude == 0.0) {
+        return "-inf";
+    }
+    return FormatSignificant17(20.0 * std::log10(magnitude));
+}
+
+std::string TapsCsv(const dsp::CrossoverTaps& taps) {
+    std::string csv = "index,low,mid,high,sum\n";
+    for (std::size_t i = 0; i < taps.SumTaps.size(); ++i) {
+        csv += std::to_string(i) + ',' + FormatSignificant17(taps.LowTaps[i]) + ',' +
+               FormatSignificant17(taps.MidTaps[i]) + ',' + FormatSignificant17(taps.HighTaps[i]) +
+               ',' + FormatSignificant17(taps.SumTaps[i]) + '\n';
+    }
+    return csv;
+}
+
+std::string ResponseCsv(const dsp::ResponseStore& store) {
+    std::string csv =
+        "k,frequency_hz,low_mag,mid_mag,high_mag,sum_mag,low_db,mid_db,high_db,sum_db\n";
+    for (int32_t k = 1; k <= dsp::kGridPoints; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const double magnitudes[] = {store.LowMag[i], store.MidMag[i], store.HighMag[i],
+                                     store.SumMag[i]};
+        csv += std::to_string(k) + ',' + std::to_string(dsp::FreqGrid(k));
+        for (double magnitude : magnitudes) {
+            csv += ',' + FormatSignificant17(magnitude);
+        }
+        for (double magnitude : magnitudes) {
+            csv += ',' + FormatDecibels(magnitude);
+        }
+        csv += '\n';
+    }
+    return csv;
+}
+
+}  // namespace kc::exporting

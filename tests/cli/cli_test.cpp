@@ -1,0 +1,203 @@
+// Runs the built kaiser-crossover-cli and checks what it prints and writes.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "dsp/calculation.h"
+#include "export/csv_export.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(KC_CLI_PATH), arguments);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+std::vector<std::string> Lines(const fs::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Cells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::istringstream in(line);
+    for (std::string cell; std::getline(in, cell, ',');) {
+        cells.push_back(cell);
+    }
+    return cells;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        // One folder per process: the test runner may run several of these processes at once.
+        folder_ = fs::temp_directory_path() / ("kc-cli-test-" + std::to_string(::getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        initial_ = RunCli({"design", "--taps", Path("taps.csv"), "--response", Path("response.csv"),
+                           "--wav", Path("xo"), "--plot", Path("graph.png")});
+        reference_ = new kc::dsp::CalculationResult(
+            kc::dsp::CalculateCrossover(kc::dsp::CrossoverParameters{}));
+    }
+    static void TearDownTestSuite() {
+        fs::remove_all(folder_);
+        delete reference_;
+    }
+    static QString Path(const char* name) {
+        return QString::fromStdString((folder_ / name).string());
+    }
+
+    static fs::path folder_;
+    static Outcome initial_;
+    static kc::dsp::CalculationResult* reference_;
+};
+
+fs::path CliTest::folder_;
+Outcome CliTest::initial_;
+kc::dsp::CalculationResult* CliTest::reference_ = nullptr;
+
+TEST_F(CliTest, DesignPrintsTheSummaryOfTheInitialDesign) {
+    ASSERT_EQ(initial_.status, 0) << initial_.err;
+    EXPECT_NE(initial_.out.find("Tap counts: low 901, mid 701, high 301\n"), std::string::npos);
+    EXPECT_NE(initial_.out.find("Common length: 901 taps\n"), std::string::npos);
+    EXPECT_NE(initial_.out.find("Latency: 450 samples (10.204 ms at 44100 Hz)\n"),
+              std::string::npos);
+    EXPECT_NE(initial_.out.find(reference_->cmaxLine + "\n"), std::string::npos);
+    EXPECT_TRUE(initial_.err.empty()) << initial_.err;
+}
+
+TEST_F(CliTest, CsvFilesHoldTheLibrarysNumbersToTheLastBit) {
+    const auto taps = Lines(folder_ / "taps.csv");
+    ASSERT_EQ(taps.size(), 902u);
+    EXPECT_EQ(taps[0], "index,low,mid,high,sum");
+    EXPECT_EQ(std::strtod(Cells(taps[450])[1].c_str(), nullptr), reference_->taps.LowTaps[449]);
+
+    const auto response = Lines(folder_ / "response.csv");
+    ASSERT_EQ(response.size(), 951u);
+    const kc::dsp::ResponseStore& store = *reference_->evaluation.store;
+    for (std::size_t k : {1u, 150u, 500u, 501u, 950u}) {
+        const auto cells = Cells(response[k]);
+        ASSERT_EQ(cells.size(), 10u);
+        EXPECT_EQ(std::strtod(cells[2].c_str(), nullptr), store.LowMag[k]) << k;
+        EXPECT_EQ(std::strtod(cells[5].c_str(), nullptr), store.SumMag[k]) << k;
+    }
+}
+
+TEST_F(CliTest, WavFilesReadBackWithRateLengthAndSamples) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open((folder_ / "xo-mid.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(info.channels, 1);
+    EXPECT_EQ(info.frames, 901);
+    std::vector<float> samples(901);
+    sf_read_float(file, samples.data(), 901);
+    sf_close(file);
+    EXPECT_EQ(samples[100], static_cast<float>(reference_->taps.MidTaps[100]));
+    EXPECT_EQ(samples[450], static_cast<float>(reference_->taps.MidTaps[450]));
+    EXPECT_TRUE(fs::exists(folder_ / "xo-low.wav"));
+    EXPECT_TRUE(fs::exists(folder_ / "xo-high.wav"));
+}
+
+TEST_F(CliTest, PlotIsAPngOfTheGraphWithItsLabels) {
+    const QImage image(Path("graph.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GE(image.width(), 593);
+    EXPECT_GE(image.height(), 337);
+}
+
+TEST_F(CliTest, EstimatePrintsTheTwoCaptions) {
+    const Outcome outcome = RunCli({"estimate", "--pass", "300", "--stop", "900"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "CutOff     ：600Hz\nIdeal Taps： 699\n");
+}
+
+struct ErrorCase {
+    const char* name;
+    QStringList arguments;
+    int status;
+    std::string err;  // the exact standard error, or empty to check only the status
+};
+
+void PrintTo(const ErrorCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CliErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(CliErrorTest, ReportsWithTheWindowsMessageOrUsage) {
+    const Outcome outcome = RunCli(GetParam().arguments);
+    EXPECT_EQ(outcome.status, GetParam().status) << outcome.err;
+    if (!GetParam().err.empty()) {
+        EXPECT_EQ(outcome.err, GetParam().err);
+    } else {
+        EXPECT_FALSE(outcome.err.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CliErrorTest,
+    ::testing::Values(ErrorCase{"TapCountNotAnInteger",
+                                {"design", "--mid-taps", "abc"},
+                                1,
+                                "'abc' は整数ではありません.\n"},
+                      ErrorCase{"LowCutOffZero",
+                                {"design", "--low-taps", "31", "--low-cut", "0"},
+                                1,
+                                "0 による浮動小数点数除算.\n"},
+                      ErrorCase{"EqualEdges",
+                                {"estimate", "--pass", "500", "--stop", "500"},
+                                1,
+                                "0 による浮動小数点数除算.\n"},
+                      ErrorCase{"UnknownOption", {"design", "--bass", "3"}, 2, ""},
+                      ErrorCase{"MissingValue", {"design", "--taps"}, 2, ""},
+                      ErrorCase{"MissingStopEdge", {"estimate", "--pass", "300"}, 2, ""},
+                      ErrorCase{"UnknownCommand", {"mix"}, 2, ""},
+                      ErrorCase{"BadWavFormat", {"design", "--wav-format", "pcm16"}, 2, ""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(CliOutputTest, UnwritableFileIsNamedAndNotLeftBehind) {
+    const std::string target = "/nonexistent-folder-of-kc/taps.csv";
+    const Outcome outcome =
+        RunCli({"design", "--low-taps", "31", "--taps", QString::fromStdString(target)});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find(target), std::string::npos) << outcome.err;
+    EXPECT_FALSE(fs::exists(target));
+}
+
+TEST(CliOutputTest, HelpAndVersionSucceed) {
+    EXPECT_EQ(RunCli({"--help"}).status, 0);
+    EXPECT_EQ(RunCli({"design", "--help"}).status, 0);
+    const Outcome version = RunCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("kaiser-crossover-cli ", 0), 0u);
+}
+
+}  // namespace

@@ -76,6 +76,46 @@ long double HighPassTap(long double w, long double k, const CrossoverParameters&
     return sign * w * std::sin(kPi * k * passFraction) / (kPi * k);
 }
 
+// The taps at offsets −k and +k (k > 0) of one band, from their own window values, for the fast
+// design. Under k → −k every product and quotient with k in the formulas above only changes sign,
+// exactly; std::sin of an extended argument is exactly odd and std::cos exactly even (the library
+// reduces |x| and puts the sign back), and the signs cancel in pairs. So each sine and cosine is
+// taken once for both taps, and each tap is still w times the other factors in the same order:
+// the same bits as the formula above at −k and at +k.
+struct TapPair {
+    long double left;   // offset −k
+    long double right;  // offset +k
+};
+using PairFormula = TapPair (*)(long double wLeft, long double wRight, long double k,
+                                const CrossoverParameters& p);
+
+TapPair LowPassPair(long double wLeft, long double wRight, long double k,
+                    const CrossoverParameters& p) {
+    const long double sine = std::sin(k * kTwoPi * p.lowCrossHz / kRate);
+    const long double denominator = kPi * k;
+    return {wLeft * sine / denominator, wRight * sine / denominator};
+}
+
+TapPair BandPassPair(long double wLeft, long double wRight, long double k,
+                     const CrossoverParameters& p) {
+    const long double high = p.midCrossHighHz;
+    const long double low = p.midCrossLowHz;
+    const long double cosine = std::cos(kPi * k * (high + low) / kRate);
+    const long double sine = std::sin(kPi * k * (high - low) / kRate);
+    const long double denominator = kPi * k;
+    return {(2.0L * wLeft / denominator) * cosine * sine,
+            (2.0L * wRight / denominator) * cosine * sine};
+}
+
+TapPair HighPassPair(long double wLeft, long double wRight, long double k,
+                     const CrossoverParameters& p) {
+    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / kRate;
+    const long double sign = std::fmod(k, 2.0L) == 0.0L ? 1.0L : -1.0L;
+    const long double sine = std::sin(kPi * k * passFraction);
+    const long double denominator = kPi * k;
+    return {sign * wLeft * sine / denominator, sign * wRight * sine / denominator};
+}
+
 // Designs one band of `count` taps (odd, positive) and places it centred in an array of the
 // design's common length, zeros on both sides.
 std::vector<double> DesignBand(int32_t count, const CrossoverTaps& layout, double beta,
@@ -162,7 +202,8 @@ struct BandPlan {
     int32_t centre;
     int32_t shift;
     PreparedKaiserWindow window;
-    TapFormula formula;
+    TapFormula formula;  // for the centre tap
+    PairFormula pairFormula;
     std::vector<double>* target;
     // An earlier band of the same count: it has the same window at the same indices.
     const BandPlan* sameWindow;
@@ -172,8 +213,9 @@ struct BandPlan {
 
 // Sizes a band's array and prepares its window, raising what the literal design raises before
 // its first tap (EOutOfMemory, EInvalidOp for one tap, EOverflow for an enormous β).
-BandPlan PlanBand(int32_t count, TapFormula formula, std::vector<double>& target,
-                  const CrossoverTaps& layout, double beta, const std::vector<BandPlan>& earlier) {
+BandPlan PlanBand(int32_t count, TapFormula formula, PairFormula pairFormula,
+                  std::vector<double>& target, const CrossoverTaps& layout, double beta,
+                  const std::vector<BandPlan>& earlier) {
     target = AllocateTaps(layout.CommonLength);
     const int32_t centre = count / 2;
     const BandPlan* sameWindow = nullptr;
@@ -187,6 +229,7 @@ BandPlan PlanBand(int32_t count, TapFormula formula, std::vector<double>& target
                     CheckedSub(layout.CommonCentre, centre),
                     PreparedKaiserWindow(CheckedSub(count, 1), beta),
                     formula,
+                    pairFormula,
                     &target,
                     sameWindow};
 }
@@ -239,18 +282,30 @@ void FillWindows(const std::vector<BandPlan>& bands) {
     }
 }
 
-// Turns the window value in each tap's place into the tap, as the literal design computes it,
-// the taps of all bands split over the two cores.
+// Turns the window values at offsets −j and +j of a band's centre into its taps.
+void ApplyPairFormula(const BandPlan& band, int32_t j, const CrossoverParameters& p) {
+    double* centre = band.Slot() + band.centre;
+    if (j == 0) {
+        *centre = StoreDouble(band.formula(*centre, 0.0L, p));
+        return;
+    }
+    const TapPair taps = band.pairFormula(centre[-j], centre[j], j, p);
+    centre[-j] = StoreDouble(taps.left);
+    centre[j] = StoreDouble(taps.right);
+}
+
+// Turns the window value in each tap's place into the tap, the mirrored pairs of all bands split
+// over the two cores.
 void ApplyTapFormulas(const std::vector<BandPlan>& bands, const CrossoverParameters& p) {
-    const auto taps = [](const BandPlan& band) { return static_cast<std::size_t>(band.count); };
-    RunInTwoHalves(TotalSize(bands, taps), kMinWorkToSplit,
+    const auto pairs = [](const BandPlan& band) {
+        return static_cast<std::size_t>(band.window.PairCount());
+    };
+    RunInTwoHalves(TotalSize(bands, pairs), kMinWorkToSplit,
                    [&](std::size_t begin, std::size_t end) {
-                       ForEachBandPart(bands, begin, end, taps,
+                       ForEachBandPart(bands, begin, end, pairs,
                                        [&p](const BandPlan& band, int32_t first, int32_t last) {
-                                           double* slot = band.Slot();
-                                           for (int32_t i = first; i < last; ++i) {
-                                               const long double k = CheckedSub(i, band.centre);
-                                               slot[i] = StoreDouble(band.formula(slot[i], k, p));
+                                           for (int32_t j = first; j < last; ++j) {
+                                               ApplyPairFormula(band, j, p);
                                            }
                                        });
                    });
@@ -295,9 +350,11 @@ CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
     const double beta = KaiserBeta(p.attenuationDb);
     std::vector<BandPlan> bands;
     bands.reserve(3);  // the bands point at each other: no reallocation
-    bands.push_back(PlanBand(p.lowCount, LowPassTap, taps.LowTaps, taps, beta, bands));
-    bands.push_back(PlanBand(p.midCount, BandPassTap, taps.MidTaps, taps, beta, bands));
-    bands.push_back(PlanBand(p.highCount, HighPassTap, taps.HighTaps, taps, beta, bands));
+    bands.push_back(PlanBand(p.lowCount, LowPassTap, LowPassPair, taps.LowTaps, taps, beta, bands));
+    bands.push_back(
+        PlanBand(p.midCount, BandPassTap, BandPassPair, taps.MidTaps, taps, beta, bands));
+    bands.push_back(
+        PlanBand(p.highCount, HighPassTap, HighPassPair, taps.HighTaps, taps, beta, bands));
     FillWindows(bands);
     ApplyTapFormulas(bands, p);
     FormSum(taps);

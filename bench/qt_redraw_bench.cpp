@@ -1,0 +1,58 @@
+// Timings of a full redraw of the graph into Qt images, as the window does it: a fresh 593 x 337
+// picture and a fresh label layer the size of the window's client area, painted with Qt's
+// painter, from the store of the initial design.
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QFont>
+#include <QGuiApplication>
+#include <QString>
+
+#include "dsp/calculation.h"
+#include "graph/draw_graph.h"
+#include "graph/qt/retained_graph.h"
+
+namespace {
+
+// Argument 0: logarithmic frequency axis (CheckBox1); argument 1: levels in dB (CheckBox2).
+void BM_RedrawQImage(benchmark::State& state) {
+    const auto result = kc::dsp::CalculateCrossover(kc::dsp::CrossoverParameters{});
+    kc::graph::GraphInputs inputs;
+    inputs.logFrequency = state.range(0) != 0;
+    inputs.levelsInDb = state.range(1) != 0;
+    kc::graph::RetainedGraph host(QSize(674, 599));  // the main window's client area
+    QFont font;  // the window's: its design face, else IPA P Gothic, 12 pixels
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    font.setPixelSize(12);
+    host.SetLabelFont(font);
+    for (auto _ : state) {
+        kc::graph::DrawGraph(inputs, *result.evaluation.store, host);
+        benchmark::DoNotOptimize(host.Picture().constBits());
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_RedrawQImage)
+    ->ArgNames({"log", "dB"})
+    ->Args({1, 1})
+    ->Args({0, 0})
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Painting text needs a QGuiApplication; without a display the offscreen platform serves.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    }
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -3,13 +3,11 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <string>
-#include <typeinfo>
 
-#include "base/errors.h"
 #include "dsp/crossover.h"
+#include "dsp/design_case.h"
 #include "dsp/kaiser.h"
 
 namespace kc::dsp {
@@ -33,16 +31,6 @@ uint64_t Bits(double x) {
     uint64_t bits = 0;
     std::memcpy(&bits, &x, sizeof bits);
     return bits;
-}
-
-// The dynamic type and message of the error `action` raises, or "none".
-std::string RaisedError(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const base::Error& e) {
-        return std::string(typeid(e).name()) + ": " + e.what();
-    }
-    return "none";
 }
 
 TEST(FastBesselI0Test, BitForBitTheLiteralSeries) {
@@ -107,36 +95,10 @@ TEST(ExtendedTrigonometryTest, SineIsExactlyOddAndCosineExactlyEven) {
     }
 }
 
-struct DesignCase {
-    const char* name;
-    int32_t low, mid, high;
-    double lowHz, midLowHz, midHighHz, highHz;
-    double attenuationDb;
-    bool adjust;
-};
-
-void PrintTo(const DesignCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-CrossoverParameters ToParameters(const DesignCase& c) {
-    CrossoverParameters p;
-    p.lowCount = c.low;
-    p.midCount = c.mid;
-    p.highCount = c.high;
-    p.lowCrossHz = c.lowHz;
-    p.midCrossLowHz = c.midLowHz;
-    p.midCrossHighHz = c.midHighHz;
-    p.highCrossHz = c.highHz;
-    p.attenuationDb = c.attenuationDb;
-    p.adjustCoefficient = c.adjust;
-    return p;
-}
-
 class FastDesignTest : public ::testing::TestWithParam<DesignCase> {};
 
 TEST_P(FastDesignTest, TapsAreBitForBitTheLiteralDesign) {
-    const CrossoverParameters p = ToParameters(GetParam());
+    const CrossoverParameters p = GetParam().Parameters();
     const CrossoverTaps literal = DesignCrossoverLiteral(p);
     const CrossoverTaps fast = DesignCrossover(p);
     EXPECT_EQ(fast.CommonLength, literal.CommonLength);

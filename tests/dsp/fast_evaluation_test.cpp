@@ -3,54 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <string>
-#include <typeinfo>
 
-#include "base/errors.h"
 #include "dsp/crossover.h"
+#include "dsp/design_case.h"
 #include "dsp/evaluation.h"
 
 namespace kc::dsp {
 namespace {
 
 constexpr double kMagnitudeTolerance = 1e-12;
-
-struct DesignCase {
-    const char* name;
-    int32_t low, mid, high;
-    double lowHz, midLowHz, midHighHz, highHz;
-    double attenuationDb;
-    bool adjust;
-};
-
-void PrintTo(const DesignCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-CrossoverParameters ToParameters(const DesignCase& c) {
-    CrossoverParameters p;
-    p.lowCount = c.low;
-    p.midCount = c.mid;
-    p.highCount = c.high;
-    p.lowCrossHz = c.lowHz;
-    p.midCrossLowHz = c.midLowHz;
-    p.midCrossHighHz = c.midHighHz;
-    p.highCrossHz = c.highHz;
-    p.attenuationDb = c.attenuationDb;
-    p.adjustCoefficient = c.adjust;
-    return p;
-}
-
-// The dynamic type and message of the error `action` raises, or "none".
-std::string RaisedError(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const base::Error& e) {
-        return std::string(typeid(e).name()) + ": " + e.what();
-    }
-    return "none";
-}
 
 void ExpectCurvesAgree(const Curve& fast, const Curve& literal, const char* curve) {
     for (std::size_t k = 1; k <= kGridPoints; ++k) {
@@ -72,7 +34,7 @@ void ExpectLevelsAgree(const Curve& fast, const Curve& literal, const Curve& mag
 class FastEvaluationTest : public ::testing::TestWithParam<DesignCase> {};
 
 TEST_P(FastEvaluationTest, AgreesWithTheDirectSum) {
-    const CrossoverTaps taps = DesignCrossover(ToParameters(GetParam()));
+    const CrossoverTaps taps = DesignCrossover(GetParam().Parameters());
     const Evaluation literal = EvaluateResponsesLiteral(taps);
     const Evaluation fast = EvaluateResponses(taps);
     const ResponseStore& l = *literal.store;
@@ -108,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 class FastEvaluationErrorTest : public ::testing::TestWithParam<DesignCase> {};
 
 TEST_P(FastEvaluationErrorTest, ZeroBandRaisesTheDirectSumsError) {
-    const CrossoverTaps taps = DesignCrossover(ToParameters(GetParam()));
+    const CrossoverTaps taps = DesignCrossover(GetParam().Parameters());
     const std::string literal = RaisedError([&] { EvaluateResponsesLiteral(taps); });
     EXPECT_NE(literal.find("EZeroDivide"), std::string::npos) << literal;
     EXPECT_EQ(RaisedError([&] { EvaluateResponses(taps); }), literal);

@@ -1,0 +1,51 @@
+// A named row of design parameters for the table-driven tests of the fast paths, and the error a
+// call raises, for comparing two paths' errors.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <typeinfo>
+
+#include "base/errors.h"
+#include "dsp/crossover.h"
+
+namespace kc::dsp {
+
+struct DesignCase {
+    const char* name;
+    int32_t low, mid, high;
+    double lowHz, midLowHz, midHighHz, highHz;
+    double attenuationDb;
+    bool adjust;
+
+    CrossoverParameters Parameters() const {
+        CrossoverParameters p;
+        p.lowCount = low;
+        p.midCount = mid;
+        p.highCount = high;
+        p.lowCrossHz = lowHz;
+        p.midCrossLowHz = midLowHz;
+        p.midCrossHighHz = midHighHz;
+        p.highCrossHz = highHz;
+        p.attenuationDb = attenuationDb;
+        p.adjustCoefficient = adjust;
+        return p;
+    }
+};
+
+inline void PrintTo(const DesignCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// The dynamic type and message of the error `action` raises, or "none".
+inline std::string RaisedError(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const base::Error& e) {
+        return std::string(typeid(e).name()) + ": " + e.what();
+    }
+    return "none";
+}
+
+}  // namespace kc::dsp

@@ -9,11 +9,11 @@
 #include "base/text_convert.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
-#include "cli/graph_png.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/wav_export.h"
+#include "graph/qt/graph_area.h"
 
 namespace kc::cli {
 namespace {
@@ -107,7 +107,7 @@ void WriteOutputs(const Outputs& out, const OptionFields& fields,
         inputs.levelsInDb = !out.linearAmplitude;
         inputs.lowerEdgeText = fields.Text(CalcField::MidCrossLow);
         inputs.upperEdgeText = fields.Text(CalcField::MidCrossHigh);
-        WriteGraphPng(ToUtf8(out.plot), inputs, store);
+        graph::WriteGraphPng(ToUtf8(out.plot), inputs, store);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include "app/main_form.h"
 #include "base/float_checks.h"
@@ -37,6 +39,14 @@ QIcon ApplicationIcon() {
 }
 
 int RunApplication(ErrorReporter reporter) {
+    // The program keeps nothing between runs, but the toolkit's file dialog writes its folder
+    // history into the user's settings when it closes; those settings go to a folder that is
+    // removed when the run ends.
+    const QTemporaryDir runSettings;
+    if (runSettings.isValid()) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, runSettings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, runSettings.path());
+    }
     TForm1 window(std::move(reporter));
     CentreOnScreen(window);
     window.show();

@@ -3,21 +3,34 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "graph/qt/retained_graph.h"
 
 namespace kc::app {
 
-// Image1: shows the picture of the graph's last completed redraw, blank before the first.
+// The readout for pixel column x of the image (tooltip text), empty when there is none.
+using ReadoutSource = std::function<QString(int x)>;
+
+// Image1: shows the picture of the graph's last completed redraw, blank before the first. Resting
+// the pointer on it shows the readout of the column under the pointer in a tooltip, which follows
+// the pointer while it moves.
 class GraphImage final : public QWidget {
   public:
     GraphImage(const graph::RetainedGraph& graph, QWidget* parent);
 
+    void SetReadoutSource(ReadoutSource source) { readout_ = std::move(source); }
+
   protected:
+    bool event(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void ShowReadout(QPoint position, QPoint globalPosition);
+
     const graph::RetainedGraph& graph_;
+    ReadoutSource readout_;
 };
 
 // The retained graph of a window: a completed redraw repaints the window (whose client area

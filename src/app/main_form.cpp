@@ -1,17 +1,18 @@
 #include "app/main_form.h"
 
 #include <QCheckBox>
-#include <QFontInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <exception>
 
 #include "app/app_title.h"
 #include "app/graph_view.h"
+#include "graph/qt/window_font.h"
 
 namespace kc::app {
 
@@ -23,7 +24,6 @@ constexpr int kClientWidth = 674;
 constexpr int kClientHeight = 599;
 constexpr int kFontPixels = 12;
 constexpr int kHeadingFontPixels = 16;
-constexpr int kFallbackStretchPercent = 94;
 constexpr int kEditWidth = 41;
 constexpr int kEditHeight = 20;
 
@@ -86,36 +86,22 @@ void SetCaption(QLabel* label, const std::string& caption) {
     label->adjustSize();
 }
 
-QFont WindowFont(int pixelSize) {
-    const QString designFace = QStringLiteral("ＭＳ Ｐゴシック");
-    QFont font;
-    font.setFamilies({designFace, QStringLiteral("IPAPGothic")});
-    font.setPixelSize(pixelSize);
-    font.setStyleHint(QFont::SansSerif);
-    // IPA P Gothic's Latin letters run about 8 % wider than the design face's, which would put
-    // "StopBand Attenuation" under Edit8 and the estimate's long heading over its frame;
-    // condensed a little, every caption keeps to the room the window gives it.
-    if (QFontInfo(font).family() != designFace) {
-        font.setStretch(kFallbackStretchPercent);
-    }
-    return font;
-}
-
 // Qt's own palettes (Fusion among them) make their light 3-D shade pure white, the same as an
 // editable field; the classic light grey keeps a locked field recognisable.
 QColor Color3DLight() {
     return QColor(227, 227, 227);
 }
 
-TForm1::TForm1(ErrorReporter reporter)
+TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
     : reporter_(std::move(reporter)),
+      chooser_(std::move(chooser)),
       title_(QString::fromStdString(ApplicationTitle())),
       store_(std::make_unique<dsp::ResponseStore>()),
       graph_(std::make_unique<WindowGraph>(*this, QSize(kClientWidth, kClientHeight))) {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Frequency Response of FIR (Kaiser window) filter Ver1.1"));
-    setFont(WindowFont(kFontPixels));
+    setFont(graph::WindowFont(kFontPixels));
     resize(kClientWidth, kClientHeight);
     CreateCrossoverControls();
     CreateEstimateControls();
@@ -125,7 +111,9 @@ TForm1::TForm1(ErrorReporter reporter)
     graph_->SetLabelFont(font());
     graph_->SetLabelColors(palette().color(QPalette::WindowText),
                            palette().color(QPalette::Window));
+    CreateGraphMenu();
     ConnectHandlers();
+    ConnectEnterKeys();
     FormCreate();
 }
 
@@ -149,7 +137,7 @@ void TForm1::CreateCrossoverControls() {
     Image1->setGeometry(48, 200, 593, 337);
     Label21 = MakeLabel(this, "Label21", 72, 568, "振幅の最大値：CMax =");
     Label6 = MakeLabel(this, "Label6", 32, 8, "");
-    Label6->setFont(WindowFont(kHeadingFontPixels));
+    Label6->setFont(graph::WindowFont(kHeadingFontPixels));
     SetCaption(Label6,
                "カイザー窓を用いたFIRフィルタの周波数特性(サンプリング周波数が44.1KHzの場合）");
     Label9 = MakeLabel(this, "Label9", 152, 112, "Mid");
@@ -221,6 +209,19 @@ void TForm1::ConnectHandlers() {
     connect(CheckBox3, &QCheckBox::toggled, this, [this] { RunHandler(&TForm1::CheckBox3Click); });
     connect(Edit5, &QLineEdit::textChanged, this, [this] { RunHandler(&TForm1::Edit5Change); });
     connect(Edit4, &QLineEdit::textChanged, this, [this] { RunHandler(&TForm1::Edit4Change); });
+}
+
+// Enter in a field runs the Calc of the field's group, as a click on its button would, through
+// the same error report.
+void TForm1::ConnectEnterKeys() {
+    for (QLineEdit* edit : {Edit1, Edit9, Edit10, Edit2, Edit5, Edit4, Edit3}) {
+        connect(edit, &QLineEdit::returnPressed, this,
+                [this] { RunHandler(&TForm1::Button1Click); });
+    }
+    for (QLineEdit* edit : {Edit6, Edit7, Edit8}) {
+        connect(edit, &QLineEdit::returnPressed, this,
+                [this] { RunHandler(&TForm1::Button5Click); });
+    }
 }
 
 // Qt must not see an exception pass through its event handling, so every handler runs here and

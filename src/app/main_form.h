@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/error_report.h"
+#include "app/file_chooser.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
 #include "graph/qt/retained_graph.h"
@@ -21,16 +22,13 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace kc::app {
 
 class GraphImage;
 class WindowGraph;
-
-// The window font: "ＭＳ Ｐゴシック" at pixelSize pixels, falling back to IPA P Gothic (the
-// Japanese proportional Gothic face of Debian's fonts-ipafont-gothic) where it is not installed.
-QFont WindowFont(int pixelSize);
 
 // cl3DLight, the background of read-only fields: the light shade of 3-D frames, kept apart from
 // the white of editable fields.
@@ -50,8 +48,10 @@ void SetCaption(QLabel* label, const std::string& caption);
 class TForm1 : public QWidget {
   public:
     // Creates the window with every control, its initial texts and states; Form1 refers to it
-    // before FormCreate runs. Errors leaving a handler go to reporter.
-    explicit TForm1(ErrorReporter reporter = ShowErrorBox);
+    // before FormCreate runs. Errors leaving a handler go to reporter; the graph menu's exports
+    // ask chooser for the file to write.
+    explicit TForm1(ErrorReporter reporter = ShowErrorBox,
+                    FileNameChooser chooser = ChooseSaveFileName);
     ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -111,6 +111,21 @@ class TForm1 : public QWidget {
     void FormCreate();
     void FormDestroy();
 
+    // The graph menu (the context menu of Image1) and its handlers: the graph area to the
+    // clipboard or to a PNG file, the taps of the last calculation as CSV or one WAV per band,
+    // its responses as CSV. The graph items need a drawn graph, the data items a completed
+    // calculation; until then they are disabled (and do nothing when called).
+    QMenu* GraphMenu() const { return graphMenu_.get(); }
+    void CopyGraphClick();
+    void SaveGraphClick();
+    void ExportCoefficientsClick();
+    void ExportResponseClick();
+
+    // The tooltip text for pixel column x of Image1: the nearest grid point on the frequency axis
+    // of the graph shown and the levels of the last calculation there. Empty before the first
+    // completed calculation or while no graph is shown.
+    QString ReadoutAt(int x) const;
+
     // The program's state: the taps and the responses of the last successful calculation (an
     // empty design and an all-zero store before the first).
     const dsp::CrossoverTaps& Taps() const { return taps_; }
@@ -130,14 +145,27 @@ class TForm1 : public QWidget {
     void CreateAxisGroup();
     void SetTabOrder();
     void ConnectHandlers();
+    void ConnectEnterKeys();
+    void CreateGraphMenu();
+    void UpdateGraphMenu();
+    void ShowGraphMenu(QPoint position);
+    QImage GraphAreaImage() const;
     void RunHandler(void (TForm1::*handler)());
     void RedrawGraph();
 
     ErrorReporter reporter_;
+    FileNameChooser chooser_;
     QString title_;
     dsp::CrossoverTaps taps_;
     std::unique_ptr<dsp::ResponseStore> store_;
     std::unique_ptr<WindowGraph> graph_;
+    // Whether a calculation has completed (the taps and the store hold a design), and the
+    // frequency axis of the graph shown (that of the last completed redraw, which a failed
+    // redraw leaves on screen whatever CheckBox1 now says).
+    bool calculated_ = false;
+    bool shownLogFrequency_ = true;
+    // A popup of its own, not a control in the client area.
+    std::unique_ptr<QMenu> graphMenu_;
 };
 
 // The one main window, set while it exists.

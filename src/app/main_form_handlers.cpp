@@ -94,6 +94,8 @@ void TForm1::Button1Click() {
     // design, its curves and its CMax line whole.
     taps_ = std::move(result.taps);
     store_ = std::move(result.evaluation.store);
+    calculated_ = true;
+    UpdateGraphMenu();
     SetCaption(Label21, result.cmaxLine);
     RedrawGraph();
 }
@@ -146,6 +148,8 @@ void TForm1::RedrawGraph() {
     inputs.lowerEdgeText = TextOf(Edit5);
     inputs.upperEdgeText = TextOf(Edit4);
     graph::DrawGraph(inputs, *store_, *graph_);
+    shownLogFrequency_ = inputs.logFrequency;
+    UpdateGraphMenu();
 }
 
 }  // namespace kc::app

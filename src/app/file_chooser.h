@@ -1,0 +1,34 @@
+// The choice of a file to write, made replaceable so that tests name the file instead of a user.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+namespace kc::app {
+
+// A file chosen for writing: its path and the name filter that was selected for it (one of the
+// filters offered). An empty path when the user cancelled.
+struct ChosenFile {
+    QString path;
+    QString filter;
+};
+
+// Asks for the name of a file to write, offering the name filters ("Text (*.ext)") in this order.
+using FileNameChooser =
+    std::function<ChosenFile(QWidget* owner, const QString& caption, const QStringList& filters)>;
+
+// The standard save dialog of the toolkit (its own widgets, not the desktop's), modal over owner,
+// starting in the current folder. It adds the selected filter's extension to a name without one
+// and asks before overwriting a file.
+ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStringList& filters);
+
+// The extension of a name filter's first pattern, without the dot: "png" for "PNG (*.png)";
+// empty when it has none.
+QString FilterSuffix(const QString& filter);
+
+// path with ".suffix" appended when its file name has no extension.
+QString WithSuffix(const QString& path, const QString& suffix);
+
+}  // namespace kc::app

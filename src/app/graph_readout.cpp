@@ -1,0 +1,81 @@
+#include "app/graph_readout.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "base/text_convert.h"
+#include "graph/mapping.h"
+
+namespace kc::app {
+namespace {
+
+constexpr long double kTopFrequencyHz = 10000.0L;
+
+// The position of a frequency on the axis before FreqToXLinear or FreqToXLog truncate it; the
+// same expressions in the same extended precision, so that its whole part is their column.
+long double UntruncatedX(int32_t frequencyHz, bool logFrequency, int32_t width) {
+    if (logFrequency) {
+        return (std::log10(static_cast<long double>(frequencyHz)) - 1.0L) /
+               (std::log10(kTopFrequencyHz) - 1.0L) * width;
+    }
+    return frequencyHz / kTopFrequencyHz * width;
+}
+
+int32_t ColumnOf(int32_t frequencyHz, bool logFrequency, int32_t width) {
+    return logFrequency ? graph::FreqToXLog(frequencyHz, width)
+                        : graph::FreqToXLinear(frequencyHz, width);
+}
+
+}  // namespace
+
+int32_t NearestGridPoint(int32_t x, bool logFrequency, int32_t width) {
+    const long double columnMiddle = x + 0.5L;
+    int32_t nearest = 1;
+    int64_t nearestColumnDistance = std::numeric_limits<int64_t>::max();
+    long double nearestMiddleDistance = std::numeric_limits<long double>::infinity();
+    for (int32_t k = 1; k <= dsp::kGridPoints; ++k) {
+        const int32_t frequencyHz = dsp::FreqGrid(k);
+        const int64_t columnDistance =
+            std::llabs(int64_t{ColumnOf(frequencyHz, logFrequency, width)} - x);
+        const long double middleDistance =
+            std::fabs(UntruncatedX(frequencyHz, logFrequency, width) - columnMiddle);
+        if (columnDistance < nearestColumnDistance ||
+            (columnDistance == nearestColumnDistance && middleDistance < nearestMiddleDistance)) {
+            nearest = k;
+            nearestColumnDistance = columnDistance;
+            nearestMiddleDistance = middleDistance;
+        }
+    }
+    return nearest;
+}
+
+std::string LevelText(double magnitude) {
+    if (magnitude == 0.0) {
+        return "-inf dB";
+    }
+    const double levelDb = 20.0 * std::log10(magnitude);
+    char digits[64];
+    const auto [end, error] =
+        std::to_chars(std::begin(digits), std::end(digits), levelDb, std::chars_format::fixed, 2);
+    std::string text(digits, error == std::errc() ? end : digits);
+    // A level just below 0 dB rounds to "-0.00"; the sign says nothing there.
+    if (text == "-0.00") {
+        text = "0.00";
+    }
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos) {
+        text.replace(point, 1, base::DecimalSeparator());
+    }
+    return text + " dB";
+}
+
+std::string ReadoutText(const dsp::ResponseStore& store, int32_t k) {
+    const auto at = static_cast<std::size_t>(k);
+    return std::to_string(dsp::FreqGrid(k)) + " Hz\nLow: " + LevelText(store.LowMag[at]) +
+           "\nMid: " + LevelText(store.MidMag[at]) + "\nHigh: " + LevelText(store.HighMag[at]) +
+           "\nSum: " + LevelText(store.SumMag[at]);
+}
+
+}  // namespace kc::app

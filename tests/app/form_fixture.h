@@ -38,11 +38,15 @@ class FormTest : public testing::Test {
         form->Edit10->setText("21");
     }
 
-    std::vector<RecordedReport> reports;
-    std::unique_ptr<TForm1> form = std::make_unique<TForm1>(
-        [this](QWidget* /*owner*/, const QString& caption, const QString& text) {
+    // A reporter that appends to `reports`.
+    ErrorReporter Recorder() {
+        return [this](QWidget* /*owner*/, const QString& caption, const QString& text) {
             reports.push_back({caption.toStdString(), text.toStdString(), BusyCursorIsSet()});
-        });
+        };
+    }
+
+    std::vector<RecordedReport> reports;
+    std::unique_ptr<TForm1> form = std::make_unique<TForm1>(Recorder());
 };
 
 // Pixels of one column of an image that have exactly the given colour.

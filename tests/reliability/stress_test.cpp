@@ -103,7 +103,13 @@ TEST_F(StressTest, TwoHundredPressesKeepMemoryFlatAndResultsExact) {
     // Every design of the cycle has run during the warm-up, so later presses allocate nothing
     // that stays: 4 MiB leaves room for the allocator's own bookkeeping, not for a leak of the
     // arrays (a 2001-tap design keeps about 64 KiB of taps and 60 KiB of curves per press).
+#ifndef __SANITIZE_ADDRESS__
     EXPECT_LT(resident - afterWarmUp.first, 4096);
+#else
+    // AddressSanitizer keeps freed blocks in quarantine, so resident memory grows by design;
+    // its leak checker at exit takes the place of this check.
+    (void)resident;
+#endif
     EXPECT_LT(seconds, 120.0);
 }
 

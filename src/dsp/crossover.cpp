@@ -259,8 +259,10 @@ std::size_t TotalSize(const std::vector<BandPlan>& bands, Size size) {
     return total;
 }
 
-// Below this many Bessel series or tap formulas in all, a second thread costs more than it saves.
-constexpr std::size_t kMinWorkToSplit = 256;
+// Below this many Bessel series or tap formulas in all (a few milliseconds of work) the design
+// stays on one thread: starting a second one, and on a busy machine waiting for a free core, then
+// costs more than it saves.
+constexpr std::size_t kMinWorkToSplit = 8192;
 
 // Writes every band's window values into its slot: the mirrored pairs of each distinct count
 // split over the two cores, then copies for the bands whose count came before.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 
 #include "base/text_convert.h"
 #include "graph/mapping.h"
@@ -19,6 +20,10 @@ struct NearestCase {
     int32_t x;
     int32_t expectedK;
 };
+
+void PrintTo(const NearestCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 // Positions by hand from the axis formulas on a 593-pixel image (linear f / 10000 · 593, log
 // (log10 f − 1) / 3 · 593), cross-checked with a separate double-precision script of the rule.

@@ -55,17 +55,19 @@ QAction* AddMenuItem(QMenu* menu, const char* objectName, const char* text) {
 void TForm1::CreateGraphMenu() {
     graphMenu_ = std::make_unique<QMenu>();
     graphMenu_->setObjectName(QStringLiteral("GraphMenu"));
-    const std::pair<const char*, const char*> items[] = {
-        {"CopyGraph", "Copy graph"},
-        {"SaveGraph", "Save graph as PNG…"},
-        {"ExportCoefficients", "Export coefficients…"},
-        {"ExportResponse", "Export response as CSV…"}};
-    void (TForm1::*const handlers[])() = {&TForm1::CopyGraphClick, &TForm1::SaveGraphClick,
-                                          &TForm1::ExportCoefficientsClick,
-                                          &TForm1::ExportResponseClick};
-    for (std::size_t i = 0; i < std::size(items); ++i) {
-        QAction* action = AddMenuItem(graphMenu_.get(), items[i].first, items[i].second);
-        const auto handler = handlers[i];
+    struct Item {
+        const char* objectName;
+        const char* text;
+        void (TForm1::*handler)();
+    };
+    const Item items[] = {
+        {"CopyGraph", "Copy graph", &TForm1::CopyGraphClick},
+        {"SaveGraph", "Save graph as PNG…", &TForm1::SaveGraphClick},
+        {"ExportCoefficients", "Export coefficients…", &TForm1::ExportCoefficientsClick},
+        {"ExportResponse", "Export response as CSV…", &TForm1::ExportResponseClick}};
+    for (const Item& item : items) {
+        QAction* action = AddMenuItem(graphMenu_.get(), item.objectName, item.text);
+        const auto handler = item.handler;
         connect(action, &QAction::triggered, this, [this, handler] { RunHandler(handler); });
     }
     Image1->setContextMenuPolicy(Qt::CustomContextMenu);

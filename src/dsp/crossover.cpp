@@ -1,6 +1,7 @@
 #include "dsp/crossover.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
 
@@ -33,8 +34,18 @@ void CheckArrayLength(int32_t length) {
     }
 }
 
+std::atomic<std::size_t>& TapArrayMemoryLimit() {
+    static std::atomic<std::size_t> limit{0};
+    return limit;
+}
+
 std::vector<double> AllocateTaps(int32_t length) {
     CheckArrayLength(length);
+    const std::size_t bytes = static_cast<std::size_t>(length) * sizeof(double);
+    const std::size_t limit = TapArrayMemoryLimit().load();
+    if (limit != 0 && bytes > limit) {
+        base::RaiseOutOfMemory();
+    }
     try {
         return std::vector<double>(static_cast<std::size_t>(length), 0.0);
     } catch (const std::bad_alloc&) {
@@ -314,6 +325,10 @@ void ApplyTapFormulas(const std::vector<BandPlan>& bands, const CrossoverParamet
 }
 
 }  // namespace
+
+void SetTapArrayMemoryLimit(std::size_t bytes) {
+    TapArrayMemoryLimit().store(bytes);
+}
 
 int32_t NormaliseTapCount(int32_t v) {
     return CheckedAdd(CheckedMul(2, v / 2), 1);

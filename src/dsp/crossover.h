@@ -2,6 +2,7 @@
 // Kaiser-windowed ideal filter, centred in arrays of one common length.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -32,6 +33,11 @@ struct CrossoverTaps {
     std::vector<double> HighTaps;
     std::vector<double> SumTaps;  // LowTaps + MidTaps + HighTaps, tap by tap
 };
+
+// Caps the memory of any one tap array of a design, in bytes; 0 (the default) leaves only the
+// machine's limit. An array beyond the cap counts as memory that cannot be obtained and raises
+// EOutOfMemory, so that an exhausted machine can be reproduced without exhausting one.
+void SetTapArrayMemoryLimit(std::size_t bytes);
 
 // A tap count made odd: 2·(v div 2) + 1 with truncating division (900 → 901, 0 and ±1 → 1,
 // −2 → −1, −5 → −3).

@@ -159,6 +159,20 @@ INSTANTIATE_TEST_SUITE_P(Counts, DesignRejectsCountsTest,
                                            CountFailure{"TwoToTheTwentyEight", 268435457, 3, 3}),
                          [](const auto& row) { return std::string(row.param.name); });
 
+TEST(CrossoverDesignTest, ArraysBeyondTheMemoryCapAreOutOfMemory) {
+    CrossoverParameters p;
+    p.lowCount = 1001;
+    p.midCount = p.highCount = 11;
+    SetTapArrayMemoryLimit(1000 * sizeof(double));
+    EXPECT_THROW(DesignCrossover(p), base::EOutOfMemory);
+    EXPECT_THROW(DesignCrossoverLiteral(p), base::EOutOfMemory);
+    p.lowCount = 999;
+    EXPECT_EQ(DesignCrossover(p).CommonLength, 999);
+    SetTapArrayMemoryLimit(0);
+    p.lowCount = 1001;
+    EXPECT_EQ(DesignCrossover(p).CommonLength, 1001);
+}
+
 TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperation) {
     CrossoverParameters p;
     p.midCount = 1;

@@ -235,5 +235,33 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"Label18", "CutOff     ：0Hz"}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
+using OutOfMemoryTest = FormTest;
+
+TEST_F(OutOfMemoryTest, UnobtainableArraysAreReportedAndTheDesignStays) {
+    UseShortFilters();
+    form->Button1->click();
+    const dsp::ResponseStore storeBefore = form->Store();
+    const std::string cmaxBefore = Text(form->Label21);
+
+    // 20001 taps need 160 KB an array: more than the memory the design may have here.
+    dsp::SetTapArrayMemoryLimit(64 * 1024);
+    form->Edit1->setText("20000");
+    form->Button1->click();
+    dsp::SetTapArrayMemoryLimit(0);
+
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text, "メモリが足りません.");
+    EXPECT_FALSE(reports[0].busyCursorShown);
+    EXPECT_EQ(Text(form->Edit1), "20001");
+    EXPECT_EQ(form->Store().MidDb, storeBefore.MidDb);
+    EXPECT_EQ(form->Taps().CommonLength, 61);
+    EXPECT_EQ(Text(form->Label21), cmaxBefore);
+
+    reports.clear();
+    form->Button1->click();  // the same texts succeed once the memory is there
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(form->Taps().CommonLength, 20001);
+}
+
 }  // namespace
 }  // namespace kc::app

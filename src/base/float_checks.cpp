@@ -22,6 +22,17 @@ unsigned short ReadControlWord() {
 }
 #endif
 
+// A logarithm's argument: 0 has no logarithm (a division by zero in the limit), a negative
+// number or a NaN none at all.
+void CheckLogarithmArgument(long double x) {
+    if (x == 0.0L) {
+        RaiseZeroDivide();
+    }
+    if (std::isnan(x) || x < 0.0L) {
+        RaiseInvalidOp();
+    }
+}
+
 }  // namespace
 
 void SetFloatingPointMode() {
@@ -79,22 +90,12 @@ long double CheckedDivide(long double a, long double b) {
 }
 
 long double CheckedLog10(long double x) {
-    if (x == 0.0L) {
-        RaiseZeroDivide();
-    }
-    if (std::isnan(x) || x < 0.0L) {
-        RaiseInvalidOp();
-    }
+    CheckLogarithmArgument(x);
     return std::log10(x);
 }
 
 long double CheckedLn(long double x) {
-    if (x == 0.0L) {
-        RaiseZeroDivide();
-    }
-    if (std::isnan(x) || x < 0.0L) {
-        RaiseInvalidOp();
-    }
+    CheckLogarithmArgument(x);
     return std::log(x);
 }
 

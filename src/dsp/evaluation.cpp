@@ -5,7 +5,7 @@
 
 #include "base/float_checks.h"
 #include "base/text_convert.h"
-#include "dsp/grid_spectrum.h"
+#include "dsp/grid_transform.h"
 
 namespace kc::dsp {
 namespace {
@@ -79,11 +79,11 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
 Evaluation EvaluateResponses(const CrossoverTaps& taps) {
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
     ResponseStore& store = *result.store;
-    GridSpectrum spectrum;
-    spectrum.Magnitudes(taps.LowTaps, store.LowMag);
-    spectrum.Magnitudes(taps.MidTaps, store.MidMag);
-    spectrum.Magnitudes(taps.HighTaps, store.HighMag);
-    spectrum.Magnitudes(taps.SumTaps, store.SumMag);
+    GridTransform transform;
+    transform.Magnitudes(taps.LowTaps, store.LowMag);
+    transform.Magnitudes(taps.MidTaps, store.MidMag);
+    transform.Magnitudes(taps.HighTaps, store.HighMag);
+    transform.Magnitudes(taps.SumTaps, store.SumMag);
     // The levels as the direct sum computes them, point by point; the first magnitude of exactly
     // 0 raises EZeroDivide, and the fresh store is dropped with it.
     for (int32_t k = 1; k <= kGridPoints; ++k) {

@@ -24,7 +24,7 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps);
 // The evaluation the program uses: the store of EvaluateResponsesLiteral to within rounding (the
 // magnitudes within about 1e-14 of it for filters of a few thousand taps), with the levels
 // computed from the magnitudes in the same way and the same errors, in well under a millisecond
-// at any length: each array's response at all 950 points comes from one real FFT (GridSpectrum).
+// at any length: each array's response at all 950 points comes from one real FFT (GridTransform).
 Evaluation EvaluateResponses(const CrossoverTaps& taps);
 
 // The largest of LowMag, MidMag and HighMag over points 1 ... 950 (0.0 when all are 0).

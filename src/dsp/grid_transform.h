@@ -11,18 +11,18 @@ namespace kc::dsp {
 // Every grid frequency f is an even number of hertz, so with f = 2·m the term of tap n,
 // e^(−j·2π·n·f / 44100) = e^(−j·2π·n·m / 22050), repeats every 22050 taps: the taps folded modulo
 // 22050 and one real DFT of 22050 points give every grid point as bin f / 2, at any length. The
-// transform's plan is made once for the whole run and shared; each GridSpectrum has its own work
+// transform's plan is made once for the whole run and shared; each GridTransform has its own work
 // arrays, so separate objects may be used at the same time.
-class GridSpectrum {
+class GridTransform {
   public:
     // The number of points of the transform.
     static constexpr int32_t kTransformLength = SampleRate / 2;
 
     // Allocates the work arrays (about 350 KB); raises EOutOfMemory when they do not fit.
-    GridSpectrum();
-    ~GridSpectrum();
-    GridSpectrum(const GridSpectrum&) = delete;
-    GridSpectrum& operator=(const GridSpectrum&) = delete;
+    GridTransform();
+    ~GridTransform();
+    GridTransform(const GridTransform&) = delete;
+    GridTransform& operator=(const GridTransform&) = delete;
 
     // Writes into magnitudes[k], for k = 1 ... 950, the modulus √(re² + im²) of the response of
     // `taps` at FreqGrid(k) (linear amplitude ratio; re² + im² in extended precision, rounded to

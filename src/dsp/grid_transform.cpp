@@ -1,4 +1,4 @@
-#include "dsp/grid_spectrum.h"
+#include "dsp/grid_transform.h"
 
 #include <fftw3.h>
 
@@ -12,7 +12,7 @@
 namespace kc::dsp {
 namespace {
 
-constexpr std::size_t kLength = GridSpectrum::kTransformLength;
+constexpr std::size_t kLength = GridTransform::kTransformLength;
 constexpr std::size_t kBins = kLength / 2 + 1;
 
 constexpr bool EveryGridFrequencyIsEven() {
@@ -71,16 +71,16 @@ fftw_plan TransformPlan() {
 
 }  // namespace
 
-struct GridSpectrum::WorkArrays {
+struct GridTransform::WorkArrays {
     RealArray folded = AllocateReal();
     ComplexArray bins = AllocateComplex();
 };
 
-GridSpectrum::GridSpectrum() : work_(std::make_unique<WorkArrays>()) {}
+GridTransform::GridTransform() : work_(std::make_unique<WorkArrays>()) {}
 
-GridSpectrum::~GridSpectrum() = default;
+GridTransform::~GridTransform() = default;
 
-void GridSpectrum::Magnitudes(const std::vector<double>& taps, Curve& magnitudes) {
+void GridTransform::Magnitudes(const std::vector<double>& taps, Curve& magnitudes) {
     double* folded = work_->folded.get();
     // Tap n adds to folded[n mod 22050]; a filter of 22050 taps or fewer is copied as it is.
     const std::size_t head = std::min(taps.size(), kLength);

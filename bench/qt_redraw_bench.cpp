@@ -4,13 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
-#include <QFont>
 #include <QGuiApplication>
 #include <QString>
 
 #include "dsp/calculation.h"
 #include "graph/draw_graph.h"
 #include "graph/qt/retained_graph.h"
+#include "graph/qt/window_font.h"
 
 namespace {
 
@@ -21,10 +21,7 @@ void BM_RedrawQImage(benchmark::State& state) {
     inputs.logFrequency = state.range(0) != 0;
     inputs.levelsInDb = state.range(1) != 0;
     kc::graph::RetainedGraph host(QSize(674, 599));  // the main window's client area
-    QFont font;  // the window's: its design face, else IPA P Gothic, 12 pixels
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(12);
-    host.SetLabelFont(font);
+    host.SetLabelFont(kc::graph::WindowFont(12));
     for (auto _ : state) {
         kc::graph::DrawGraph(inputs, *result.evaluation.store, host);
         benchmark::DoNotOptimize(host.Picture().constBits());

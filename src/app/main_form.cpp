@@ -12,6 +12,7 @@
 
 #include "app/app_title.h"
 #include "app/graph_view.h"
+#include "graph/qt/graph_area.h"
 #include "graph/qt/window_font.h"
 
 namespace kc::app {
@@ -20,8 +21,8 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-constexpr int kClientWidth = 674;
-constexpr int kClientHeight = 599;
+constexpr int kClientWidth = graph::kMainClientWidth;
+constexpr int kClientHeight = graph::kMainClientHeight;
 constexpr int kFontPixels = 12;
 constexpr int kHeadingFontPixels = 16;
 constexpr int kEditWidth = 41;

@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
+#include "support/csv_rows.h"
 
 namespace {
 
@@ -38,21 +38,10 @@ Outcome RunCli(const QStringList& arguments) {
 
 std::vector<std::string> Lines(const fs::path& path) {
     std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    return kc::testing_support::Lines(in);
 }
 
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> cells;
-    std::istringstream in(line);
-    for (std::string cell; std::getline(in, cell, ',');) {
-        cells.push_back(cell);
-    }
-    return cells;
-}
+using kc::testing_support::Cells;
 
 class CliTest : public ::testing::Test {
   protected:

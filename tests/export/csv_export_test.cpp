@@ -3,29 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <vector>
+
+#include "support/csv_rows.h"
 
 namespace kc::exporting {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> cells;
-    std::istringstream in(line);
-    for (std::string cell; std::getline(in, cell, ',');) {
-        cells.push_back(cell);
-    }
-    return cells;
-}
+using testing_support::Cells;
+using testing_support::Lines;
 
 TEST(CsvExportTest, SeventeenDigitsGiveBackTheSameDouble) {
     for (double value : {0.1, -8.5247e-10, 1.0 / 3.0, 0.0, 1e-300, 0.013600816248}) {

@@ -9,9 +9,6 @@
 namespace kc::graph {
 namespace {
 
-// The main window's client area, in which the labels lie around the image.
-constexpr int kClientWidth = 674;
-constexpr int kClientHeight = 599;
 constexpr int kLabelPixels = 12;
 constexpr int kAboveImage = 10;
 constexpr int kBelowImage = 23;
@@ -39,7 +36,7 @@ QImage ComposeGraphArea(const RetainedGraph& graph, const GraphGeometry& geometr
 }
 
 QImage RenderGraphArea(const GraphInputs& inputs, const dsp::ResponseStore& store) {
-    RetainedGraph retained(QSize(kClientWidth, kClientHeight));
+    RetainedGraph retained(QSize(kMainClientWidth, kMainClientHeight));
     retained.SetLabelFont(WindowFont(kLabelPixels));
     retained.SetLabelColors(Qt::black, kButtonFace);
     DrawGraph(inputs, store, retained);

@@ -14,6 +14,10 @@
 
 namespace kc::graph {
 
+// The main window's client area in pixels: the label layer's size, around the image.
+inline constexpr int kMainClientWidth = 674;
+inline constexpr int kMainClientHeight = 599;
+
 // The band of the window's client area that holds the image and its labels, in client pixels:
 // the full client width, from 10 pixels above the image to 23 below it (the frequency labels
 // hang below the image). 674 x 370 pixels at (0, 190) for the main window.

@@ -19,7 +19,7 @@ void ReportError(const ErrorReporter& reporter, QWidget* owner, const QString& c
         grabber->releaseMouse();
     }
     SetDefaultCursor();
-    const std::string text = base::ReportText(message);
+    const std::string text = base::ReportTextWithFullStop(message);
     reporter(owner, caption, QString::fromStdString(text));
 }
 

@@ -136,8 +136,12 @@ void TForm1::Edit4Change() {
     }
 }
 
+// The constructor creates every control with its initial text and state, and nothing is computed
+// or drawn before the first Calc: there is nothing left for the creation handler to do.
 void TForm1::FormCreate() {}
 
+// The taps, the response store and the pictures are members and go with the window; nothing else
+// is held that the destruction handler would release.
 void TForm1::FormDestroy() {}
 
 void TForm1::RedrawGraph() {

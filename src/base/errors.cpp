@@ -45,7 +45,7 @@ void RaiseOutOfMemory() {
     throw EOutOfMemory();
 }
 
-std::string ReportText(std::string_view message) {
+std::string ReportTextWithFullStop(std::string_view message) {
     std::string text(message);
     // Compared as the code of the last character: every byte of a multi-byte UTF-8 character is
     // above 0x7F, so a Japanese ending counts as greater than the full stop, as it should.

@@ -75,15 +75,21 @@ inline constexpr std::string_view kOutOfMemory = "メモリが足りません";
 // The floating-point conversion's failure, quoting the whole text as it was read.
 [[noreturn]] void RaiseNotAFloat(std::string_view text);
 
+// An index outside its array, or a value that does not fit the 32 bits it must go into.
 [[noreturn]] void RaiseRangeError();
+// A signed 32-bit sum, difference or product beyond the 32-bit range.
 [[noreturn]] void RaiseIntOverflow();
+// 0/0, ∞/∞, a NaN, the root or logarithm of a negative number, a truncation beyond 64 bits.
 [[noreturn]] void RaiseInvalidOp();
+// A finite non-zero number divided by zero, or the logarithm of zero.
 [[noreturn]] void RaiseZeroDivide();
+// A floating-point result beyond the range of its destination.
 [[noreturn]] void RaiseOverflow();
+// Memory for a tap array (or the evaluation's work arrays) that cannot be obtained.
 [[noreturn]] void RaiseOutOfMemory();
 
-// The text that the error report shows for a message: a "." is appended when the message is not
-// empty and its last character's code is above that of the full stop (46).
-std::string ReportText(std::string_view message);
+// The message as the error report shows it, with its full stop appended: a "." is added when the
+// message is not empty and its last character's code is above that of the full stop (46).
+std::string ReportTextWithFullStop(std::string_view message);
 
 }  // namespace kc::base

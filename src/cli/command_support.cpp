@@ -40,7 +40,7 @@ int RunReportingErrors(const std::function<int()>& body) {
         return body();
     } catch (const std::exception& error) {
         std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", base::ReportText(error.what()).c_str());
+        std::fprintf(stderr, "%s\n", base::ReportTextWithFullStop(error.what()).c_str());
         return kExitError;
     }
 }

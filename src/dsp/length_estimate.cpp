@@ -15,7 +15,8 @@ using base::StoreDouble;
 constexpr long double kPi = 3.1415926535897932385L;
 constexpr long double kNyquistHz = 22050.0L;
 
-double ReadStored(std::string_view text) {
+// A floating-point field text, converted and stored as a double.
+double ReadFloatFieldAsDouble(std::string_view text) {
     return StoreDouble(base::StrToFloat(text));
 }
 
@@ -33,9 +34,9 @@ int32_t OddTapsAbove(int32_t n) {
 
 void RunLengthEstimate(std::string_view passBandText, std::string_view stopBandText,
                        std::string_view attenuationText, EstimateLabels& labels) {
-    const double passHz = ReadStored(passBandText);
-    const double stopHz = ReadStored(stopBandText);
-    const double attenuationDb = ReadStored(attenuationText);
+    const double passHz = ReadFloatFieldAsDouble(passBandText);
+    const double stopHz = ReadFloatFieldAsDouble(stopBandText);
+    const double attenuationDb = ReadFloatFieldAsDouble(attenuationText);
 
     const double cutOffHz = StoreDouble((static_cast<long double>(passHz) + stopHz) / 2.0L);
     labels.SetCutOffCaption("CutOff     ：" + base::IntToStr(base::TruncToInt64(cutOffHz)) + "Hz");

@@ -21,7 +21,7 @@ TEST_P(ErrorKindTest, ReportShowsTheMessageWithAFullStop) {
         GetParam().raise();
         FAIL() << "nothing raised";
     } catch (const Error& error) {
-        EXPECT_EQ(ReportText(error.what()), GetParam().report);
+        EXPECT_EQ(ReportTextWithFullStop(error.what()), GetParam().report);
     }
 }
 
@@ -48,14 +48,14 @@ TEST(ErrorKindTest, EachKindIsItsOwnType) {
     EXPECT_THROW(RaiseNotAFloat("x"), EConvertError);
 }
 
-TEST(ReportTextTest, AppendsAFullStopOnlyAfterCharactersAboveIt) {
-    EXPECT_EQ(ReportText(""), "");
-    EXPECT_EQ(ReportText("done."), "done.");
-    EXPECT_EQ(ReportText("a-"), "a-");
-    EXPECT_EQ(ReportText("a "), "a ");
-    EXPECT_EQ(ReportText("a!"), "a!");
-    EXPECT_EQ(ReportText("a/"), "a/.");
-    EXPECT_EQ(ReportText("abc"), "abc.");
+TEST(ReportTextWithFullStopTest, AppendsAFullStopOnlyAfterCharactersAboveIt) {
+    EXPECT_EQ(ReportTextWithFullStop(""), "");
+    EXPECT_EQ(ReportTextWithFullStop("done."), "done.");
+    EXPECT_EQ(ReportTextWithFullStop("a-"), "a-");
+    EXPECT_EQ(ReportTextWithFullStop("a "), "a ");
+    EXPECT_EQ(ReportTextWithFullStop("a!"), "a!");
+    EXPECT_EQ(ReportTextWithFullStop("a/"), "a/.");
+    EXPECT_EQ(ReportTextWithFullStop("abc"), "abc.");
 }
 
 }  // namespace

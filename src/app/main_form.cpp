@@ -12,6 +12,7 @@
 
 #include "app/app_title.h"
 #include "app/graph_view.h"
+#include "dsp/initial_texts.h"
 #include "graph/qt/graph_area.h"
 #include "graph/qt/window_font.h"
 
@@ -20,6 +21,8 @@ namespace kc::app {
 TForm1* Form1 = nullptr;
 
 namespace {
+
+namespace initial_texts = dsp::initial_texts;
 
 constexpr int kClientWidth = graph::kMainClientWidth;
 constexpr int kClientHeight = graph::kMainClientHeight;
@@ -39,8 +42,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const ch
     return label;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, const char* text) {
-    auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, std::string_view text) {
+    auto* edit = new QLineEdit(QString::fromUtf8(text.data(), std::ssize(text)), parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(left, top, kEditWidth, kEditHeight);
     edit->setCursorPosition(0);
@@ -168,20 +171,20 @@ void TForm1::CreateEstimateControls() {
 
 void TForm1::CreateInputControls() {
     Button1 = MakeButton(this, "Button1", QRect(8, 72, 121, 73), "フィルタ特性計算Calc");
-    Edit1 = MakeEdit(this, "Edit1", 336, 80, "901");
-    Edit2 = MakeEdit(this, "Edit2", 176, 80, "300");
+    Edit1 = MakeEdit(this, "Edit1", 336, 80, initial_texts::kLowTapCount);
+    Edit2 = MakeEdit(this, "Edit2", 176, 80, initial_texts::kLowCross);
     CreateAxisGroup();
-    Edit3 = MakeEdit(this, "Edit3", 240, 128, "2000");
-    Edit4 = MakeEdit(this, "Edit4", 240, 104, "2000");
-    Edit5 = MakeEdit(this, "Edit5", 176, 104, "300");
-    Edit6 = MakeEdit(this, "Edit6", 560, 72, "300");
-    Edit7 = MakeEdit(this, "Edit7", 560, 96, "900");
-    Edit8 = MakeEdit(this, "Edit8", 560, 120, "144");
+    Edit3 = MakeEdit(this, "Edit3", 240, 128, initial_texts::kHighCross);
+    Edit4 = MakeEdit(this, "Edit4", 240, 104, initial_texts::kMidCrossHigh);
+    Edit5 = MakeEdit(this, "Edit5", 176, 104, initial_texts::kMidCrossLow);
+    Edit6 = MakeEdit(this, "Edit6", 560, 72, initial_texts::kPassBandEdge);
+    Edit7 = MakeEdit(this, "Edit7", 560, 96, initial_texts::kStopBandEdge);
+    Edit8 = MakeEdit(this, "Edit8", 560, 120, initial_texts::kAttenuation);
     Edit8->setReadOnly(true);
     SetFieldBackground(Edit8, Color3DLight());
     Button5 = MakeButton(this, "Button5", QRect(584, 144, 33, 33), "Calc");
-    Edit9 = MakeEdit(this, "Edit9", 336, 104, "701");
-    Edit10 = MakeEdit(this, "Edit10", 336, 128, "301");
+    Edit9 = MakeEdit(this, "Edit9", 336, 104, initial_texts::kMidTapCount);
+    Edit10 = MakeEdit(this, "Edit10", 336, 128, initial_texts::kHighTapCount);
     CheckBox3 = MakeCheckBox(this, "CheckBox3", QRect(208, 160, 177, 17),
                              "係数調整  adjust coefficient", false);
 }

@@ -12,6 +12,10 @@ std::string ToUtf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), std::ssize(text));
+}
+
 void PrintLine(const std::string& line) {
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);

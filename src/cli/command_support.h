@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace kc::cli {
 
@@ -20,5 +21,7 @@ int RunReportingErrors(const std::function<int()>& body);
 void PrintLine(const std::string& line);
 
 std::string ToUtf8(const QString& text);
+
+QString FromUtf8(std::string_view text);
 
 }  // namespace kc::cli

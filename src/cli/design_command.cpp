@@ -27,19 +27,19 @@ struct FieldOption {
 };
 
 std::vector<FieldOption> FieldOptions() {
-    const auto make = [](CalcField field, const char* name, const char* description,
-                         const char* initial) {
-        return FieldOption{field, QCommandLineOption(name, description, "TEXT", initial)};
+    const auto make = [](CalcField field, const char* name, const char* description) {
+        const QString initial = FromUtf8(dsp::InitialText(field));
+        return FieldOption{field, QCommandLineOption(name, description + (" (" + initial + ")."),
+                                                     "TEXT", initial)};
     };
-    return {
-        make(CalcField::LowTapCount, "low-taps", "Taps of the low-pass (901).", "901"),
-        make(CalcField::MidTapCount, "mid-taps", "Taps of the band-pass (701).", "701"),
-        make(CalcField::HighTapCount, "high-taps", "Taps of the high-pass (301).", "301"),
-        make(CalcField::LowCross, "low-cut", "Low-pass cut-off in Hz (300).", "300"),
-        make(CalcField::MidCrossLow, "mid-low", "Band-pass lower edge in Hz (300).", "300"),
-        make(CalcField::MidCrossHigh, "mid-high", "Band-pass upper edge in Hz (2000).", "2000"),
-        make(CalcField::HighCross, "high-cut", "High-pass cut-off in Hz (2000).", "2000"),
-        make(CalcField::Attenuation, "attenuation", "Stop-band attenuation in dB (144).", "144")};
+    return {make(CalcField::LowTapCount, "low-taps", "Taps of the low-pass"),
+            make(CalcField::MidTapCount, "mid-taps", "Taps of the band-pass"),
+            make(CalcField::HighTapCount, "high-taps", "Taps of the high-pass"),
+            make(CalcField::LowCross, "low-cut", "Low-pass cut-off in Hz"),
+            make(CalcField::MidCrossLow, "mid-low", "Band-pass lower edge in Hz"),
+            make(CalcField::MidCrossHigh, "mid-high", "Band-pass upper edge in Hz"),
+            make(CalcField::HighCross, "high-cut", "High-pass cut-off in Hz"),
+            make(CalcField::Attenuation, "attenuation", "Stop-band attenuation in dB")};
 }
 
 // The window's fields as option texts; the normalised tap counts are written back here.

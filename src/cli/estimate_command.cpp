@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/command_support.h"
+#include "dsp/initial_texts.h"
 #include "dsp/length_estimate.h"
 
 namespace kc::cli {
@@ -25,8 +26,10 @@ int RunEstimateCommand(const QStringList& arguments) {
         "Estimates the cut-off and the odd number of taps of a Kaiser-window low-pass filter.");
     const QCommandLineOption pass("pass", "Pass-band edge in Hz.", "TEXT");
     const QCommandLineOption stop("stop", "Stop-band edge in Hz.", "TEXT");
-    const QCommandLineOption attenuation("attenuation", "Stop-band attenuation in dB (144).",
-                                         "TEXT", "144");
+    const QString initialAttenuation = FromUtf8(dsp::initial_texts::kAttenuation);
+    const QCommandLineOption attenuation(
+        "attenuation", "Stop-band attenuation in dB (" + initialAttenuation + ").", "TEXT",
+        initialAttenuation);
     parser.addOptions({pass, stop, attenuation});
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;

@@ -2,21 +2,67 @@
 
 #include "base/float_checks.h"
 #include "base/text_convert.h"
+#include "dsp/initial_texts.h"
 
 namespace kc::dsp {
 namespace {
 
+// How each kind of field text becomes a number, for the calculation and the initial design.
+int32_t TapCountOf(std::string_view text) {
+    return NormaliseTapCount(base::StrToInt(text));
+}
+
+double CutOffOf(std::string_view text) {
+    return static_cast<double>(base::StrToInt(text));
+}
+
+double AttenuationOf(std::string_view text) {
+    return base::StoreDouble(base::StrToFloat(text));
+}
+
 int32_t ReadTapCount(CalcFields& fields, CalcField field) {
-    const int32_t count = NormaliseTapCount(base::StrToInt(fields.Text(field)));
+    const int32_t count = TapCountOf(fields.Text(field));
     fields.SetTapCountText(field, base::IntToStr(count));
     return count;
 }
 
 double ReadCutOff(const CalcFields& fields, CalcField field) {
-    return static_cast<double>(base::StrToInt(fields.Text(field)));
+    return CutOffOf(fields.Text(field));
 }
 
 }  // namespace
+
+CrossoverParameters::CrossoverParameters()
+    : lowCount(TapCountOf(initial_texts::kLowTapCount)),
+      midCount(TapCountOf(initial_texts::kMidTapCount)),
+      highCount(TapCountOf(initial_texts::kHighTapCount)),
+      lowCrossHz(CutOffOf(initial_texts::kLowCross)),
+      midCrossLowHz(CutOffOf(initial_texts::kMidCrossLow)),
+      midCrossHighHz(CutOffOf(initial_texts::kMidCrossHigh)),
+      highCrossHz(CutOffOf(initial_texts::kHighCross)),
+      attenuationDb(AttenuationOf(initial_texts::kAttenuation)) {}
+
+std::string_view InitialText(CalcField field) {
+    switch (field) {
+        case CalcField::LowTapCount:
+            return initial_texts::kLowTapCount;
+        case CalcField::MidTapCount:
+            return initial_texts::kMidTapCount;
+        case CalcField::HighTapCount:
+            return initial_texts::kHighTapCount;
+        case CalcField::LowCross:
+            return initial_texts::kLowCross;
+        case CalcField::MidCrossLow:
+            return initial_texts::kMidCrossLow;
+        case CalcField::MidCrossHigh:
+            return initial_texts::kMidCrossHigh;
+        case CalcField::HighCross:
+            return initial_texts::kHighCross;
+        case CalcField::Attenuation:
+            return initial_texts::kAttenuation;
+    }
+    return {};  // not reached: every field is listed above
+}
 
 CalculationResult RunCrossoverCalculation(CalcFields& fields) {
     CrossoverParameters p;
@@ -30,7 +76,7 @@ CalculationResult RunCrossoverCalculation(CalcFields& fields) {
     p.adjustCoefficient = fields.AdjustCoefficient();
     // Sizing comes before the attenuation is read, so that bad counts are reported first.
     CheckTapArraySizes(p.lowCount, p.midCount, p.highCount);
-    p.attenuationDb = base::StoreDouble(base::StrToFloat(fields.Text(CalcField::Attenuation)));
+    p.attenuationDb = AttenuationOf(fields.Text(CalcField::Attenuation));
     return CalculateCrossover(p);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "dsp/crossover.h"
 #include "dsp/evaluation.h"
@@ -20,6 +21,9 @@ enum class CalcField {
     HighCross,     // high-pass cut-off, Hz (integer)
     Attenuation,   // stop-band attenuation, dB (floating point)
 };
+
+// The text the field starts with in the window (initial_texts.h).
+std::string_view InitialText(CalcField field);
 
 // What the calculation needs of its window.
 class CalcFields {

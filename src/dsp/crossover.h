@@ -10,14 +10,18 @@ namespace kc::dsp {
 
 // The numbers of one design, already converted from the window's fields.
 struct CrossoverParameters {
-    int32_t lowCount = 901;          // taps of the low-pass (odd after normalisation)
-    int32_t midCount = 701;          // taps of the band-pass
-    int32_t highCount = 301;         // taps of the high-pass
-    double lowCrossHz = 300.0;       // LowCross: cut-off of the low-pass
-    double midCrossLowHz = 300.0;    // MidCrossLow: lower edge of the band-pass
-    double midCrossHighHz = 2000.0;  // MidCrossHigh: upper edge of the band-pass
-    double highCrossHz = 2000.0;     // HighCross: cut-off of the high-pass
-    double attenuationDb = 144.0;    // stop-band attenuation, gives β through KaiserBeta
+    // The initial design: the window's initial texts (initial_texts.h) converted as the
+    // calculation converts its fields, the adjust-coefficient box cleared.
+    CrossoverParameters();
+
+    int32_t lowCount;       // taps of the low-pass (odd after normalisation)
+    int32_t midCount;       // taps of the band-pass
+    int32_t highCount;      // taps of the high-pass
+    double lowCrossHz;      // LowCross: cut-off of the low-pass
+    double midCrossLowHz;   // MidCrossLow: lower edge of the band-pass
+    double midCrossHighHz;  // MidCrossHigh: upper edge of the band-pass
+    double highCrossHz;     // HighCross: cut-off of the high-pass
+    double attenuationDb;   // stop-band attenuation, gives β through KaiserBeta
     // Ties the outer cut-offs to the band-pass edges and corrects the mid band so that the three
     // bands add up to a unit impulse at CommonCentre (a pure delay).
     bool adjustCoefficient = false;

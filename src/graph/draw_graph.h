@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dsp/initial_texts.h"
 #include "dsp/response_store.h"
 #include "graph/canvas.h"
 
@@ -21,10 +22,12 @@ struct GraphGeometry {
 // Everything the redraw reads from the window, read afresh for each redraw.
 struct GraphInputs {
     GraphGeometry geometry;
-    bool logFrequency = true;            // CheckBox1: logarithmic frequency axis (10 Hz ... 10 kHz)
-    bool levelsInDb = true;              // CheckBox2: level curves labelled in dB, else magnitudes
-    std::string lowerEdgeText = "300";   // Edit5: band-pass lower edge, marked in red
-    std::string upperEdgeText = "2000";  // Edit4: band-pass upper edge, marked in blue
+    bool logFrequency = true;  // CheckBox1: logarithmic frequency axis (10 Hz ... 10 kHz)
+    bool levelsInDb = true;    // CheckBox2: level curves labelled in dB, else magnitudes
+    // Edit5: band-pass lower edge, marked in red
+    std::string lowerEdgeText{dsp::initial_texts::kMidCrossLow};
+    // Edit4: band-pass upper edge, marked in blue
+    std::string upperEdgeText{dsp::initial_texts::kMidCrossHigh};
 };
 
 // What the redraw needs of its window. A redraw draws into a fresh picture and a fresh label

@@ -80,8 +80,8 @@ void PrintSummary(const OptionFields& fields, const dsp::CalculationResult& resu
               fields.Text(CalcField::HighTapCount));
     PrintLine("Common length: " + base::IntToStr(taps.CommonLength) + " taps");
     char latency[96];
-    std::snprintf(latency, sizeof latency, "Latency: %d samples (%.3f ms at 44100 Hz)",
-                  taps.CommonCentre, 1000.0 * taps.CommonCentre / dsp::SampleRate);
+    std::snprintf(latency, sizeof latency, "Latency: %d samples (%.3f ms at %d Hz)",
+                  taps.CommonCentre, 1000.0 * taps.CommonCentre / dsp::SampleRate, dsp::SampleRate);
     PrintLine(latency);
     PrintLine(result.cmaxLine);
     PrintLine("Largest deviation of the sum from 0 dB: " +

@@ -8,6 +8,7 @@
 #include "base/checked_int.h"
 #include "base/errors.h"
 #include "base/float_checks.h"
+#include "base/math_constants.h"
 #include "dsp/kaiser.h"
 #include "dsp/response_store.h"
 #include "dsp/split_work.h"
@@ -18,11 +19,10 @@ namespace {
 using base::CheckedAdd;
 using base::CheckedMul;
 using base::CheckedSub;
+using base::kPi;
+using base::kTwoPi;
 using base::StoreDouble;
 
-// π and 2π to extended precision.
-constexpr long double kPi = 3.1415926535897932385L;
-constexpr long double kTwoPi = 6.283185307179586477L;
 constexpr long double kRate = SampleRate;
 
 // 8 bytes a tap must fit a signed 32-bit byte count: 2^28 taps no longer do.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/float_checks.h"
+#include "base/math_constants.h"
 #include "base/text_convert.h"
 #include "dsp/grid_transform.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 using base::StoreDouble;
 
-constexpr long double kTwoPi = 6.283185307179586477L;
+using base::kTwoPi;
 
 // The floor under the sum's level: ε = 0.001 up to 1000 Hz, 0.0001 above.
 long double SumEpsilon(int32_t k) {

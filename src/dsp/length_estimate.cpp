@@ -5,15 +5,15 @@
 
 #include "base/checked_int.h"
 #include "base/float_checks.h"
+#include "base/math_constants.h"
 #include "base/text_convert.h"
+#include "dsp/response_store.h"
 
 namespace kc::dsp {
 namespace {
 
+using base::kPi;
 using base::StoreDouble;
-
-constexpr long double kPi = 3.1415926535897932385L;
-constexpr long double kNyquistHz = 22050.0L;
 
 // A floating-point field text, converted and stored as a double.
 double ReadFloatFieldAsDouble(std::string_view text) {
@@ -22,7 +22,7 @@ double ReadFloatFieldAsDouble(std::string_view text) {
 
 // The edge frequency as an angular frequency in radians per sample.
 double AngularFrequency(double edgeHz) {
-    return StoreDouble(edgeHz / kNyquistHz * kPi);
+    return StoreDouble(edgeHz / static_cast<long double>(kNyquistHz) * kPi);
 }
 
 // n made odd by going up: n + 1 for an even n, n + 2 for an odd one (negative ones included).

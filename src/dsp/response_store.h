@@ -9,6 +9,9 @@ namespace kc::dsp {
 // The fixed sampling frequency, Hz.
 inline constexpr int32_t SampleRate = 44100;
 
+// The Nyquist frequency, half the sampling frequency, Hz.
+inline constexpr int32_t kNyquistHz = SampleRate / 2;
+
 // Number of grid points; points are numbered 1 ... kGridPoints.
 inline constexpr int32_t kGridPoints = 950;
 

@@ -11,16 +11,11 @@
 namespace kc::app {
 namespace {
 
-constexpr long double kTopFrequencyHz = 10000.0L;
-
-// The position of a frequency on the axis before FreqToXLinear or FreqToXLog truncate it; the
-// same expressions in the same extended precision, so that its whole part is their column.
+// The position of a frequency on the axis before FreqToXLinear or FreqToXLog truncate it, so that
+// its whole part is their column.
 long double UntruncatedX(int32_t frequencyHz, bool logFrequency, int32_t width) {
-    if (logFrequency) {
-        return (std::log10(static_cast<long double>(frequencyHz)) - 1.0L) /
-               (std::log10(kTopFrequencyHz) - 1.0L) * width;
-    }
-    return frequencyHz / kTopFrequencyHz * width;
+    return logFrequency ? graph::LogAxisPosition(frequencyHz, width)
+                        : graph::LinearAxisPosition(frequencyHz, width);
 }
 
 int32_t ColumnOf(int32_t frequencyHz, bool logFrequency, int32_t width) {

@@ -14,8 +14,12 @@ constexpr long double kTopFrequencyHz = 10000.0L;
 
 }  // namespace
 
+long double LinearAxisPosition(long double frequencyHz, int32_t width) {
+    return frequencyHz / kTopFrequencyHz * width;
+}
+
 int32_t FreqToXLinear(long double frequencyHz, int32_t width) {
-    const long double x = frequencyHz / kTopFrequencyHz * width;
+    const long double x = LinearAxisPosition(frequencyHz, width);
     // A marker text may convert to a value near the top of the extended range; the product then
     // overflows, which is an overflow fault, not the invalid truncation of an infinite input.
     if (std::isinf(x) && std::isfinite(frequencyHz)) {
@@ -24,12 +28,16 @@ int32_t FreqToXLinear(long double frequencyHz, int32_t width) {
     return base::TruncToInt32(x);
 }
 
-int32_t FreqToXLog(long double frequencyHz, int32_t width) {
+long double LogAxisPosition(long double frequencyHz, int32_t width) {
     // The divisor goes through the same logarithm as the numerator, so that 10 000 Hz gives a
     // ratio of exactly 1 and lands on x = width.
     const long double decades = base::CheckedLog10(frequencyHz) - 1.0L;
     const long double axisDecades = base::CheckedLog10(kTopFrequencyHz) - 1.0L;
-    return base::TruncToInt32(decades / axisDecades * width);
+    return decades / axisDecades * width;
+}
+
+int32_t FreqToXLog(long double frequencyHz, int32_t width) {
+    return base::TruncToInt32(LogAxisPosition(frequencyHz, width));
 }
 
 int32_t ValueToY(double value, int32_t height) {

@@ -1,181 +1,28 @@
+// The design the program uses: the reference design's taps bit for bit, with each band's window
+// prepared once, the work spread over two cores and no work arrays beyond the results.
 #include "dsp/crossover.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cmath>
-#include <new>
+#include <vector>
 
 #include "base/checked_int.h"
-#include "base/errors.h"
 #include "base/float_checks.h"
-#include "base/math_constants.h"
+#include "dsp/band_taps.h"
+#include "dsp/design_steps.h"
 #include "dsp/kaiser.h"
-#include "dsp/response_store.h"
 #include "dsp/split_work.h"
+#include "dsp/tap_arrays.h"
 
 namespace kc::dsp {
 namespace {
 
-using base::CheckedAdd;
-using base::CheckedMul;
 using base::CheckedSub;
-using base::kPi;
-using base::kTwoPi;
 using base::StoreDouble;
 
-constexpr long double kRate = SampleRate;
-
-// 8 bytes a tap must fit a signed 32-bit byte count: 2^28 taps no longer do.
-constexpr int32_t kMaxArrayLength = (1 << 28) - 1;
-
-void CheckArrayLength(int32_t length) {
-    if (length < 0 || length > kMaxArrayLength) {
-        base::RaiseRangeError();
-    }
-}
-
-std::atomic<std::size_t>& TapArrayMemoryLimit() {
-    static std::atomic<std::size_t> limit{0};
-    return limit;
-}
-
-std::vector<double> AllocateTaps(int32_t length) {
-    CheckArrayLength(length);
-    const std::size_t bytes = static_cast<std::size_t>(length) * sizeof(double);
-    const std::size_t limit = TapArrayMemoryLimit().load();
-    if (limit != 0 && bytes > limit) {
-        base::RaiseOutOfMemory();
-    }
-    try {
-        return std::vector<double>(static_cast<std::size_t>(length), 0.0);
-    } catch (const std::bad_alloc&) {
-        base::RaiseOutOfMemory();
-    }
-}
-
-// One band's tap at offset k from its centre, given its window value w. Each formula is
-// evaluated in extended precision in the order written and rounded to double once.
-using TapFormula = long double (*)(long double w, long double k, const CrossoverParameters& p);
-
-// Ideal low-pass of cut-off LowCross: sin(2π·k·fc/fs) / (π·k).
-long double LowPassTap(long double w, long double k, const CrossoverParameters& p) {
-    if (k == 0.0L) {
-        return w * 2.0L * p.lowCrossHz / kRate;
-    }
-    return w * std::sin(k * kTwoPi * p.lowCrossHz / kRate) / (kPi * k);
-}
-
-// Difference of the ideal low-passes at MidCrossHigh and MidCrossLow, as one product of a cosine
-// (the band's centre) and a sine (its half width).
-long double BandPassTap(long double w, long double k, const CrossoverParameters& p) {
-    const long double high = p.midCrossHighHz;
-    const long double low = p.midCrossLowHz;
-    if (k == 0.0L) {
-        return w * 2.0L * (high - low) / kRate;
-    }
-    return (2.0L * w / (kPi * k)) * std::cos(kPi * k * (high + low) / kRate) *
-           std::sin(kPi * k * (high - low) / kRate);
-}
-
-// The ideal low-pass of cut-off fs/2 − HighCross mirrored to the top of the spectrum by (−1)^k.
-long double HighPassTap(long double w, long double k, const CrossoverParameters& p) {
-    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / kRate;
-    if (k == 0.0L) {
-        return w * passFraction;
-    }
-    const long double sign = std::fmod(k, 2.0L) == 0.0L ? 1.0L : -1.0L;
-    return sign * w * std::sin(kPi * k * passFraction) / (kPi * k);
-}
-
-// The taps at offsets −k and +k (k > 0) of one band, from their own window values, for the fast
-// design. Under k → −k every product and quotient with k in the formulas above only changes sign,
-// exactly; std::sin of an extended argument is exactly odd and std::cos exactly even (the library
-// reduces |x| and puts the sign back), and the signs cancel in pairs. So each sine and cosine is
-// taken once for both taps, and each tap is still w times the other factors in the same order:
-// the same bits as the formula above at −k and at +k.
-struct TapPair {
-    long double left;   // offset −k
-    long double right;  // offset +k
-};
-using PairFormula = TapPair (*)(long double wLeft, long double wRight, long double k,
-                                const CrossoverParameters& p);
-
-TapPair LowPassPair(long double wLeft, long double wRight, long double k,
-                    const CrossoverParameters& p) {
-    const long double sine = std::sin(k * kTwoPi * p.lowCrossHz / kRate);
-    const long double denominator = kPi * k;
-    return {wLeft * sine / denominator, wRight * sine / denominator};
-}
-
-TapPair BandPassPair(long double wLeft, long double wRight, long double k,
-                     const CrossoverParameters& p) {
-    const long double high = p.midCrossHighHz;
-    const long double low = p.midCrossLowHz;
-    const long double cosine = std::cos(kPi * k * (high + low) / kRate);
-    const long double sine = std::sin(kPi * k * (high - low) / kRate);
-    const long double denominator = kPi * k;
-    return {(2.0L * wLeft / denominator) * cosine * sine,
-            (2.0L * wRight / denominator) * cosine * sine};
-}
-
-TapPair HighPassPair(long double wLeft, long double wRight, long double k,
-                     const CrossoverParameters& p) {
-    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / kRate;
-    const long double sign = std::fmod(k, 2.0L) == 0.0L ? 1.0L : -1.0L;
-    const long double sine = std::sin(kPi * k * passFraction);
-    const long double denominator = kPi * k;
-    return {sign * wLeft * sine / denominator, sign * wRight * sine / denominator};
-}
-
-// Designs one band of `count` taps (odd, positive) and places it centred in an array of the
-// design's common length, zeros on both sides.
-std::vector<double> DesignBand(int32_t count, const CrossoverTaps& layout, double beta,
-                               TapFormula formula, const CrossoverParameters& p) {
-    std::vector<double> design = AllocateTaps(count);
-    std::vector<double> centred = AllocateTaps(layout.CommonLength);
-    const int32_t centre = count / 2;
-    const int32_t M = CheckedSub(count, 1);
-    for (int32_t i = 0; i < count; ++i) {
-        const double w = KaiserWindow(M, static_cast<double>(i), beta);
-        const long double k = CheckedSub(i, centre);
-        design[static_cast<std::size_t>(i)] = StoreDouble(formula(w, k, p));
-    }
-    const int32_t shift = CheckedSub(layout.CommonCentre, centre);
-    for (int32_t j = 0; j < count; ++j) {
-        centred[static_cast<std::size_t>(CheckedAdd(shift, j))] =
-            design[static_cast<std::size_t>(j)];
-    }
-    return centred;
-}
-
-long double ExtendedSum(double a, double b, double c) {
-    return (static_cast<long double>(a) + static_cast<long double>(b)) +
-           static_cast<long double>(c);
-}
-
-void FormSum(CrossoverTaps& taps) {
-    for (std::size_t i = 0; i < taps.SumTaps.size(); ++i) {
-        taps.SumTaps[i] =
-            StoreDouble(ExtendedSum(taps.LowTaps[i], taps.MidTaps[i], taps.HighTaps[i]));
-    }
-}
-
-// Rewrites the mid band as the unit impulse at CommonCentre minus the other two bands, tap by
-// tap, so that the three bands add up to a pure delay of CommonCentre samples.
-void AdjustMidBandLiteral(CrossoverTaps& taps) {
-    std::vector<double> unitImpulse = AllocateTaps(taps.CommonLength);
-    unitImpulse[static_cast<std::size_t>(taps.CommonCentre)] = 1.0;
-    for (std::size_t i = 0; i < taps.MidTaps.size(); ++i) {
-        const long double corrected = (static_cast<long double>(taps.MidTaps[i]) + unitImpulse[i]) -
-                                      static_cast<long double>(taps.SumTaps[i]);
-        taps.MidTaps[i] = StoreDouble(corrected);
-        taps.SumTaps[i] =
-            StoreDouble(ExtendedSum(taps.LowTaps[i], taps.MidTaps[i], taps.HighTaps[i]));
-    }
-}
-
-// The same rewrite without a unit-impulse array: the impulse's 0.0 and 1.0 enter the sum as the
-// same extended values (adding the 0.0 also turns a −0.0 mid tap into +0.0, as the array does).
+// Rewrites the mid band as the unit impulse at CommonCentre minus the other two bands, as the
+// reference design does, but without its unit-impulse array: the impulse's 0.0 and 1.0 enter the
+// sum as the same extended values (adding the 0.0 also turns a −0.0 mid tap into +0.0, as the
+// array does).
 void AdjustMidBand(CrossoverTaps& taps) {
     const auto centre = static_cast<std::size_t>(taps.CommonCentre);
     for (std::size_t i = 0; i < taps.MidTaps.size(); ++i) {
@@ -183,27 +30,8 @@ void AdjustMidBand(CrossoverTaps& taps) {
         const long double corrected = (static_cast<long double>(taps.MidTaps[i]) + impulse) -
                                       static_cast<long double>(taps.SumTaps[i]);
         taps.MidTaps[i] = StoreDouble(corrected);
-        taps.SumTaps[i] =
-            StoreDouble(ExtendedSum(taps.LowTaps[i], taps.MidTaps[i], taps.HighTaps[i]));
+        StoreTapSum(taps, i);
     }
-}
-
-// The parameters the bands are designed with: in adjust mode the outer cut-offs are the
-// band-pass edges.
-CrossoverParameters EffectiveParameters(const CrossoverParameters& parameters) {
-    CrossoverParameters p = parameters;
-    if (p.adjustCoefficient) {
-        p.lowCrossHz = p.midCrossLowHz;
-        p.highCrossHz = p.midCrossHighHz;
-    }
-    return p;
-}
-
-CrossoverTaps EmptyLayout(const CrossoverParameters& p) {
-    CrossoverTaps taps;
-    taps.CommonLength = Max3(p.lowCount, p.midCount, p.highCount);
-    taps.CommonCentre = taps.CommonLength / 2;
-    return taps;
 }
 
 // One band of the fast design: its prepared window and formula, and the array its taps go to,
@@ -325,38 +153,6 @@ void ApplyTapFormulas(const std::vector<BandPlan>& bands, const CrossoverParamet
 }
 
 }  // namespace
-
-void SetTapArrayMemoryLimit(std::size_t bytes) {
-    TapArrayMemoryLimit().store(bytes);
-}
-
-int32_t NormaliseTapCount(int32_t v) {
-    return CheckedAdd(CheckedMul(2, v / 2), 1);
-}
-
-void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount) {
-    CheckArrayLength(Max3(lowCount, midCount, highCount));
-    CheckArrayLength(lowCount);
-    CheckArrayLength(midCount);
-    CheckArrayLength(highCount);
-}
-
-CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters) {
-    CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);
-    const CrossoverParameters p = EffectiveParameters(parameters);
-    CrossoverTaps taps = EmptyLayout(p);
-    taps.SumTaps = AllocateTaps(taps.CommonLength);
-
-    const double beta = KaiserBeta(p.attenuationDb);
-    taps.LowTaps = DesignBand(p.lowCount, taps, beta, LowPassTap, p);
-    taps.MidTaps = DesignBand(p.midCount, taps, beta, BandPassTap, p);
-    taps.HighTaps = DesignBand(p.highCount, taps, beta, HighPassTap, p);
-    FormSum(taps);
-    if (p.adjustCoefficient) {
-        AdjustMidBandLiteral(taps);
-    }
-    return taps;
-}
 
 CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
     CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 #include "base/errors.h"
 
@@ -307,6 +308,15 @@ const std::string& DecimalSeparator() {
 
 void SetDecimalSeparator(std::string separator) {
     SeparatorSetting() = separator.empty() ? std::string(".") : std::move(separator);
+}
+
+ScopedDecimalSeparator::ScopedDecimalSeparator(std::string separator)
+    : previous_(DecimalSeparator()) {
+    SetDecimalSeparator(std::move(separator));
+}
+
+ScopedDecimalSeparator::~ScopedDecimalSeparator() {
+    SetDecimalSeparator(std::move(previous_));
 }
 
 std::string LocaleDecimalSeparator() {

@@ -38,6 +38,19 @@ const std::string& DecimalSeparator();
 // Fixes the decimal separator for the rest of the run; an empty text means a full stop.
 void SetDecimalSeparator(std::string separator);
 
+// Sets the decimal separator (as SetDecimalSeparator) while it lives and puts the one before it
+// back when it goes, so that a test that fails halfway leaves no separator behind.
+class ScopedDecimalSeparator {
+  public:
+    explicit ScopedDecimalSeparator(std::string separator);
+    ~ScopedDecimalSeparator();
+    ScopedDecimalSeparator(const ScopedDecimalSeparator&) = delete;
+    ScopedDecimalSeparator& operator=(const ScopedDecimalSeparator&) = delete;
+
+  private:
+    std::string previous_;
+};
+
 // The decimal separator of the user's locale (LC_ALL / LC_NUMERIC / LANG), or a full stop where
 // the locale gives none or cannot be loaded. Does not change the process's locale.
 std::string LocaleDecimalSeparator();

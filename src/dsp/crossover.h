@@ -38,11 +38,6 @@ struct CrossoverTaps {
     std::vector<double> SumTaps;  // LowTaps + MidTaps + HighTaps, tap by tap
 };
 
-// Caps the memory of any one tap array of a design, in bytes; 0 (the default) leaves only the
-// machine's limit. An array beyond the cap counts as memory that cannot be obtained and raises
-// EOutOfMemory, so that an exhausted machine can be reproduced without exhausting one.
-void SetTapArrayMemoryLimit(std::size_t bytes);
-
 // A tap count made odd: 2·(v div 2) + 1 with truncating division (900 → 901, 0 and ±1 → 1,
 // −2 → −1, −5 → −3).
 int32_t NormaliseTapCount(int32_t v);

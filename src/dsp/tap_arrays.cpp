@@ -42,8 +42,11 @@ std::vector<double> AllocateTaps(int32_t length) {
     }
 }
 
-void SetTapArrayMemoryLimit(std::size_t bytes) {
-    TapArrayMemoryLimit().store(bytes);
+ScopedTapArrayMemoryLimit::ScopedTapArrayMemoryLimit(std::size_t bytes)
+    : previousBytes_(TapArrayMemoryLimit().exchange(bytes)) {}
+
+ScopedTapArrayMemoryLimit::~ScopedTapArrayMemoryLimit() {
+    TapArrayMemoryLimit().store(previousBytes_);
 }
 
 void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount) {

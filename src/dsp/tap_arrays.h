@@ -2,6 +2,7 @@
 // obtained becomes EOutOfMemory. Used by the reference and the fast design alike.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -9,7 +10,23 @@ namespace kc::dsp {
 
 // A zeroed array of `length` taps. Raises ERangeError for a negative length or one of 2^28 or
 // more (its bytes would not fit a signed 32-bit count), EOutOfMemory when the memory cannot be
-// obtained or lies beyond the cap of SetTapArrayMemoryLimit.
+// obtained or lies beyond the cap that a ScopedTapArrayMemoryLimit sets.
 std::vector<double> AllocateTaps(int32_t length);
+
+// Caps the memory of any one tap array of a design while it lives, in bytes (0: only the
+// machine's limit, as without a cap), and puts the cap before it back when it goes. An array
+// beyond the cap counts as memory that cannot be obtained and raises EOutOfMemory, so that a test
+// reproduces an exhausted machine without exhausting one, and a test that fails halfway leaves no
+// cap behind. The cap holds for the whole process, the design's threads included.
+class ScopedTapArrayMemoryLimit {
+  public:
+    explicit ScopedTapArrayMemoryLimit(std::size_t bytes);
+    ~ScopedTapArrayMemoryLimit();
+    ScopedTapArrayMemoryLimit(const ScopedTapArrayMemoryLimit&) = delete;
+    ScopedTapArrayMemoryLimit& operator=(const ScopedTapArrayMemoryLimit&) = delete;
+
+  private:
+    std::size_t previousBytes_;
+};
 
 }  // namespace kc::dsp

@@ -97,10 +97,8 @@ TEST(LevelTextTest, GivesDecibelsWithTwoDecimals) {
 }
 
 TEST(LevelTextTest, UsesTheWindowsDecimalSeparator) {
-    base::SetDecimalSeparator(",");
-    const std::string text = LevelText(0.5);
-    base::SetDecimalSeparator(".");
-    EXPECT_EQ(text, "-6,02 dB");
+    const base::ScopedDecimalSeparator comma(",");
+    EXPECT_EQ(LevelText(0.5), "-6,02 dB");
 }
 
 TEST(ReadoutTextTest, ListsTheFrequencyAndTheFourMagnitudesAsLevels) {

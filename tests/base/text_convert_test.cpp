@@ -111,11 +111,13 @@ INSTANTIATE_TEST_SUITE_P(Texts, StrToFloatRejectsTest,
                                            "e5", "1.2.3", "1 e5", "\t1", "abc"));
 
 TEST(StrToFloatTest, UsesTheChosenDecimalSeparator) {
-    SetDecimalSeparator(",");
-    EXPECT_EQ(StrToFloat("1,5"), 1.5L);
-    EXPECT_THROW(StrToFloat("1.5"), EConvertError);
-    EXPECT_EQ(FormatFixed5_6(1.5), "1,500000");
-    SetDecimalSeparator("");
+    {
+        const ScopedDecimalSeparator comma(",");
+        EXPECT_EQ(StrToFloat("1,5"), 1.5L);
+        EXPECT_THROW(StrToFloat("1.5"), EConvertError);
+        EXPECT_EQ(FormatFixed5_6(1.5), "1,500000");
+    }
+    const ScopedDecimalSeparator empty("");
     EXPECT_EQ(DecimalSeparator(), ".");
     EXPECT_EQ(StrToFloat("1.5"), 1.5L);
 }

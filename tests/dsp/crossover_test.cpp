@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "base/errors.h"
+#include "dsp/tap_arrays.h"
 
 namespace kc::dsp {
 namespace {
@@ -163,12 +164,13 @@ TEST(CrossoverDesignTest, ArraysBeyondTheMemoryCapAreOutOfMemory) {
     CrossoverParameters p;
     p.lowCount = 1001;
     p.midCount = p.highCount = 11;
-    SetTapArrayMemoryLimit(1000 * sizeof(double));
-    EXPECT_THROW(DesignCrossover(p), base::EOutOfMemory);
-    EXPECT_THROW(DesignCrossoverLiteral(p), base::EOutOfMemory);
-    p.lowCount = 999;
-    EXPECT_EQ(DesignCrossover(p).CommonLength, 999);
-    SetTapArrayMemoryLimit(0);
+    {
+        const ScopedTapArrayMemoryLimit limit(1000 * sizeof(double));
+        EXPECT_THROW(DesignCrossover(p), base::EOutOfMemory);
+        EXPECT_THROW(DesignCrossoverLiteral(p), base::EOutOfMemory);
+        p.lowCount = 999;
+        EXPECT_EQ(DesignCrossover(p).CommonLength, 999);
+    }
     p.lowCount = 1001;
     EXPECT_EQ(DesignCrossover(p).CommonLength, 1001);
 }

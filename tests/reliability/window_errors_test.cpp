@@ -6,6 +6,7 @@
 #include <map>
 
 #include "dsp/calculation.h"
+#include "dsp/tap_arrays.h"
 #include "form_fixture.h"
 
 namespace kc::app {
@@ -244,10 +245,11 @@ TEST_F(OutOfMemoryTest, UnobtainableArraysAreReportedAndTheDesignStays) {
     const std::string cmaxBefore = Text(form->Label21);
 
     // 20001 taps need 160 KB an array: more than the memory the design may have here.
-    dsp::SetTapArrayMemoryLimit(64 * 1024);
-    form->Edit1->setText("20000");
-    form->Button1->click();
-    dsp::SetTapArrayMemoryLimit(0);
+    {
+        const dsp::ScopedTapArrayMemoryLimit limit(64 * 1024);
+        form->Edit1->setText("20000");
+        form->Button1->click();
+    }
 
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text, "メモリが足りません.");

@@ -7,10 +7,10 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include "app/look/window_look.h"
 #include "dsp/calculation.h"
 #include "graph/draw_graph.h"
 #include "graph/qt/retained_graph.h"
-#include "graph/qt/window_font.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ void BM_RedrawQImage(benchmark::State& state) {
     inputs.logFrequency = state.range(0) != 0;
     inputs.levelsInDb = state.range(1) != 0;
     kc::graph::RetainedGraph host(QSize(674, 599));  // the main window's client area
-    host.SetLabelFont(kc::graph::WindowFont(12));
+    host.SetLabelFont(kc::app::WindowFont(kc::app::kWindowFontPixels));
     for (auto _ : state) {
         kc::graph::DrawGraph(inputs, *result.evaluation.store, host);
         benchmark::DoNotOptimize(host.Picture().constBits());

@@ -11,6 +11,7 @@
 #include "app/main_form.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
+#include "export/qt/png_export.h"
 #include "export/wav_export.h"
 #include "graph/qt/graph_area.h"
 
@@ -113,7 +114,7 @@ void TForm1::SaveGraphClick() {
     if (chosen.path.isEmpty()) {
         return;
     }
-    graph::WritePngFile(WithSuffix(chosen.path, QStringLiteral("png")).toStdString(), image);
+    exporting::WritePngFile(WithSuffix(chosen.path, QStringLiteral("png")).toStdString(), image);
 }
 
 void TForm1::ExportCoefficientsClick() {

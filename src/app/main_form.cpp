@@ -12,9 +12,8 @@
 
 #include "app/app_title.h"
 #include "app/graph_view.h"
+#include "app/look/window_look.h"
 #include "dsp/initial_texts.h"
-#include "graph/qt/graph_area.h"
-#include "graph/qt/window_font.h"
 
 namespace kc::app {
 
@@ -24,10 +23,6 @@ namespace {
 
 namespace initial_texts = dsp::initial_texts;
 
-constexpr int kClientWidth = graph::kMainClientWidth;
-constexpr int kClientHeight = graph::kMainClientHeight;
-constexpr int kFontPixels = 12;
-constexpr int kHeadingFontPixels = 16;
 constexpr int kEditWidth = 41;
 constexpr int kEditHeight = 20;
 
@@ -101,12 +96,12 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
       chooser_(std::move(chooser)),
       title_(QString::fromStdString(ApplicationTitle())),
       store_(std::make_unique<dsp::ResponseStore>()),
-      graph_(std::make_unique<WindowGraph>(*this, QSize(kClientWidth, kClientHeight))) {
+      graph_(std::make_unique<WindowGraph>(*this, QSize(kMainClientWidth, kMainClientHeight))) {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Frequency Response of FIR (Kaiser window) filter Ver1.1"));
-    setFont(graph::WindowFont(kFontPixels));
-    resize(kClientWidth, kClientHeight);
+    setFont(WindowFont(kWindowFontPixels));
+    resize(kMainClientWidth, kMainClientHeight);
     CreateCrossoverControls();
     CreateEstimateControls();
     CreateInputControls();
@@ -141,7 +136,7 @@ void TForm1::CreateCrossoverControls() {
     Image1->setGeometry(48, 200, 593, 337);
     Label21 = MakeLabel(this, "Label21", 72, 568, "振幅の最大値：CMax =");
     Label6 = MakeLabel(this, "Label6", 32, 8, "");
-    Label6->setFont(graph::WindowFont(kHeadingFontPixels));
+    Label6->setFont(WindowFont(kHeadingFontPixels));
     SetCaption(Label6,
                "カイザー窓を用いたFIRフィルタの周波数特性(サンプリング周波数が44.1KHzの場合）");
     Label9 = MakeLabel(this, "Label9", 152, 112, "Mid");

@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <map>
 
+#include "app/look/window_look.h"
 #include "base/text_convert.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
+#include "export/qt/png_export.h"
 #include "export/wav_export.h"
 #include "graph/qt/graph_area.h"
 
@@ -107,7 +109,8 @@ void WriteOutputs(const Outputs& out, const OptionFields& fields,
         inputs.levelsInDb = !out.linearAmplitude;
         inputs.lowerEdgeText = fields.Text(CalcField::MidCrossLow);
         inputs.upperEdgeText = fields.Text(CalcField::MidCrossHigh);
-        graph::WriteGraphPng(ToUtf8(out.plot), inputs, store);
+        exporting::WritePngFile(ToUtf8(out.plot),
+                                graph::RenderGraphArea(inputs, store, app::MainWindowGraphLook()));
     }
 }
 

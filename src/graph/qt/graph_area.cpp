@@ -1,18 +1,13 @@
 #include "graph/qt/graph_area.h"
 
 #include <QPainter>
-#include <stdexcept>
-
-#include "export/file_write.h"
-#include "graph/qt/window_font.h"
+#include <QPoint>
 
 namespace kc::graph {
 namespace {
 
-constexpr int kLabelPixels = 12;
 constexpr int kAboveImage = 10;
 constexpr int kBelowImage = 23;
-const QColor kButtonFace(240, 240, 240);
 
 }  // namespace
 
@@ -35,25 +30,13 @@ QImage ComposeGraphArea(const RetainedGraph& graph, const GraphGeometry& geometr
     return client.copy(GraphAreaRect(geometry, client.width()));
 }
 
-QImage RenderGraphArea(const GraphInputs& inputs, const dsp::ResponseStore& store) {
-    RetainedGraph retained(QSize(kMainClientWidth, kMainClientHeight));
-    retained.SetLabelFont(WindowFont(kLabelPixels));
-    retained.SetLabelColors(Qt::black, kButtonFace);
+QImage RenderGraphArea(const GraphInputs& inputs, const dsp::ResponseStore& store,
+                       const GraphAreaLook& look) {
+    RetainedGraph retained(look.clientSize);
+    retained.SetLabelFont(look.labelFont);
+    retained.SetLabelColors(look.labelColor, look.background);
     DrawGraph(inputs, store, retained);
-    return ComposeGraphArea(retained, inputs.geometry, kButtonFace);
-}
-
-void WritePngFile(const std::string& path, const QImage& image) {
-    exporting::WriteFileAtomically(path, [&image](const std::string& temporary) {
-        if (!image.save(QString::fromStdString(temporary), "PNG")) {
-            throw std::runtime_error("the PNG could not be written");
-        }
-    });
-}
-
-void WriteGraphPng(const std::string& path, const GraphInputs& inputs,
-                   const dsp::ResponseStore& store) {
-    WritePngFile(path, RenderGraphArea(inputs, store));
+    return ComposeGraphArea(retained, inputs.geometry, look.background);
 }
 
 }  // namespace kc::graph

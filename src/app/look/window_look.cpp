@@ -1,10 +1,12 @@
-#include "graph/qt/window_font.h"
+#include "app/look/window_look.h"
 
 #include <QFontInfo>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QString>
 #include <QStringList>
 
-namespace kc::graph {
+namespace kc::app {
 namespace {
 
 constexpr int kFallbackStretchPercent = 94;
@@ -26,4 +28,10 @@ QFont WindowFont(int pixelSize) {
     return font;
 }
 
-}  // namespace kc::graph
+graph::GraphAreaLook MainWindowGraphLook() {
+    const QPalette palette = QGuiApplication::palette();
+    return {QSize(kMainClientWidth, kMainClientHeight), WindowFont(kWindowFontPixels),
+            palette.color(QPalette::WindowText), palette.color(QPalette::Window)};
+}
+
+}  // namespace kc::app

@@ -1,0 +1,13 @@
+// Pictures written as PNG files, through the same atomic write as the other exports.
+#pragma once
+
+#include <QImage>
+#include <string>
+
+namespace kc::exporting {
+
+// Writes `image` to `path` as PNG, atomically: on failure nothing is left at `path` beyond what
+// was there, and EFileWriteError names the file.
+void WritePngFile(const std::string& path, const QImage& image);
+
+}  // namespace kc::exporting

@@ -1,19 +1,16 @@
-// The graph menu of the main window: copying and saving the graph, exporting the last
-// calculation's taps and responses, and the readout under the pointer.
-#include <QAction>
+#include "app/graph_menu.h"
+
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMenu>
+#include <QString>
+#include <QStringList>
+#include <string>
 
-#include "app/graph_readout.h"
-#include "app/graph_view.h"
-#include "app/main_form.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
 #include "export/wav_export.h"
-#include "graph/qt/graph_area.h"
 
 namespace kc::app {
 namespace {
@@ -45,122 +42,132 @@ std::string WavPrefixFor(const QString& path) {
     return (hasWavSuffix ? path.chopped(4) : path).toStdString();
 }
 
-QAction* AddMenuItem(QMenu* menu, const char* objectName, const char* text) {
-    QAction* action = menu->addAction(QString::fromUtf8(text));
-    action->setObjectName(QString::fromLatin1(objectName));
-    return action;
-}
-
 }  // namespace
 
-void TForm1::CreateGraphMenu() {
-    graphMenu_ = std::make_unique<QMenu>();
-    graphMenu_->setObjectName(QStringLiteral("GraphMenu"));
-    struct Item {
-        const char* objectName;
-        const char* text;
-        void (TForm1::*handler)();
-    };
-    const Item items[] = {
-        {"CopyGraph", "Copy graph", &TForm1::CopyGraphClick},
-        {"SaveGraph", "Save graph as PNG…", &TForm1::SaveGraphClick},
-        {"ExportCoefficients", "Export coefficients…", &TForm1::ExportCoefficientsClick},
-        {"ExportResponse", "Export response as CSV…", &TForm1::ExportResponseClick}};
-    for (const Item& item : items) {
-        QAction* action = AddMenuItem(graphMenu_.get(), item.objectName, item.text);
-        const auto handler = item.handler;
-        connect(action, &QAction::triggered, this, [this, handler] { RunHandler(handler); });
+struct GraphMenu::Item {
+    const char* objectName;
+    const char* text;
+    EnabledWhen enabledWhen;
+    void (GraphMenu::*handler)();
+};
+
+// The items in menu order. A new item is one row here and its handler below.
+const GraphMenu::Item GraphMenu::kItems[] = {
+    {"CopyGraph", "Copy graph", EnabledWhen::GraphShown, &GraphMenu::CopyGraph},
+    {"SaveGraph", "Save graph as PNG…", EnabledWhen::GraphShown, &GraphMenu::SaveGraph},
+    {"ExportCoefficients", "Export coefficients…", EnabledWhen::HasCalculation,
+     &GraphMenu::ExportCoefficients},
+    {"ExportResponse", "Export response as CSV…", EnabledWhen::HasCalculation,
+     &GraphMenu::ExportResponse},
+};
+
+GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
+    : host_(host), chooser_(std::move(chooser)), menu_(std::make_unique<QMenu>()) {
+    menu_->setObjectName(QStringLiteral("GraphMenu"));
+    for (const Item& item : kItems) {
+        QAction* action = menu_->addAction(QString::fromUtf8(item.text));
+        action->setObjectName(QString::fromLatin1(item.objectName));
+        QObject::connect(action, &QAction::triggered, menu_.get(), [this, &item] {
+            host_.RunReportingErrors([this, &item] { Choose(item); });
+        });
+        actions_.emplace_back(&item, action);
     }
-    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Image1, &QWidget::customContextMenuRequested, this,
-            [this](QPoint position) { ShowGraphMenu(position); });
-    Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
-    UpdateGraphMenu();
+    Update();
 }
 
-void TForm1::UpdateGraphMenu() {
-    const bool graphShown = !graph_->Picture().isNull();
-    const QList<QAction*> actions = graphMenu_->actions();
-    actions[0]->setEnabled(graphShown);
-    actions[1]->setEnabled(graphShown);
-    actions[2]->setEnabled(calculated_);
-    actions[3]->setEnabled(calculated_);
+GraphMenu::~GraphMenu() = default;
+
+void GraphMenu::AttachTo(QWidget* image) {
+    image->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(image, &QWidget::customContextMenuRequested, menu_.get(),
+                     [this, image](QPoint position) { Popup(image->mapToGlobal(position)); });
 }
 
-void TForm1::ShowGraphMenu(QPoint position) {
-    UpdateGraphMenu();
-    graphMenu_->popup(Image1->mapToGlobal(position));
+void GraphMenu::Update() {
+    for (const auto& [item, action] : actions_) {
+        action->setEnabled(Holds(item->enabledWhen));
+    }
 }
 
-QImage TForm1::GraphAreaImage() const {
-    const graph::GraphGeometry geometry{Image1->width(), Image1->height(), Image1->x(),
-                                        Image1->y()};
-    return graph::ComposeGraphArea(*graph_, geometry, palette().color(QPalette::Window));
+void GraphMenu::Popup(QPoint globalPosition) {
+    Update();
+    menu_->popup(globalPosition);
 }
 
-void TForm1::CopyGraphClick() {
-    const QImage image = GraphAreaImage();
+QAction* GraphMenu::Action(const char* objectName) const {
+    return menu_->findChild<QAction*>(QString::fromLatin1(objectName));
+}
+
+bool GraphMenu::Holds(EnabledWhen rule) const {
+    switch (rule) {
+        case EnabledWhen::Always:
+            return true;
+        case EnabledWhen::GraphShown:
+            return host_.GraphShown();
+        case EnabledWhen::HasCalculation:
+            return host_.HasCalculation();
+    }
+    return false;  // not reached: every rule is listed above
+}
+
+// An item whose rule does not hold does nothing, even when its action was left enabled.
+void GraphMenu::Choose(const Item& item) {
+    if (Holds(item.enabledWhen)) {
+        (this->*item.handler)();
+    }
+}
+
+void GraphMenu::CopyGraph() {
+    const QImage image = host_.GraphAreaImage();
     if (!image.isNull()) {
         QGuiApplication::clipboard()->setImage(image);
     }
 }
 
-void TForm1::SaveGraphClick() {
-    const QImage image = GraphAreaImage();
+void GraphMenu::SaveGraph() {
+    const QImage image = host_.GraphAreaImage();
     if (image.isNull()) {
         return;
     }
-    const ChosenFile chosen = chooser_(this, QStringLiteral("Save graph as PNG"), {kPngFilter});
+    const ChosenFile chosen =
+        chooser_(host_.MenuOwner(), QStringLiteral("Save graph as PNG"), {kPngFilter});
     if (chosen.path.isEmpty()) {
         return;
     }
     exporting::WritePngFile(WithSuffix(chosen.path, QStringLiteral("png")).toStdString(), image);
 }
 
-void TForm1::ExportCoefficientsClick() {
-    if (!calculated_) {
-        return;
-    }
-    const ChosenFile chosen = chooser_(this, QStringLiteral("Export coefficients"),
+void GraphMenu::ExportCoefficients() {
+    const ChosenFile chosen = chooser_(host_.MenuOwner(), QStringLiteral("Export coefficients"),
                                        {kTapsCsvFilter, kWav32Filter, kWav64Filter});
     if (chosen.path.isEmpty()) {
         return;
     }
+    const dsp::CrossoverTaps& taps = host_.Taps();
     switch (CoefficientFormatFor(chosen)) {
         case CoefficientFormat::Csv:
             exporting::WriteTextFile(WithSuffix(chosen.path, QStringLiteral("csv")).toStdString(),
-                                     exporting::TapsCsv(taps_));
+                                     exporting::TapsCsv(taps));
             break;
         case CoefficientFormat::Wav32:
-            exporting::WriteBandWavs(WavPrefixFor(chosen.path), taps_,
+            exporting::WriteBandWavs(WavPrefixFor(chosen.path), taps,
                                      exporting::WavSampleFormat::Float32);
             break;
         case CoefficientFormat::Wav64:
-            exporting::WriteBandWavs(WavPrefixFor(chosen.path), taps_,
+            exporting::WriteBandWavs(WavPrefixFor(chosen.path), taps,
                                      exporting::WavSampleFormat::Float64);
             break;
     }
 }
 
-void TForm1::ExportResponseClick() {
-    if (!calculated_) {
-        return;
-    }
+void GraphMenu::ExportResponse() {
     const ChosenFile chosen =
-        chooser_(this, QStringLiteral("Export response as CSV"), {kResponseCsvFilter});
+        chooser_(host_.MenuOwner(), QStringLiteral("Export response as CSV"), {kResponseCsvFilter});
     if (chosen.path.isEmpty()) {
         return;
     }
     exporting::WriteTextFile(WithSuffix(chosen.path, QStringLiteral("csv")).toStdString(),
-                             exporting::ResponseCsv(*store_));
-}
-
-QString TForm1::ReadoutAt(int x) const {
-    if (!calculated_ || graph_->Picture().isNull()) {
-        return QString();
-    }
-    const int32_t k = NearestGridPoint(x, shownLogFrequency_, graph_->Picture().width());
-    return QString::fromStdString(ReadoutText(*store_, k));
+                             exporting::ResponseCsv(host_.Store()));
 }
 
 }  // namespace kc::app

@@ -5,15 +5,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <exception>
 
 #include "app/app_title.h"
+#include "app/graph_readout.h"
 #include "app/graph_view.h"
 #include "app/look/window_look.h"
 #include "dsp/initial_texts.h"
+#include "graph/qt/graph_area.h"
 
 namespace kc::app {
 
@@ -93,7 +94,6 @@ QColor Color3DLight() {
 
 TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
     : reporter_(std::move(reporter)),
-      chooser_(std::move(chooser)),
       title_(QString::fromStdString(ApplicationTitle())),
       store_(std::make_unique<dsp::ResponseStore>()),
       graph_(std::make_unique<WindowGraph>(*this, QSize(kMainClientWidth, kMainClientHeight))) {
@@ -110,7 +110,7 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
     graph_->SetLabelFont(font());
     graph_->SetLabelColors(palette().color(QPalette::WindowText),
                            palette().color(QPalette::Window));
-    CreateGraphMenu();
+    CreateGraphMenu(std::move(chooser));
     ConnectHandlers();
     ConnectEnterKeys();
     FormCreate();
@@ -223,16 +223,46 @@ void TForm1::ConnectEnterKeys() {
     }
 }
 
+// The graph menu opens on Image1, whose tooltip shows the readout under the pointer.
+void TForm1::CreateGraphMenu(FileNameChooser chooser) {
+    GraphMenuHost& host = *this;
+    graphMenu_ = std::make_unique<GraphMenu>(host, std::move(chooser));
+    graphMenu_->AttachTo(Image1);
+    Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
+}
+
+void TForm1::RunHandler(void (TForm1::*handler)()) {
+    RunReportingErrors([this, handler] { (this->*handler)(); });
+}
+
 // Qt must not see an exception pass through its event handling, so every handler runs here and
 // whatever it raises ends in the error report; the message loop then goes on.
-void TForm1::RunHandler(void (TForm1::*handler)()) {
+void TForm1::RunReportingErrors(const std::function<void()>& handler) {
     try {
-        (this->*handler)();
+        handler();
     } catch (const std::exception& error) {
         ReportError(reporter_, this, title_, error.what());
     } catch (...) {
         ReportError(reporter_, this, title_, "unknown error");
     }
+}
+
+bool TForm1::GraphShown() const {
+    return !graph_->Picture().isNull();
+}
+
+QImage TForm1::GraphAreaImage() const {
+    const graph::GraphGeometry geometry{Image1->width(), Image1->height(), Image1->x(),
+                                        Image1->y()};
+    return graph::ComposeGraphArea(*graph_, geometry, palette().color(QPalette::Window));
+}
+
+QString TForm1::ReadoutAt(int x) const {
+    if (!calculated_ || !GraphShown()) {
+        return QString();
+    }
+    const int32_t k = NearestGridPoint(x, shownLogFrequency_, graph_->Picture().width());
+    return QString::fromStdString(ReadoutText(*store_, k));
 }
 
 void TForm1::paintEvent(QPaintEvent* /*event*/) {

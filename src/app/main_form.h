@@ -13,6 +13,7 @@
 
 #include "app/error_report.h"
 #include "app/file_chooser.h"
+#include "app/graph_menu.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
 #include "graph/qt/retained_graph.h"
@@ -22,7 +23,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPushButton;
 
 namespace kc::app {
@@ -45,7 +45,7 @@ void SetFieldBackground(QLineEdit* edit, const QColor& color);
 // Replaces a label's caption (UTF-8) and fits the label to it.
 void SetCaption(QLabel* label, const std::string& caption);
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, private GraphMenuHost {
   public:
     // Creates the window with every control, its initial texts and states; Form1 refers to it
     // before FormCreate runs. Errors leaving a handler go to reporter; the graph menu's exports
@@ -111,15 +111,9 @@ class TForm1 : public QWidget {
     void FormCreate();
     void FormDestroy();
 
-    // The graph menu (the context menu of Image1) and its handlers: the graph area to the
-    // clipboard or to a PNG file, the taps of the last calculation as CSV or one WAV per band,
-    // its responses as CSV. The graph items need a drawn graph, the data items a completed
-    // calculation; until then they are disabled (and do nothing when called).
-    QMenu* GraphMenu() const { return graphMenu_.get(); }
-    void CopyGraphClick();
-    void SaveGraphClick();
-    void ExportCoefficientsClick();
-    void ExportResponseClick();
+    // The graph menu, the context menu of Image1: the graph to the clipboard or a PNG file, the
+    // last calculation's taps and responses to files (graph_menu.h).
+    GraphMenu& Image1Menu() const { return *graphMenu_; }
 
     // The tooltip text for pixel column x of Image1: the nearest grid point on the frequency axis
     // of the graph shown and the levels of the last calculation there. Empty before the first
@@ -128,8 +122,14 @@ class TForm1 : public QWidget {
 
     // The program's state: the taps and the responses of the last successful calculation (an
     // empty design and an all-zero store before the first).
-    const dsp::CrossoverTaps& Taps() const { return taps_; }
-    const dsp::ResponseStore& Store() const { return *store_; }
+    const dsp::CrossoverTaps& Taps() const override { return taps_; }
+    const dsp::ResponseStore& Store() const override { return *store_; }
+    // Whether a calculation has completed (the taps and the store hold a design).
+    bool HasCalculation() const override { return calculated_; }
+    // Whether a graph is shown (a redraw has completed), and the graph area as shown: the image
+    // and its labels on the window's background, a null image while no graph is shown.
+    bool GraphShown() const override;
+    QImage GraphAreaImage() const override;
     // The graph's retained picture and label layer.
     const graph::RetainedGraph& Graph() const;
     // The caption of the error report's message box.
@@ -146,15 +146,13 @@ class TForm1 : public QWidget {
     void SetTabOrder();
     void ConnectHandlers();
     void ConnectEnterKeys();
-    void CreateGraphMenu();
-    void UpdateGraphMenu();
-    void ShowGraphMenu(QPoint position);
-    QImage GraphAreaImage() const;
+    void CreateGraphMenu(FileNameChooser chooser);
     void RunHandler(void (TForm1::*handler)());
+    QWidget* MenuOwner() override { return this; }
+    void RunReportingErrors(const std::function<void()>& handler) override;
     void RedrawGraph();
 
     ErrorReporter reporter_;
-    FileNameChooser chooser_;
     QString title_;
     dsp::CrossoverTaps taps_;
     std::unique_ptr<dsp::ResponseStore> store_;
@@ -164,8 +162,7 @@ class TForm1 : public QWidget {
     // redraw leaves on screen whatever CheckBox1 now says).
     bool calculated_ = false;
     bool shownLogFrequency_ = true;
-    // A popup of its own, not a control in the client area.
-    std::unique_ptr<QMenu> graphMenu_;
+    std::unique_ptr<GraphMenu> graphMenu_;
 };
 
 // The one main window, set while it exists.

@@ -95,7 +95,7 @@ void TForm1::Button1Click() {
     taps_ = std::move(result.taps);
     store_ = std::move(result.evaluation.store);
     calculated_ = true;
-    UpdateGraphMenu();
+    graphMenu_->Update();
     SetCaption(Label21, result.cmaxLine);
     RedrawGraph();
 }
@@ -153,7 +153,7 @@ void TForm1::RedrawGraph() {
     inputs.upperEdgeText = TextOf(Edit4);
     graph::DrawGraph(inputs, *store_, *graph_);
     shownLogFrequency_ = inputs.logFrequency;
-    UpdateGraphMenu();
+    graphMenu_->Update();
 }
 
 }  // namespace kc::app

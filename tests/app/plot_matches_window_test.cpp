@@ -35,7 +35,7 @@ class PlotMatchesWindowTest : public FormTest, public ::testing::WithParamInterf
         form->Button1->click();
         form->CheckBox1->setChecked(row.logFrequency);
         form->CheckBox2->setChecked(row.levelsInDb);
-        form->CopyGraphClick();
+        form->Image1Menu().Action("CopyGraph")->trigger();
         return QGuiApplication::clipboard()->image();
     }
 

@@ -1,7 +1,5 @@
 // The graph menu's copy, save and export items with the file dialog replaced, and the readout
 // tooltip of the graph.
-#include <sndfile.h>
-
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
@@ -18,6 +16,7 @@
 #include "export/csv_export.h"
 #include "export/wav_export.h"
 #include "form_fixture.h"
+#include "support/wav_file.h"
 
 namespace kc::app {
 namespace {
@@ -137,22 +136,8 @@ TEST_F(GraphMenuTest, ResponseExportEqualsTheLibrarysCsv) {
     EXPECT_TRUE(reports.empty());
 }
 
-struct WavBack {
-    SF_INFO info{};
-    std::vector<double> samples;
-};
-
-WavBack ReadWav(const QString& path) {
-    WavBack back;
-    SNDFILE* file = sf_open(path.toStdString().c_str(), SFM_READ, &back.info);
-    if (file == nullptr) {
-        return back;
-    }
-    back.samples.resize(static_cast<std::size_t>(back.info.frames));
-    sf_read_double(file, back.samples.data(), back.info.frames);
-    sf_close(file);
-    return back;
-}
+using testing_support::ReadWav;
+using testing_support::WavFile;
 
 struct CoefficientCase {
     const char* typed;    // the name given in the dialog
@@ -185,8 +170,9 @@ TEST_F(GraphMenuTest, CoefficientExportsEqualTheLibrarysFiles) {
         const QString reference = folder.filePath(QStringLiteral("reference"));
         exporting::WriteBandWavs(reference.toStdString(), form->Taps(), row.format);
         for (const char* band : {"-low.wav", "-mid.wav", "-high.wav"}) {
-            const WavBack written = ReadWav(folder.filePath(row.written + QString(band)));
-            const WavBack expected = ReadWav(reference + band);
+            const WavFile written =
+                ReadWav(folder.filePath(row.written + QString(band)).toStdString());
+            const WavFile expected = ReadWav((reference + band).toStdString());
             ASSERT_FALSE(expected.samples.empty()) << band;
             EXPECT_EQ(written.info.format, expected.info.format) << band;
             EXPECT_EQ(written.info.samplerate, 44100) << band;

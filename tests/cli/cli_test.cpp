@@ -1,6 +1,5 @@
 // Runs the built kaiser-crossover-cli and checks what it prints and writes.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -16,6 +15,7 @@
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
 #include "support/csv_rows.h"
+#include "support/wav_file.h"
 
 namespace {
 
@@ -100,17 +100,15 @@ TEST_F(CliTest, CsvFilesHoldTheLibrarysNumbersToTheLastBit) {
 }
 
 TEST_F(CliTest, WavFilesReadBackWithRateLengthAndSamples) {
-    SF_INFO info{};
-    SNDFILE* file = sf_open((folder_ / "xo-mid.wav").c_str(), SFM_READ, &info);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(info.samplerate, 44100);
-    EXPECT_EQ(info.channels, 1);
-    EXPECT_EQ(info.frames, 901);
-    std::vector<float> samples(901);
-    sf_read_float(file, samples.data(), 901);
-    sf_close(file);
-    EXPECT_EQ(samples[100], static_cast<float>(reference_->taps.MidTaps[100]));
-    EXPECT_EQ(samples[450], static_cast<float>(reference_->taps.MidTaps[450]));
+    const kc::testing_support::WavFile mid = kc::testing_support::ReadWav(folder_ / "xo-mid.wav");
+    ASSERT_TRUE(mid.opened);
+    EXPECT_EQ(mid.info.samplerate, 44100);
+    EXPECT_EQ(mid.info.channels, 1);
+    ASSERT_EQ(mid.info.frames, 901);
+    EXPECT_EQ(mid.samples[100],
+              static_cast<double>(static_cast<float>(reference_->taps.MidTaps[100])));
+    EXPECT_EQ(mid.samples[450],
+              static_cast<double>(static_cast<float>(reference_->taps.MidTaps[450])));
     EXPECT_TRUE(fs::exists(folder_ / "xo-low.wav"));
     EXPECT_TRUE(fs::exists(folder_ / "xo-high.wav"));
 }

@@ -6,24 +6,13 @@
 
 #include "base/errors.h"
 #include "dsp/tap_arrays.h"
+#include "support/initial_design.h"
 
 namespace kc::dsp {
 namespace {
 
-// The design of the window's initial texts, computed once for the whole suite.
-const CrossoverTaps& InitialDesign() {
-    static const CrossoverTaps taps = DesignCrossover(CrossoverParameters{});
-    return taps;
-}
-
-const CrossoverTaps& AdjustedInitialDesign() {
-    static const CrossoverTaps taps = [] {
-        CrossoverParameters p;
-        p.adjustCoefficient = true;
-        return DesignCrossover(p);
-    }();
-    return taps;
-}
+using testing_support::AdjustedInitialDesign;
+using testing_support::InitialDesign;
 
 TEST(NormaliseTapCountTest, MakesEveryCountOdd) {
     const std::pair<int32_t, int32_t> cases[] = {{901, 901},

@@ -2,13 +2,10 @@
 // call raises, for comparing two paths' errors.
 #pragma once
 
-#include <functional>
 #include <ostream>
-#include <string>
-#include <typeinfo>
 
-#include "base/errors.h"
 #include "dsp/crossover.h"
+#include "support/raised_error.h"
 
 namespace kc::dsp {
 
@@ -38,14 +35,6 @@ inline void PrintTo(const DesignCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-// The dynamic type and message of the error `action` raises, or "none".
-inline std::string RaisedError(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const base::Error& e) {
-        return std::string(typeid(e).name()) + ": " + e.what();
-    }
-    return "none";
-}
+using testing_support::RaisedError;
 
 }  // namespace kc::dsp

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/errors.h"
+#include "support/initial_design.h"
 
 namespace kc::dsp {
 namespace {
@@ -21,14 +22,7 @@ CrossoverTaps UniformTaps(std::vector<double> taps) {
     return t;
 }
 
-const CrossoverTaps& AdjustedDesign() {
-    static const CrossoverTaps taps = [] {
-        CrossoverParameters p;
-        p.adjustCoefficient = true;
-        return DesignCrossover(p);
-    }();
-    return taps;
-}
+using testing_support::AdjustedInitialDesign;
 
 class EvaluationTest : public ::testing::TestWithParam<std::pair<const char*, Evaluator>> {
   protected:
@@ -74,7 +68,7 @@ TEST_P(EvaluationTest, SumLevelHasItsFloorInBothRuns) {
 }
 
 TEST_P(EvaluationTest, AdjustedDesignSumsToUnity) {
-    const Evaluation e = Evaluate(AdjustedDesign());
+    const Evaluation e = Evaluate(AdjustedInitialDesign());
     for (int32_t k = 1; k <= kGridPoints; ++k) {
         EXPECT_NEAR(e.store->SumMag[k], 1.0, 1e-12) << k;
     }

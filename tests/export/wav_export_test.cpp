@@ -7,28 +7,15 @@
 #include <filesystem>
 #include <vector>
 
+#include "support/wav_file.h"
+
 namespace kc::exporting {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ReadBack {
-    SF_INFO info{};
-    std::vector<double> samples;
-};
-
-ReadBack ReadWav(const fs::path& path) {
-    ReadBack result;
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &result.info);
-    EXPECT_NE(file, nullptr) << path;
-    if (file == nullptr) {
-        return result;
-    }
-    result.samples.resize(static_cast<std::size_t>(result.info.frames));
-    sf_read_double(file, result.samples.data(), result.info.frames);
-    sf_close(file);
-    return result;
-}
+using testing_support::ReadWav;
+using testing_support::WavFile;
 
 TEST(WavExportTest, BandsReadBackAtTheSampleRateInBothFormats) {
     const fs::path folder =
@@ -41,7 +28,8 @@ TEST(WavExportTest, BandsReadBackAtTheSampleRateInBothFormats) {
     taps.HighTaps = {0.0, -0.1, 0.2, -0.1, 0.0};
     for (const auto format : {WavSampleFormat::Float32, WavSampleFormat::Float64}) {
         WriteBandWavs((folder / "xo").string(), taps, format);
-        const ReadBack low = ReadWav(folder / "xo-low.wav");
+        const WavFile low = ReadWav(folder / "xo-low.wav");
+        ASSERT_TRUE(low.opened);
         EXPECT_EQ(low.info.samplerate, 44100);
         EXPECT_EQ(low.info.channels, 1);
         EXPECT_EQ(low.info.frames, 5);

@@ -9,7 +9,6 @@
 #include "dsp/response_store.h"
 #include "graph/draw_graph.h"
 #include "recording_canvas.h"
-#include "test_errors.h"
 
 namespace kc::graph {
 namespace {

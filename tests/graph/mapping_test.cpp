@@ -6,13 +6,13 @@
 #include "base/errors.h"
 #include "graph/layout.h"
 #include "graph/mapping.h"
-#include "test_errors.h"
+#include "support/raised_error.h"
 
 namespace kc::graph {
 namespace {
 
 namespace messages = base::messages;
-using testing::ErrorMessageOf;
+using testing_support::RaisedMessage;
 
 // Grid points on a 593 x 337 image, from the table of positions worked out by hand for the
 // frequency grid (2 Hz steps to 1 000 Hz, then 20 Hz steps).
@@ -52,20 +52,20 @@ TEST(PixelMappingTest, OutOfRangeCoordinatesRaiseTheNamedErrors) {
         std::function<void()> call;
         std::string_view message;
     } rows[] = {
-        {"level 7.6e6 still fits", [] { ValueToY(7.6e6, 337); }, "no error"},
+        {"level 7.6e6 still fits", [] { ValueToY(7.6e6, 337); }, "none"},
         {"level 7.7e6", [] { ValueToY(7.7e6, 337); }, messages::kRangeError},
         {"level -7.7e6", [] { ValueToY(-7.7e6, 337); }, messages::kRangeError},
         {"level beyond 64 bits", [] { ValueToY(1e17, 337); }, messages::kInvalidOp},
         {"NaN level", [nan] { ValueToY(nan, 337); }, messages::kInvalidOp},
         {"infinite level", [inf] { ValueToY(inf, 337); }, messages::kInvalidOp},
-        {"3.6e10 Hz still fits", [] { FreqToXLinear(3.6e10L, 593); }, "no error"},
+        {"3.6e10 Hz still fits", [] { FreqToXLinear(3.6e10L, 593); }, "none"},
         {"3.7e10 Hz", [] { FreqToXLinear(3.7e10L, 593); }, messages::kRangeError},
         {"product overflows", [] { FreqToXLinear(1e4932L, 2000000000); }, messages::kOverflow},
         {"0 Hz on log axis", [] { FreqToXLog(0.0L, 593); }, messages::kZeroDivide},
         {"-5 Hz on log axis", [] { FreqToXLog(-5.0L, 593); }, messages::kInvalidOp},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(ErrorMessageOf(row.call), row.message) << row.name;
+        EXPECT_EQ(RaisedMessage(row.call), row.message) << row.name;
     }
 }
 
@@ -96,7 +96,7 @@ TEST(GraphLayoutTest, PositionsFollowTheGeometry) {
 
 TEST(GraphLayoutTest, OverflowingGeometryRaisesIntOverflow) {
     const GraphGeometry geometry{593, 337, 48, std::numeric_limits<int32_t>::max()};
-    EXPECT_EQ(ErrorMessageOf([&] { FrequencyLabels(geometry, true); }), messages::kIntOverflow);
+    EXPECT_EQ(RaisedMessage([&] { FrequencyLabels(geometry, true); }), messages::kIntOverflow);
 }
 
 }  // namespace

@@ -7,14 +7,14 @@
 #include "dsp/response_store.h"
 #include "graph/plot_curve.h"
 #include "recording_canvas.h"
-#include "test_errors.h"
+#include "support/raised_error.h"
 
 namespace kc::graph {
 namespace {
 
 using testing::Call;
-using testing::ErrorMessageOf;
 using testing::RecordingCanvas;
+using testing_support::RaisedMessage;
 
 struct Point {
     int32_t x;
@@ -110,13 +110,13 @@ TEST(PlotCurveTest, FaultsStopTheTraceWhereTheyHappen) {
     } rows[] = {
         {"last below 500", shortCurve, 499, base::messages::kRangeError, 499},
         {"last beyond the data", shortCurve, 950, base::messages::kRangeError, 499},
-        {"last exactly 500", zeros, 500, "no error", 500},
+        {"last exactly 500", zeros, 500, "none", 500},
         {"NaN at point 700", withNan, 950, base::messages::kInvalidOp, 699},
         {"value beyond 32 bits", huge, 950, base::messages::kRangeError, 0},
     };
     for (const auto& row : rows) {
         RecordingCanvas canvas;
-        EXPECT_EQ(ErrorMessageOf([&] { PlotCurveLog(canvas, 593, 337, row.curve, row.last, 1); }),
+        EXPECT_EQ(RaisedMessage([&] { PlotCurveLog(canvas, 593, 337, row.curve, row.last, 1); }),
                   row.message)
             << row.name;
         EXPECT_EQ(SegmentEnds(canvas).size(), row.segmentsDrawn) << row.name;

@@ -14,20 +14,20 @@ using kc::graph::PenStyle;
 
 class NullCanvas final : public Canvas {
   public:
-    void SetPenColor(Color) override {}
-    void SetPenStyle(PenStyle) override {}
-    void SetBrushColor(Color) override {}
-    void MoveTo(int32_t, int32_t) override {}
+    void SetPenColor(Color /*color*/) override {}
+    void SetPenStyle(PenStyle /*style*/) override {}
+    void SetBrushColor(Color /*color*/) override {}
+    void MoveTo(int32_t /*x*/, int32_t /*y*/) override {}
     void LineTo(int32_t x, int32_t y) override { benchmark::DoNotOptimize(x + y); }
-    void Rectangle(int32_t, int32_t, int32_t, int32_t) override {}
-    void TextOut(int32_t, int32_t, std::string_view text) override {
+    void Rectangle(int32_t /*x1*/, int32_t /*y1*/, int32_t /*x2*/, int32_t /*y2*/) override {}
+    void TextOut(int32_t /*x*/, int32_t /*y*/, std::string_view text) override {
         benchmark::DoNotOptimize(text.data());
     }
 };
 
 class NullHost final : public kc::graph::GraphHost {
   public:
-    Canvas& BeginImage(int32_t, int32_t) override { return canvas_; }
+    Canvas& BeginImage(int32_t /*width*/, int32_t /*height*/) override { return canvas_; }
     Canvas& BeginLabels() override { return canvas_; }
     void ShowRedraw() override {}
     void DiscardRedraw() override {}

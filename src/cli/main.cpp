@@ -10,7 +10,7 @@ namespace {
 
 // Standard error carries the program's own messages only: the toolkit's notes about its
 // environment (a missing runtime folder, fonts) are not for the user of a command line.
-void KeepToolkitNotesOffStandardError(QtMsgType type, const QMessageLogContext&,
+void KeepToolkitNotesOffStandardError(QtMsgType type, const QMessageLogContext& /*context*/,
                                       const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) {
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());

@@ -41,7 +41,8 @@ TEST(DisplayCheckTest, NeedsADisplayOrAChosenPlatform) {
         {{{"QT_QPA_PLATFORM", "offscreen"}}, true},
         {{{"HOME", "/root"}}, false},
     };
-    for (const auto& [environment, expected] : cases) {
+    for (const auto& [variables, expected] : cases) {
+        const Environment& environment = variables;  // a lambda may not capture a binding (clang)
         const auto lookup = [&environment](const char* name) -> const char* {
             const auto found = environment.find(name);
             return found == environment.end() ? nullptr : found->second.c_str();

@@ -94,7 +94,7 @@ TEST_F(MainFormTest, NoCaptionIsHiddenByAnotherControl) {
             }
         }
         for (const QWidget* other : others) {
-            if (other != label && other->isAncestorOf(label) == false) {
+            if (other != label && !other->isAncestorOf(label)) {
                 EXPECT_FALSE(rect.intersects(InClient(other, form.get())))
                     << name << " and " << other->objectName().toStdString();
             }

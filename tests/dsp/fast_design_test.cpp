@@ -20,6 +20,8 @@ long FirstBitDifference(const std::vector<double>& a, const std::vector<double>&
         return 0;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
+        // The bit patterns on purpose: == would call −0.0 and +0.0 equal.
+        // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
         if (std::memcmp(&a[i], &b[i], sizeof(double)) != 0) {
             return static_cast<long>(i);
         }
@@ -74,8 +76,10 @@ TEST(PreparedKaiserWindowTest, EveryTapBitForBitKaiserWindow) {
 
 TEST(PreparedKaiserWindowTest, RaisesWhatTheFirstTapRaises) {
     // A one-tap window divides 0 by 0 before I0(β) is formed, even for a β that overflows.
-    for (const auto& [M, beta] :
+    for (const auto& [count, shape] :
          std::vector<std::pair<int32_t, double>>{{0, 14.9}, {0, 1e7}, {10, 1e7}}) {
+        const int32_t M = count;  // a lambda may not capture a structured binding (clang)
+        const double beta = shape;
         const std::string literal = RaisedError([&] { KaiserWindow(M, 0.0, beta); });
         EXPECT_NE(literal, "none");
         EXPECT_EQ(RaisedError([&] { PreparedKaiserWindow(M, beta); }), literal) << M << beta;

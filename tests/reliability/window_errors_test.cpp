@@ -1,6 +1,7 @@
 // Every error row a user can reach from the fields: the exact message shown, what changed and
 // what did not, the cursor afterwards, and a correct calculation on the next Calc.
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -246,7 +247,7 @@ TEST_F(OutOfMemoryTest, UnobtainableArraysAreReportedAndTheDesignStays) {
 
     // 20001 taps need 160 KB an array: more than the memory the design may have here.
     {
-        const dsp::ScopedTapArrayMemoryLimit limit(64 * 1024);
+        const dsp::ScopedTapArrayMemoryLimit limit(std::size_t{64} * 1024);
         form->Edit1->setText("20000");
         form->Button1->click();
     }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <iterator>
 
 namespace kc::app {
 

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <utility>
 
 #include "app/main_form.h"
 #include "base/float_checks.h"

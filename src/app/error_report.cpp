@@ -1,6 +1,7 @@
 #include "app/error_report.h"
 
 #include <QMessageBox>
+#include <string>
 
 #include "app/screen_cursor.h"
 #include "base/errors.h"

@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 #include "base/text_convert.h"

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 #include "graph/qt/retained_graph.h"
 

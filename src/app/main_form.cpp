@@ -7,7 +7,13 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <cstddef>
+#include <cstdint>
 #include <exception>
+#include <functional>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "app/app_title.h"
 #include "app/graph_readout.h"

@@ -2,6 +2,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <string>
+#include <utility>
 
 #include "app/graph_view.h"
 #include "app/main_form.h"

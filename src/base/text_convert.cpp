@@ -3,9 +3,11 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <limits>
 #include <system_error>

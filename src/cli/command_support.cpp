@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <iterator>
 
 #include "base/errors.h"
 #include "cli/cli.h"

@@ -3,8 +3,11 @@
 #include <QCommandLineParser>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "app/look/window_look.h"
 #include "base/text_convert.h"

@@ -1,6 +1,8 @@
 #include "cli/estimate_command.h"
 
 #include <QCommandLineParser>
+#include <cstdio>
+#include <string>
 
 #include "cli/cli.h"
 #include "cli/command_support.h"

@@ -1,5 +1,7 @@
 #include "dsp/calculation.h"
 
+#include <cstdint>
+
 #include "base/float_checks.h"
 #include "base/text_convert.h"
 #include "dsp/initial_texts.h"

@@ -1,5 +1,7 @@
 // The reference design: every window value computed afresh with KaiserWindow, one tap after the
 // other, and the mid band adjusted against an explicit unit impulse.
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "base/checked_int.h"

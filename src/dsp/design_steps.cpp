@@ -1,5 +1,7 @@
 #include "dsp/design_steps.h"
 
+#include <cstdint>
+
 #include "base/checked_int.h"
 #include "base/float_checks.h"
 #include "dsp/kaiser.h"

@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 
 #include "base/errors.h"
 #include "base/float_checks.h"

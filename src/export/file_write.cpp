@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 
 namespace kc::exporting {
 namespace {

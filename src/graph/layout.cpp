@@ -1,5 +1,7 @@
 #include "graph/layout.h"
 
+#include <cstddef>
+
 #include "base/checked_int.h"
 #include "graph/mapping.h"
 

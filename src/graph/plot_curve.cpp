@@ -1,6 +1,7 @@
 #include "graph/plot_curve.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "base/checked_int.h"
 #include "dsp/response_store.h"

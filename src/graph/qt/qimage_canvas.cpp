@@ -4,7 +4,9 @@
 #include <QRect>
 #include <QString>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 namespace kc::graph {
 namespace {

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <cstdint>
+#include <string_view>
 
 #include "graph/canvas.h"
 

@@ -1,5 +1,6 @@
 #include "graph/qt/retained_graph.h"
 
+#include <cstdint>
 #include <utility>
 
 namespace kc::graph {

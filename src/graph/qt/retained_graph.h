@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QSize>
+#include <cstdint>
 #include <memory>
 
 #include "graph/draw_graph.h"

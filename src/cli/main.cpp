@@ -1,9 +1,12 @@
 // kaiser-crossover-cli: the crossover calculation and the length estimate on the command line.
 #include <QGuiApplication>
+#include <QString>
 #include <cstdio>
+#include <iterator>
 
 #include "base/float_checks.h"
 #include "base/text_convert.h"
+#include "base/version.h"
 #include "cli/cli.h"
 
 namespace {
@@ -27,7 +30,8 @@ int main(int argc, char** argv) {
     }
     QGuiApplication application(argc, argv);
     QCoreApplication::setApplicationName("kaiser-crossover-cli");
-    QCoreApplication::setApplicationVersion(KC_VERSION);
+    QCoreApplication::setApplicationVersion(
+        QString::fromUtf8(kc::base::kVersion.data(), std::ssize(kc::base::kVersion)));
     kc::base::SetFloatingPointMode();
     kc::base::SetDecimalSeparator(kc::base::LocaleDecimalSeparator());
     return kc::cli::Run(QCoreApplication::arguments());

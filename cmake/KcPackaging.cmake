@@ -3,7 +3,7 @@
 # and the AppStream metadata.
 set(CPACK_PACKAGE_NAME "kaiser-crossover")
 set(CPACK_PACKAGE_VENDOR "Kaiser Crossover maintainers")
-set(CPACK_PACKAGE_CONTACT "Kaiser Crossover maintainers <maintainers@users.noreply.c-seed-ea4982d6.example>")
+set(CPACK_PACKAGE_CONTACT "${KC_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "A desktop tool that designs a three-way linear-phase FIR loudspeaker crossover\n"

@@ -62,6 +62,25 @@ void StorePoint(ResponseStore& store, int32_t k, double low, double mid, double 
     StoreLevels(store, k);
 }
 
+// The transform's magnitudes with every one that its rounding error could hide (not above the
+// error's bound, an exact 0.0 among them, where the direct sum gives some 1e-16) replaced by the
+// direct sum. Those are deep stop-band points, rare at ordinary attenuations; above the bound the
+// true magnitude cannot be 0 and the transform's value is within the bound of it.
+void TransformMagnitudes(GridTransform& transform, const std::vector<double>& taps,
+                         Curve& magnitudes) {
+    transform.Magnitudes(taps, magnitudes);
+    const double bound = GridTransform::RoundingErrorBound(taps);
+    if (bound == 0.0) {
+        return;  // taps of zeros: every magnitude is exactly 0 by either sum
+    }
+    for (int32_t k = 1; k <= kGridPoints; ++k) {
+        double& magnitude = magnitudes[static_cast<std::size_t>(k)];
+        if (magnitude <= bound) {
+            magnitude = DirectMagnitude(taps, FreqGrid(k));
+        }
+    }
+}
+
 }  // namespace
 
 Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
@@ -80,10 +99,10 @@ Evaluation EvaluateResponses(const CrossoverTaps& taps) {
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
     ResponseStore& store = *result.store;
     GridTransform transform;
-    transform.Magnitudes(taps.LowTaps, store.LowMag);
-    transform.Magnitudes(taps.MidTaps, store.MidMag);
-    transform.Magnitudes(taps.HighTaps, store.HighMag);
-    transform.Magnitudes(taps.SumTaps, store.SumMag);
+    TransformMagnitudes(transform, taps.LowTaps, store.LowMag);
+    TransformMagnitudes(transform, taps.MidTaps, store.MidMag);
+    TransformMagnitudes(transform, taps.HighTaps, store.HighMag);
+    TransformMagnitudes(transform, taps.SumTaps, store.SumMag);
     // The levels as the direct sum computes them, point by point; the first magnitude of exactly
     // 0 raises EZeroDivide, and the fresh store is dropped with it.
     for (int32_t k = 1; k <= kGridPoints; ++k) {

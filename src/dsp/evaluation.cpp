@@ -1,11 +1,13 @@
 #include "dsp/evaluation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "base/float_checks.h"
 #include "base/text_convert.h"
 #include "dsp/grid_transform.h"
+#include "dsp/split_work.h"
 
 namespace kc::dsp {
 namespace {
@@ -62,13 +64,18 @@ void StorePoint(ResponseStore& store, int32_t k, double low, double mid, double 
     StoreLevels(store, k);
 }
 
-// The transform's magnitudes with every one that its rounding error could hide (not above the
-// error's bound, an exact 0.0 among them, where the direct sum gives some 1e-16) replaced by the
-// direct sum. Those are deep stop-band points, rare at ordinary attenuations; above the bound the
-// true magnitude cannot be 0 and the transform's value is within the bound of it.
-void TransformMagnitudes(GridTransform& transform, const std::vector<double>& taps,
-                         Curve& magnitudes) {
-    transform.Magnitudes(taps, magnitudes);
+// A grid point of one array whose transform magnitude its rounding error could hide: not above
+// the error's bound, an exact 0.0 among them, where the direct sum gives some 1e-16. Such points
+// lie deep in a stop band, rare at ordinary attenuations; above the bound the true magnitude
+// cannot be 0 and the transform's value is within the bound of it.
+struct UnclearPoint {
+    const std::vector<double>* taps;
+    double* magnitude;
+    int32_t frequencyHz;
+};
+
+void CollectUnclearPoints(const std::vector<double>& taps, Curve& magnitudes,
+                          std::vector<UnclearPoint>& unclear) {
     const double bound = GridTransform::RoundingErrorBound(taps);
     if (bound == 0.0) {
         return;  // taps of zeros: every magnitude is exactly 0 by either sum
@@ -76,9 +83,23 @@ void TransformMagnitudes(GridTransform& transform, const std::vector<double>& ta
     for (int32_t k = 1; k <= kGridPoints; ++k) {
         double& magnitude = magnitudes[static_cast<std::size_t>(k)];
         if (magnitude <= bound) {
-            magnitude = DirectMagnitude(taps, FreqGrid(k));
+            unclear.push_back({&taps, &magnitude, FreqGrid(k)});
         }
     }
+}
+
+// Below this many terms of the direct sum (about 2 ms of sines and cosines) the unclear points
+// are recomputed on one thread.
+constexpr std::size_t kMinTermsToSplit = 8192;
+
+// Recomputes every unclear point by the direct sum, as the reference does, over two cores.
+void RecomputeByDirectSum(const std::vector<UnclearPoint>& unclear, std::size_t length) {
+    const std::size_t minPointsToSplit = kMinTermsToSplit / std::max<std::size_t>(length, 1) + 1;
+    RunInTwoHalves(unclear.size(), minPointsToSplit, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            *unclear[i].magnitude = DirectMagnitude(*unclear[i].taps, unclear[i].frequencyHz);
+        }
+    });
 }
 
 }  // namespace
@@ -99,10 +120,15 @@ Evaluation EvaluateResponses(const CrossoverTaps& taps) {
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
     ResponseStore& store = *result.store;
     GridTransform transform;
-    TransformMagnitudes(transform, taps.LowTaps, store.LowMag);
-    TransformMagnitudes(transform, taps.MidTaps, store.MidMag);
-    TransformMagnitudes(transform, taps.HighTaps, store.HighMag);
-    TransformMagnitudes(transform, taps.SumTaps, store.SumMag);
+    std::vector<UnclearPoint> unclear;
+    for (const auto& [array, curve] : {std::pair{&taps.LowTaps, &store.LowMag},
+                                       {&taps.MidTaps, &store.MidMag},
+                                       {&taps.HighTaps, &store.HighMag},
+                                       {&taps.SumTaps, &store.SumMag}}) {
+        transform.Magnitudes(*array, *curve);
+        CollectUnclearPoints(*array, *curve, unclear);
+    }
+    RecomputeByDirectSum(unclear, taps.SumTaps.size());
     // The levels as the direct sum computes them, point by point; the first magnitude of exactly
     // 0 raises EZeroDivide, and the fresh store is dropped with it.
     for (int32_t k = 1; k <= kGridPoints; ++k) {

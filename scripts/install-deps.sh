@@ -10,6 +10,7 @@ packages=(
     libfftw3-dev
     libsndfile1-dev
     fonts-ipafont-gothic
+    locales
 )
 # Further packages a caller needs for one step only (the fuzzers' clang, say).
 read -r -a extra <<< "${EXTRA_PACKAGES:-}"

@@ -29,6 +29,11 @@ class GridTransform {
     // double once); entry 0 is left as it is.
     void Magnitudes(const std::vector<double>& taps, Curve& magnitudes);
 
+    // An upper bound, in the magnitudes' unit, of how far any magnitude that Magnitudes writes for
+    // `taps` can lie from the exact modulus through rounding: a multiple of the taps' absolute sum
+    // (0 for taps that are all zero, whose magnitudes are exactly 0).
+    static double RoundingErrorBound(const std::vector<double>& taps);
+
   private:
     struct WorkArrays;
     std::unique_ptr<WorkArrays> work_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cfloat>
 #include <cmath>
 
@@ -36,11 +37,29 @@ TEST(FloatChecksTest, LogarithmsAndRootsOfBadArguments) {
 }
 
 TEST(FloatChecksTest, ModeIsExtendedPrecisionRoundToNearest) {
+    // The process starts in the wanted mode, so first load another one: a 53-bit mantissa (x87
+    // control word 0x027F) and rounding upward. A setter that did nothing would leave it.
+    std::fenv_t startMode;
+    std::fegetenv(&startMode);
+#if defined(__x86_64__) || defined(__i386__)
+    const unsigned short doublePrecision = 0x027F;
+    __asm__ volatile("fldcw %0" : : "m"(doublePrecision));
+#endif
+    std::fesetround(FE_UPWARD);
+    EXPECT_FALSE(FloatingPointModeIsSet());
+
     SetFloatingPointMode();
     EXPECT_TRUE(FloatingPointModeIsSet());
     // With a 64-bit mantissa 1 + 2^-60 is distinct from 1; a 53-bit mode would lose it.
     volatile long double tiny = 0x1p-60L;
     EXPECT_NE(1.0L + tiny, 1.0L);
+    // Rounded to nearest, 1/7 in 64 bits and 1/3 in 53 bits are cut below their exact value
+    // (2^66/7 and 2^54/3 have remainders under one half); rounded upward they would not be.
+    volatile long double seven = 7.0L;
+    EXPECT_EQ(1.0L / seven, 0x9249249249249249p-66L);
+    volatile double three = 3.0;
+    EXPECT_EQ(1.0 / three, 0x15555555555555p-54);
+    std::fesetenv(&startMode);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <cstdlib>
@@ -12,9 +14,12 @@
 #include <fstream>
 #include <vector>
 
+#include "app/look/window_look.h"
 #include "base/version.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
+#include "graph/qt/graph_area.h"
+#include "support/comma_locale.h"
 #include "support/csv_rows.h"
 #include "support/wav_file.h"
 
@@ -28,8 +33,14 @@ struct Outcome {
     std::string err;
 };
 
-Outcome RunCli(const QStringList& arguments) {
+// Runs the command line program, with `environment` added to the test's own environment.
+Outcome RunCli(const QStringList& arguments, const QStringList& environment = {}) {
     QProcess process;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment) {
+        variables.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    }
+    process.setProcessEnvironment(variables);
     process.start(QStringLiteral(KC_CLI_PATH), arguments);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -119,6 +130,58 @@ TEST_F(CliTest, PlotIsAPngOfTheGraphWithItsLabels) {
     ASSERT_FALSE(image.isNull());
     EXPECT_GE(image.width(), 593);
     EXPECT_GE(image.height(), 337);
+}
+
+TEST_F(CliTest, AdjustDesignsTheAdjustedCrossover) {
+    // Adjusted, the mid band has taps outside its own 701: MidTaps[0] = −LowTaps[0], not 0.
+    const Outcome outcome = RunCli({"design", "--adjust", "--taps", Path("adjusted.csv")});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    kc::dsp::CrossoverParameters p;
+    p.adjustCoefficient = true;
+    const kc::dsp::CalculationResult adjusted = kc::dsp::CalculateCrossover(p);
+    EXPECT_NE(outcome.out.find(adjusted.cmaxLine + "\n"), std::string::npos) << outcome.out;
+    const auto taps = Lines(folder_ / "adjusted.csv");
+    ASSERT_EQ(taps.size(), 902u);
+    EXPECT_NE(adjusted.taps.MidTaps[0], 0.0);
+    EXPECT_EQ(std::strtod(Cells(taps[1])[2].c_str(), nullptr), adjusted.taps.MidTaps[0]);
+}
+
+TEST_F(CliTest, LinearAxisOptionsPlotWhatTheWindowShowsForThem) {
+    // Rendering labels needs an application object in this process too.
+    static int argc = 1;
+    static char name[] = "cli_tests";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication application(argc, argv);
+    struct Row {
+        const char* option;
+        bool logFrequency;
+        bool levelsInDb;
+    };
+    for (const Row& row :
+         {Row{"--linear-frequency", false, true}, Row{"--linear-amplitude", true, false}}) {
+        const Outcome outcome = RunCli({"design", row.option, "--plot", Path("linear.png")});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        kc::graph::GraphInputs inputs;
+        inputs.logFrequency = row.logFrequency;
+        inputs.levelsInDb = row.levelsInDb;
+        const QImage expected = kc::graph::RenderGraphArea(inputs, *reference_->evaluation.store,
+                                                           kc::app::MainWindowGraphLook());
+        EXPECT_EQ(QImage(Path("linear.png")).convertToFormat(QImage::Format_RGB32),
+                  expected.convertToFormat(QImage::Format_RGB32))
+            << row.option;
+    }
+}
+
+TEST_F(CliTest, CMaxLineUsesTheLocalesDecimalSeparator) {
+    ASSERT_TRUE(kc::testing_support::CompileCommaLocale(folder_ / "locales"));
+    const Outcome outcome =
+        RunCli({"design"}, {"LOCPATH=" + Path("locales"),
+                            QStringLiteral("LC_ALL=") + kc::testing_support::kCommaLocale});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::string& line = reference_->cmaxLine;
+    const std::size_t point = line.rfind('.');
+    const std::string withComma = line.substr(0, point) + "," + line.substr(point + 1);
+    EXPECT_NE(outcome.out.find(withComma + "\n"), std::string::npos) << outcome.out;
 }
 
 TEST_F(CliTest, EstimatePrintsTheTwoCaptions) {

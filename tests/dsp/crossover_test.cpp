@@ -51,7 +51,8 @@ TEST(CrossoverDesignTest, CentreTapsAreTheIdealFiltersPassFractions) {
 }
 
 TEST(CrossoverDesignTest, InitialDesignKnownTaps) {
-    // Reference values of the initial design, quoted to the digits they are known to.
+    // The initial design's spot values as known to the digits given, the same that
+    // tests/golden/generate_golden.py checks itself against; golden_test.cpp pins every tap.
     const CrossoverTaps& t = InitialDesign();
     EXPECT_NEAR(t.LowTaps[449], 0.01360082, 5e-9);
     EXPECT_EQ(t.LowTaps[449], t.LowTaps[451]);

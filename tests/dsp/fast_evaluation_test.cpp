@@ -67,6 +67,18 @@ INSTANTIATE_TEST_SUITE_P(
         DesignCase{"CutOffsBeyondTheGrid", 101, 81, 61, 15000, -200, 12000, 30000, 144, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// Stop bands far below the transform's rounding error, where it once gave exact zeros that the
+// direct sum does not: the 444.9 dB design of a bug report (it failed at once) and two random
+// 300 dB designs of 400 tried, half of which failed so.
+INSTANTIATE_TEST_SUITE_P(DeepStopBands, FastEvaluationTest,
+                         ::testing::Values(DesignCase{"Reported", 7, 9, 1083, 10000, 1010, 15397,
+                                                      347, 444.930986, true},
+                                           DesignCase{"Random300dBAdjusted", 253, 403, 109, 8692,
+                                                      1928, 9051, 5967, 300, true},
+                                           DesignCase{"Random300dB", 323, 475, 409, 15088, 11720,
+                                                      19841, 6284, 300, false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 class FastEvaluationErrorTest : public ::testing::TestWithParam<DesignCase> {};
 
 TEST_P(FastEvaluationErrorTest, ZeroBandRaisesTheDirectSumsError) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -71,6 +73,21 @@ TEST_F(FileWriteTest, MissingFolderIsAnErrorNamingTheFile) {
     }
     EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(FileCount(), 0u);
+}
+
+TEST_F(FileWriteTest, FailedRenameRemovesTheCompleteTemporary) {
+    // A folder in the target's place: the content is written in full, the rename onto it fails.
+    const fs::path target = folder_ / "taps.csv";
+    fs::create_directories(target / "inside");
+    try {
+        WriteTextFile(target.string(), "index,low\n");
+        FAIL() << "no error";
+    } catch (const EFileWriteError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "'" + target.string() + "' を書き込めません: " + std::strerror(EISDIR));
+    }
+    EXPECT_TRUE(fs::is_directory(target / "inside"));
+    EXPECT_EQ(FileCount(), 1u);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Two hundred Calc presses in a row with valid and invalid texts: memory stays flat and every
 // completed calculation equals a fresh one from the same texts.
-#include <chrono>
 #include <fstream>
 #include <iostream>
 
@@ -60,7 +59,6 @@ dsp::CrossoverParameters ParametersOf(const Press& press) {
 using StressTest = FormTest;
 
 TEST_F(StressTest, TwoHundredPressesKeepMemoryFlatAndResultsExact) {
-    const auto started = std::chrono::steady_clock::now();
     constexpr int kPressCount = 200;
     constexpr int kWarmUp = 40;
     std::pair<long, long> afterWarmUp{};
@@ -93,10 +91,8 @@ TEST_F(StressTest, TwoHundredPressesKeepMemoryFlatAndResultsExact) {
         }
     }
     const auto [resident, peak] = ResidentKiB();
-    const auto seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cout << "[ stress   ] " << kPressCount << " presses (" << completed << " completed) in "
-              << seconds << " s; resident " << afterWarmUp.first << " KiB after " << kWarmUp << ", "
+    std::cout << "[ stress   ] " << kPressCount << " presses (" << completed
+              << " completed); resident " << afterWarmUp.first << " KiB after " << kWarmUp << ", "
               << resident << " KiB at the end; peak " << afterWarmUp.second << " → " << peak
               << " KiB\n";
     EXPECT_EQ(completed, kPressCount / static_cast<int>(std::size(kPresses)) * 5);
@@ -110,7 +106,6 @@ TEST_F(StressTest, TwoHundredPressesKeepMemoryFlatAndResultsExact) {
     // its leak checker at exit takes the place of this check.
     (void)resident;
 #endif
-    EXPECT_LT(seconds, 120.0);
 }
 
 }  // namespace

@@ -42,7 +42,9 @@ class TimePlotView final : public QWidget {
         QPainter painter(this);
         painter.drawImage(QPoint(0, 0), window_.Picture());
     }
-    void resizeEvent(QResizeEvent* /*event*/) override { window_.Render(); }
+    void resizeEvent(QResizeEvent* /*event*/) override {
+        window_.RunReporting([this] { window_.Render(); });
+    }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton) {
             origin_ = event->position().toPoint();
@@ -54,20 +56,28 @@ class TimePlotView final : public QWidget {
         if (band_.isVisible()) {
             band_.setGeometry(QRect(origin_, event->position().toPoint()).normalized());
         }
-        window_.ShowReadoutAt(event->position());
+        const QPointF position = event->position();
+        window_.RunReporting([this, position] { window_.ShowReadoutAt(position); });
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && band_.isVisible()) {
             band_.hide();
-            window_.ZoomToRect(QRectF(origin_, event->position()).normalized());
+            const QRectF band = QRectF(origin_, event->position()).normalized();
+            window_.RunReporting([this, band] { window_.ZoomToRect(band); });
         }
     }
-    void mouseDoubleClickEvent(QMouseEvent* /*event*/) override { window_.ResetZoom(); }
+    void mouseDoubleClickEvent(QMouseEvent* /*event*/) override {
+        window_.RunReporting([this] { window_.ResetZoom(); });
+    }
     void wheelEvent(QWheelEvent* event) override {
         // One notch (120) zooms in by a fifth; backwards out by as much.
-        window_.ZoomAt(event->position(), std::pow(0.8, event->angleDelta().y() / 120.0));
+        const QPointF position = event->position();
+        const double factor = std::pow(0.8, event->angleDelta().y() / 120.0);
+        window_.RunReporting([this, position, factor] { window_.ZoomAt(position, factor); });
     }
-    void leaveEvent(QEvent* /*event*/) override { window_.ShowReadoutAt(std::nullopt); }
+    void leaveEvent(QEvent* /*event*/) override {
+        window_.RunReporting([this] { window_.ShowReadoutAt(std::nullopt); });
+    }
 
   private:
     TimeResponseWindow& window_;

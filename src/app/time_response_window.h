@@ -67,6 +67,9 @@ class TimeResponseWindow final : public QWidget {
     // Redraws the picture at the plot's size now.
     void Render();
 
+    // Runs an event's handler so that whatever it raises goes to the main window's error report.
+    void RunReporting(const std::function<void()>& handler) const { runReporting_(handler); }
+
   private:
     void CreateControls();
     void ConnectControls();

@@ -11,9 +11,17 @@
 
 namespace kc::dsp {
 
+namespace {
+
+double SamplesToMs(int64_t samples, int32_t sampleRateHz) {
+    return base::StoreDouble(
+        base::CheckedDivide(static_cast<long double>(samples) * 1000.0L, sampleRateHz));
+}
+
+}  // namespace
+
 double TapTimeMs(int32_t index, int32_t centre, int32_t sampleRateHz) {
-    const long double samples = static_cast<long double>(int64_t{index} - centre);
-    return base::StoreDouble(base::CheckedDivide(samples * 1000.0L, sampleRateHz));
+    return SamplesToMs(int64_t{index} - centre, sampleRateHz);
 }
 
 std::vector<double> StepResponse(std::span<const double> taps) {
@@ -52,7 +60,7 @@ PreRinging PreRingingOf(std::span<const double> taps, int32_t centre, int32_t th
     while (std::fabs(taps[static_cast<std::size_t>(first)]) < threshold) {
         ++first;  // stops at the latest at the peak tap
     }
-    return {first, TapTimeMs(centre, first, sampleRateHz)};
+    return {first, SamplesToMs(int64_t{centre} - first, sampleRateHz)};
 }
 
 TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted, int32_t sampleRateHz) {

@@ -208,7 +208,7 @@ std::string PreRingingFromTapsCsv(const fs::path& csv, int thresholdDb) {
         }
         char figure[64];
         std::snprintf(figure, sizeof figure, "%s %s %.3f ms", c == 0 ? "" : ",", names[c],
-                      (centre - first) * 1000.0 / 44100.0);
+                      static_cast<double>(centre - first) * 1000.0 / 44100.0);
         line += figure;
     }
     return line;

@@ -64,26 +64,30 @@ TEST(TimePlotClipTest, KeepsThePartInsideTheRectangle) {
 // the nearest one beyond each side.
 std::vector<ColumnExtent> EveryTapByColumn(const std::vector<double>& values, double firstSample,
                                            double samplesPerColumn, int32_t columns) {
+    const auto columnOf = [&](std::size_t i) {
+        return static_cast<int64_t>(
+            std::floor((static_cast<double>(i) - firstSample) / samplesPerColumn));
+    };
     std::map<int64_t, std::vector<double>> byColumn;
-    int64_t before = -1;
-    int64_t after = -1;
+    std::size_t before = values.size();
+    std::size_t after = values.size();
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const auto column = static_cast<int64_t>(std::floor((i - firstSample) / samplesPerColumn));
+        const int64_t column = columnOf(i);
         if (column < 0) {
-            before = static_cast<int64_t>(i);
+            before = i;
         } else if (column >= columns) {
-            after = after < 0 ? static_cast<int64_t>(i) : after;
+            after = std::min(after, i);
         } else {
             byColumn[column].push_back(values[i]);
         }
     }
-    for (const int64_t i : {before, after}) {
-        if (i >= 0) {
-            byColumn[static_cast<int64_t>(std::floor((i - firstSample) / samplesPerColumn))]
-                .push_back(values[static_cast<std::size_t>(i)]);
+    for (const std::size_t i : {before, after}) {
+        if (i < values.size()) {
+            byColumn[columnOf(i)].push_back(values[i]);
         }
     }
     std::vector<ColumnExtent> extents;
+    extents.reserve(byColumn.size());
     for (const auto& [column, taps] : byColumn) {
         extents.push_back({static_cast<int32_t>(column), taps.front(), taps.back(),
                            *std::min_element(taps.begin(), taps.end()),
@@ -95,7 +99,8 @@ std::vector<ColumnExtent> EveryTapByColumn(const std::vector<double>& values, do
 TEST(TimePlotDecimationTest, EqualsEveryTapGroupedByColumn) {
     std::vector<double> values(10001);
     for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = std::sin(0.37 * i) * std::exp(-1e-4 * i);
+        const auto x = static_cast<double>(i);
+        values[i] = std::sin(0.37 * x) * std::exp(-1e-4 * x);
     }
     struct Case {
         const char* name;

@@ -59,6 +59,7 @@ const GraphMenu::Item GraphMenu::kItems[] = {
      &GraphMenu::ExportCoefficients},
     {"ExportResponse", "Export response as CSV…", EnabledWhen::HasCalculation,
      &GraphMenu::ExportResponse},
+    {"TimeResponse", "Time response…", EnabledWhen::Always, &GraphMenu::ShowTimeResponse},
 };
 
 GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
@@ -168,6 +169,10 @@ void GraphMenu::ExportResponse() {
     }
     exporting::WriteTextFile(WithSuffix(chosen.path, QStringLiteral("csv")).toStdString(),
                              exporting::ResponseCsv(host_.Store()));
+}
+
+void GraphMenu::ShowTimeResponse() {
+    host_.ShowTimeResponse();
 }
 
 }  // namespace kc::app

@@ -35,6 +35,8 @@ class GraphMenuHost {
     virtual const dsp::ResponseStore& Store() const = 0;
     // Runs a handler so that whatever it raises goes to the window's error report.
     virtual void RunReportingErrors(const std::function<void()>& handler) = 0;
+    // Shows the time-response window (one instance), in front.
+    virtual void ShowTimeResponse() = 0;
 };
 
 // When an item can be chosen.
@@ -79,6 +81,7 @@ class GraphMenu {
     void SaveGraph();
     void ExportCoefficients();
     void ExportResponse();
+    void ShowTimeResponse();
 
     GraphMenuHost& host_;
     FileNameChooser chooser_;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -117,6 +118,7 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
     graph_->SetLabelColors(palette().color(QPalette::WindowText),
                            palette().color(QPalette::Window));
     CreateGraphMenu(std::move(chooser));
+    CreateTimeResponseShortcut();
     ConnectHandlers();
     ConnectEnterKeys();
     FormCreate();
@@ -232,9 +234,32 @@ void TForm1::ConnectEnterKeys() {
 // The graph menu opens on Image1, whose tooltip shows the readout under the pointer.
 void TForm1::CreateGraphMenu(FileNameChooser chooser) {
     GraphMenuHost& host = *this;
+    timeChooser_ = chooser;
     graphMenu_ = std::make_unique<GraphMenu>(host, std::move(chooser));
     graphMenu_->AttachTo(Image1);
     Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
+}
+
+// Ctrl+T anywhere in the window, like the graph menu's item.
+void TForm1::CreateTimeResponseShortcut() {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    shortcut->setObjectName(QStringLiteral("TimeResponseShortcut"));
+    connect(shortcut, &QShortcut::activated, this,
+            [this] { RunReportingErrors([this] { ShowTimeResponse(); }); });
+}
+
+void TForm1::ShowTimeResponse() {
+    if (!timeWindow_) {
+        timeWindow_ = std::make_unique<TimeResponseWindow>(
+            this, timeChooser_,
+            [this](const std::function<void()>& handler) { RunReportingErrors(handler); });
+        if (calculated_) {
+            timeWindow_->Follow(taps_, adjustedDesign_);
+        }
+    }
+    timeWindow_->show();
+    timeWindow_->raise();
+    timeWindow_->activateWindow();
 }
 
 void TForm1::RunHandler(void (TForm1::*handler)()) {

@@ -15,6 +15,7 @@
 #include "app/error_report.h"
 #include "app/file_chooser.h"
 #include "app/graph_menu.h"
+#include "app/time_response_window.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
 #include "graph/qt/retained_graph.h"
@@ -116,6 +117,11 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // last calculation's taps and responses to files (graph_menu.h).
     GraphMenu& Image1Menu() const { return *graphMenu_; }
 
+    // The time-response window (graph menu "Time response…" or Ctrl+T): created at its first
+    // showing, then shown again in front; it follows every completed calculation. nullptr before.
+    void ShowTimeResponse() override;
+    TimeResponseWindow* TimeResponse() const { return timeWindow_.get(); }
+
     // The tooltip text for pixel column x of Image1: the nearest grid point on the frequency axis
     // of the graph shown and the levels of the last calculation there. Empty before the first
     // completed calculation or while no graph is shown.
@@ -148,6 +154,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void ConnectHandlers();
     void ConnectEnterKeys();
     void CreateGraphMenu(FileNameChooser chooser);
+    void CreateTimeResponseShortcut();
     void RunHandler(void (TForm1::*handler)());
     QWidget* MenuOwner() override { return this; }
     void RunReportingErrors(const std::function<void()>& handler) override;
@@ -164,6 +171,10 @@ class TForm1 : public QWidget, private GraphMenuHost {
     bool calculated_ = false;
     bool shownLogFrequency_ = true;
     std::unique_ptr<GraphMenu> graphMenu_;
+    // The time-response window, its file chooser, and whether the design it shows was adjusted.
+    FileNameChooser timeChooser_;
+    std::unique_ptr<TimeResponseWindow> timeWindow_;
+    bool adjustedDesign_ = false;
 };
 
 // The one main window, set while it exists.

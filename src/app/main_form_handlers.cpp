@@ -97,6 +97,10 @@ void TForm1::Button1Click() {
     taps_ = std::move(result.taps);
     store_ = std::move(result.evaluation.store);
     calculated_ = true;
+    adjustedDesign_ = CheckBox3->isChecked();  // as the calculation read it
+    if (timeWindow_) {
+        timeWindow_->Follow(taps_, adjustedDesign_);
+    }
     graphMenu_->Update();
     SetCaption(Label21, result.cmaxLine);
     RedrawGraph();

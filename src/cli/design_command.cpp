@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "base/text_convert.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
+#include "cli/time_options.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
@@ -117,11 +119,13 @@ void WriteOutputs(const Outputs& out, const OptionFields& fields,
     }
 }
 
-int RunDesign(OptionFields& fields, const Outputs& outputs) {
+int RunDesign(OptionFields& fields, const Outputs& outputs, const TimeOutputs& timeOutputs) {
     const dsp::CalculationResult result = dsp::RunCrossoverCalculation(fields);
     PrintSummary(fields, result);
+    PrintPreRinging(result, fields.adjust, timeOutputs);
     std::fflush(stdout);
     WriteOutputs(outputs, fields, result);
+    WriteTimePlots(result, fields.adjust, timeOutputs);
     return kExitSuccess;
 }
 
@@ -148,12 +152,18 @@ int RunDesignCommand(const QStringList& arguments) {
     const QCommandLineOption linearAmplitude("linear-amplitude", "Plot linear magnitudes.");
     parser.addOptions(
         {adjust, taps, response, wav, wavFormat, plot, linearFrequency, linearAmplitude});
+    const TimeOptions timeOptions;
+    timeOptions.AddTo(parser);
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;
     }
     const QString format = parser.value(wavFormat);
     if (format != "float32" && format != "float64") {
         std::fprintf(stderr, "--wav-format takes float32 or float64.\n");
+        return kExitUsage;
+    }
+    const std::optional<TimeOutputs> timeOutputs = timeOptions.Read(parser);
+    if (!timeOutputs) {
         return kExitUsage;
     }
     OptionFields fields;
@@ -169,7 +179,7 @@ int RunDesignCommand(const QStringList& arguments) {
                     parser.value(plot),
                     parser.isSet(linearFrequency),
                     parser.isSet(linearAmplitude)};
-    return RunReportingErrors([&] { return RunDesign(fields, outputs); });
+    return RunReportingErrors([&] { return RunDesign(fields, outputs, *timeOutputs); });
 }
 
 }  // namespace kc::cli

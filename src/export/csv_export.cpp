@@ -1,10 +1,12 @@
 #include "export/csv_export.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace kc::exporting {
 
@@ -45,6 +47,29 @@ std::string ResponseCsv(const dsp::ResponseStore& store) {
         }
         for (double magnitude : magnitudes) {
             csv += ',' + FormatDecibels(magnitude);
+        }
+        csv += '\n';
+    }
+    return csv;
+}
+
+std::string TimeSeriesCsv(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
+                          int32_t firstIndex, int32_t lastIndex) {
+    const char* suffix = kind == dsp::TimeSeriesKind::ImpulseDb ? "_db"
+                         : kind == dsp::TimeSeriesKind::Step    ? "_step"
+                                                                : "";
+    std::string csv = "index,time_ms";
+    for (const std::string_view name : dsp::kTimeCurveNames) {
+        csv += ',' + std::string(name) + suffix;
+    }
+    csv += '\n';
+    const int32_t from = std::max(firstIndex, 0);
+    const int32_t to = std::min(lastIndex, response.Length() - 1);
+    for (int32_t i = from; i <= to; ++i) {
+        csv += std::to_string(i) + ',' +
+               FormatSignificant17(dsp::TapTimeMs(i, response.centre, response.sampleRateHz));
+        for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
+            csv += ',' + FormatSignificant17(dsp::TimeSeriesValue(response, kind, curve, i));
         }
         csv += '\n';
     }

@@ -9,6 +9,9 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -231,8 +234,99 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"MissingValue", {"design", "--taps"}, 2, ""},
                       ErrorCase{"MissingStopEdge", {"estimate", "--pass", "300"}, 2, ""},
                       ErrorCase{"UnknownCommand", {"mix"}, 2, ""},
-                      ErrorCase{"BadWavFormat", {"design", "--wav-format", "pcm16"}, 2, ""}),
+                      ErrorCase{"BadWavFormat", {"design", "--wav-format", "pcm16"}, 2, ""},
+                      ErrorCase{"PlotSizeTooSmall", {"design", "--plot-size", "100x80"}, 2, ""},
+                      ErrorCase{"PlotSizeNotWxH", {"design", "--plot-size", "800"}, 2, ""},
+                      ErrorCase{"ThresholdBelowRange", {"design", "--pre-ringing-db", "19"}, 2, ""},
+                      ErrorCase{
+                          "ThresholdNotWhole", {"design", "--pre-ringing-db", "60.5"}, 2, ""}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The pre-ringing line recomputed from a taps CSV by its definition: for each column (low, mid,
+// high, sum) the first row whose level 20·log10(|h| / largest |h|) reaches −thresholdDb, and its
+// distance to the centre row in ms at 44 100 Hz, printed with three decimals.
+std::string PreRingingFromTapsCsv(const fs::path& csv, int thresholdDb) {
+    const auto lines = Lines(csv);
+    std::vector<std::vector<double>> columns(4);
+    for (std::size_t row = 1; row < lines.size(); ++row) {
+        const auto cells = Cells(lines[row]);
+        for (std::size_t c = 0; c < 4; ++c) {
+            columns[c].push_back(std::strtod(cells.at(c + 1).c_str(), nullptr));
+        }
+    }
+    const auto centre = static_cast<long>(columns[0].size() / 2);
+    std::string line = "Pre-ringing (-" + std::to_string(thresholdDb) + " dB):";
+    const char* names[] = {"low", "mid", "high", "sum"};
+    for (std::size_t c = 0; c < 4; ++c) {
+        double largest = 0.0;
+        for (const double h : columns[c]) {
+            largest = std::max(largest, std::fabs(h));
+        }
+        long first = centre;
+        for (std::size_t i = 0; largest > 0.0 && i < columns[c].size(); ++i) {
+            if (20.0 * std::log10(std::fabs(columns[c][i]) / largest) >= -thresholdDb) {
+                first = static_cast<long>(i);
+                break;
+            }
+        }
+        char figure[64];
+        std::snprintf(figure, sizeof figure, "%s %s %.3f ms", c == 0 ? "" : ",", names[c],
+                      static_cast<double>(centre - first) * 1000.0 / 44100.0);
+        line += figure;
+    }
+    return line;
+}
+
+struct PreRingingCase {
+    const char* name;
+    QStringList options;
+    int thresholdDb;
+};
+
+void PrintTo(const PreRingingCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CliPreRingingTest : public ::testing::TestWithParam<PreRingingCase> {};
+
+TEST_P(CliPreRingingTest, SummaryLineEqualsTheDefinitionAppliedToTheExportedTaps) {
+    const fs::path csv =
+        fs::temp_directory_path() /
+        ("kc-pre-ringing-" + std::to_string(::getpid()) + GetParam().name + ".csv");
+    const Outcome outcome =
+        RunCli(QStringList{"design", "--taps", QString::fromStdString(csv)} + GetParam().options);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::string expected = PreRingingFromTapsCsv(csv, GetParam().thresholdDb);
+    fs::remove(csv);
+    EXPECT_NE(outcome.out.find("\n" + expected + "\n"), std::string::npos)
+        << "expected " << expected << "\nin\n"
+        << outcome.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, CliPreRingingTest,
+    ::testing::Values(
+        PreRingingCase{"Initial", {}, 60}, PreRingingCase{"Adjusted", {"--adjust"}, 60},
+        PreRingingCase{"Short", {"--low-taps", "3", "--mid-taps", "5", "--high-taps", "7"}, 60},
+        PreRingingCase{
+            "Long", {"--low-taps", "4001", "--mid-taps", "2001", "--high-taps", "1001"}, 60},
+        PreRingingCase{"InitialAt120Db", {"--pre-ringing-db", "120"}, 120}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(CliOutputTest, ImpulseAndStepPlotsHaveTheAskedSize) {
+    const fs::path folder = fs::temp_directory_path() / ("kc-time-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const QString impulse = QString::fromStdString(folder / "impulse.png");
+    const QString step = QString::fromStdString(folder / "step.png");
+    const Outcome outcome = RunCli({"design", "--low-taps", "31", "--impulse-plot", impulse,
+                                    "--step-plot", step, "--time-db", "--plot-size", "640x400"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    for (const QString& path : {impulse, step}) {
+        const QImage image(path);
+        EXPECT_EQ(image.size(), QSize(640, 400)) << path.toStdString();
+    }
+    fs::remove_all(folder);
+}
 
 TEST(CliOutputTest, UnwritableFileIsNamedAndNotLeftBehind) {
     const std::string target = "/nonexistent-folder-of-kc/taps.csv";

@@ -1,0 +1,61 @@
+// Timings of the time-response window following a completed calculation: the time series, the
+// pre-ringing figures and the decimated picture at the window's size, for the initial design and
+// for 100 001 taps a band.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QByteArray>
+
+#include "app/time_response_window.h"
+#include "dsp/crossover.h"
+
+namespace {
+
+kc::dsp::CrossoverTaps DesignWithCounts(int32_t count) {
+    kc::dsp::CrossoverParameters parameters;  // the initial texts
+    if (count > 0) {
+        parameters.lowCount = parameters.midCount = parameters.highCount = count;
+    }
+    return kc::dsp::DesignCrossover(parameters);
+}
+
+// Argument: taps a band, 0 for the initial texts (901, 701, 301).
+void BM_TimeWindowFollow(benchmark::State& state) {
+    const kc::dsp::CrossoverTaps taps = DesignWithCounts(static_cast<int32_t>(state.range(0)));
+    kc::app::TimeResponseWindow window(
+        nullptr, [](QWidget*, const QString&, const QStringList&) { return kc::app::ChosenFile{}; },
+        [](const std::function<void()>& handler) { handler(); });
+    window.show();  // the plot gets its size from the window's layout
+    for (auto _ : state) {
+        window.Follow(taps, false);
+        benchmark::DoNotOptimize(window.Picture().constBits());
+    }
+    state.counters["width"] = window.Picture().width();
+    state.counters["height"] = window.Picture().height();
+}
+
+}  // namespace
+
+BENCHMARK(BM_TimeWindowFollow)
+    ->ArgName("taps")
+    ->Arg(0)
+    ->Arg(100001)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The window needs an application object; without a display the offscreen platform serves.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,104 @@
+// The time-response window: the impulse and step responses of the last completed calculation,
+// with zoom, a readout under the pointer, the pre-ringing figures and exports of the view. One
+// instance beside the main window, non-modal; the main window hands it every completed design.
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "app/file_chooser.h"
+#include "dsp/crossover.h"
+#include "dsp/time_response.h"
+#include "graph/time_plot.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace kc::app {
+
+class TimePlotView;
+
+// Runs a handler so that whatever it raises goes to the main window's error report.
+using ReportingRunner = std::function<void(const std::function<void()>& handler)>;
+
+class TimeResponseWindow final : public QWidget {
+  public:
+    // A window of its own over `owner` (it closes with it). Exports ask `chooser` for the file.
+    TimeResponseWindow(QWidget* owner, FileNameChooser chooser, ReportingRunner runReporting);
+    ~TimeResponseWindow() override;
+    TimeResponseWindow(const TimeResponseWindow&) = delete;
+    TimeResponseWindow& operator=(const TimeResponseWindow&) = delete;
+
+    // Shows a completed design (adjusted: its bands add up to a unit impulse) over its whole
+    // length, with the figures for the threshold now set, and redraws.
+    void Follow(const dsp::CrossoverTaps& taps, bool adjusted);
+
+    // What is shown: the series, the visible range, the picture, the figures' line.
+    dsp::TimeSeriesKind Kind() const;
+    const graph::TimeRange& Range() const { return range_; }
+    const QImage& Picture() const { return picture_; }
+    bool HasDesign() const { return response_.has_value(); }
+    const dsp::TimeResponse& Response() const { return *response_; }
+    const std::array<dsp::PreRinging, dsp::kTimeCurves>& Figures() const { return figures_; }
+    int ThresholdDb() const;
+    QString ReadoutText() const;
+
+    // Zooming, in pixels of the plot: to a rectangle (a rubber band), by `factor` about a point
+    // (the wheel; below 1 zooms in), back to the whole design.
+    void ZoomToRect(const QRectF& pixels);
+    void ZoomAt(QPointF pixel, double factor);
+    void ResetZoom();
+    // The readout for the pointer at `pixel` of the plot; an empty point clears it.
+    void ShowReadoutAt(std::optional<QPointF> pixel);
+
+    // Writes the picture shown as PNG, or the visible taps' series as CSV, to a chosen file.
+    void SavePicture();
+    void SaveData();
+
+    // Redraws the picture at the plot's size now.
+    void Render();
+
+    // Runs an event's handler so that whatever it raises goes to the main window's error report.
+    void RunReporting(const std::function<void()>& handler) const { runReporting_(handler); }
+
+  private:
+    void CreateControls();
+    void ConnectControls();
+    graph::PlotFrame Frame() const;
+    void SetRange(const graph::TimeRange& range);
+    void KindChanged();
+    void UpdateFigures();
+    void UpdateEnabled();
+    std::array<bool, dsp::kTimeCurves> Shown() const;
+
+    FileNameChooser chooser_;
+    ReportingRunner runReporting_;
+    QRadioButton* impulseButton_ = nullptr;
+    QRadioButton* stepButton_ = nullptr;
+    QCheckBox* dbBox_ = nullptr;
+    std::array<QCheckBox*, dsp::kTimeCurves> curveBoxes_{};
+    QSpinBox* thresholdBox_ = nullptr;
+    QPushButton* resetButton_ = nullptr;
+    QPushButton* pngButton_ = nullptr;
+    QPushButton* csvButton_ = nullptr;
+    TimePlotView* plot_ = nullptr;
+    QLabel* figuresLabel_ = nullptr;
+    QLabel* adjustNote_ = nullptr;
+    QLabel* readout_ = nullptr;
+
+    std::optional<dsp::TimeResponse> response_;
+    std::array<dsp::PreRinging, dsp::kTimeCurves> figures_{};
+    graph::TimeRange range_;
+    QImage picture_;
+};
+
+}  // namespace kc::app

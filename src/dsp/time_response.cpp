@@ -1,0 +1,119 @@
+#include "dsp/time_response.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <iterator>
+
+#include "base/errors.h"
+#include "base/float_checks.h"
+
+namespace kc::dsp {
+
+namespace {
+
+double SamplesToMs(int64_t samples, int32_t sampleRateHz) {
+    return base::StoreDouble(
+        base::CheckedDivide(static_cast<long double>(samples) * 1000.0L, sampleRateHz));
+}
+
+}  // namespace
+
+double TapTimeMs(int32_t index, int32_t centre, int32_t sampleRateHz) {
+    return SamplesToMs(int64_t{index} - centre, sampleRateHz);
+}
+
+std::vector<double> StepResponse(std::span<const double> taps) {
+    std::vector<double> step(taps.size());
+    long double sum = 0.0L;
+    for (std::size_t i = 0; i < taps.size(); ++i) {
+        sum += taps[i];
+        step[i] = base::StoreDouble(sum);
+    }
+    return step;
+}
+
+double ImpulseLevelDb(double tap) {
+    const double magnitude = std::fabs(tap);
+    if (magnitude == 0.0) {
+        return kImpulseFloorDb;
+    }
+    return std::max(20.0 * std::log10(magnitude), kImpulseFloorDb);
+}
+
+PreRinging PreRingingOf(std::span<const double> taps, int32_t centre, int32_t thresholdDb,
+                        int32_t sampleRateHz) {
+    if (thresholdDb < kMinPreRingingDb || thresholdDb > kMaxPreRingingDb) {
+        base::RaiseRangeError();
+    }
+    double peak = 0.0;
+    for (const double tap : taps) {
+        peak = std::max(peak, std::fabs(tap));
+    }
+    if (peak == 0.0) {
+        return {centre, 0.0};
+    }
+    // The threshold as a magnitude, in extended precision so that a tap exactly at it counts.
+    const long double threshold = peak * std::pow(10.0L, -thresholdDb / 20.0L);
+    int32_t first = 0;
+    while (std::fabs(taps[static_cast<std::size_t>(first)]) < threshold) {
+        ++first;  // stops at the latest at the peak tap
+    }
+    return {first, SamplesToMs(int64_t{centre} - first, sampleRateHz)};
+}
+
+TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted, int32_t sampleRateHz) {
+    TimeResponse response;
+    response.centre = taps.CommonCentre;
+    response.sampleRateHz = sampleRateHz;
+    response.adjusted = adjusted;
+    response.impulse = {taps.LowTaps, taps.MidTaps, taps.HighTaps, taps.SumTaps};
+    for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
+        response.step[curve] = StepResponse(response.impulse[curve]);
+    }
+    return response;
+}
+
+double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::size_t curve,
+                       int32_t index) {
+    const auto at = static_cast<std::size_t>(index);
+    switch (kind) {
+        case TimeSeriesKind::Impulse:
+            return response.impulse.at(curve).at(at);
+        case TimeSeriesKind::ImpulseDb:
+            return ImpulseLevelDb(response.impulse.at(curve).at(at));
+        case TimeSeriesKind::Step:
+            return response.step.at(curve).at(at);
+    }
+    return 0.0;  // not reached: every kind is listed above
+}
+
+std::array<PreRinging, kTimeCurves> PreRingingFigures(const TimeResponse& response,
+                                                      int32_t thresholdDb) {
+    std::array<PreRinging, kTimeCurves> figures;
+    for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
+        figures[curve] = PreRingingOf(response.impulse[curve], response.centre, thresholdDb,
+                                      response.sampleRateHz);
+    }
+    return figures;
+}
+
+std::string FormatMs3(double ms) {
+    char digits[64];
+    const auto [end, error] =
+        std::to_chars(std::begin(digits), std::end(digits), ms, std::chars_format::fixed, 3);
+    return std::string(digits, error == std::errc() ? end : digits);
+}
+
+std::string PreRingingLine(const std::array<PreRinging, kTimeCurves>& figures,
+                           int32_t thresholdDb) {
+    std::string line = "Pre-ringing (-" + std::to_string(thresholdDb) + " dB): ";
+    for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
+        line += std::string(curve == 0 ? "" : ", ") + std::string(kTimeCurveNames[curve]) + ' ' +
+                FormatMs3(figures[curve].ms) + " ms";
+    }
+    return line;
+}
+
+}  // namespace kc::dsp

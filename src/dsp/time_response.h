@@ -1,0 +1,90 @@
+// The crossover in the time domain: each band's impulse response (its taps) and step response
+// (their running sum) against time, and how long each band rings before its centre tap. No Qt:
+// the time-response window and the command line only present these numbers.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dsp/crossover.h"
+#include "dsp/response_store.h"
+
+namespace kc::dsp {
+
+// The four curves of the time domain, in the order of every array below.
+enum class TimeCurve { Low, Mid, High, Sum };
+inline constexpr std::size_t kTimeCurves = 4;
+inline constexpr std::array<std::string_view, kTimeCurves> kTimeCurveNames = {"low", "mid", "high",
+                                                                              "sum"};
+
+// What a time view shows of each curve: the taps, their level 20·log10|h| in dB (floored at
+// kImpulseFloorDb), or the running sum of the taps.
+enum class TimeSeriesKind { Impulse, ImpulseDb, Step };
+
+// The lowest level the dB view shows, dB; a zero tap lies there too.
+inline constexpr double kImpulseFloorDb = -160.0;
+
+// The pre-ringing threshold, dB below a band's largest tap magnitude: its default and its range.
+inline constexpr int32_t kDefaultPreRingingDb = 60;
+inline constexpr int32_t kMinPreRingingDb = 20;
+inline constexpr int32_t kMaxPreRingingDb = 160;
+
+// The time of tap `index` in ms, relative to the centre tap: (index − centre) · 1000 / rate.
+double TapTimeMs(int32_t index, int32_t centre, int32_t sampleRateHz = SampleRate);
+
+// The running sum of `taps`: entry i is taps[0] + ... + taps[i], summed in extended precision.
+std::vector<double> StepResponse(std::span<const double> taps);
+
+// 20·log10|tap| in dB, never below kImpulseFloorDb (a zero tap gives the floor).
+double ImpulseLevelDb(double tap);
+
+// How long a band rings before its centre tap: the first tap whose magnitude reaches the band's
+// largest tap magnitude less thresholdDb, and its distance to the centre tap in ms.
+struct PreRinging {
+    int32_t firstIndex = 0;  // the first tap at or above the threshold
+    double ms = 0.0;         // (centre − firstIndex) · 1000 / rate
+};
+
+// The pre-ringing of `taps` (centred at `centre`) for a threshold of thresholdDb (20 ... 160 dB;
+// ERangeError outside). A band of zeros does not ring: its first index is the centre, 0 ms.
+PreRinging PreRingingOf(std::span<const double> taps, int32_t centre, int32_t thresholdDb,
+                        int32_t sampleRateHz = SampleRate);
+
+// A design in the time domain: the four impulse responses (low, mid, high, sum: copies of the
+// taps) and their step responses, all CommonLength entries long, with t = 0 at `centre`.
+struct TimeResponse {
+    int32_t centre = 0;
+    int32_t sampleRateHz = SampleRate;
+    // The design was adjusted: its bands add up to a unit impulse at the centre, a pure delay.
+    bool adjusted = false;
+    std::array<std::vector<double>, kTimeCurves> impulse;
+    std::array<std::vector<double>, kTimeCurves> step;
+
+    int32_t Length() const { return static_cast<int32_t>(impulse[0].size()); }
+};
+
+// The time domain of a completed design.
+TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted,
+                              int32_t sampleRateHz = SampleRate);
+
+// The value that a view of `kind` shows of `curve` at tap `index` (0 ... Length() − 1).
+double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::size_t curve,
+                       int32_t index);
+
+// The pre-ringing of the four curves, in the order low, mid, high, sum.
+std::array<PreRinging, kTimeCurves> PreRingingFigures(const TimeResponse& response,
+                                                      int32_t thresholdDb);
+
+// "Pre-ringing (-60 dB): low 3.288 ms, mid 1.043 ms, high 0.204 ms, sum 0.000 ms": the threshold
+// and each figure with three decimals and a full stop.
+std::string PreRingingLine(const std::array<PreRinging, kTimeCurves>& figures, int32_t thresholdDb);
+
+// A figure in ms with three decimals and a full stop ("3.288").
+std::string FormatMs3(double ms);
+
+}  // namespace kc::dsp

@@ -1,0 +1,105 @@
+// The time domain of a design: pre-ringing by its definition, step responses, dB levels, the
+// summary line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "base/errors.h"
+#include "dsp/time_response.h"
+#include "support/initial_design.h"
+
+namespace kc::dsp {
+namespace {
+
+struct PreRingingCase {
+    const char* name;
+    std::vector<double> taps;
+    int32_t centre;
+    int32_t thresholdDb;
+    int32_t sampleRateHz;
+    int32_t firstIndex;  // by hand: the first |tap| >= largest |tap| · 10^(−threshold / 20)
+};
+
+// Times are (centre − first) · 1000 / rate, computed here in double from the hand-found index.
+TEST(PreRingingTest, FirstTapWithinTheThresholdOfTheLargest) {
+    const PreRingingCase cases[] = {
+        // 60 dB below 1 is 0.001: 0.0005 stays below, 0.002 reaches it.
+        {"OneTapEarly", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 60, 44100, 1},
+        {"OtherRate", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 60, 48000, 1},
+        // 40 dB: 0.01, which only the centre reaches.
+        {"OnlyTheCentre", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 40, 44100, 2},
+        // 70 dB: 3.16e-4, which the outermost taps reach.
+        {"WholeLength", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 70, 44100, 0},
+        // Magnitudes count: a negative peak of 2 at 63 dB gives 1.42e-3, reached by -0.0015.
+        {"NegativeTaps", {-0.0015, 0.0, -2.0, 0.0, -0.0015}, 2, 63, 44100, 0},
+        {"NegativeTapsBelow", {-0.0015, 0.0, -2.0, 0.0, -0.0015}, 2, 60, 44100, 2},
+        // A band of zeros (a cut-off of 0 Hz) does not ring.
+        {"Zeros", {0.0, 0.0, 0.0}, 1, 60, 44100, 1},
+    };
+    for (const PreRingingCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        const PreRinging figure =
+            PreRingingOf(row.taps, row.centre, row.thresholdDb, row.sampleRateHz);
+        EXPECT_EQ(figure.firstIndex, row.firstIndex);
+        EXPECT_DOUBLE_EQ(figure.ms, (row.centre - row.firstIndex) * 1000.0 / row.sampleRateHz);
+    }
+}
+
+TEST(PreRingingTest, ThresholdOutsideItsRangeIsARangeError) {
+    const std::vector<double> taps = {0.1, 1.0, 0.1};
+    EXPECT_THROW(PreRingingOf(taps, 1, 19), base::ERangeError);
+    EXPECT_THROW(PreRingingOf(taps, 1, 161), base::ERangeError);
+    EXPECT_NO_THROW(PreRingingOf(taps, 1, 20));
+    EXPECT_NO_THROW(PreRingingOf(taps, 1, 160));
+}
+
+// With adjust on, the sum is a unit impulse at the centre up to rounding (below 1e-15): it
+// does not ring at any threshold, and its step is 0 before the centre and 1 from it on.
+TEST(TimeResponseTest, AdjustedSumIsAUnitImpulseThatDoesNotRing) {
+    const TimeResponse response =
+        MakeTimeResponse(testing_support::AdjustedInitialDesign(), /*adjusted=*/true);
+    for (const int32_t db : {20, 60, 160}) {
+        const auto figures = PreRingingFigures(response, db);
+        EXPECT_EQ(figures[3].firstIndex, 450) << db;
+        EXPECT_EQ(figures[3].ms, 0.0) << db;
+    }
+    const std::vector<double>& step = response.step[3];
+    ASSERT_EQ(step.size(), 901u);
+    EXPECT_NEAR(step[449], 0.0, 1e-14);
+    EXPECT_NEAR(step[450], 1.0, 1e-14);
+    EXPECT_NEAR(step[900], 1.0, 1e-14);
+}
+
+// The low-pass passes DC with unit gain: its step ends at the sum of its taps, near 1; the
+// high-pass blocks DC: its step ends near 0.
+TEST(TimeResponseTest, StepIsTheRunningSumOfTheTaps) {
+    EXPECT_EQ(StepResponse(std::vector<double>{1.0, -2.0, 0.5}),
+              (std::vector<double>{1.0, -1.0, -0.5}));
+    const TimeResponse response = MakeTimeResponse(testing_support::InitialDesign(), false);
+    long double lowSum = 0.0L;
+    for (const double tap : response.impulse[0]) {
+        lowSum += tap;
+    }
+    EXPECT_EQ(response.step[0].back(), static_cast<double>(lowSum));
+    EXPECT_NEAR(response.step[0].back(), 1.0, 1e-6);
+    EXPECT_NEAR(response.step[2].back(), 0.0, 1e-6);
+}
+
+TEST(TimeResponseTest, LevelsInDbHaveAFloor) {
+    EXPECT_EQ(ImpulseLevelDb(0.0), kImpulseFloorDb);
+    EXPECT_EQ(ImpulseLevelDb(1e-9), kImpulseFloorDb);  // -180 dB
+    EXPECT_DOUBLE_EQ(ImpulseLevelDb(-0.1), -20.0);
+    EXPECT_DOUBLE_EQ(ImpulseLevelDb(1e-7), -140.0);
+}
+
+TEST(TimeResponseTest, SummaryLineHasThreeDecimalsAndTheThreshold) {
+    const std::array<PreRinging, kTimeCurves> figures = {
+        PreRinging{0, 3.288}, PreRinging{0, 1.0429}, PreRinging{0, 0.2036}, PreRinging{0, 0.0}};
+    EXPECT_EQ(PreRingingLine(figures, 60),
+              "Pre-ringing (-60 dB): low 3.288 ms, mid 1.043 ms, high 0.204 ms, sum 0.000 ms");
+    EXPECT_EQ(PreRingingLine(figures, 120).substr(0, 23), "Pre-ringing (-120 dB): ");
+}
+
+}  // namespace
+}  // namespace kc::dsp

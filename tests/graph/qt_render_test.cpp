@@ -332,7 +332,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // On a scaled display the picture is drawn at the device's resolution: logical pixel v begins at
 // device pixel floor(v · scale), and every line is round(scale) device pixels wide; the dots of
-// the grid are as long as they are wide, with gaps as long, from the line's start on.
+// the grid are squares as wide as the lines, with gaps as long, from the line's start on.
 class ScaledPictureTest : public QtRenderTest, public ::testing::WithParamInterface<double> {};
 
 TEST_P(ScaledPictureTest, LinesAreEvenAndOneLogicalPixelWide) {
@@ -356,13 +356,18 @@ TEST_P(ScaledPictureTest, LinesAreEvenAndOneLogicalPixelWide) {
             ASSERT_EQ(PixelChar(picture, x, y), dot && inRow ? '#' : '.') << x << ',' << y;
         }
     }
-    // The red marker at x = 291, width device pixels wide, runs from y = 0 to its end at 337,
-    // which it leaves out.
+    // The red marker at x = 291 runs down the whole height, width device pixels wide.
     const int markerColumn = device(291);
     for (int x = markerColumn - 1; x <= markerColumn + width; ++x) {
         const bool inMarker = x >= markerColumn && x < markerColumn + width;
-        const std::string column = ColumnText(picture, x).substr(0, device(337));
-        EXPECT_EQ(column == std::string(column.size(), 'r'), inMarker) << x;
+        EXPECT_EQ(ColumnText(picture, x) == std::string(picture.height(), 'r'), inMarker) << x;
+    }
+    // The frame's corners are closed: its right and bottom edges meet.
+    const QPoint corner(device(592), device(336));
+    for (int dy = 0; dy < width; ++dy) {
+        for (int dx = 0; dx < width; ++dx) {
+            EXPECT_EQ(PixelChar(picture, corner.x() + dx, corner.y() + dy), '#') << dx << ',' << dy;
+        }
     }
     // The labels' glyphs are smooth: their edges blend into the cells.
     const QImage labels = graph->Labels().convertToFormat(QImage::Format_RGB32);

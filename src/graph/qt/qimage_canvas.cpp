@@ -11,10 +11,12 @@
 namespace kc::graph {
 namespace {
 
-// A run of pixels of one line along its major axis, widened across it to the pen's width.
+// A run of pixels of one line along its major axis, widened to the pen's width across it and
+// lengthened by `beyond` pixels along it.
 class RunFiller {
   public:
-    RunFiller(bool xMajor, int64_t width) : xMajor_(xMajor), width_(width) {}
+    RunFiller(bool xMajor, int64_t width, int64_t beyond)
+        : xMajor_(xMajor), width_(width), beyond_(beyond) {}
 
     // Adds pixel (x, y); a run that it cannot extend goes to flush first.
     template <typename F>
@@ -37,7 +39,7 @@ class RunFiller {
         if (length_ == 0) {
             return;
         }
-        const PixelBox along{major_, minor_, major_ + length_, minor_ + width_};
+        const PixelBox along{major_, minor_, major_ + length_ + beyond_, minor_ + width_};
         flush(xMajor_ ? along : PixelBox{along.top, along.left, along.bottom, along.right});
         length_ = 0;
     }
@@ -45,6 +47,7 @@ class RunFiller {
   private:
     bool xMajor_;
     int64_t width_;
+    int64_t beyond_;
     int64_t major_ = 0;
     int64_t minor_ = 0;
     int64_t length_ = 0;
@@ -75,10 +78,13 @@ QSize DeviceSize(QSize logicalSize, qreal deviceScale) {
                  static_cast<int>(std::ceil(logicalSize.height() * deviceScale)));
 }
 
-QImageCanvas::QImageCanvas(QImage& image, qreal deviceScale)
+QImageCanvas::QImageCanvas(QImage& image) : QImageCanvas(image, image.size(), 1.0) {}
+
+QImageCanvas::QImageCanvas(QImage& image, QSize logicalSize, qreal deviceScale)
     : image_(&image),
       imagePixelRatio_(image.devicePixelRatio()),
       deviceSize_(image.size()),
+      logicalSize_(logicalSize),
       deviceScale_(deviceScale > 0.0 ? deviceScale : 1.0),
       lineWidth_(std::max<int64_t>(1, std::llround(deviceScale_))) {
     if (image.isNull()) {
@@ -145,12 +151,11 @@ int64_t QImageCanvas::ToDevice(int64_t v) const {
 
 void QImageCanvas::DrawLine(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
     const LinePixels line(ToDevice(x1), ToDevice(y1), ToDevice(x2), ToDevice(y2));
-    // A pixel just above or left of the image still reaches into it when the pen is wider.
-    const int64_t reach = lineWidth_ - 1;
-    const PixelBox box = line.XMajor()
-                             ? PixelBox{0, -reach, deviceSize_.width(), deviceSize_.height()}
-                             : PixelBox{-reach, 0, deviceSize_.width(), deviceSize_.height()};
-    RunFiller runs(line.XMajor(), lineWidth_);
+    // The pixels kept are those of the logical picture; a solid line sets a square of the pen's
+    // width at each of them, so that lines meet without a notch at a corner, and a dot is one
+    // such square.
+    const PixelBox box{0, 0, ToDevice(logicalSize_.width()), ToDevice(logicalSize_.height())};
+    RunFiller runs(line.XMajor(), lineWidth_, dotted_ ? 0 : lineWidth_ - 1);
     const auto fill = [this](const PixelBox& run) { FillDeviceBox(run, penColor_); };
     line.ForEachIn(box, [&](int64_t x, int64_t y, int64_t distance) {
         // Dots as long as the pen is wide, and gaps as long, counted from the start.

@@ -7,8 +7,8 @@
 // rectangles that stop short of their far corner, text without antialiasing. At another scale
 // (a high-resolution display) the image holds device pixels and the same picture is drawn at the
 // device's resolution: logical pixel v begins at device pixel floor(v · scale), lines run between
-// those device points with a uniform width of round(scale) device pixels (dots as long as they are
-// wide, with gaps as long), and text is drawn smooth at the scaled size.
+// those device points, each of their pixels a square of round(scale) device pixels (a dot is one
+// such square, the gaps as long), and text is drawn smooth at the scaled size.
 #pragma once
 
 #include <QColor>
@@ -35,12 +35,15 @@ QSize DeviceSize(QSize logicalSize, qreal deviceScale);
 
 class QImageCanvas final : public Canvas {
   public:
-    // Paints into image, which must outlive the canvas and hold device pixels at deviceScale
-    // (> 0; the image's own device pixel ratio is kept but plays no part); painting ends with
-    // the canvas. A null image
-    // makes every operation do nothing. Pen black and solid, brush white, text black, the
-    // painter's default font, current point (0, 0).
-    explicit QImageCanvas(QImage& image, qreal deviceScale = 1.0);
+    // Paints into image, which must outlive the canvas, one image pixel per logical pixel;
+    // painting ends with the canvas. A null image makes every operation do nothing. Pen black
+    // and solid, brush white, text black, the painter's default font, current point (0, 0).
+    explicit QImageCanvas(QImage& image);
+    // The same for a picture of logicalSize at deviceScale (> 0): image holds
+    // DeviceSize(logicalSize, deviceScale) device pixels (its own device pixel ratio is kept but
+    // plays no part). Lines keep only their pixels inside the logical size; a device pixel row or
+    // column that only part of a logical one fills is reached by the lines' width alone.
+    QImageCanvas(QImage& image, QSize logicalSize, qreal deviceScale);
     ~QImageCanvas() override;
     QImageCanvas(const QImageCanvas&) = delete;
     QImageCanvas& operator=(const QImageCanvas&) = delete;
@@ -75,6 +78,7 @@ class QImageCanvas final : public Canvas {
     int32_t currentX_ = 0;
     int32_t currentY_ = 0;
     QSize deviceSize_;
+    QSize logicalSize_;
     qreal deviceScale_ = 1.0;
     int64_t lineWidth_ = 1;  // device pixels
 };

@@ -41,7 +41,8 @@ Canvas& RetainedGraph::BeginImage(int32_t width, int32_t height) {
             ? QImage(DeviceSize(QSize(width, height), deviceScale_), QImage::Format_RGB32)
             : QImage();
     pendingPicture_.fill(Qt::white);
-    pictureCanvas_ = std::make_unique<QImageCanvas>(pendingPicture_, deviceScale_);
+    pictureCanvas_ =
+        std::make_unique<QImageCanvas>(pendingPicture_, QSize(width, height), deviceScale_);
     pictureBegun_ = true;
     return *pictureCanvas_;
 }
@@ -55,7 +56,7 @@ Canvas& RetainedGraph::BeginLabels() {
     pendingLabels_ =
         QImage(DeviceSize(labelLayerSize_, deviceScale_), QImage::Format_ARGB32_Premultiplied);
     pendingLabels_.fill(Qt::transparent);
-    labelCanvas_ = std::make_unique<QImageCanvas>(pendingLabels_, deviceScale_);
+    labelCanvas_ = std::make_unique<QImageCanvas>(pendingLabels_, labelLayerSize_, deviceScale_);
     labelCanvas_->SetFont(labelFont_);
     labelCanvas_->SetTextColor(FromQColor(labelTextColor_));
     labelCanvas_->SetBrushColor(FromQColor(labelCellColor_));

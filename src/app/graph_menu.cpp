@@ -107,7 +107,7 @@ void GraphMenu::AttachTo(QWidget* image) {
                      [this, image](QPoint position) { Popup(image->mapToGlobal(position)); });
     // Window shortcuts come before the focused control, so a field's own edit menu does not
     // take these keys.
-    for (const QKeySequence keys :
+    for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
         auto* shortcut = new QShortcut(keys, image->window());
         shortcut->setContext(Qt::WindowShortcut);

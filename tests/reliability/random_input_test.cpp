@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstring>
 #include <iostream>
 #include <random>
 #include <span>
@@ -78,12 +77,19 @@ class TextFields final : public dsp::CalcFields {
 
 class NoLabels final : public dsp::EstimateLabels {
   public:
-    void SetCutOffCaption(const std::string&) override {}
-    void SetIdealTapsCaption(const std::string&) override {}
+    void SetCutOffCaption(const std::string& /*caption*/) override {}
+    void SetIdealTapsCaption(const std::string& /*caption*/) override {}
 };
 
+// Every value of the eight curves equal (they are finite: a level of a zero magnitude is an
+// error, not −∞).
 bool SameStore(const dsp::ResponseStore& a, const dsp::ResponseStore& b) {
-    return std::memcmp(&a, &b, sizeof(dsp::ResponseStore)) == 0;
+    using dsp::ResponseStore;
+    constexpr std::array curves = {&ResponseStore::LowMag, &ResponseStore::HighMag,
+                                   &ResponseStore::MidMag, &ResponseStore::MidDb,
+                                   &ResponseStore::LowDb,  &ResponseStore::HighDb,
+                                   &ResponseStore::SumMag, &ResponseStore::SumDb};
+    return std::ranges::all_of(curves, [&](auto curve) { return a.*curve == b.*curve; });
 }
 
 bool SameTaps(const dsp::CrossoverTaps& a, const dsp::CrossoverTaps& b) {

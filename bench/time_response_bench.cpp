@@ -24,6 +24,7 @@ void BM_TimeWindowFollow(benchmark::State& state) {
     const kc::dsp::CrossoverTaps taps = DesignWithCounts(static_cast<int32_t>(state.range(0)));
     kc::app::TimeResponseWindow window(
         nullptr, [](QWidget*, const QString&, const QStringList&) { return kc::app::ChosenFile{}; },
+        [](QWidget*, const QString&, const QStringList&) { return false; },
         [](const std::function<void()>& handler) { handler(); });
     window.show();  // the plot gets its size from the window's layout
     for (auto _ : state) {

@@ -4,7 +4,13 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QtGlobal>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "app/main_form.h"
 #include "base/float_checks.h"
@@ -18,16 +24,62 @@ static void RegisterIconResources() {
 namespace kc::app {
 namespace {
 
-void CentreOnScreen(QWidget& window) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+// The toolkit's messages while it starts, and the line that stands for them if it cannot.
+struct StartMessages {
+    struct Held {
+        QtMsgType type;
+        QByteArray category;
+        QString text;
+    };
+    std::vector<Held> held;
+    std::string failureLine;
+};
+StartMessages* startMessages = nullptr;
+
+// A fatal message of the toolkit would abort the process; the program ends with its own line.
+void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", startMessages->failureLine.c_str());
+        std::fflush(stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
+    startMessages->held.push_back({type, QByteArray(context.category), text});
+}
+
+// Moves a top-level window (its frame, once the window system has given it one) to the place
+// that WindowPlacement gives on the window's screen.
+void PlaceOnScreen(QWidget& window) {
+    const QScreen* screen = window.screen();
     if (screen == nullptr) {
         return;
     }
-    const QRect available = screen->availableGeometry();
-    window.move(available.center() - QPoint(window.width() / 2, window.height() / 2));
+    window.move(WindowPlacement(screen->availableGeometry(), window.frameGeometry().size()));
 }
 
 }  // namespace
+
+QPoint WindowPlacement(const QRect& available, const QSize& frameSize) {
+    const auto start = [](int areaStart, int areaLength, int windowLength) {
+        return areaStart + std::max(0, (areaLength - windowLength) / 2);
+    };
+    return QPoint(start(available.left(), available.width(), frameSize.width()),
+                  start(available.top(), available.height(), frameSize.height()));
+}
+
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv,
+                                               const std::string& failureLine) {
+    StartMessages messages{{}, failureLine};
+    startMessages = &messages;
+    const QtMessageHandler previous = qInstallMessageHandler(HoldStartMessage);
+    auto application = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    startMessages = nullptr;
+    for (const StartMessages::Held& message : messages.held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        qt_message_output(message.type, context, message.text);
+    }
+    return application;
+}
 
 QIcon ApplicationIcon() {
     RegisterIconResources();
@@ -49,8 +101,11 @@ int RunApplication(ErrorReporter reporter) {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, runSettings.path());
     }
     TForm1 window(std::move(reporter));
-    CentreOnScreen(window);
+    PlaceOnScreen(window);
     window.show();
+    // The frame (title bar and borders) is known only once the window is shown; placed again
+    // with it, the title bar stays on the screen.
+    QTimer::singleShot(0, &window, [&window] { PlaceOnScreen(window); });
     // Creating a native window may load libraries that change the floating-point control word.
     base::SetFloatingPointMode();
     return QApplication::exec();

@@ -12,4 +12,18 @@ bool HasGraphicalDisplay(const EnvironmentLookup& lookup) {
     return isNamed("DISPLAY") || isNamed("WAYLAND_DISPLAY") || lookup("QT_QPA_PLATFORM") != nullptr;
 }
 
+std::string UnreachableDisplayMessage(const EnvironmentLookup& lookup) {
+    std::string named;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = lookup(name);
+        if (value != nullptr && *value != '\0') {
+            named += named.empty() ? "" : " ";
+            named += std::string(name) + "=" + value;
+        }
+    }
+    std::string_view advice = kNoDisplayMessage;
+    advice.remove_prefix(std::string_view("kaiser-crossover: ").size());
+    return "kaiser-crossover: the display cannot be opened (" + named + "); " + std::string(advice);
+}
+
 }  // namespace kc::app

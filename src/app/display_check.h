@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace kc::app {
@@ -18,5 +19,9 @@ bool HasGraphicalDisplay(const EnvironmentLookup& lookup);
 inline constexpr std::string_view kNoDisplayMessage =
     "kaiser-crossover: a graphical display is needed (set DISPLAY or WAYLAND_DISPLAY, or run it "
     "inside a desktop session)";
+
+// The line printed when a display is named but cannot be opened: the names that were set
+// (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM), then the advice of kNoDisplayMessage.
+std::string UnreachableDisplayMessage(const EnvironmentLookup& lookup);
 
 }  // namespace kc::app

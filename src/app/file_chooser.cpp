@@ -26,6 +26,8 @@ ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStr
     // Starting in the current folder every time, it shows nothing of earlier choices.
     QFileDialog dialog(owner, caption, QDir::currentPath());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The export asks once about every file it would replace, which may be more than this one.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(filters);

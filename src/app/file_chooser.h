@@ -20,8 +20,8 @@ using FileNameChooser =
     std::function<ChosenFile(QWidget* owner, const QString& caption, const QStringList& filters)>;
 
 // The standard save dialog of the toolkit (its own widgets, not the desktop's), modal over owner,
-// starting in the current folder. It adds the selected filter's extension to a name without one
-// and asks before overwriting a file.
+// starting in the current folder. It adds the selected filter's extension to a name without one.
+// It does not ask before overwriting: the export asks once about every file it would replace.
 ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStringList& filters);
 
 // The extension of a name filter's first pattern, without the dot: "png" for "PNG (*.png)";

@@ -3,10 +3,13 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QString>
 #include <QStringList>
 #include <string>
 
+#include "app/transient_note.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
@@ -37,12 +40,29 @@ CoefficientFormat CoefficientFormatFor(const ChosenFile& chosen) {
 
 // The prefix of the three band files for a chosen name: "xo.wav" gives xo-low.wav, xo-mid.wav
 // and xo-high.wav beside it.
-std::string WavPrefixFor(const QString& path) {
+QString WavPrefixFor(const QString& path) {
     const bool hasWavSuffix = QFileInfo(path).suffix().compare("wav", Qt::CaseInsensitive) == 0;
-    return (hasWavSuffix ? path.chopped(4) : path).toStdString();
+    return hasWavSuffix ? path.chopped(4) : path;
+}
+
+// The three files that WriteBandWavs writes for a prefix.
+QStringList BandWavPaths(const QString& prefix) {
+    return {prefix + QStringLiteral("-low.wav"), prefix + QStringLiteral("-mid.wav"),
+            prefix + QStringLiteral("-high.wav")};
 }
 
 }  // namespace
+
+QString DisabledReason(EnabledWhen rule) {
+    switch (rule) {
+        case EnabledWhen::Always:
+            return QString();
+        case EnabledWhen::GraphShown:
+        case EnabledWhen::HasCalculation:
+            return QStringLiteral("先に計算してください  Calc first");
+    }
+    return QString();  // not reached: every rule is listed above
+}
 
 struct GraphMenu::Item {
     const char* objectName;
@@ -53,18 +73,23 @@ struct GraphMenu::Item {
 
 // The items in menu order. A new item is one row here and its handler below.
 const GraphMenu::Item GraphMenu::kItems[] = {
-    {"CopyGraph", "Copy graph", EnabledWhen::GraphShown, &GraphMenu::CopyGraph},
-    {"SaveGraph", "Save graph as PNG…", EnabledWhen::GraphShown, &GraphMenu::SaveGraph},
-    {"ExportCoefficients", "Export coefficients…", EnabledWhen::HasCalculation,
+    {"CopyGraph", "グラフをコピー  Copy graph", EnabledWhen::GraphShown, &GraphMenu::CopyGraph},
+    {"SaveGraph", "グラフをPNGで保存…  Save graph as PNG…", EnabledWhen::GraphShown,
+     &GraphMenu::SaveGraph},
+    {"ExportCoefficients", "係数を書き出す…  Export coefficients…", EnabledWhen::HasCalculation,
      &GraphMenu::ExportCoefficients},
-    {"ExportResponse", "Export response as CSV…", EnabledWhen::HasCalculation,
-     &GraphMenu::ExportResponse},
-    {"TimeResponse", "Time response…", EnabledWhen::Always, &GraphMenu::ShowTimeResponse},
+    {"ExportResponse", "周波数特性をCSVで書き出す…  Export response as CSV…",
+     EnabledWhen::HasCalculation, &GraphMenu::ExportResponse},
+    {"TimeResponse", "時間応答…  Time response…", EnabledWhen::Always,
+     &GraphMenu::ShowTimeResponse},
 };
 
 GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
     : host_(host), chooser_(std::move(chooser)), menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("GraphMenu"));
+    // A popup of its own does not inherit the window's font.
+    menu_->setFont(host_.MenuOwner()->font());
+    menu_->setToolTipsVisible(true);
     for (const Item& item : kItems) {
         QAction* action = menu_->addAction(QString::fromUtf8(item.text));
         action->setObjectName(QString::fromLatin1(item.objectName));
@@ -82,11 +107,32 @@ void GraphMenu::AttachTo(QWidget* image) {
     image->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(image, &QWidget::customContextMenuRequested, menu_.get(),
                      [this, image](QPoint position) { Popup(image->mapToGlobal(position)); });
+    // Window shortcuts come before the focused control, so a field's own edit menu does not
+    // take these keys.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, image->window());
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, menu_.get(),
+                         [this, image] { PopupFromKeyboard(image); });
+    }
+}
+
+void GraphMenu::PopupFromKeyboard(QWidget* image) {
+    Popup(image->mapToGlobal(image->rect().center()));
+    for (const auto& [item, action] : actions_) {
+        if (action->isEnabled()) {
+            menu_->setActiveAction(action);
+            break;
+        }
+    }
 }
 
 void GraphMenu::Update() {
     for (const auto& [item, action] : actions_) {
-        action->setEnabled(Holds(item->enabledWhen));
+        const bool enabled = Holds(item->enabledWhen);
+        action->setEnabled(enabled);
+        action->setToolTip(enabled ? QString() : DisabledReason(item->enabledWhen));
     }
 }
 
@@ -118,10 +164,19 @@ void GraphMenu::Choose(const Item& item) {
     }
 }
 
+void GraphMenu::WriteFiles(const QStringList& paths, const std::function<void()>& write) {
+    if (!host_.MayReplaceFiles(paths)) {
+        return;
+    }
+    write();
+    host_.ShowNote(WrittenFilesNote(paths));
+}
+
 void GraphMenu::CopyGraph() {
     const QImage image = host_.GraphAreaImage();
     if (!image.isNull()) {
         QGuiApplication::clipboard()->setImage(image);
+        host_.ShowNote(QStringLiteral("グラフをコピーしました  Copied the graph"));
     }
 }
 
@@ -135,7 +190,8 @@ void GraphMenu::SaveGraph() {
     if (chosen.path.isEmpty()) {
         return;
     }
-    exporting::WritePngFile(WithSuffix(chosen.path, QStringLiteral("png")).toStdString(), image);
+    const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
+    WriteFiles({path}, [&] { exporting::WritePngFile(path.toStdString(), image); });
 }
 
 void GraphMenu::ExportCoefficients() {
@@ -145,20 +201,19 @@ void GraphMenu::ExportCoefficients() {
         return;
     }
     const dsp::CrossoverTaps& taps = host_.Taps();
-    switch (CoefficientFormatFor(chosen)) {
-        case CoefficientFormat::Csv:
-            exporting::WriteTextFile(WithSuffix(chosen.path, QStringLiteral("csv")).toStdString(),
-                                     exporting::TapsCsv(taps));
-            break;
-        case CoefficientFormat::Wav32:
-            exporting::WriteBandWavs(WavPrefixFor(chosen.path), taps,
-                                     exporting::WavSampleFormat::Float32);
-            break;
-        case CoefficientFormat::Wav64:
-            exporting::WriteBandWavs(WavPrefixFor(chosen.path), taps,
-                                     exporting::WavSampleFormat::Float64);
-            break;
+    const CoefficientFormat format = CoefficientFormatFor(chosen);
+    if (format == CoefficientFormat::Csv) {
+        const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
+        WriteFiles({path},
+                   [&] { exporting::WriteTextFile(path.toStdString(), exporting::TapsCsv(taps)); });
+        return;
     }
+    const QString prefix = WavPrefixFor(chosen.path);
+    const auto sampleFormat = format == CoefficientFormat::Wav64
+                                  ? exporting::WavSampleFormat::Float64
+                                  : exporting::WavSampleFormat::Float32;
+    WriteFiles(BandWavPaths(prefix),
+               [&] { exporting::WriteBandWavs(prefix.toStdString(), taps, sampleFormat); });
 }
 
 void GraphMenu::ExportResponse() {
@@ -167,8 +222,10 @@ void GraphMenu::ExportResponse() {
     if (chosen.path.isEmpty()) {
         return;
     }
-    exporting::WriteTextFile(WithSuffix(chosen.path, QStringLiteral("csv")).toStdString(),
-                             exporting::ResponseCsv(host_.Store()));
+    const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
+    WriteFiles({path}, [&] {
+        exporting::WriteTextFile(path.toStdString(), exporting::ResponseCsv(host_.Store()));
+    });
 }
 
 void GraphMenu::ShowTimeResponse() {

@@ -1,12 +1,15 @@
 // The graph menu, the context menu of the graph image: its items, the rule that enables each, and
 // their handlers (copying and saving the graph, exporting the last calculation's taps and
-// responses). The window hosts it and tells it when its state has changed.
+// responses). The window hosts it and tells it when its state has changed. It opens with a right
+// click on the image, or with the Menu key or Shift+F10 anywhere in the window.
 #pragma once
 
 #include <QAction>
 #include <QImage>
 #include <QMenu>
 #include <QPoint>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -37,6 +40,11 @@ class GraphMenuHost {
     virtual void RunReportingErrors(const std::function<void()>& handler) = 0;
     // Shows the time-response window (one instance), in front.
     virtual void ShowTimeResponse() = 0;
+    // Whether an export may write `paths`: true when none of them exists, else the answer to one
+    // question that names every one that does (replace_question.h).
+    virtual bool MayReplaceFiles(const QStringList& paths) = 0;
+    // Says `text` in the window for a while, next to the graph (transient_note.h).
+    virtual void ShowNote(const QString& text) = 0;
 };
 
 // When an item can be chosen.
@@ -46,21 +54,31 @@ enum class EnabledWhen {
     HasCalculation,  // a calculation has completed
 };
 
+// Why an item whose rule does not hold is disabled, its tooltip: "先に計算してください  Calc
+// first".
+QString DisabledReason(EnabledWhen rule);
+
 // The menu owns its actions. Adding an item takes a row in GraphMenu::kItems (graph_menu.cpp):
-// object name, text, EnabledWhen rule and handler, and the handler as a member function below; a
-// rule that reads more of the window adds an EnabledWhen value and a GraphMenuHost question.
+// object name, text (Japanese, two blanks, English, as the window's own captions), EnabledWhen
+// rule and handler, and the handler as a member function below; a rule that reads more of the
+// window adds an EnabledWhen value, its reason in DisabledReason and a GraphMenuHost question.
+// An export asks host.MayReplaceFiles before it writes and says what it wrote with
+// host.ShowNote(WrittenFilesNote(paths)).
 class GraphMenu {
   public:
-    // Creates the menu with every item (objects named after the items, for tests), each enabled
-    // by its rule for the host's state now. The file items ask `chooser` for the file to write.
+    // Creates the menu with every item (objects named after the items, for tests) in the font of
+    // the host's window, each enabled by its rule for the host's state now. The file items ask
+    // `chooser` for the file to write.
     GraphMenu(GraphMenuHost& host, FileNameChooser chooser);
     ~GraphMenu();
     GraphMenu(const GraphMenu&) = delete;
     GraphMenu& operator=(const GraphMenu&) = delete;
 
-    // Opens the menu at a right click (or the menu key) on `image`.
+    // Opens the menu at a right click on `image`, and over the image's middle at the Menu key or
+    // Shift+F10 anywhere in the image's window, its first enabled item then active.
     void AttachTo(QWidget* image);
-    // Enables each item by its rule, for the host's state now.
+    // Enables each item by its rule, for the host's state now; a disabled item's tooltip says
+    // why.
     void Update();
     // Updates the items and shows the menu at globalPosition.
     void Popup(QPoint globalPosition);
@@ -75,6 +93,10 @@ class GraphMenu {
 
     bool Holds(EnabledWhen rule) const;
     void Choose(const Item& item);
+    void PopupFromKeyboard(QWidget* image);
+    // Writes the files of `paths` through write, once the host agrees that existing ones may be
+    // replaced, and then notes them in the window.
+    void WriteFiles(const QStringList& paths, const std::function<void()>& write);
 
     // The handlers, one per item.
     void CopyGraph();

@@ -25,6 +25,23 @@ int32_t ColumnOf(int32_t frequencyHz, bool logFrequency, int32_t width) {
                         : graph::FreqToXLinear(frequencyHz, width);
 }
 
+// value in fixed notation with `decimals` decimals and the window's decimal separator.
+std::string FixedText(double value, int decimals) {
+    char digits[64];
+    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value,
+                                            std::chars_format::fixed, decimals);
+    std::string text(digits, error == std::errc() ? end : digits);
+    // A value just below 0 rounds to "-0.00"; the sign says nothing there.
+    if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-') {
+        text.erase(0, 1);
+    }
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos) {
+        text.replace(point, 1, base::DecimalSeparator());
+    }
+    return text;
+}
+
 }  // namespace
 
 int32_t NearestGridPoint(int32_t x, bool logFrequency, int32_t width) {
@@ -52,27 +69,19 @@ std::string LevelText(double magnitude) {
     if (magnitude == 0.0) {
         return "-inf dB";
     }
-    const double levelDb = 20.0 * std::log10(magnitude);
-    char digits[64];
-    const auto [end, error] =
-        std::to_chars(std::begin(digits), std::end(digits), levelDb, std::chars_format::fixed, 2);
-    std::string text(digits, error == std::errc() ? end : digits);
-    // A level just below 0 dB rounds to "-0.00"; the sign says nothing there.
-    if (text == "-0.00") {
-        text = "0.00";
-    }
-    const std::size_t point = text.find('.');
-    if (point != std::string::npos) {
-        text.replace(point, 1, base::DecimalSeparator());
-    }
-    return text + " dB";
+    return FixedText(20.0 * std::log10(magnitude), 2) + " dB";
 }
 
-std::string ReadoutText(const dsp::ResponseStore& store, int32_t k) {
+std::string MagnitudeText(double magnitude) {
+    return FixedText(magnitude, 4);
+}
+
+std::string ReadoutText(const dsp::ResponseStore& store, int32_t k, bool levelsInDb) {
     const auto at = static_cast<std::size_t>(k);
-    return std::to_string(dsp::FreqGrid(k)) + " Hz\nLow: " + LevelText(store.LowMag[at]) +
-           "\nMid: " + LevelText(store.MidMag[at]) + "\nHigh: " + LevelText(store.HighMag[at]) +
-           "\nSum: " + LevelText(store.SumMag[at]);
+    const auto shown = levelsInDb ? &LevelText : &MagnitudeText;
+    return std::to_string(dsp::FreqGrid(k)) + " Hz\nLow: " + shown(store.LowMag[at]) +
+           "\nMid: " + shown(store.MidMag[at]) + "\nHigh: " + shown(store.HighMag[at]) +
+           "\nSum: " + shown(store.SumMag[at]);
 }
 
 }  // namespace kc::app

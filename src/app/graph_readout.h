@@ -20,8 +20,13 @@ int32_t NearestGridPoint(int32_t x, bool logFrequency, int32_t width);
 // and the window's decimal separator, then " dB" ("-6.02 dB", "0.00 dB"); "-inf dB" for 0.
 std::string LevelText(double magnitude);
 
-// The readout of grid point k (1 ... 950): its frequency, then the levels of the low, mid, high
-// and sum magnitudes of `store` there, one per line ("1000 Hz\nLow: -6.02 dB\n...").
-std::string ReadoutText(const dsp::ResponseStore& store, int32_t k);
+// A magnitude (linear amplitude ratio) as the linear amplitude axis shows it: four decimals with
+// the window's decimal separator ("0.5012", "1.0000").
+std::string MagnitudeText(double magnitude);
+
+// The readout of grid point k (1 ... 950): its frequency, then the low, mid, high and sum
+// magnitudes of `store` there, one per line, as the amplitude axis shows them: levels in dB when
+// levelsInDb ("1000 Hz\nLow: -6.02 dB\n..."), else the magnitudes ("1000 Hz\nLow: 0.5000\n...").
+std::string ReadoutText(const dsp::ResponseStore& store, int32_t k, bool levelsInDb);
 
 }  // namespace kc::app

@@ -52,6 +52,16 @@ void GraphImage::paintEvent(QPaintEvent* /*event*/) {
 WindowGraph::WindowGraph(QWidget& window, QSize clientSize)
     : RetainedGraph(clientSize), window_(window) {}
 
+graph::Canvas& WindowGraph::BeginImage(int32_t width, int32_t height) {
+    SetDeviceScale(window_.devicePixelRatioF());
+    return RetainedGraph::BeginImage(width, height);
+}
+
+graph::Canvas& WindowGraph::BeginLabels() {
+    SetDeviceScale(window_.devicePixelRatioF());
+    return RetainedGraph::BeginLabels();
+}
+
 void WindowGraph::ShowRedraw() {
     RetainedGraph::ShowRedraw();
     window_.update();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -34,8 +35,8 @@ class GraphImage final : public QWidget {
     ReadoutSource readout_;
 };
 
-// The retained graph of a window: a completed redraw repaints the window (whose client area
-// shows the label layer) and the image.
+// The retained graph of a window: a redraw draws at the window's device pixel ratio, and a
+// completed one repaints the window (whose client area shows the label layer) and the image.
 class WindowGraph final : public graph::RetainedGraph {
   public:
     // clientSize: the window's client area in pixels, where the labels lie.
@@ -44,6 +45,8 @@ class WindowGraph final : public graph::RetainedGraph {
     // The image widget to repaint with the window; set once it exists.
     void SetImage(QWidget* image) { image_ = image; }
 
+    graph::Canvas& BeginImage(int32_t width, int32_t height) override;
+    graph::Canvas& BeginLabels() override;
     void ShowRedraw() override;
     void SetBusyCursor() override;
     void SetDefaultCursor() override;

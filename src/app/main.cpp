@@ -9,13 +9,16 @@
 #include "base/text_convert.h"
 
 int main(int argc, char* argv[]) {
-    if (!kc::app::HasGraphicalDisplay([](const char* name) { return std::getenv(name); })) {
+    const auto environment = [](const char* name) -> const char* { return std::getenv(name); };
+    if (!kc::app::HasGraphicalDisplay(environment)) {
         std::fprintf(stderr, "%s\n", kc::app::kNoDisplayMessage.data());
         return EXIT_FAILURE;
     }
     kc::base::SetFloatingPointMode();
     kc::base::SetDecimalSeparator(kc::base::LocaleDecimalSeparator());
-    QApplication application(argc, argv);
+    // A display that is named but cannot be opened ends the program the same way, with exit code 1.
+    const auto application =
+        kc::app::StartApplication(argc, argv, kc::app::UnreachableDisplayMessage(environment));
     QGuiApplication::setDesktopFileName(QStringLiteral("kaiser-crossover"));
     QGuiApplication::setWindowIcon(kc::app::ApplicationIcon());
     return kc::app::RunApplication();

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -20,6 +21,7 @@
 #include "app/graph_readout.h"
 #include "app/graph_view.h"
 #include "app/look/window_look.h"
+#include "app/transient_note.h"
 #include "dsp/initial_texts.h"
 #include "graph/qt/graph_area.h"
 
@@ -80,6 +82,30 @@ QFrame* MakeBevel(QWidget* parent, const char* name, QRect geometry) {
     return bevel;
 }
 
+// Enter and keypad Enter press a focused push button, as Space does. (Qt leaves them to a dialog's
+// default button, and the window is not a dialog.)
+class EnterPressesButton final : public QObject {
+  public:
+    explicit EnterPressesButton(QPushButton* button) : QObject(button), button_(button) {
+        button->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == button_ && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                button_->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QPushButton* button_;
+};
+
 }  // namespace
 
 void SetFieldBackground(QLineEdit* edit, const QColor& color) {
@@ -99,8 +125,9 @@ QColor Color3DLight() {
     return QColor(227, 227, 227);
 }
 
-TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
+TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion replaceQuestion)
     : reporter_(std::move(reporter)),
+      replaceQuestion_(std::move(replaceQuestion)),
       title_(QString::fromStdString(ApplicationTitle())),
       store_(std::make_unique<dsp::ResponseStore>()),
       graph_(std::make_unique<WindowGraph>(*this, QSize(kMainClientWidth, kMainClientHeight))) {
@@ -112,6 +139,10 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
     CreateCrossoverControls();
     CreateEstimateControls();
     CreateInputControls();
+    // Above the graph, below the two frames: it covers no control and none of the graph.
+    Note = new TransientNote(this);
+    Note->setObjectName(QStringLiteral("Note"));
+    Note->setGeometry(48, 186, 593, 14);
     SetTabOrder();
     graph_->SetImage(Image1);
     graph_->SetLabelFont(font());
@@ -219,8 +250,10 @@ void TForm1::ConnectHandlers() {
 }
 
 // Enter in a field runs the Calc of the field's group, as a click on its button would, through
-// the same error report.
+// the same error report; Enter on a focused Calc button presses it.
 void TForm1::ConnectEnterKeys() {
+    new EnterPressesButton(Button1);
+    new EnterPressesButton(Button5);
     for (QLineEdit* edit : {Edit1, Edit9, Edit10, Edit2, Edit5, Edit4, Edit3}) {
         connect(edit, &QLineEdit::returnPressed, this,
                 [this] { RunHandler(&TForm1::Button1Click); });
@@ -251,7 +284,7 @@ void TForm1::CreateTimeResponseShortcut() {
 void TForm1::ShowTimeResponse() {
     if (!timeWindow_) {
         timeWindow_ = std::make_unique<TimeResponseWindow>(
-            this, timeChooser_,
+            this, timeChooser_, replaceQuestion_,
             [this](const std::function<void()>& handler) { RunReportingErrors(handler); });
         if (calculated_) {
             timeWindow_->Follow(taps_, adjustedDesign_);
@@ -278,6 +311,14 @@ void TForm1::RunReportingErrors(const std::function<void()>& handler) {
     }
 }
 
+bool TForm1::MayReplaceFiles(const QStringList& paths) {
+    return MayWriteFiles(replaceQuestion_, this, title_, paths);
+}
+
+void TForm1::ShowNote(const QString& text) {
+    Note->Show(text);
+}
+
 bool TForm1::GraphShown() const {
     return !graph_->Picture().isNull();
 }
@@ -292,8 +333,9 @@ QString TForm1::ReadoutAt(int x) const {
     if (!calculated_ || !GraphShown()) {
         return QString();
     }
-    const int32_t k = NearestGridPoint(x, shownLogFrequency_, graph_->Picture().width());
-    return QString::fromStdString(ReadoutText(*store_, k));
+    const int32_t pictureWidth = qRound(graph_->Picture().deviceIndependentSize().width());
+    const int32_t k = NearestGridPoint(x, shownLogFrequency_, pictureWidth);
+    return QString::fromStdString(ReadoutText(*store_, k, shownLevelsInDb_));
 }
 
 void TForm1::paintEvent(QPaintEvent* /*event*/) {

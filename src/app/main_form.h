@@ -15,6 +15,7 @@
 #include "app/error_report.h"
 #include "app/file_chooser.h"
 #include "app/graph_menu.h"
+#include "app/replace_question.h"
 #include "app/time_response_window.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
@@ -30,6 +31,7 @@ class QPushButton;
 namespace kc::app {
 
 class GraphImage;
+class TransientNote;
 class WindowGraph;
 
 // cl3DLight, the background of read-only fields: the light shade of 3-D frames, kept apart from
@@ -51,9 +53,10 @@ class TForm1 : public QWidget, private GraphMenuHost {
   public:
     // Creates the window with every control, its initial texts and states; Form1 refers to it
     // before FormCreate runs. Errors leaving a handler go to reporter; the graph menu's exports
-    // ask chooser for the file to write.
+    // ask chooser for the file to write and replaceQuestion before they replace files.
     explicit TForm1(ErrorReporter reporter = ShowErrorBox,
-                    FileNameChooser chooser = ChooseSaveFileName);
+                    FileNameChooser chooser = ChooseSaveFileName,
+                    ReplaceQuestion replaceQuestion = AskToReplaceFiles);
     ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -100,6 +103,8 @@ class TForm1 : public QWidget, private GraphMenuHost {
     QLineEdit* Edit9 = nullptr;
     QLineEdit* Edit10 = nullptr;
     QCheckBox* CheckBox3 = nullptr;
+    // The note between the frames and the graph that says for a while what an export wrote.
+    TransientNote* Note = nullptr;
 
     // The handlers. Each may raise the program's error kinds; the window calls them through the
     // error report.
@@ -123,7 +128,8 @@ class TForm1 : public QWidget, private GraphMenuHost {
     TimeResponseWindow* TimeResponse() const { return timeWindow_.get(); }
 
     // The tooltip text for pixel column x of Image1: the nearest grid point on the frequency axis
-    // of the graph shown and the levels of the last calculation there. Empty before the first
+    // of the graph shown and the last calculation's magnitudes there, as its amplitude axis shows
+    // them (levels in dB or magnitudes). Empty before the first
     // completed calculation or while no graph is shown.
     QString ReadoutAt(int x) const;
 
@@ -158,18 +164,22 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void RunHandler(void (TForm1::*handler)());
     QWidget* MenuOwner() override { return this; }
     void RunReportingErrors(const std::function<void()>& handler) override;
+    bool MayReplaceFiles(const QStringList& paths) override;
+    void ShowNote(const QString& text) override;
     void RedrawGraph();
 
     ErrorReporter reporter_;
+    ReplaceQuestion replaceQuestion_;
     QString title_;
     dsp::CrossoverTaps taps_;
     std::unique_ptr<dsp::ResponseStore> store_;
     std::unique_ptr<WindowGraph> graph_;
-    // Whether a calculation has completed (the taps and the store hold a design), and the
-    // frequency axis of the graph shown (that of the last completed redraw, which a failed
-    // redraw leaves on screen whatever CheckBox1 now says).
+    // Whether a calculation has completed (the taps and the store hold a design), and the axes
+    // of the graph shown (those of the last completed redraw, which a failed redraw leaves on
+    // screen whatever CheckBox1 and CheckBox2 now say).
     bool calculated_ = false;
     bool shownLogFrequency_ = true;
+    bool shownLevelsInDb_ = true;
     std::unique_ptr<GraphMenu> graphMenu_;
     // The time-response window, its file chooser, and whether the design it shows was adjusted.
     FileNameChooser timeChooser_;

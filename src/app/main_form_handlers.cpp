@@ -159,6 +159,7 @@ void TForm1::RedrawGraph() {
     inputs.upperEdgeText = TextOf(Edit4);
     graph::DrawGraph(inputs, *store_, *graph_);
     shownLogFrequency_ = inputs.logFrequency;
+    shownLevelsInDb_ = inputs.levelsInDb;
     graphMenu_->Update();
 }
 

@@ -107,9 +107,11 @@ QCheckBox* MakeCurveBox(QWidget* parent, std::string_view name) {
 }  // namespace
 
 TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
+                                       ReplaceQuestion replaceQuestion,
                                        ReportingRunner runReporting)
     : QWidget(owner, Qt::Window),
       chooser_(std::move(chooser)),
+      replaceQuestion_(std::move(replaceQuestion)),
       runReporting_(std::move(runReporting)) {
     setObjectName(QStringLiteral("TimeResponse"));
     setWindowTitle(QStringLiteral("Time response"));
@@ -173,9 +175,18 @@ void TimeResponseWindow::CreateControls() {
     layout->addLayout(views);
     layout->addLayout(actions);
     layout->addWidget(plot_, 1);
-    for (QLabel* label : {figuresLabel_, adjustNote_, readout_}) {
+    for (QLabel* label : {figuresLabel_, adjustNote_}) {
         layout->addWidget(label);
     }
+    // The note of a finished export shares the readout's line, so that showing it never changes
+    // the plot's size.
+    note_ = new TransientNote(this);
+    note_->setObjectName(QStringLiteral("Note"));
+    note_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* lastLine = new QHBoxLayout;
+    lastLine->addWidget(readout_);
+    lastLine->addWidget(note_);
+    layout->addLayout(lastLine);
 }
 
 void TimeResponseWindow::ConnectControls() {
@@ -296,10 +307,15 @@ void TimeResponseWindow::SavePicture() {
     }
     const ChosenFile chosen =
         chooser_(this, QStringLiteral("Save time response as PNG"), {kPngFilter});
-    if (!chosen.path.isEmpty()) {
-        exporting::WritePngFile(WithSuffix(chosen.path, QStringLiteral("png")).toStdString(),
-                                picture_);
+    const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
+    if (!chosen.path.isEmpty() && MayWrite(path)) {
+        exporting::WritePngFile(path.toStdString(), picture_);
+        note_->Show(WrittenFilesNote({path}));
     }
+}
+
+bool TimeResponseWindow::MayWrite(const QString& path) {
+    return MayWriteFiles(replaceQuestion_, this, windowTitle(), {path});
 }
 
 // The taps whose times lie in the visible range.
@@ -309,7 +325,8 @@ void TimeResponseWindow::SaveData() {
     }
     const ChosenFile chosen =
         chooser_(this, QStringLiteral("Save time response as CSV"), {kCsvFilter});
-    if (chosen.path.isEmpty()) {
+    const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
+    if (chosen.path.isEmpty() || !MayWrite(path)) {
         return;
     }
     const double tapsPerMs = response_->sampleRateHz / 1000.0;
@@ -319,8 +336,9 @@ void TimeResponseWindow::SaveData() {
     const auto last =
         static_cast<int32_t>(std::clamp(std::floor(response_->centre + range_.tMaxMs * tapsPerMs),
                                         -1.0, double(response_->Length())));
-    exporting::WriteTextFile(WithSuffix(chosen.path, QStringLiteral("csv")).toStdString(),
+    exporting::WriteTextFile(path.toStdString(),
                              exporting::TimeSeriesCsv(*response_, Kind(), first, last));
+    note_->Show(WrittenFilesNote({path}));
 }
 
 void TimeResponseWindow::Render() {

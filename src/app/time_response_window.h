@@ -13,6 +13,8 @@
 #include <optional>
 
 #include "app/file_chooser.h"
+#include "app/replace_question.h"
+#include "app/transient_note.h"
 #include "dsp/crossover.h"
 #include "dsp/time_response.h"
 #include "graph/time_plot.h"
@@ -32,8 +34,10 @@ using ReportingRunner = std::function<void(const std::function<void()>& handler)
 
 class TimeResponseWindow final : public QWidget {
   public:
-    // A window of its own over `owner` (it closes with it). Exports ask `chooser` for the file.
-    TimeResponseWindow(QWidget* owner, FileNameChooser chooser, ReportingRunner runReporting);
+    // A window of its own over `owner` (it closes with it). Exports ask `chooser` for the file
+    // and `replaceQuestion` before they replace one, and say in the window what they wrote.
+    TimeResponseWindow(QWidget* owner, FileNameChooser chooser, ReplaceQuestion replaceQuestion,
+                       ReportingRunner runReporting);
     ~TimeResponseWindow() override;
     TimeResponseWindow(const TimeResponseWindow&) = delete;
     TimeResponseWindow& operator=(const TimeResponseWindow&) = delete;
@@ -80,7 +84,11 @@ class TimeResponseWindow final : public QWidget {
     void UpdateEnabled();
     std::array<bool, dsp::kTimeCurves> Shown() const;
 
+    // Whether an export may write `path` (asking before it replaces a file).
+    bool MayWrite(const QString& path);
+
     FileNameChooser chooser_;
+    ReplaceQuestion replaceQuestion_;
     ReportingRunner runReporting_;
     QRadioButton* impulseButton_ = nullptr;
     QRadioButton* stepButton_ = nullptr;
@@ -94,6 +102,7 @@ class TimeResponseWindow final : public QWidget {
     QLabel* figuresLabel_ = nullptr;
     QLabel* adjustNote_ = nullptr;
     QLabel* readout_ = nullptr;
+    TransientNote* note_ = nullptr;
 
     std::optional<dsp::TimeResponse> response_;
     std::array<dsp::PreRinging, dsp::kTimeCurves> figures_{};

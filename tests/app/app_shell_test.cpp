@@ -51,6 +51,26 @@ TEST(DisplayCheckTest, NeedsADisplayOrAChosenPlatform) {
     }
 }
 
+// Centred where the window fits; where it does not (a scaled display), at the area's left or top
+// edge, so that the title bar is on the screen.
+TEST(WindowPlacementTest, KeepsTheTitleBarInTheAvailableArea) {
+    const struct {
+        QRect available;
+        QSize frame;
+        QPoint expected;
+    } cases[] = {
+        {{0, 0, 1280, 1024}, {674, 599}, {303, 212}},
+        {{0, 0, 640, 512}, {674, 599}, {0, 0}},     // 1280 x 1024 at a scale of 2
+        {{0, 0, 853, 682}, {674, 599}, {89, 41}},   // at a scale of 1.5
+        {{0, 30, 640, 482}, {600, 630}, {20, 30}},  // a panel at the top; only the width fits
+        {{1280, 0, 1920, 1080}, {674, 599}, {1903, 240}},  // a second screen
+    };
+    for (const auto& row : cases) {
+        EXPECT_EQ(WindowPlacement(row.available, row.frame), row.expected)
+            << row.available.width() << 'x' << row.available.height();
+    }
+}
+
 TEST(ErrorBoxTest, IsAModalStopBoxWithOneOkButton) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;

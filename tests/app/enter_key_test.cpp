@@ -1,4 +1,4 @@
-// Enter in a field runs the Calc of the field's group.
+// Enter in a field runs the Calc of the field's group; Enter on a Calc button presses it.
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -9,10 +9,10 @@ namespace {
 
 using EnterKeyTest = FormTest;
 
-void PressKey(QLineEdit* edit, Qt::Key key) {
+void PressKey(QWidget* control, Qt::Key key) {
     QKeyEvent press(QEvent::KeyPress, key,
                     key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
-    QApplication::sendEvent(edit, &press);
+    QApplication::sendEvent(control, &press);
 }
 
 // A tap count of 60 that Calc makes odd shows that the crossover calculation ran; the cut-off
@@ -38,6 +38,21 @@ TEST_F(EnterKeyTest, EachGroupRunsItsOwnCalc) {
         PressKey(row.edit, row.key);
         EXPECT_EQ(Text(form->Edit1), row.crossover ? "61" : "60");
         EXPECT_EQ(Text(form->Label18), row.crossover ? "CutOff Hz" : "CutOff     ：600Hz");
+    }
+    EXPECT_TRUE(reports.empty());
+}
+
+// Enter and keypad Enter on a focused Calc button press it, as Space does.
+TEST_F(EnterKeyTest, PressesAFocusedCalcButton) {
+    UseShortFilters();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        form->Edit1->setText("60");
+        SetCaption(form->Label18, "CutOff Hz");
+        PressKey(form->Button1, key);
+        EXPECT_EQ(Text(form->Edit1), "61") << key;
+        EXPECT_EQ(Text(form->Label18), "CutOff Hz") << key;
+        PressKey(form->Button5, key);
+        EXPECT_EQ(Text(form->Label18), "CutOff     ：600Hz") << key;
     }
     EXPECT_TRUE(reports.empty());
 }

@@ -4,15 +4,20 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyCombination>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolTip>
+#include <utility>
 #include <vector>
 
 #include "app/graph_readout.h"
 #include "app/graph_view.h"
+#include "app/transient_note.h"
 #include "export/csv_export.h"
 #include "export/wav_export.h"
 #include "form_fixture.h"
@@ -34,13 +39,19 @@ class GraphMenuTest : public FormTest {
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         form = std::make_unique<TForm1>(
-            Recorder(), [this](QWidget*, const QString& caption, const QStringList& filters) {
+            Recorder(),
+            [this](QWidget*, const QString& caption, const QStringList& filters) {
                 questions.push_back({caption, filters});
                 ChosenFile chosen = answer;
                 if (!chosen.path.isEmpty()) {
                     chosen.filter = filters.value(answerFilterIndex);
                 }
                 return chosen;
+            },
+            [this](QWidget*, const QString& caption, const QStringList& existing) {
+                EXPECT_EQ(caption, form->Title());
+                replaceQuestions.push_back(existing);
+                return replaceAnswer;
             });
     }
 
@@ -72,19 +83,33 @@ class GraphMenuTest : public FormTest {
         return file.readAll().toStdString();
     }
 
+    void WriteFile(const QString& name, const QByteArray& content) const {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        file.write(content);
+    }
+
     QTemporaryDir folder;
     ChosenFile answer;
     int answerFilterIndex = 0;
     std::vector<Question> questions;
+    std::vector<QStringList> replaceQuestions;  // the files named by each replace question
+    bool replaceAnswer = false;
 };
 
+// The items speak both languages as the window's captions do, in the window's font, and a
+// disabled item says why.
 TEST_F(GraphMenuTest, ItemsNeedAGraphOrACalculation) {
-    const char* const texts[] = {"Copy graph", "Save graph as PNG…", "Export coefficients…",
-                                 "Export response as CSV…"};
+    const char* const texts[] = {"グラフをコピー  Copy graph",
+                                 "グラフをPNGで保存…  Save graph as PNG…",
+                                 "係数を書き出す…  Export coefficients…",
+                                 "周波数特性をCSVで書き出す…  Export response as CSV…"};
+    EXPECT_EQ(form->Image1Menu().Menu()->font(), form->font());
     for (std::size_t i = 0; i < std::size(kMenuItems); ++i) {
         ASSERT_NE(Item(kMenuItems[i]), nullptr) << kMenuItems[i];
         EXPECT_EQ(Item(kMenuItems[i])->text().toStdString(), texts[i]);
         EXPECT_FALSE(Item(kMenuItems[i])->isEnabled()) << kMenuItems[i];
+        EXPECT_EQ(Item(kMenuItems[i])->toolTip().toStdString(), "先に計算してください  Calc first");
     }
     // A redraw before any calculation shows a graph of the all-zero store: it can be copied,
     // but there are no taps or responses to export.
@@ -105,6 +130,86 @@ TEST_F(GraphMenuTest, ItemsNeedAGraphOrACalculation) {
     for (const char* item : kMenuItems) {
         EXPECT_TRUE(Item(item)->isEnabled()) << item;
     }
+}
+
+// The Menu key and Shift+F10 open the menu wherever the focus is, a field included (whose own
+// edit menu would otherwise take them); resting the pointer on a disabled item shows why.
+TEST_F(GraphMenuTest, KeysOpenTheMenuAnywhereInTheWindow) {
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QMenu* menu = form->Image1Menu().Menu();
+    // The tooltip that the menu shows for the item under the pointer; empty when none.
+    const auto tooltipOver = [menu](QAction* item) {
+        const QPoint middle = menu->actionGeometry(item).center();
+        QHelpEvent help(QEvent::ToolTip, middle, menu->mapToGlobal(middle));
+        QCoreApplication::sendEvent(menu, &help);
+        const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        return text.toStdString();
+    };
+    const std::pair<QWidget*, QKeyCombination> presses[] = {
+        {form->Edit1, QKeyCombination(Qt::Key_Menu)},
+        {form->Button1, QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)},
+        {form->CheckBox2, QKeyCombination(Qt::Key_Menu)},
+    };
+    for (const auto& [focused, keys] : presses) {
+        SCOPED_TRACE(focused->objectName().toStdString());
+        focused->setFocus();
+        QTest::keyClick(focused, keys.key(), keys.keyboardModifiers());
+        EXPECT_TRUE(menu->isVisible());
+        menu->hide();
+    }
+    QTest::keyClick(form->Edit2, Qt::Key_Menu);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(tooltipOver(Item("CopyGraph")), "先に計算してください  Calc first");
+    menu->hide();
+
+    // With a calculation the items say nothing more, and the first is active, so that Enter
+    // chooses it.
+    Calculate();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->Edit2, Qt::Key_Menu);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->activeAction(), Item("CopyGraph"));
+    EXPECT_EQ(tooltipOver(Item("ExportResponse")), "");
+    menu->hide();
+}
+
+// An export that would replace files asks once, naming every one of them; nothing is written
+// unless the answer is yes. A finished export says in the window what it wrote.
+TEST_F(GraphMenuTest, ReplacingFilesAsksOnceNamingThemAll) {
+    Calculate();
+    WriteFile("xo-low.wav", "old");
+    WriteFile("xo-high.wav", "old");
+    Answer("xo.wav", 1);
+    Choose("ExportCoefficients");
+    ASSERT_EQ(replaceQuestions.size(), 1u);
+    EXPECT_EQ(replaceQuestions[0],
+              QStringList({folder.filePath("xo-low.wav"), folder.filePath("xo-high.wav")}));
+    EXPECT_EQ(ReadFile("xo-low.wav"), "old");
+    EXPECT_FALSE(QFile::exists(folder.filePath("xo-mid.wav")));
+    EXPECT_FALSE(form->Note->isVisibleTo(form.get()));
+
+    replaceAnswer = true;
+    Choose("ExportCoefficients");
+    EXPECT_EQ(replaceQuestions.size(), 2u);
+    for (const char* band : {"xo-low.wav", "xo-mid.wav", "xo-high.wav"}) {
+        EXPECT_EQ(testing_support::ReadWav(folder.filePath(band).toStdString()).samples.size(),
+                  static_cast<std::size_t>(form->Taps().CommonLength))
+            << band;
+    }
+    EXPECT_TRUE(form->Note->isVisibleTo(form.get()));
+    const QString written = "書き出しました  Wrote xo-low.wav, xo-mid.wav, xo-high.wav in " +
+                            QDir::toNativeSeparators(QFileInfo(folder.path()).absoluteFilePath());
+    EXPECT_EQ(form->Note->FullText(), written);
+
+    // A new file needs no question; the note names it.
+    Answer("response");
+    Choose("ExportResponse");
+    EXPECT_EQ(replaceQuestions.size(), 2u);
+    EXPECT_TRUE(form->Note->FullText().startsWith("書き出しました  Wrote response.csv in "));
+    EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(GraphMenuTest, CopyAndSaveGiveTheGraphAreaAsShown) {
@@ -232,7 +337,7 @@ TEST_F(GraphReadoutTest, FollowsTheFrequencyAxisOfTheGraphShown) {
     form->Button1->click();
     ASSERT_TRUE(reports.empty());
     // Logarithmic axis: 1000 Hz lies in column 395.
-    EXPECT_EQ(form->ReadoutAt(395).toStdString(), ReadoutText(form->Store(), 500));
+    EXPECT_EQ(form->ReadoutAt(395).toStdString(), ReadoutText(form->Store(), 500, true));
     QHelpEvent help(QEvent::ToolTip, QPoint(395, 100), form->Image1->mapToGlobal(QPoint(395, 100)));
     QCoreApplication::sendEvent(form->Image1, &help);
     EXPECT_TRUE(QToolTip::isVisible());
@@ -244,12 +349,18 @@ TEST_F(GraphReadoutTest, FollowsTheFrequencyAxisOfTheGraphShown) {
     EXPECT_EQ(FirstLine(form->ReadoutAt(59)), "1000 Hz");
     EXPECT_EQ(FirstLine(form->ReadoutAt(395)), "6660 Hz");
 
+    // The linear amplitude axis shows magnitudes, and so does the readout.
+    EXPECT_EQ(form->ReadoutAt(59).toStdString(), ReadoutText(form->Store(), 500, true));
+    form->CheckBox2->click();
+    EXPECT_EQ(form->ReadoutAt(59).toStdString(), ReadoutText(form->Store(), 500, false));
+
     // A redraw that fails leaves the linear graph on screen; the readout stays with it.
     form->Edit5->setText("abc");
     form->CheckBox1->click();
-    ASSERT_EQ(reports.size(), 1u);
+    form->CheckBox2->click();
+    ASSERT_EQ(reports.size(), 2u);
     EXPECT_TRUE(form->CheckBox1->isChecked());
-    EXPECT_EQ(FirstLine(form->ReadoutAt(59)), "1000 Hz");
+    EXPECT_EQ(form->ReadoutAt(59).toStdString(), ReadoutText(form->Store(), 500, false));
 }
 
 }  // namespace

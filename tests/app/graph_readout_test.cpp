@@ -101,16 +101,23 @@ TEST(LevelTextTest, UsesTheWindowsDecimalSeparator) {
     EXPECT_EQ(LevelText(0.5), "-6,02 dB");
 }
 
-TEST(ReadoutTextTest, ListsTheFrequencyAndTheFourMagnitudesAsLevels) {
+// The readout shows what the amplitude axis shows: levels on the dB axis, magnitudes on the
+// linear one.
+TEST(ReadoutTextTest, ListsTheFrequencyAndTheFourMagnitudesAsTheAxisShowsThem) {
     dsp::ResponseStore store;
     store.LowMag[500] = 0.5;
     store.MidMag[500] = 0.1;
     store.HighMag[500] = 0.0;
     store.SumMag[500] = 1.0;
     store.LowDb[500] = 0.25;  // the normalised levels are not what the readout shows
-    EXPECT_EQ(ReadoutText(store, 500),
+    EXPECT_EQ(ReadoutText(store, 500, true),
               "1000 Hz\nLow: -6.02 dB\nMid: -20.00 dB\nHigh: -inf dB\nSum: 0.00 dB");
-    EXPECT_EQ(ReadoutText(store, 501).substr(0, 8), "1020 Hz\n");
+    EXPECT_EQ(ReadoutText(store, 500, false),
+              "1000 Hz\nLow: 0.5000\nMid: 0.1000\nHigh: 0.0000\nSum: 1.0000");
+    EXPECT_EQ(ReadoutText(store, 501, true).substr(0, 8), "1020 Hz\n");
+    const base::ScopedDecimalSeparator comma(",");
+    EXPECT_EQ(MagnitudeText(0.50125), "0,5012");  // 0.50125 is stored just below: rounds down
+    EXPECT_EQ(MagnitudeText(-0.00001), "0,0000");
 }
 
 }  // namespace

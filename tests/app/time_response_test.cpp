@@ -27,8 +27,13 @@ class TimeResponseTest : public FormTest {
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         form = std::make_unique<TForm1>(
-            Recorder(), [this](QWidget*, const QString&, const QStringList& filters) {
+            Recorder(),
+            [this](QWidget*, const QString&, const QStringList& filters) {
                 return ChosenFile{answer, filters.value(0)};
+            },
+            [this](QWidget*, const QString&, const QStringList& existing) {
+                replaceQuestions.push_back(existing);
+                return false;
             });
     }
 
@@ -56,12 +61,13 @@ class TimeResponseTest : public FormTest {
 
     QTemporaryDir folder;
     QString answer;
+    std::vector<QStringList> replaceQuestions;  // each asked, answered No
 };
 
 TEST_F(TimeResponseTest, MenuItemAndCtrlTShowOneNonModalWindow) {
     QAction* item = form->Image1Menu().Action("TimeResponse");
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text().toStdString(), "Time response…");
+    EXPECT_EQ(item->text().toStdString(), "時間応答…  Time response…");
     EXPECT_TRUE(item->isEnabled());
     TimeResponseWindow& window = Open();
     EXPECT_TRUE(window.isVisible());
@@ -172,6 +178,13 @@ TEST_F(TimeResponseTest, ExportsThePictureAndTheSeriesShown) {
     EXPECT_EQ(csv.readAll().toStdString(),
               exporting::TimeSeriesCsv(window.Response(), dsp::TimeSeriesKind::Step, 0, 60));
     EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(replaceQuestions.empty());
+    // Saving over the picture asks first; answered No, the file stays as it was.
+    window.findChild<QRadioButton*>("Impulse")->setChecked(true);
+    window.SavePicture();
+    ASSERT_EQ(replaceQuestions.size(), 1u);
+    EXPECT_EQ(replaceQuestions[0], QStringList{answer + ".png"});
+    EXPECT_NE(QImage(answer + ".png").convertToFormat(QImage::Format_RGB32), window.Picture());
 }
 
 // The window's picture at the command line's plot size is the command line's picture, pixel for

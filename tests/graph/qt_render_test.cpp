@@ -5,9 +5,13 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <ostream>
+#include <random>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/errors.h"
@@ -130,6 +134,72 @@ TEST_F(QtRenderTest, LinesLeaveOutTheirEndPixelInEveryDirection) {
         }
         if (image.rect().contains(line.end)) {
             EXPECT_EQ(PixelChar(image, line.end.x(), line.end.y()), '.');
+        }
+    }
+}
+
+// The pixels of a line that the canvas keeps inside a small image, against the same line drawn
+// whole by Qt's own painter into an image large enough to hold it (so that Qt clips nothing),
+// with the canvas's rule at the ends: the start pixel set, the end pixel left out.
+std::set<std::pair<int, int>> WholeLineInside(QImage& large, QPoint offset, QPoint start,
+                                              QPoint end, QSize small) {
+    QPainter painter(&large);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(Qt::black);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.drawLine(start + offset, end + offset);  // Qt leaves out the end that is higher
+    painter.end();
+    std::set<std::pair<int, int>> pixels;
+    for (int y = 0; y < small.height(); ++y) {
+        for (int x = 0; x < small.width(); ++x) {
+            if (PixelChar(large, x + offset.x(), y + offset.y()) == '#') {
+                pixels.insert({x, y});
+            }
+        }
+    }
+    large.fill(Qt::white);
+    pixels.erase({end.x(), end.y()});
+    if (QRect(QPoint(0, 0), small).contains(start)) {
+        pixels.insert({start.x(), start.y()});
+    }
+    return pixels;
+}
+
+TEST_F(QtRenderTest, LinesCrossingTheEdgeKeepExactlyTheirOwnPixels) {
+    const QSize small(40, 30);
+    const QPoint offset(300, 300);
+    QImage large = WhiteImage(640, 630);
+    std::mt19937 random(17);
+    std::uniform_int_distribution<int> coordinate(-300, 330);
+    int compared = 0;
+    while (compared < 3000) {
+        const QPoint a(coordinate(random), coordinate(random));
+        const QPoint b(coordinate(random), coordinate(random));
+        const QRect inside(QPoint(0, 0), small);
+        // Lines that reach outside and pass over the image.
+        if ((inside.contains(a) && inside.contains(b)) ||
+            !QRect(a, b).normalized().intersects(inside)) {
+            continue;
+        }
+        for (const auto& [start, end] : {std::pair(a, b), std::pair(b, a)}) {
+            QImage image = WhiteImage(small.width(), small.height());
+            {
+                QImageCanvas canvas(image);
+                canvas.MoveTo(start.x(), start.y());
+                canvas.LineTo(end.x(), end.y());
+            }
+            std::set<std::pair<int, int>> drawn;
+            for (int y = 0; y < small.height(); ++y) {
+                for (int x = 0; x < small.width(); ++x) {
+                    if (PixelChar(image, x, y) == '#') {
+                        drawn.insert({x, y});
+                    }
+                }
+            }
+            ASSERT_EQ(drawn, WholeLineInside(large, offset, start, end, small))
+                << start.x() << ',' << start.y() << " -> " << end.x() << ',' << end.y();
+            ++compared;
         }
     }
 }
@@ -259,6 +329,59 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{
             "BothBoxesCleared", false, 17, 118, {59, 118, 177, 237, 296, 355, 415, 474, 533}}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// On a scaled display the picture is drawn at the device's resolution: logical pixel v begins at
+// device pixel floor(v · scale), and every line is round(scale) device pixels wide; the dots of
+// the grid are squares as wide as the lines, with gaps as long, from the line's start on.
+class ScaledPictureTest : public QtRenderTest, public ::testing::WithParamInterface<double> {};
+
+TEST_P(ScaledPictureTest, LinesAreEvenAndOneLogicalPixelWide) {
+    const double scale = GetParam();
+    const int width = static_cast<int>(std::lround(scale));
+    const auto device = [scale](int v) { return static_cast<int>(std::floor(v * scale)); };
+    auto graph = WindowGraph();
+    graph->SetDeviceScale(scale);
+    DrawGraph(Axes(true, true), dsp::ResponseStore{}, *graph);
+    const QImage& picture = graph->Picture();
+    EXPECT_EQ(picture.size(), QSize(static_cast<int>(std::ceil(593 * scale)),
+                                    static_cast<int>(std::ceil(337 * scale))));
+    EXPECT_EQ(picture.devicePixelRatio(), scale);
+
+    // The dotted row at y = 281 between the columns at x = 59 and 94.
+    const int row = device(281);
+    for (int x = device(60); x < device(94); ++x) {
+        const bool dot = (x / width) % 2 == 0;
+        for (int y = row - 1; y <= row + width; ++y) {
+            const bool inRow = y >= row && y < row + width;
+            ASSERT_EQ(PixelChar(picture, x, y), dot && inRow ? '#' : '.') << x << ',' << y;
+        }
+    }
+    // The red marker at x = 291 runs down the whole height, width device pixels wide.
+    const int markerColumn = device(291);
+    for (int x = markerColumn - 1; x <= markerColumn + width; ++x) {
+        const bool inMarker = x >= markerColumn && x < markerColumn + width;
+        EXPECT_EQ(ColumnText(picture, x) == std::string(picture.height(), 'r'), inMarker) << x;
+    }
+    // The frame's corners are closed: its right and bottom edges meet.
+    const QPoint corner(device(592), device(336));
+    for (int dy = 0; dy < width; ++dy) {
+        for (int dx = 0; dx < width; ++dx) {
+            EXPECT_EQ(PixelChar(picture, corner.x() + dx, corner.y() + dy), '#') << dx << ',' << dy;
+        }
+    }
+    // The labels' glyphs are smooth: their edges blend into the cells.
+    const QImage labels = graph->Labels().convertToFormat(QImage::Format_RGB32);
+    int blended = 0;
+    for (int y = device(537); y < device(550); ++y) {
+        for (int x = device(621); x < device(660); ++x) {
+            const int gray = qGray(labels.pixel(x, y));
+            blended += gray > 0 && gray < qGray(kButtonFace.rgb()) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(blended, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DeviceScales, ScaledPictureTest, ::testing::Values(1.5, 2.0));
 
 TEST_F(QtRenderTest, FailedRedrawLeavesThePreviousPictureAndLabels) {
     auto graph = WindowGraph();

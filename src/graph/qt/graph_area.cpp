@@ -2,12 +2,24 @@
 
 #include <QPainter>
 #include <QPoint>
+#include <cmath>
 
 namespace kc::graph {
 namespace {
 
 constexpr int kAboveImage = 10;
 constexpr int kBelowImage = 23;
+
+// The device pixels of a logical rectangle at a device scale: every pixel it touches.
+QRect DeviceRect(const QRect& logical, qreal scale) {
+    const auto device = [scale](int v, double (*round)(double)) {
+        return static_cast<int>(round(v * scale));
+    };
+    const int left = device(logical.left(), std::floor);
+    const int top = device(logical.top(), std::floor);
+    return QRect(left, top, device(logical.left() + logical.width(), std::ceil) - left,
+                 device(logical.top() + logical.height(), std::ceil) - top);
+}
 
 }  // namespace
 
@@ -21,13 +33,20 @@ QImage ComposeGraphArea(const RetainedGraph& graph, const GraphGeometry& geometr
     if (labels.isNull() || graph.Picture().isNull()) {
         return QImage();
     }
+    // Composed at the device scale of the redraw, so that a high-resolution display gives a
+    // picture of its own resolution.
+    const qreal scale = labels.devicePixelRatio();
     QImage client(labels.size(), QImage::Format_RGB32);
+    client.setDevicePixelRatio(scale);
     client.fill(background);
     {
         QPainter painter(&client);
         graph.Paint(painter, QPoint(geometry.L, geometry.T));
     }
-    return client.copy(GraphAreaRect(geometry, client.width()));
+    const int clientWidth = qRound(labels.deviceIndependentSize().width());
+    QImage area = client.copy(DeviceRect(GraphAreaRect(geometry, clientWidth), scale));
+    area.setDevicePixelRatio(scale);
+    return area;
 }
 
 QImage RenderGraphArea(const GraphInputs& inputs, const dsp::ResponseStore& store,

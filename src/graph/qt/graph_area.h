@@ -29,7 +29,8 @@ struct GraphAreaLook {
 QRect GraphAreaRect(const GraphGeometry& geometry, int clientWidth);
 
 // The last completed redraw of `graph` (label layer and picture, the picture placed at the
-// geometry's L, T) on `background`, cut to GraphAreaRect. A null image before the first redraw.
+// geometry's L, T) on `background`, cut to GraphAreaRect; in device pixels at the device scale of
+// that redraw, which is its device pixel ratio. A null image before the first redraw.
 QImage ComposeGraphArea(const RetainedGraph& graph, const GraphGeometry& geometry,
                         const QColor& background);
 

@@ -15,6 +15,10 @@ void RetainedGraph::SetLabelFont(const QFont& font) {
     labelFont_ = font;
 }
 
+void RetainedGraph::SetDeviceScale(qreal scale) {
+    deviceScale_ = scale > 0.0 ? scale : 1.0;
+}
+
 void RetainedGraph::SetLabelColors(const QColor& text, const QColor& cells) {
     labelTextColor_ = text;
     labelCellColor_ = cells;
@@ -33,9 +37,12 @@ Canvas& RetainedGraph::BeginImage(int32_t width, int32_t height) {
     pictureCanvas_.reset();
     // A picture of no pixels stays a null image; its canvas then draws nothing.
     pendingPicture_ =
-        width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage();
+        width > 0 && height > 0
+            ? QImage(DeviceSize(QSize(width, height), deviceScale_), QImage::Format_RGB32)
+            : QImage();
     pendingPicture_.fill(Qt::white);
-    pictureCanvas_ = std::make_unique<QImageCanvas>(pendingPicture_);
+    pictureCanvas_ =
+        std::make_unique<QImageCanvas>(pendingPicture_, QSize(width, height), deviceScale_);
     pictureBegun_ = true;
     return *pictureCanvas_;
 }
@@ -46,9 +53,10 @@ Canvas& RetainedGraph::BeginLabels() {
     // blank is narrower than a digit in a proportional font, so the blanks of one mode's labels
     // do not always reach over the ends of the other mode's. Drawn opaquely, the labels still
     // paint their cells, blanks included, in the window's colour.
-    pendingLabels_ = QImage(labelLayerSize_, QImage::Format_ARGB32_Premultiplied);
+    pendingLabels_ =
+        QImage(DeviceSize(labelLayerSize_, deviceScale_), QImage::Format_ARGB32_Premultiplied);
     pendingLabels_.fill(Qt::transparent);
-    labelCanvas_ = std::make_unique<QImageCanvas>(pendingLabels_);
+    labelCanvas_ = std::make_unique<QImageCanvas>(pendingLabels_, labelLayerSize_, deviceScale_);
     labelCanvas_->SetFont(labelFont_);
     labelCanvas_->SetTextColor(FromQColor(labelTextColor_));
     labelCanvas_->SetBrushColor(FromQColor(labelCellColor_));
@@ -58,11 +66,14 @@ Canvas& RetainedGraph::BeginLabels() {
 
 void RetainedGraph::ShowRedraw() {
     EndPainting();
+    // Held at the device scale, the pictures are shown at their logical size.
     if (pictureBegun_) {
         picture_ = std::exchange(pendingPicture_, QImage());
+        picture_.setDevicePixelRatio(deviceScale_);
     }
     if (labelsBegun_) {
         labels_ = std::exchange(pendingLabels_, QImage());
+        labels_.setDevicePixelRatio(deviceScale_);
     }
     pictureBegun_ = false;
     labelsBegun_ = false;

@@ -35,10 +35,16 @@ class RetainedGraph : public GraphHost {
     void SetLabelFont(const QFont& font);
     void SetLabelColors(const QColor& text, const QColor& cells);
 
-    // The picture of the last completed redraw, W x H pixels (RGB); a null image before the first.
+    // The scale of the display that shows the graph: device pixels per logical pixel (2 on a
+    // display scaled to 200 %). Applies from the next redraw on; 1 at first.
+    void SetDeviceScale(qreal scale);
+    qreal DeviceScale() const { return deviceScale_; }
+
+    // The picture of the last completed redraw, W x H logical pixels (RGB) held at the device
+    // scale of that redraw (its device pixel ratio); a null image before the first.
     const QImage& Picture() const { return picture_; }
     // The labels of the last completed redraw, the size of the client area, transparent wherever
-    // no label has been drawn.
+    // no label has been drawn; held like the picture.
     const QImage& Labels() const { return labels_; }
 
     // Paints the label layer at the client area's origin and the picture with its top-left
@@ -57,6 +63,7 @@ class RetainedGraph : public GraphHost {
     void EndPainting();
 
     QSize labelLayerSize_;
+    qreal deviceScale_ = 1.0;
     QFont labelFont_;
     QColor labelTextColor_{Qt::black};
     QColor labelCellColor_{Qt::white};

@@ -1,8 +1,12 @@
 #include "dsp/tap_arrays.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cstddef>
+#include <fstream>
 #include <new>
+#include <string>
 
 #include "base/errors.h"
 #include "dsp/crossover.h"
@@ -26,12 +30,43 @@ std::atomic<std::size_t>& TapArrayMemoryLimit() {
     return limit;
 }
 
+// The memory the machine can give without swapping, in bytes: MemAvailable of /proc/meminfo, or
+// the physical memory where that cannot be read.
+std::size_t AvailableMemoryBytes() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    std::size_t kibibytes = 0;
+    while (meminfo >> key >> kibibytes) {
+        if (key == "MemAvailable:") {
+            return kibibytes * 1024;
+        }
+        meminfo.ignore(64, '\n');
+    }
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageBytes = sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageBytes > 0
+               ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageBytes)
+               : 0;
+}
+
+// A calculation and the windows that show it hold some sixteen arrays of the common length at
+// once (the four tap arrays and the three band designs, the window's copy of the taps, the time
+// response's series). An array beyond a sixteenth of the available memory therefore counts as
+// memory that cannot be obtained: the system would otherwise grant it on paper and end the
+// process when the pages are touched, instead of the calculation reporting EOutOfMemory.
+constexpr std::size_t kArraysHeldAtOnce = 16;
+
+std::size_t EffectiveLimitBytes() {
+    const std::size_t cap = TapArrayMemoryLimit().load();
+    return cap != 0 ? cap : AvailableMemoryBytes() / kArraysHeldAtOnce;
+}
+
 }  // namespace
 
 std::vector<double> AllocateTaps(int32_t length) {
     CheckArrayLength(length);
     const std::size_t bytes = static_cast<std::size_t>(length) * sizeof(double);
-    const std::size_t limit = TapArrayMemoryLimit().load();
+    const std::size_t limit = EffectiveLimitBytes();
     if (limit != 0 && bytes > limit) {
         base::RaiseOutOfMemory();
     }

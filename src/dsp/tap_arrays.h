@@ -10,7 +10,8 @@ namespace kc::dsp {
 
 // A zeroed array of `length` taps. Raises ERangeError for a negative length or one of 2^28 or
 // more (its bytes would not fit a signed 32-bit count), EOutOfMemory when the memory cannot be
-// obtained or lies beyond the cap that a ScopedTapArrayMemoryLimit sets.
+// obtained: beyond the cap that a ScopedTapArrayMemoryLimit sets, or without one, beyond a
+// sixteenth of the memory the machine has available now.
 std::vector<double> AllocateTaps(int32_t length);
 
 // Caps the memory of any one tap array of a design while it lives, in bytes (0: only the

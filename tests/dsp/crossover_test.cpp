@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <fstream>
+#include <string>
 
 #include "base/errors.h"
 #include "dsp/tap_arrays.h"
@@ -163,6 +166,25 @@ TEST(CrossoverDesignTest, ArraysBeyondTheMemoryCapAreOutOfMemory) {
     }
     p.lowCount = 1001;
     EXPECT_EQ(DesignCrossover(p).CommonLength, 1001);
+}
+
+// Without a cap, a design whose arrays the machine cannot hold is refused before it is allocated,
+// where the system would otherwise end the process when the pages are touched. The largest count
+// takes 2 GiB an array; a machine with 32 GiB available could hold it, and the test says so.
+TEST(CrossoverDesignTest, ArraysTheMachineCannotHoldAreOutOfMemory) {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    std::size_t availableKiB = 0;
+    while (meminfo >> key >> availableKiB && key != "MemAvailable:") {
+        meminfo.ignore(64, '\n');
+    }
+    if (availableKiB >= (std::size_t{32} << 20)) {
+        GTEST_SKIP() << "this machine has " << availableKiB << " KiB available";
+    }
+    CrossoverParameters p;
+    p.lowCount = 268435455;
+    p.midCount = p.highCount = 3;
+    EXPECT_THROW(DesignCrossover(p), base::EOutOfMemory);
 }
 
 TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperation) {

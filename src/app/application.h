@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QString>
+#include <QStringList>
 
 #include "app/error_report.h"
 
@@ -11,9 +13,22 @@ namespace kc::app {
 // The program's icon, 32 x 32 pixels and larger.
 QIcon ApplicationIcon();
 
+// What the command line asks of the window, once the toolkit has taken its own options.
+struct StartRequest {
+    QString designPath;   // a design file to open once the window shows; empty for none
+    int exitStatus = -1;  // 0 or more: exit at once with it (after help, version or a usage error)
+};
+
+// Reads `arguments` (the program's name first): at most one design file, or --help or --version,
+// which print their text. A usage that is not understood prints its error and the usage to
+// standard error and gives exit status 2.
+StartRequest ParseStartArguments(const QStringList& arguments);
+
 // Creates the main window Form1, shows it centred on the screen and runs the message loop until it
-// is closed; errors leaving its handlers go to reporter and the loop goes on. Returns the exit
-// code, 0 after a normal close. Needs the application object.
-int RunApplication(ErrorReporter reporter = ShowErrorBox);
+// is closed; errors leaving its handlers go to reporter and the loop goes on. A designPath opens
+// once the loop runs, as a drop on the window would: a file that is missing or refused is reported
+// and the window stays, with its initial design. Returns the exit code, 0 after a normal close.
+// Needs the application object.
+int RunApplication(ErrorReporter reporter = ShowErrorBox, const QString& designPath = {});
 
 }  // namespace kc::app

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -49,6 +50,7 @@ struct GraphMenu::Item {
     const char* text;
     EnabledWhen enabledWhen;
     void (GraphMenu::*handler)();
+    const char* shortcut = nullptr;
 };
 
 // The items in menu order. A new item is one row here and its handler below.
@@ -59,14 +61,25 @@ const GraphMenu::Item GraphMenu::kItems[] = {
      &GraphMenu::ExportCoefficients},
     {"ExportResponse", "Export response as CSV…", EnabledWhen::HasCalculation,
      &GraphMenu::ExportResponse},
+    {nullptr, nullptr, EnabledWhen::Always, nullptr},
+    {"OpenDesign", "Open design…", EnabledWhen::Always, &GraphMenu::OpenDesign, "Ctrl+O"},
+    {"SaveDesign", "Save design", EnabledWhen::Always, &GraphMenu::SaveDesign, "Ctrl+S"},
+    {"SaveDesignAs", "Save design as…", EnabledWhen::Always, &GraphMenu::SaveDesignAs},
 };
 
 GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
     : host_(host), chooser_(std::move(chooser)), menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("GraphMenu"));
     for (const Item& item : kItems) {
+        if (item.handler == nullptr) {
+            menu_->addSeparator();
+            continue;
+        }
         QAction* action = menu_->addAction(QString::fromUtf8(item.text));
         action->setObjectName(QString::fromLatin1(item.objectName));
+        if (item.shortcut != nullptr) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        }
         QObject::connect(action, &QAction::triggered, menu_.get(), [this, &item] {
             host_.RunReportingErrors([this, &item] { Choose(item); });
         });
@@ -81,11 +94,25 @@ void GraphMenu::AttachTo(QWidget* image) {
     image->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(image, &QWidget::customContextMenuRequested, menu_.get(),
                      [this, image](QPoint position) { Popup(image->mapToGlobal(position)); });
+    for (const auto& [item, action] : actions_) {
+        if (item->shortcut != nullptr) {
+            image->addAction(action);
+        }
+    }
 }
 
+// "Save design" names the window's design file, if it has one.
 void GraphMenu::Update() {
+    const QString designName = host_.Document().FileName();
     for (const auto& [item, action] : actions_) {
         action->setEnabled(Holds(item->enabledWhen));
+        if (item->handler == &GraphMenu::SaveDesign) {
+            QString text = QString::fromUtf8(item->text);
+            if (!designName.isEmpty()) {
+                text += QStringLiteral(" (%1)").arg(QString(designName).replace('&', "&&"));
+            }
+            action->setText(text);
+        }
     }
 }
 
@@ -168,6 +195,18 @@ void GraphMenu::ExportResponse() {
     }
     exporting::WriteTextFile(WithSuffix(chosen.path, QStringLiteral("csv")).toStdString(),
                              exporting::ResponseCsv(host_.Store()));
+}
+
+void GraphMenu::OpenDesign() {
+    host_.Document().OpenChosen();
+}
+
+void GraphMenu::SaveDesign() {
+    host_.Document().Save();
+}
+
+void GraphMenu::SaveDesignAs() {
+    host_.Document().SaveAs();
 }
 
 }  // namespace kc::app

@@ -1,6 +1,7 @@
 // The graph menu, the context menu of the graph image: its items, the rule that enables each, and
 // their handlers (copying and saving the graph, exporting the last calculation's taps and
-// responses). The window hosts it and tells it when its state has changed.
+// responses, opening and saving design files). The window hosts it and tells it when its state
+// has changed.
 #pragma once
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/design_document.h"
 #include "app/file_chooser.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
@@ -35,6 +37,8 @@ class GraphMenuHost {
     virtual const dsp::ResponseStore& Store() const = 0;
     // Runs a handler so that whatever it raises goes to the window's error report.
     virtual void RunReportingErrors(const std::function<void()>& handler) = 0;
+    // The window's design file.
+    virtual DesignDocument& Document() = 0;
 };
 
 // When an item can be chosen.
@@ -45,8 +49,9 @@ enum class EnabledWhen {
 };
 
 // The menu owns its actions. Adding an item takes a row in GraphMenu::kItems (graph_menu.cpp):
-// object name, text, EnabledWhen rule and handler, and the handler as a member function below; a
-// rule that reads more of the window adds an EnabledWhen value and a GraphMenuHost question.
+// object name, text, EnabledWhen rule, handler and optionally a shortcut, and the handler as a
+// member function below; a rule that reads more of the window adds an EnabledWhen value and a
+// GraphMenuHost question. A row without a handler is a separator.
 class GraphMenu {
   public:
     // Creates the menu with every item (objects named after the items, for tests), each enabled
@@ -56,9 +61,10 @@ class GraphMenu {
     GraphMenu(const GraphMenu&) = delete;
     GraphMenu& operator=(const GraphMenu&) = delete;
 
-    // Opens the menu at a right click (or the menu key) on `image`.
+    // Opens the menu at a right click (or the menu key) on `image`; the items' shortcuts work
+    // anywhere in image's window.
     void AttachTo(QWidget* image);
-    // Enables each item by its rule, for the host's state now.
+    // Enables each item by its rule, for the host's state now, and names the design file.
     void Update();
     // Updates the items and shows the menu at globalPosition.
     void Popup(QPoint globalPosition);
@@ -79,6 +85,9 @@ class GraphMenu {
     void SaveGraph();
     void ExportCoefficients();
     void ExportResponse();
+    void OpenDesign();
+    void SaveDesign();
+    void SaveDesignAs();
 
     GraphMenuHost& host_;
     FileNameChooser chooser_;

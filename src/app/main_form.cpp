@@ -98,7 +98,7 @@ QColor Color3DLight() {
     return QColor(227, 227, 227);
 }
 
-TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
+TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, DesignDialogs designDialogs)
     : reporter_(std::move(reporter)),
       title_(QString::fromStdString(ApplicationTitle())),
       store_(std::make_unique<dsp::ResponseStore>()),
@@ -116,9 +116,11 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser)
     graph_->SetLabelFont(font());
     graph_->SetLabelColors(palette().color(QPalette::WindowText),
                            palette().color(QPalette::Window));
+    document_ = std::make_unique<DesignDocument>(*this, chooser, std::move(designDialogs));
     CreateGraphMenu(std::move(chooser));
     ConnectHandlers();
     ConnectEnterKeys();
+    AcceptDesignDrops();
     FormCreate();
 }
 

@@ -50,9 +50,9 @@ class TForm1 : public QWidget, private GraphMenuHost {
   public:
     // Creates the window with every control, its initial texts and states; Form1 refers to it
     // before FormCreate runs. Errors leaving a handler go to reporter; the graph menu's exports
-    // ask chooser for the file to write.
+    // ask chooser for the file to write, its design items also designDialogs.
     explicit TForm1(ErrorReporter reporter = ShowErrorBox,
-                    FileNameChooser chooser = ChooseSaveFileName);
+                    FileNameChooser chooser = ChooseSaveFileName, DesignDialogs designDialogs = {});
     ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -136,8 +136,18 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // The caption of the error report's message box.
     const QString& Title() const { return title_; }
 
+    // The window's design file (design_document.h).
+    DesignDocument& Document() override { return *document_; }
+    // Opens a design file as a drop on the window or the command line does: after offering to save
+    // a changed design; a refusal goes to the error report.
+    void OpenDesign(const QString& path);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // Closing asks before a changed design file is left unsaved.
+    void closeEvent(QCloseEvent* event) override;
+    // A design file dropped anywhere on the window, its fields included, opens.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateCrossoverControls();
@@ -148,6 +158,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void ConnectHandlers();
     void ConnectEnterKeys();
     void CreateGraphMenu(FileNameChooser chooser);
+    void AcceptDesignDrops();
     void RunHandler(void (TForm1::*handler)());
     QWidget* MenuOwner() override { return this; }
     void RunReportingErrors(const std::function<void()>& handler) override;
@@ -163,6 +174,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // redraw leaves on screen whatever CheckBox1 now says).
     bool calculated_ = false;
     bool shownLogFrequency_ = true;
+    std::unique_ptr<DesignDocument> document_;
     std::unique_ptr<GraphMenu> graphMenu_;
 };
 

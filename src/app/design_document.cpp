@@ -120,9 +120,11 @@ bool DesignDocument::Changed() const {
 void DesignDocument::Open(const QString& path) {
     const design_file::Design design = design_file::ReadDesignFile(LocalPath(path));
     ShowDesign(form_, design);
-    path_ = QFileInfo(path).absoluteFilePath();
     form_.Button1->click();
-    // The calculation writes the normalised tap counts back; that is no change of the user's.
+    // The file becomes the window's only now: a close while the calculation handles waiting
+    // messages has nothing of the user's to lose. The calculation writes the normalised tap
+    // counts back; that is no change of the user's.
+    path_ = QFileInfo(path).absoluteFilePath();
     saved_ = DesignShown(form_);
     form_.Image1Menu().Update();
 }

@@ -63,7 +63,7 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     designs[2].crossover.lowTaps = "";  // an empty field
     designs[2].crossover.midLow = "九〇〇";
     designs[2].estimate = {"300 ", "a\"b\\c/d"};
-    designs[3].crossover.highCut = std::string("1\t2\n3\x01", 7) + std::string(1, '\0') + "4";
+    designs[3].crossover.highCut = std::string("1\t2\n3\x01", 6) + std::string(1, '\0') + "4";
     designs[3].graph.logAmplitude = false;
     const fs::path folder =
         fs::temp_directory_path() / ("kc-design-file-" + std::to_string(::getpid()));

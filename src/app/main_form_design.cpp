@@ -44,8 +44,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     }
     drop->acceptProposedAction();
+    // Opened after the drop has ended, so that the calculation and any question or error box do
+    // not keep the program the file came from waiting for the drop to finish.
     if (type == QEvent::Drop) {
-        OpenDesign(path);
+        QMetaObject::invokeMethod(
+            this, [this, path] { OpenDesign(path); }, Qt::QueuedConnection);
     }
     return true;
 }

@@ -318,6 +318,8 @@ TEST_F(DesignDocumentTest, DesignFileDroppedOnTheWindowOrAFieldOpens) {
         if (file == path) {
             QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(form->Edit1, &drop);
+            EXPECT_EQ(Text(form->Edit1), "901");  // opened once the drop has ended
+            QCoreApplication::sendPostedEvents();
         }
     }
     EXPECT_TRUE(reports.empty());

@@ -1,6 +1,6 @@
 # The Debian package of Kaiser Crossover: `cpack -G DEB` in a build tree whose programs are built.
-# It holds what `cmake --install` puts under /usr: both programs, the icons, the desktop entry
-# and the AppStream metadata.
+# It holds what `cmake --install` puts under /usr: both programs, the icons, the desktop entry,
+# the MIME type of design files and the AppStream metadata.
 set(CPACK_PACKAGE_NAME "kaiser-crossover")
 set(CPACK_PACKAGE_VENDOR "Kaiser Crossover maintainers")
 set(CPACK_PACKAGE_CONTACT "${KC_MAINTAINER}")

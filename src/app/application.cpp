@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -91,7 +92,36 @@ QIcon ApplicationIcon() {
     return icon;
 }
 
-int RunApplication(ErrorReporter reporter) {
+StartRequest ParseStartArguments(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Designs a three-way Kaiser-window FIR crossover and shows its frequency response."));
+    parser.addPositionalArgument(QStringLiteral("design"),
+                                 QStringLiteral("A design file (.kcx) to open."),
+                                 QStringLiteral("[FILE.kcx]"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    QString problem;
+    if (!parser.parse(arguments)) {
+        problem = parser.errorText();
+    } else if (parser.positionalArguments().size() > 1) {
+        problem = QStringLiteral("Only one design file can be opened.");
+    } else if (parser.isSet(help) || parser.isSet(version)) {
+        const QString text = parser.isSet(help) ? parser.helpText()
+                                                : QCoreApplication::applicationName() + ' ' +
+                                                      QCoreApplication::applicationVersion() + '\n';
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return {QString(), 0};
+    }
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s", problem.toLocal8Bit().constData(),
+                     parser.helpText().toLocal8Bit().constData());
+        return {QString(), 2};
+    }
+    return {parser.positionalArguments().value(0), -1};
+}
+
+int RunApplication(ErrorReporter reporter, const QString& designPath) {
     // The program keeps nothing between runs, but the toolkit's file dialog writes its folder
     // history into the user's settings when it closes; those settings go to a folder that is
     // removed when the run ends.
@@ -108,6 +138,9 @@ int RunApplication(ErrorReporter reporter) {
     QTimer::singleShot(0, &window, [&window] { PlaceOnScreen(window); });
     // Creating a native window may load libraries that change the floating-point control word.
     base::SetFloatingPointMode();
+    if (!designPath.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, designPath] { window.OpenDesign(designPath); });
+    }
     return QApplication::exec();
 }
 

@@ -41,4 +41,16 @@ ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStr
     return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
 }
 
+ChosenFile ChooseOpenFileName(QWidget* owner, const QString& caption, const QStringList& filters) {
+    QFileDialog dialog(owner, caption, QDir::currentPath());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
+}
+
 }  // namespace kc::app

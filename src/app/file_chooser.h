@@ -1,4 +1,5 @@
-// The choice of a file to write, made replaceable so that tests name the file instead of a user.
+// The choice of a file to write or to read, made replaceable so that tests name the file instead
+// of a user.
 #pragma once
 
 #include <QString>
@@ -23,6 +24,10 @@ using FileNameChooser =
 // starting in the current folder. It adds the selected filter's extension to a name without one.
 // It does not ask before overwriting: the export asks once about every file it would replace.
 ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStringList& filters);
+
+// The standard open dialog of the toolkit, modal over owner, starting in the current folder, for
+// an existing file.
+ChosenFile ChooseOpenFileName(QWidget* owner, const QString& caption, const QStringList& filters);
 
 // The extension of a name filter's first pattern, without the dot: "png" for "PNG (*.png)";
 // empty when it has none.

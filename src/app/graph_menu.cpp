@@ -69,6 +69,7 @@ struct GraphMenu::Item {
     const char* text;
     EnabledWhen enabledWhen;
     void (GraphMenu::*handler)();
+    const char* shortcut = nullptr;
 };
 
 // The items in menu order. A new item is one row here and its handler below.
@@ -80,8 +81,15 @@ const GraphMenu::Item GraphMenu::kItems[] = {
      &GraphMenu::ExportCoefficients},
     {"ExportResponse", "周波数特性をCSVで書き出す…  Export response as CSV…",
      EnabledWhen::HasCalculation, &GraphMenu::ExportResponse},
-    {"TimeResponse", "時間応答…  Time response…", EnabledWhen::Always,
-     &GraphMenu::ShowTimeResponse},
+    {"TimeResponse", "時間応答…  Time response…", EnabledWhen::Always, &GraphMenu::ShowTimeResponse,
+     "Ctrl+T"},
+    {nullptr, nullptr, EnabledWhen::Always, nullptr},
+    {"OpenDesign", "設計を開く…  Open design…", EnabledWhen::Always, &GraphMenu::OpenDesign,
+     "Ctrl+O"},
+    {"SaveDesign", "設計を保存  Save design", EnabledWhen::Always, &GraphMenu::SaveDesign,
+     "Ctrl+S"},
+    {"SaveDesignAs", "名前を付けて設計を保存…  Save design as…", EnabledWhen::Always,
+     &GraphMenu::SaveDesignAs},
 };
 
 GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
@@ -91,8 +99,15 @@ GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
     menu_->setFont(host_.MenuOwner()->font());
     menu_->setToolTipsVisible(true);
     for (const Item& item : kItems) {
+        if (item.handler == nullptr) {
+            menu_->addSeparator();
+            continue;
+        }
         QAction* action = menu_->addAction(QString::fromUtf8(item.text));
         action->setObjectName(QString::fromLatin1(item.objectName));
+        if (item.shortcut != nullptr) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        }
         QObject::connect(action, &QAction::triggered, menu_.get(), [this, &item] {
             host_.RunReportingErrors([this, &item] { Choose(item); });
         });
@@ -108,13 +123,18 @@ void GraphMenu::AttachTo(QWidget* image) {
     QObject::connect(image, &QWidget::customContextMenuRequested, menu_.get(),
                      [this, image](QPoint position) { Popup(image->mapToGlobal(position)); });
     // Window shortcuts come before the focused control, so a field's own edit menu does not
-    // take these keys.
+    // take these keys; the items' own shortcuts work anywhere in the window as well.
     for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
         auto* shortcut = new QShortcut(keys, image->window());
         shortcut->setContext(Qt::WindowShortcut);
         QObject::connect(shortcut, &QShortcut::activated, menu_.get(),
                          [this, image] { PopupFromKeyboard(image); });
+    }
+    for (const auto& [item, action] : actions_) {
+        if (item->shortcut != nullptr) {
+            image->addAction(action);
+        }
     }
 }
 
@@ -128,11 +148,20 @@ void GraphMenu::PopupFromKeyboard(QWidget* image) {
     }
 }
 
+// "Save design" names the window's design file, if it has one.
 void GraphMenu::Update() {
+    const QString designName = host_.Document().FileName();
     for (const auto& [item, action] : actions_) {
         const bool enabled = Holds(item->enabledWhen);
         action->setEnabled(enabled);
         action->setToolTip(enabled ? QString() : DisabledReason(item->enabledWhen));
+        if (item->handler == &GraphMenu::SaveDesign) {
+            QString text = QString::fromUtf8(item->text);
+            if (!designName.isEmpty()) {
+                text += QStringLiteral(" (%1)").arg(QString(designName).replace('&', "&&"));
+            }
+            action->setText(text);
+        }
     }
 }
 
@@ -230,6 +259,18 @@ void GraphMenu::ExportResponse() {
 
 void GraphMenu::ShowTimeResponse() {
     host_.ShowTimeResponse();
+}
+
+void GraphMenu::OpenDesign() {
+    host_.Document().OpenChosen();
+}
+
+void GraphMenu::SaveDesign() {
+    host_.Document().Save();
+}
+
+void GraphMenu::SaveDesignAs() {
+    host_.Document().SaveAs();
 }
 
 }  // namespace kc::app

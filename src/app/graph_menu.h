@@ -1,7 +1,8 @@
 // The graph menu, the context menu of the graph image: its items, the rule that enables each, and
 // their handlers (copying and saving the graph, exporting the last calculation's taps and
-// responses). The window hosts it and tells it when its state has changed. It opens with a right
-// click on the image, or with the Menu key or Shift+F10 anywhere in the window.
+// responses, opening and saving design files). The window hosts it and tells it when its state
+// has changed. It opens with a right click on the image, or with the Menu key or Shift+F10
+// anywhere in the window.
 #pragma once
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/design_document.h"
 #include "app/file_chooser.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
@@ -45,6 +47,8 @@ class GraphMenuHost {
     virtual bool MayReplaceFiles(const QStringList& paths) = 0;
     // Says `text` in the window for a while, next to the graph (transient_note.h).
     virtual void ShowNote(const QString& text) = 0;
+    // The window's design file.
+    virtual DesignDocument& Document() = 0;
 };
 
 // When an item can be chosen.
@@ -60,9 +64,10 @@ QString DisabledReason(EnabledWhen rule);
 
 // The menu owns its actions. Adding an item takes a row in GraphMenu::kItems (graph_menu.cpp):
 // object name, text (Japanese, two blanks, English, as the window's own captions), EnabledWhen
-// rule and handler, and the handler as a member function below; a rule that reads more of the
-// window adds an EnabledWhen value, its reason in DisabledReason and a GraphMenuHost question.
-// An export asks host.MayReplaceFiles before it writes and says what it wrote with
+// rule, handler and optionally a shortcut, and the handler as a member function below; a rule
+// that reads more of the window adds an EnabledWhen value, its reason in DisabledReason and a
+// GraphMenuHost question. A row without a handler is a separator. An export asks
+// host.MayReplaceFiles before it writes and says what it wrote with
 // host.ShowNote(WrittenFilesNote(paths)).
 class GraphMenu {
   public:
@@ -75,10 +80,11 @@ class GraphMenu {
     GraphMenu& operator=(const GraphMenu&) = delete;
 
     // Opens the menu at a right click on `image`, and over the image's middle at the Menu key or
-    // Shift+F10 anywhere in the image's window, its first enabled item then active.
+    // Shift+F10 anywhere in the image's window, its first enabled item then active; the items'
+    // shortcuts work anywhere in the image's window.
     void AttachTo(QWidget* image);
-    // Enables each item by its rule, for the host's state now; a disabled item's tooltip says
-    // why.
+    // Enables each item by its rule, for the host's state now (a disabled item's tooltip says
+    // why), and names the design file.
     void Update();
     // Updates the items and shows the menu at globalPosition.
     void Popup(QPoint globalPosition);
@@ -104,6 +110,9 @@ class GraphMenu {
     void ExportCoefficients();
     void ExportResponse();
     void ShowTimeResponse();
+    void OpenDesign();
+    void SaveDesign();
+    void SaveDesignAs();
 
     GraphMenuHost& host_;
     FileNameChooser chooser_;

@@ -1,12 +1,15 @@
-// Kaiser Crossover: starts the window and runs it until it is closed.
+// Kaiser Crossover: starts the window, with the design file named on the command line, and runs
+// it until it is closed.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/application.h"
 #include "app/display_check.h"
 #include "base/float_checks.h"
 #include "base/text_convert.h"
+#include "base/version.h"
 
 int main(int argc, char* argv[]) {
     const auto environment = [](const char* name) -> const char* { return std::getenv(name); };
@@ -21,5 +24,12 @@ int main(int argc, char* argv[]) {
         kc::app::StartApplication(argc, argv, kc::app::UnreachableDisplayMessage(environment));
     QGuiApplication::setDesktopFileName(QStringLiteral("kaiser-crossover"));
     QGuiApplication::setWindowIcon(kc::app::ApplicationIcon());
-    return kc::app::RunApplication();
+    QCoreApplication::setApplicationVersion(
+        QString::fromUtf8(kc::base::kVersion.data(), std::ssize(kc::base::kVersion)));
+    // The toolkit has taken its own options (-platform, -display, ...) out of the arguments.
+    const kc::app::StartRequest start = kc::app::ParseStartArguments(QCoreApplication::arguments());
+    if (start.exitStatus >= 0) {
+        return start.exitStatus;
+    }
+    return kc::app::RunApplication(kc::app::ShowErrorBox, start.designPath);
 }

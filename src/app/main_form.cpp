@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QShortcut>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -125,7 +124,8 @@ QColor Color3DLight() {
     return QColor(227, 227, 227);
 }
 
-TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion replaceQuestion)
+TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion replaceQuestion,
+               DesignDialogs designDialogs)
     : reporter_(std::move(reporter)),
       replaceQuestion_(std::move(replaceQuestion)),
       title_(QString::fromStdString(ApplicationTitle())),
@@ -148,10 +148,11 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion 
     graph_->SetLabelFont(font());
     graph_->SetLabelColors(palette().color(QPalette::WindowText),
                            palette().color(QPalette::Window));
+    document_ = std::make_unique<DesignDocument>(*this, chooser, std::move(designDialogs));
     CreateGraphMenu(std::move(chooser));
-    CreateTimeResponseShortcut();
     ConnectHandlers();
     ConnectEnterKeys();
+    AcceptDesignDrops();
     FormCreate();
 }
 
@@ -271,14 +272,6 @@ void TForm1::CreateGraphMenu(FileNameChooser chooser) {
     graphMenu_ = std::make_unique<GraphMenu>(host, std::move(chooser));
     graphMenu_->AttachTo(Image1);
     Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
-}
-
-// Ctrl+T anywhere in the window, like the graph menu's item.
-void TForm1::CreateTimeResponseShortcut() {
-    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
-    shortcut->setObjectName(QStringLiteral("TimeResponseShortcut"));
-    connect(shortcut, &QShortcut::activated, this,
-            [this] { RunReportingErrors([this] { ShowTimeResponse(); }); });
 }
 
 void TForm1::ShowTimeResponse() {

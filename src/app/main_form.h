@@ -53,10 +53,12 @@ class TForm1 : public QWidget, private GraphMenuHost {
   public:
     // Creates the window with every control, its initial texts and states; Form1 refers to it
     // before FormCreate runs. Errors leaving a handler go to reporter; the graph menu's exports
-    // ask chooser for the file to write and replaceQuestion before they replace files.
+    // ask chooser for the file to write and replaceQuestion before they replace files, its
+    // design items also designDialogs.
     explicit TForm1(ErrorReporter reporter = ShowErrorBox,
                     FileNameChooser chooser = ChooseSaveFileName,
-                    ReplaceQuestion replaceQuestion = AskToReplaceFiles);
+                    ReplaceQuestion replaceQuestion = AskToReplaceFiles,
+                    DesignDialogs designDialogs = {});
     ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -148,8 +150,23 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // The caption of the error report's message box.
     const QString& Title() const { return title_; }
 
+    // The window's design file (design_document.h).
+    DesignDocument& Document() override { return *document_; }
+    // Opens a design file as a drop on the window or the command line does: after offering to save
+    // a changed design; a refusal goes to the error report.
+    void OpenDesign(const QString& path);
+
+    // Whether a file the window writes may replace `paths` (one question naming those that
+    // exist), and a note next to the graph that says for a while what was written.
+    bool MayReplaceFiles(const QStringList& paths) override;
+    void ShowNote(const QString& text) override;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // Closing asks before a changed design file is left unsaved.
+    void closeEvent(QCloseEvent* event) override;
+    // A design file dropped anywhere on the window, its fields included, opens.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateCrossoverControls();
@@ -160,12 +177,10 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void ConnectHandlers();
     void ConnectEnterKeys();
     void CreateGraphMenu(FileNameChooser chooser);
-    void CreateTimeResponseShortcut();
+    void AcceptDesignDrops();
     void RunHandler(void (TForm1::*handler)());
     QWidget* MenuOwner() override { return this; }
     void RunReportingErrors(const std::function<void()>& handler) override;
-    bool MayReplaceFiles(const QStringList& paths) override;
-    void ShowNote(const QString& text) override;
     void RedrawGraph();
 
     ErrorReporter reporter_;
@@ -180,6 +195,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     bool calculated_ = false;
     bool shownLogFrequency_ = true;
     bool shownLevelsInDb_ = true;
+    std::unique_ptr<DesignDocument> document_;
     std::unique_ptr<GraphMenu> graphMenu_;
     // The time-response window, its file chooser, and whether the design it shows was adjusted.
     FileNameChooser timeChooser_;

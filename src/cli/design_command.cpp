@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/look/window_look.h"
@@ -15,6 +16,7 @@
 #include "cli/cli.h"
 #include "cli/command_support.h"
 #include "cli/time_options.h"
+#include "design_file/design_file.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
@@ -68,6 +70,8 @@ struct Outputs {
     QString plot;
     bool linearFrequency = false;
     bool linearAmplitude = false;
+    QString design{};                   // --save-design
+    design_file::Design givenDesign{};  // the texts, the adjust box and the axes as given
 };
 
 // The largest |20·log10(SumMag)| over the grid: how far the summed crossover strays from 0 dB.
@@ -117,6 +121,9 @@ void WriteOutputs(const Outputs& out, const OptionFields& fields,
         exporting::WritePngFile(ToUtf8(out.plot),
                                 graph::RenderGraphArea(inputs, store, app::MainWindowGraphLook()));
     }
+    if (!out.design.isEmpty()) {
+        design_file::WriteDesignFile(ToUtf8(out.design), out.givenDesign);
+    }
 }
 
 int RunDesign(OptionFields& fields, const Outputs& outputs, const TimeOutputs& timeOutputs) {
@@ -127,6 +134,50 @@ int RunDesign(OptionFields& fields, const Outputs& outputs, const TimeOutputs& t
     WriteOutputs(outputs, fields, result);
     WriteTimePlots(result, fields.adjust, timeOutputs);
     return kExitSuccess;
+}
+
+// The options that a design file holds, and --design, which reads one under them.
+struct GivenOptions {
+    const std::vector<FieldOption>& fields;
+    const QCommandLineOption& design;
+    const QCommandLineOption& adjust;
+    const QCommandLineOption& linearFrequency;
+    const QCommandLineOption& linearAmplitude;
+};
+
+// The design of the --design file (or the window's initial one) with every option given on top.
+// A file that is refused raises its error before anything is calculated or written.
+design_file::Design GivenDesign(const QCommandLineParser& parser, const GivenOptions& options) {
+    design_file::Design design;
+    if (parser.isSet(options.design)) {
+        design = design_file::ReadDesignFile(ToUtf8(parser.value(options.design)));
+    }
+    for (const FieldOption& entry : options.fields) {
+        if (parser.isSet(entry.option)) {
+            FieldText(design, entry.field) = ToUtf8(parser.value(entry.option));
+        }
+    }
+    design.crossover.adjustCoefficient |= parser.isSet(options.adjust);
+    design.graph.logFrequency &= !parser.isSet(options.linearFrequency);
+    design.graph.logAmplitude &= !parser.isSet(options.linearAmplitude);
+    return design;
+}
+
+// The calculation's fields and the plot's axes from the given design.
+int RunGivenDesign(const design_file::Design& design, Outputs outputs,
+                   const TimeOutputs& timeOutputs) {
+    OptionFields fields;
+    for (const CalcField field :
+         {CalcField::LowTapCount, CalcField::MidTapCount, CalcField::HighTapCount,
+          CalcField::LowCross, CalcField::MidCrossLow, CalcField::MidCrossHigh,
+          CalcField::HighCross, CalcField::Attenuation}) {
+        fields.texts[field] = FieldText(design, field);
+    }
+    fields.adjust = design.crossover.adjustCoefficient;
+    outputs.linearFrequency = !design.graph.logFrequency;
+    outputs.linearAmplitude = !design.graph.logAmplitude;
+    outputs.givenDesign = design;
+    return RunDesign(fields, outputs, timeOutputs);
 }
 
 }  // namespace
@@ -154,6 +205,13 @@ int RunDesignCommand(const QStringList& arguments) {
         {adjust, taps, response, wav, wavFormat, plot, linearFrequency, linearAmplitude});
     const TimeOptions timeOptions;
     timeOptions.AddTo(parser);
+    // Design files: --design gives every text, the adjust box and the axes, and the options given
+    // as well override it; --save-design writes the design as given.
+    const QCommandLineOption designFile(
+        "design", "Take every text, the adjust box and the axes from a design file.", "FILE.kcx");
+    const QCommandLineOption saveDesign("save-design", "Write the design as given to a file.",
+                                        "FILE.kcx");
+    parser.addOptions({designFile, saveDesign});
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;
     }
@@ -166,11 +224,6 @@ int RunDesignCommand(const QStringList& arguments) {
     if (!timeOutputs) {
         return kExitUsage;
     }
-    OptionFields fields;
-    for (const FieldOption& entry : fieldOptions) {
-        fields.texts[entry.field] = ToUtf8(parser.value(entry.option));
-    }
-    fields.adjust = parser.isSet(adjust);
     Outputs outputs{parser.value(taps),
                     parser.value(response),
                     parser.value(wav),
@@ -179,7 +232,11 @@ int RunDesignCommand(const QStringList& arguments) {
                     parser.value(plot),
                     parser.isSet(linearFrequency),
                     parser.isSet(linearAmplitude)};
-    return RunReportingErrors([&] { return RunDesign(fields, outputs, *timeOutputs); });
+    outputs.design = parser.value(saveDesign);
+    const GivenOptions given{fieldOptions, designFile, adjust, linearFrequency, linearAmplitude};
+    return RunReportingErrors([&] {
+        return RunGivenDesign(GivenDesign(parser, given), std::move(outputs), *timeOutputs);
+    });
 }
 
 }  // namespace kc::cli

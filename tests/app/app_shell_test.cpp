@@ -5,14 +5,17 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/app_title.h"
 #include "app/application.h"
 #include "app/display_check.h"
 #include "app/main_form.h"
+#include "design_file/design_file.h"
 
 namespace kc::app {
 namespace {
@@ -112,6 +115,75 @@ TEST(RunApplicationTest, ClosingTheWindowEndsWithExitCodeZeroAfterErrors) {
     EXPECT_TRUE(shown);
     EXPECT_EQ(reportCount, 2);
     EXPECT_EQ(Form1, nullptr);
+}
+
+TEST(StartArgumentsTest, TakeOneDesignFileAtMost) {
+    struct Row {
+        QStringList arguments;
+        QString designPath;
+        int exitStatus;
+    };
+    const Row rows[] = {
+        {{"kaiser-crossover"}, "", -1},
+        {{"kaiser-crossover", "d.kcx"}, "d.kcx", -1},
+        {{"kaiser-crossover", "a.kcx", "b.kcx"}, "", 2},
+        {{"kaiser-crossover", "--bogus"}, "", 2},
+        {{"kaiser-crossover", "--version"}, "", 0},
+    };
+    for (const Row& row : rows) {
+        const StartRequest start = ParseStartArguments(row.arguments);
+        EXPECT_EQ(start.designPath, row.designPath) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(start.exitStatus, row.exitStatus) << row.arguments.join(' ').toStdString();
+    }
+}
+
+// A design named at start opens once the window shows; a missing one is reported in the window,
+// which keeps its initial design.
+TEST(RunApplicationTest, OpensTheDesignNamedAtStartOrReportsIt) {
+    const QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    design_file::Design design;
+    design.crossover.lowTaps = "61";
+    design.estimate.stopBand = "1200";
+    const QString saved = folder.filePath("start.kcx");
+    design_file::WriteDesignFile(saved.toStdString(), design);
+    for (const QString& path : {saved, folder.filePath("missing.kcx")}) {
+        std::vector<std::string> reports;
+        std::string stopBand;
+        bool shown = false;
+        bool graphShown = false;
+        // Looks once the window has opened the design or reported it.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (Form1 == nullptr || (Form1->Document().Path().isEmpty() && reports.empty())) {
+                return;
+            }
+            poll.stop();
+            shown = Form1->isVisible();
+            graphShown = Form1->GraphShown();
+            stopBand = Form1->Edit7->text().toStdString();
+            Form1->close();
+        });
+        poll.start(10);
+        const int exitCode = RunApplication(
+            [&reports](QWidget*, const QString&, const QString& text) {
+                reports.push_back(text.toStdString());
+            },
+            path);
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_TRUE(shown);
+        if (path == saved) {
+            EXPECT_TRUE(reports.empty());
+            EXPECT_TRUE(graphShown);
+            EXPECT_EQ(stopBand, "1200");
+        } else {
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_EQ(reports[0],
+                      "'" + path.toStdString() + "' を読み込めません: No such file or directory.");
+            EXPECT_FALSE(graphShown);
+            EXPECT_EQ(stopBand, "900");
+        }
+    }
 }
 
 TEST(ApplicationIconTest, HasA32PixelPictureAndLarger) {

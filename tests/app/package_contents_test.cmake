@@ -1,7 +1,7 @@
 # Builds the Debian package into the build tree with cpack and checks with dpkg-deb that it holds
-# both programs (executable), the icons, the desktop entry and the AppStream metadata. Skipped
-# where dpkg-deb is not installed. The library dependencies are left out here (no dpkg-shlibdeps
-# needed): this checks the file list only.
+# both programs (executable), the icons, the desktop entry, the design files' MIME type and the
+# AppStream metadata. Skipped where dpkg-deb is not installed. The library dependencies are left
+# out here (no dpkg-shlibdeps needed): this checks the file list only.
 # -DBUILD_DIR=<build tree> -DCPACK=<cpack>
 find_program(DPKG_DEB dpkg-deb)
 if(NOT DPKG_DEB)
@@ -34,6 +34,7 @@ set(expected
     "-rwxr-xr-x [^\n]* ./usr/bin/kaiser-crossover\n"
     "-rwxr-xr-x [^\n]* ./usr/bin/kaiser-crossover-cli\n"
     " ./usr/share/applications/kaiser-crossover.desktop\n"
+    " ./usr/share/mime/packages/kaiser-crossover.xml\n"
     " ./usr/share/metainfo/org.kaisercrossover.KaiserCrossover.metainfo.xml\n"
     " ./usr/share/icons/hicolor/scalable/apps/kaiser-crossover.svg\n")
 foreach(size 32 48 64 128 256)

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "app/look/window_look.h"
@@ -147,6 +148,56 @@ TEST_F(CliTest, AdjustDesignsTheAdjustedCrossover) {
     ASSERT_EQ(taps.size(), 902u);
     EXPECT_NE(adjusted.taps.MidTaps[0], 0.0);
     EXPECT_EQ(std::strtod(Cells(taps[1])[2].c_str(), nullptr), adjusted.taps.MidTaps[0]);
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+TEST_F(CliTest, DesignFileGivesWhatItsOptionsGive) {
+    const QStringList options = {"--low-taps", "900",  "--mid-low", "250",
+                                 "--mid-high", "2500", "--adjust",  "--linear-frequency"};
+    const Outcome saved = RunCli(QStringList{"design", "--save-design", Path("d.kcx"), "--taps",
+                                             Path("o.csv"), "--plot", Path("o.png")} +
+                                 options);
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_NE(ReadText(folder_ / "d.kcx").find(R"("lowTaps": "900")"), std::string::npos);
+    const Outcome reopened = RunCli(
+        {"design", "--design", Path("d.kcx"), "--taps", Path("f.csv"), "--plot", Path("f.png")});
+    ASSERT_EQ(reopened.status, 0) << reopened.err;
+    EXPECT_EQ(reopened.out, saved.out);
+    EXPECT_EQ(ReadText(folder_ / "f.csv"), ReadText(folder_ / "o.csv"));
+    EXPECT_EQ(QImage(Path("f.png")), QImage(Path("o.png")));  // the file's axes, linear frequency
+
+    // Options given with the file override it.
+    const Outcome overridden = RunCli(
+        {"design", "--design", Path("d.kcx"), "--mid-high", "3000", "--taps", Path("v.csv")});
+    const Outcome direct = RunCli(QStringList{"design"} + options +
+                                  QStringList{"--mid-high", "3000", "--taps", Path("w.csv")});
+    ASSERT_EQ(overridden.status, 0) << overridden.err;
+    ASSERT_EQ(direct.status, 0) << direct.err;
+    EXPECT_EQ(ReadText(folder_ / "v.csv"), ReadText(folder_ / "w.csv"));
+}
+
+TEST_F(CliTest, RefusedDesignFileExitsNamingItAndWritesNothing) {
+    std::ofstream(folder_ / "broken.kcx")
+        << R"({"format": "kaiser-crossover-design", "version": 1,)";
+    for (const char* name : {"broken.kcx", "missing.kcx"}) {
+        const Outcome outcome = RunCli({"design", "--design", Path(name), "--taps",
+                                        Path("never.csv"), "--save-design", Path("never.kcx")});
+        EXPECT_EQ(outcome.status, 1);
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on the chained operator+.
+        std::string named = "'";
+        named += (folder_ / name).string();
+        named += "' を読み込めません: ";
+        EXPECT_EQ(outcome.err.rfind(named, 0), 0u) << outcome.err;
+        EXPECT_TRUE(outcome.out.empty()) << outcome.out;
+        EXPECT_FALSE(fs::exists(folder_ / "never.csv"));
+        EXPECT_FALSE(fs::exists(folder_ / "never.kcx"));
+    }
 }
 
 TEST_F(CliTest, LinearAxisOptionsPlotWhatTheWindowShowsForThem) {

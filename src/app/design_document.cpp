@@ -1,0 +1,189 @@
+#include "app/design_document.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QUrl>
+#include <string>
+#include <utility>
+
+#include "app/app_title.h"
+#include "app/main_form.h"
+#include "app/transient_note.h"
+
+namespace kc::app {
+namespace {
+
+std::string TextOf(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+void SetText(QLineEdit* edit, const std::string& text) {
+    edit->setText(QString::fromStdString(text));
+    edit->setCursorPosition(0);
+}
+
+// The path as the file system names it.
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+SaveChoice AskToSaveDesign(QWidget* owner, const QString& fileName) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(ApplicationTitle()),
+                    QStringLiteral("The design in %1 has changed. Save it?").arg(fileName),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return SaveChoice::Save;
+        case QMessageBox::Discard:
+            return SaveChoice::Discard;
+        default:
+            return SaveChoice::Cancel;
+    }
+}
+
+QString DesignFileFilter() {
+    return QStringLiteral("Kaiser Crossover design (*.kcx)");
+}
+
+QString DesignFileIn(const QMimeData* data) {
+    if (data == nullptr || data->urls().size() != 1 || !data->urls().constFirst().isLocalFile()) {
+        return {};
+    }
+    const QString path = data->urls().constFirst().toLocalFile();
+    return QFileInfo(path).suffix().compare(QLatin1String("kcx"), Qt::CaseInsensitive) == 0
+               ? path
+               : QString();
+}
+
+design_file::Design DesignShown(const TForm1& form) {
+    design_file::Design design;
+    design_file::CrossoverSettings& crossover = design.crossover;
+    crossover.lowTaps = TextOf(form.Edit1);
+    crossover.midTaps = TextOf(form.Edit9);
+    crossover.highTaps = TextOf(form.Edit10);
+    crossover.lowCut = TextOf(form.Edit2);
+    crossover.midLow = TextOf(form.Edit5);
+    crossover.midHigh = TextOf(form.Edit4);
+    crossover.highCut = TextOf(form.Edit3);
+    crossover.attenuation = TextOf(form.Edit8);
+    crossover.adjustCoefficient = form.CheckBox3->isChecked();
+    design.estimate.passBand = TextOf(form.Edit6);
+    design.estimate.stopBand = TextOf(form.Edit7);
+    design.graph.logFrequency = form.CheckBox1->isChecked();
+    design.graph.logAmplitude = form.CheckBox2->isChecked();
+    return design;
+}
+
+// The axis boxes are set without their redraw (the calculation that follows an opening draws);
+// the adjust box couples or frees the outer fields as a click would.
+void ShowDesign(TForm1& form, const design_file::Design& design) {
+    {
+        const QSignalBlocker frequencyAxis(form.CheckBox1);
+        const QSignalBlocker amplitudeAxis(form.CheckBox2);
+        form.CheckBox1->setChecked(design.graph.logFrequency);
+        form.CheckBox2->setChecked(design.graph.logAmplitude);
+    }
+    const design_file::CrossoverSettings& crossover = design.crossover;
+    form.CheckBox3->setChecked(crossover.adjustCoefficient);
+    SetText(form.Edit5, crossover.midLow);
+    SetText(form.Edit4, crossover.midHigh);
+    SetText(form.Edit2, crossover.lowCut);
+    SetText(form.Edit3, crossover.highCut);
+    SetText(form.Edit1, crossover.lowTaps);
+    SetText(form.Edit9, crossover.midTaps);
+    SetText(form.Edit10, crossover.highTaps);
+    SetText(form.Edit8, crossover.attenuation);
+    SetText(form.Edit6, design.estimate.passBand);
+    SetText(form.Edit7, design.estimate.stopBand);
+}
+
+DesignDocument::DesignDocument(TForm1& form, FileNameChooser chooseSave, DesignDialogs dialogs)
+    : form_(form), chooseSave_(std::move(chooseSave)), dialogs_(std::move(dialogs)) {}
+
+QString DesignDocument::FileName() const {
+    return QFileInfo(path_).fileName();
+}
+
+bool DesignDocument::Changed() const {
+    return !path_.isEmpty() && DesignShown(form_) != saved_;
+}
+
+void DesignDocument::Open(const QString& path) {
+    const design_file::Design design = design_file::ReadDesignFile(LocalPath(path));
+    ShowDesign(form_, design);
+    form_.Button1->click();
+    // The file becomes the window's only now: a close while the calculation handles waiting
+    // messages has nothing of the user's to lose. The calculation writes the normalised tap
+    // counts back; that is no change of the user's.
+    path_ = QFileInfo(path).absoluteFilePath();
+    saved_ = DesignShown(form_);
+    form_.Image1Menu().Update();
+}
+
+void DesignDocument::OpenChosen() {
+    if (!MayDiscard()) {
+        return;
+    }
+    const ChosenFile chosen =
+        dialogs_.chooseOpen(&form_, QStringLiteral("Open design"),
+                            {DesignFileFilter(), QStringLiteral("All files (*)")});
+    if (!chosen.path.isEmpty()) {
+        Open(chosen.path);
+    }
+}
+
+void DesignDocument::Save() {
+    if (path_.isEmpty()) {
+        SaveAs();
+    } else {
+        SaveTo(path_);
+        form_.ShowNote(WrittenFilesNote({path_}));
+    }
+}
+
+// Another file than the design's own is replaced only when the user agrees.
+void DesignDocument::SaveAs() {
+    const ChosenFile chosen =
+        chooseSave_(&form_, QStringLiteral("Save design as"), {DesignFileFilter()});
+    const QString path = WithSuffix(chosen.path, QStringLiteral("kcx"));
+    if (!chosen.path.isEmpty() && form_.MayReplaceFiles({path})) {
+        SaveTo(path);
+        form_.ShowNote(WrittenFilesNote({path}));
+    }
+}
+
+bool DesignDocument::MayDiscard() {
+    if (!Changed()) {
+        return true;
+    }
+    switch (dialogs_.askSave(&form_, FileName())) {
+        case SaveChoice::Save:
+            SaveTo(path_);
+            return true;
+        case SaveChoice::Discard:
+            return true;
+        case SaveChoice::Cancel:
+            return false;
+    }
+    return false;  // not reached: every answer is listed above
+}
+
+void DesignDocument::SaveTo(const QString& path) {
+    const design_file::Design design = DesignShown(form_);
+    design_file::WriteDesignFile(LocalPath(path), design);
+    path_ = QFileInfo(path).absoluteFilePath();
+    saved_ = design;
+    form_.Image1Menu().Update();
+}
+
+}  // namespace kc::app

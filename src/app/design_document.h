@@ -1,0 +1,85 @@
+// The window's design file: opening one into the fields, saving the fields to one, and asking
+// before a changed design is closed or replaced. The window has a design file once a design was
+// opened or saved; until then it behaves as it always did.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "app/file_chooser.h"
+#include "design_file/design_file.h"
+
+class QMimeData;
+
+namespace kc::app {
+
+class TForm1;
+
+// The answer to "save the changed design?".
+enum class SaveChoice { Save, Discard, Cancel };
+
+// Asks whether to save the changed design in the file fileName (without folder).
+using SaveQuestion = std::function<SaveChoice(QWidget* owner, const QString& fileName)>;
+
+// A modal question box over owner with the buttons Save, Discard and Cancel (Escape cancels).
+SaveChoice AskToSaveDesign(QWidget* owner, const QString& fileName);
+
+// What the window asks the user about design files; tests put recorders in their place.
+struct DesignDialogs {
+    FileNameChooser chooseOpen = ChooseOpenFileName;
+    SaveQuestion askSave = AskToSaveDesign;
+};
+
+// The name filter of design files in the file dialogs.
+QString DesignFileFilter();
+
+// The local design file (.kcx, any case) that a drag carries, or an empty string when it carries
+// anything else or more than one file.
+QString DesignFileIn(const QMimeData* data);
+
+// The design that the window's fields and boxes show, texts exactly as they stand.
+design_file::Design DesignShown(const TForm1& form);
+
+// Fills the window's fields and boxes with `design`, the outer cut-offs after the band-pass edges
+// so that they show the file's texts also while coupled. Runs no calculation and draws nothing.
+void ShowDesign(TForm1& form, const design_file::Design& design);
+
+class DesignDocument {
+  public:
+    // Save as asks chooseSave for the file to write.
+    DesignDocument(TForm1& form, FileNameChooser chooseSave, DesignDialogs dialogs);
+
+    // The design file's absolute path and its file name, empty while the window has none.
+    const QString& Path() const { return path_; }
+    QString FileName() const;
+    // Whether the window has a design file and shows another design than was last opened or
+    // saved there.
+    bool Changed() const;
+
+    // Reads `path` whole, fills the fields and boxes and runs Calc as its button does (whose
+    // errors go to the error report as usual); the file becomes the window's design file. A
+    // refused file raises EDesignFileError and changes nothing.
+    void Open(const QString& path);
+    // After MayDiscard, asks which design file to open and opens it.
+    void OpenChosen();
+    // Writes the design shown to the design file, or asks for one as SaveAs when there is none.
+    // A failed write raises EFileWriteError and leaves the file and the document as they were.
+    void Save();
+    void SaveAs();
+    // Whether the design shown may be closed or replaced: at once when it has not changed,
+    // otherwise as the user answers (Save writes it first; Cancel keeps it).
+    bool MayDiscard();
+
+  private:
+    void SaveTo(const QString& path);
+
+    TForm1& form_;
+    FileNameChooser chooseSave_;
+    DesignDialogs dialogs_;
+    QString path_;
+    // The design as the window showed it when it was last opened (after its calculation) or saved.
+    design_file::Design saved_;
+};
+
+}  // namespace kc::app

@@ -1,0 +1,270 @@
+#include "design_file/design_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <utility>
+
+#include "export/file_write.h"
+
+namespace kc::design_file {
+namespace {
+
+using Json = nlohmann::json;
+using OrderedJson = nlohmann::ordered_json;
+
+// Every key of a design file below "format" and "version", in the order they are written. The
+// reader and the writer both walk this one list, so that a key is named once: a feature that
+// keeps settings adds its section (or keys) here, with their defaults in the Design structs, and
+// describes them in docs/design-file.md.
+template <class Keys, class DesignT>
+void VisitKeys(Keys& keys, DesignT& design) {
+    keys.Section("crossover", [&design](auto& section) {
+        auto& crossover = design.crossover;
+        section.Text("lowTaps", crossover.lowTaps);
+        section.Text("midTaps", crossover.midTaps);
+        section.Text("highTaps", crossover.highTaps);
+        section.Text("lowCut", crossover.lowCut);
+        section.Text("midLow", crossover.midLow);
+        section.Text("midHigh", crossover.midHigh);
+        section.Text("highCut", crossover.highCut);
+        section.Text("attenuation", crossover.attenuation);
+        section.Flag("adjustCoefficient", crossover.adjustCoefficient);
+    });
+    keys.Section("estimate", [&design](auto& section) {
+        section.Text("passBand", design.estimate.passBand);
+        section.Text("stopBand", design.estimate.stopBand);
+    });
+    keys.Section("graph", [&design](auto& section) {
+        section.Flag("logFrequency", design.graph.logFrequency);
+        section.Flag("logAmplitude", design.graph.logAmplitude);
+    });
+}
+
+// Reads the keys of one JSON object into a design: a missing key leaves its default, a key of
+// another type than its own refuses the file, naming the key with its section
+// ("crossover.lowTaps").
+class KeyReader {
+  public:
+    KeyReader(const Json& object, std::string prefix, const std::string& path)
+        : object_(object), prefix_(std::move(prefix)), path_(path) {}
+
+    template <class Body>
+    void Section(const char* key, Body&& body) const {
+        if (const Json* value = Find(key, &Json::is_object, "a JSON object")) {
+            KeyReader section(*value, prefix_ + key + ".", path_);
+            std::forward<Body>(body)(section);
+        }
+    }
+
+    void Text(const char* key, std::string& target) const {
+        if (const Json* value = Find(key, &Json::is_string, "a JSON string")) {
+            target = value->get<std::string>();
+        }
+    }
+
+    void Flag(const char* key, bool& target) const {
+        if (const Json* value = Find(key, &Json::is_boolean, "true or false")) {
+            target = value->get<bool>();
+        }
+    }
+
+  private:
+    // The value of `key`, nullptr when the object has none; a value for which isExpectedType
+    // does not hold refuses the file.
+    const Json* Find(const char* key, bool (Json::*isExpectedType)() const noexcept,
+                     const char* expected) const {
+        const auto found = object_.find(key);
+        if (found == object_.end()) {
+            return nullptr;
+        }
+        if (!((*found).*isExpectedType)()) {
+            throw EDesignFileError(path_, "key \"" + prefix_ + key + "\" must be " + expected +
+                                              ", not a JSON " + found->type_name());
+        }
+        return &*found;
+    }
+
+    const Json& object_;
+    std::string prefix_;
+    const std::string& path_;
+};
+
+// Writes the keys of one JSON object in the order they are visited.
+class KeyWriter {
+  public:
+    explicit KeyWriter(OrderedJson& object) : object_(object) {}
+
+    template <class Body>
+    void Section(const char* key, Body&& body) {
+        OrderedJson section = OrderedJson::object();
+        KeyWriter writer(section);
+        std::forward<Body>(body)(writer);
+        object_[key] = std::move(section);
+    }
+
+    void Text(const char* key, const std::string& value) { object_[key] = value; }
+    void Flag(const char* key, bool value) { object_[key] = value; }
+
+  private:
+    OrderedJson& object_;
+};
+
+// The JSON parser's own document builder, which also keeps where the first error arose.
+class LocatingParser : public nlohmann::detail::json_sax_dom_parser<Json> {
+  public:
+    explicit LocatingParser(Json& document) : json_sax_dom_parser(document, false) {}
+
+    template <class Exception>
+    bool parse_error(std::size_t charactersRead, const std::string& lastToken,
+                     const Exception& error) {
+        errorOffset = charactersRead;
+        errorText = error.what();
+        return json_sax_dom_parser::parse_error(charactersRead, lastToken, error);
+    }
+
+    std::size_t errorOffset = 0;
+    std::string errorText;
+};
+
+// The line (from 1) of the character at which the parser stopped: the last one it read.
+std::size_t LineAt(std::string_view content, std::size_t charactersRead) {
+    const std::size_t end = std::min(content.size(), charactersRead > 0 ? charactersRead - 1 : 0);
+    return 1 + static_cast<std::size_t>(std::count(content.begin(), content.begin() + end, '\n'));
+}
+
+// The parser's message without its identifier, its own position and the text it last read
+// (which may hold anything the file does).
+std::string ParserProblem(const std::string& message) {
+    std::string problem = message.substr(std::min(message.size(), message.find("] ") + 2));
+    if (const std::size_t column = problem.find(", column "); column != std::string::npos) {
+        problem.erase(0, std::min(problem.size(), problem.find(": ", column) + 2));
+    }
+    return problem.substr(0, problem.find("; last read:"));
+}
+
+Json ParseJson(std::string_view content, const std::string& path) {
+    Json root;
+    LocatingParser parser(root);
+    if (!Json::sax_parse(content.begin(), content.end(), &parser)) {
+        throw EDesignFileError(path, "not valid JSON at line " +
+                                         std::to_string(LineAt(content, parser.errorOffset)) +
+                                         ": " + ParserProblem(parser.errorText));
+    }
+    return root;
+}
+
+void CheckFormatAndVersion(const Json& root, const std::string& path) {
+    if (!root.is_object()) {
+        throw EDesignFileError(path, std::string("not a design: the file holds a JSON ") +
+                                         root.type_name() + ", not an object");
+    }
+    const auto format = root.find("format");
+    if (format == root.end() || !format->is_string() || format->get<std::string>() != kFormatName) {
+        throw EDesignFileError(
+            path, "not a design: key \"format\" must be \"" + std::string(kFormatName) + "\"");
+    }
+    const auto version = root.find("version");
+    if (version == root.end() || !version->is_number_integer()) {
+        throw EDesignFileError(path, "key \"version\" must be a whole number");
+    }
+    if (version->is_number_unsigned() && version->get<std::uint64_t>() > kVersion) {
+        throw EDesignFileError(path, "version " + version->dump() +
+                                         " is newer than this program reads (" +
+                                         std::to_string(kVersion) + ")");
+    }
+    if (version->get<std::int64_t>() < 1) {
+        throw EDesignFileError(path, "version " + version->dump() + " does not exist");
+    }
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The whole file, read without trusting its reported size, so that no more than
+// kMaxFileBytes + 1 bytes are ever held.
+std::string ReadBounded(const std::string& path) {
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        throw EDesignFileError(path, std::strerror(errno));
+    }
+    std::string content;
+    char buffer[16384];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        content.append(buffer, count);
+        if (content.size() > kMaxFileBytes) {
+            throw EDesignFileError(path, "larger than 1 MB (" + std::to_string(kMaxFileBytes) +
+                                             " bytes); a design file is far smaller");
+        }
+    }
+    if (std::ferror(file.get()) != 0) {
+        throw EDesignFileError(path, std::strerror(errno));
+    }
+    return content;
+}
+
+}  // namespace
+
+const std::string& FieldText(const Design& design, dsp::CalcField field) {
+    const CrossoverSettings& crossover = design.crossover;
+    switch (field) {
+        case dsp::CalcField::LowTapCount:
+            return crossover.lowTaps;
+        case dsp::CalcField::MidTapCount:
+            return crossover.midTaps;
+        case dsp::CalcField::HighTapCount:
+            return crossover.highTaps;
+        case dsp::CalcField::LowCross:
+            return crossover.lowCut;
+        case dsp::CalcField::MidCrossLow:
+            return crossover.midLow;
+        case dsp::CalcField::MidCrossHigh:
+            return crossover.midHigh;
+        case dsp::CalcField::HighCross:
+            return crossover.highCut;
+        case dsp::CalcField::Attenuation:
+            return crossover.attenuation;
+    }
+    return crossover.attenuation;  // not reached: every field is listed above
+}
+
+std::string& FieldText(Design& design, dsp::CalcField field) {
+    return const_cast<std::string&>(FieldText(std::as_const(design), field));
+}
+
+EDesignFileError::EDesignFileError(const std::string& path, const std::string& reason)
+    : base::Error("'" + path + "' を読み込めません: " + reason) {}
+
+Design ParseDesign(std::string_view content, const std::string& path) {
+    const Json root = ParseJson(content, path);
+    CheckFormatAndVersion(root, path);
+    Design design;
+    const KeyReader reader(root, "", path);
+    VisitKeys(reader, design);
+    return design;
+}
+
+Design ReadDesignFile(const std::string& path) {
+    return ParseDesign(ReadBounded(path), path);
+}
+
+std::string DesignJson(const Design& design) {
+    OrderedJson root = OrderedJson::object();
+    root["format"] = std::string(kFormatName);
+    root["version"] = kVersion;
+    KeyWriter writer(root);
+    VisitKeys(writer, design);
+    return root.dump(2) + "\n";
+}
+
+void WriteDesignFile(const std::string& path, const Design& design) {
+    exporting::WriteTextFile(path, DesignJson(design));
+}
+
+}  // namespace kc::design_file

@@ -1,0 +1,92 @@
+// Design files (.kcx): a crossover design as the window holds it, in JSON, so that it can be
+// reopened, shared and scripted. The file keeps the field texts exactly as typed, not numbers, so
+// that reopening gives the same conversions and the same messages. docs/design-file.md describes
+// every key; no Qt.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "base/errors.h"
+#include "dsp/calculation.h"
+#include "dsp/initial_texts.h"
+
+namespace kc::design_file {
+
+// The "format" every design file names, and the newest "version" this program reads and writes.
+// Keys that later features add are additions within a version: an older reader ignores them and
+// a newer one gives their defaults to files without them. Only a change that an older reader would
+// misread raises the version.
+inline constexpr std::string_view kFormatName = "kaiser-crossover-design";
+inline constexpr int kVersion = 1;
+// Larger files are refused unread: a design is a few hundred bytes.
+inline constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
+// The crossover fields (Edit1, Edit9, Edit10, Edit2, Edit5, Edit4, Edit3, Edit8) and the
+// adjust-coefficient box; the attenuation field is also the estimate's third input.
+struct CrossoverSettings {
+    std::string lowTaps{dsp::initial_texts::kLowTapCount};
+    std::string midTaps{dsp::initial_texts::kMidTapCount};
+    std::string highTaps{dsp::initial_texts::kHighTapCount};
+    std::string lowCut{dsp::initial_texts::kLowCross};
+    std::string midLow{dsp::initial_texts::kMidCrossLow};
+    std::string midHigh{dsp::initial_texts::kMidCrossHigh};
+    std::string highCut{dsp::initial_texts::kHighCross};
+    std::string attenuation{dsp::initial_texts::kAttenuation};
+    bool adjustCoefficient = false;
+    bool operator==(const CrossoverSettings&) const = default;
+};
+
+// The filter length estimate's own fields (Edit6, Edit7).
+struct EstimateSettings {
+    std::string passBand{dsp::initial_texts::kPassBandEdge};
+    std::string stopBand{dsp::initial_texts::kStopBandEdge};
+    bool operator==(const EstimateSettings&) const = default;
+};
+
+// The graph's axis boxes (CheckBox1, CheckBox2).
+struct GraphSettings {
+    bool logFrequency = true;
+    bool logAmplitude = true;
+    bool operator==(const GraphSettings&) const = default;
+};
+
+// A whole design; a default one is the window as it starts. A feature that keeps settings in the
+// file adds a section here and its keys in design_file.cpp (VisitKeys).
+struct Design {
+    CrossoverSettings crossover;
+    EstimateSettings estimate;
+    GraphSettings graph;
+    bool operator==(const Design&) const = default;
+};
+
+// The text of one of the crossover calculation's fields.
+const std::string& FieldText(const Design& design, dsp::CalcField field);
+std::string& FieldText(Design& design, dsp::CalcField field);
+
+// A design file was refused; the message names the file and the key or line at fault.
+class EDesignFileError : public base::Error {
+  public:
+    EDesignFileError(const std::string& path, const std::string& reason);
+};
+
+// The design held by `content`, a design file's whole text; `path` only names the file in a
+// refusal. Unknown keys are ignored and a missing key keeps its default. Raises EDesignFileError
+// for a text that is not JSON (naming the line), a key of the wrong type (naming the key), a
+// "format" other than kFormatName or a "version" above kVersion.
+Design ParseDesign(std::string_view content, const std::string& path);
+
+// Reads and parses the design file at `path`: a file that cannot be read, or that is larger than
+// kMaxFileBytes, is refused like a broken one.
+Design ReadDesignFile(const std::string& path);
+
+// The design file's text: JSON indented by two blanks, keys in a fixed order, UTF-8, ending in a
+// line break.
+std::string DesignJson(const Design& design);
+
+// Writes DesignJson(design) to `path` atomically (exporting::WriteTextFile): a failure raises
+// EFileWriteError and leaves `path` as it was.
+void WriteDesignFile(const std::string& path, const Design& design);
+
+}  // namespace kc::design_file

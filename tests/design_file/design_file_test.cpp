@@ -1,0 +1,155 @@
+// Design files: what is written reads back unchanged, the documented example is what the program
+// writes, later additions and missing keys are taken in stride, and every refusal names the file
+// and the key or the line.
+#include "design_file/design_file.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kc::design_file {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// The message of the refusal that reading `content` as `name` raises, empty when it is read.
+std::string RefusalOf(const std::string& content, const std::string& name = "d.kcx") {
+    try {
+        ParseDesign(content, name);
+    } catch (const EDesignFileError& error) {
+        return error.what();
+    }
+    return {};
+}
+
+// The same for reading the file at `path`.
+std::string ReadRefusalOf(const std::string& path) {
+    try {
+        ReadDesignFile(path);
+    } catch (const EDesignFileError& error) {
+        return error.what();
+    }
+    return {};
+}
+
+const std::string kHeader = R"({"format": "kaiser-crossover-design", "version": 1)";
+
+TEST(DesignFileTest, DocumentedExampleIsWhatTheInitialDesignWrites) {
+    const std::string doc = ReadText(fs::path(KC_SOURCE_DIR) / "docs" / "design-file.md");
+    const std::size_t start = doc.find("```json\n");
+    ASSERT_NE(start, std::string::npos);
+    const std::size_t end = doc.find("```\n", start + 8);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(DesignJson(Design{}), doc.substr(start + 8, end - start - 8));
+}
+
+TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
+    std::vector<Design> designs(4);
+    designs[1].crossover = {"  901", "$2BD", "0x12D", "+300", "250", "2500", "abc", "1.5e2", true};
+    designs[1].graph = {false, false};
+    designs[2].crossover.lowTaps = "";  // an empty field
+    designs[2].crossover.midLow = "九〇〇";
+    designs[2].estimate = {"300 ", "a\"b\\c/d"};
+    designs[3].crossover.highCut = std::string("1\t2\n3\x01", 6) + std::string(1, '\0') + "4";
+    designs[3].graph.logAmplitude = false;
+    const fs::path folder =
+        fs::temp_directory_path() / ("kc-design-file-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    for (std::size_t i = 0; i < designs.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ParseDesign(DesignJson(designs[i]), "d.kcx"), designs[i]);
+        const std::string path = (folder / "d.kcx").string();
+        WriteDesignFile(path, designs[i]);
+        EXPECT_EQ(ReadDesignFile(path), designs[i]);
+    }
+    fs::remove_all(folder);
+}
+
+TEST(DesignFileTest, MissingKeysTakeTheirDefaultsAndUnknownKeysAreIgnored) {
+    EXPECT_EQ(ParseDesign(kHeader + "}", "d.kcx"), Design{});
+    Design expected;
+    expected.crossover.midTaps = "41";
+    expected.graph.logFrequency = false;
+    // Keys of later features at every level, of every JSON type.
+    const std::string content = kHeader + R"(,
+        "crossover": {"midTaps": "41", "gainsDb": [0, -1.5, 2], "window": null},
+        "graph": {"logFrequency": false, "threshold": {"db": -60}},
+        "export": {"formats": ["wav32"], "rates": [44100, 48000], "pattern": "{band}"},
+        "comment": "written by hand"})";
+    EXPECT_EQ(ParseDesign(content, "d.kcx"), expected);
+}
+
+struct Refusal {
+    const char* what;
+    std::string content;
+    std::string reason;  // the message after "'d.kcx' を読み込めません: "
+};
+
+TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
+    const Refusal refusals[] = {
+        {"broken literal", kHeader + ",\n\n  \"graph\": {\"logFrequency\": tru}\n}",
+         "not valid JSON at line 3: syntax error while parsing value - invalid literal"},
+        {"cut short", kHeader + ",\n  \"crossover\": {\n",
+         "not valid JSON at line 3: "
+         "syntax error while parsing object key - unexpected end of input; expected string "
+         "literal"},
+        {"number too large", "{\n\"version\": 1e999}",
+         "not valid JSON at line 2: number overflow parsing '1e999'"},
+        {"text for a number", kHeader + R"(, "crossover": {"lowTaps": 901}})",
+         "key \"crossover.lowTaps\" must be a JSON string, not a JSON number"},
+        {"text for a flag", kHeader + R"(, "crossover": {"adjustCoefficient": "yes"}})",
+         "key \"crossover.adjustCoefficient\" must be true or false, not a JSON string"},
+        {"null section", kHeader + R"(, "graph": null})",
+         "key \"graph\" must be a JSON object, not a JSON null"},
+        {"newer version", R"({"format": "kaiser-crossover-design", "version": 2})",
+         "version 2 is newer than this program reads (1)"},
+        {"version as text", R"({"format": "kaiser-crossover-design", "version": "1"})",
+         "key \"version\" must be a whole number"},
+        {"version zero", R"({"format": "kaiser-crossover-design", "version": 0})",
+         "version 0 does not exist"},
+        {"other format", R"({"format": "something-else", "version": 1})",
+         "not a design: key \"format\" must be \"kaiser-crossover-design\""},
+        {"an array", "[1, 2]", "not a design: the file holds a JSON array, not an object"},
+    };
+    for (const Refusal& row : refusals) {
+        EXPECT_EQ(RefusalOf(row.content), "'d.kcx' を読み込めません: " + row.reason) << row.what;
+    }
+}
+
+TEST(DesignFileTest, FilesOverOneMegabyteOrUnreadableAreRefused) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("kc-design-size-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string body = kHeader + "}";
+    const std::string path = (folder / "big.kcx").string();
+    // Blanks are valid JSON: the largest file allowed is read, one byte more is refused unparsed.
+    for (const std::size_t size : {kMaxFileBytes, kMaxFileBytes + 1}) {
+        std::ofstream(path, std::ios::binary) << body << std::string(size - body.size(), ' ');
+        ASSERT_EQ(fs::file_size(path), size);
+    }
+    EXPECT_EQ(ReadRefusalOf(path), "'" + path +
+                                       "' を読み込めません: larger than 1 MB (1048576 bytes); a "
+                                       "design file is far smaller");
+    fs::resize_file(path, kMaxFileBytes);
+    EXPECT_EQ(ReadDesignFile(path), Design{});
+    const std::string missing = (folder / "missing.kcx").string();
+    EXPECT_EQ(ReadRefusalOf(missing),
+              "'" + missing + "' を読み込めません: No such file or directory");
+    fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace kc::design_file

@@ -119,7 +119,8 @@ double GridTransform::RoundingErrorBound(const std::vector<double>& taps) {
     }
     constexpr long double kUnitRoundoff = 0x1p-53L;
     const long double levels = std::ceil(std::log2(static_cast<long double>(kLength)));
-    const auto blocks = static_cast<long double>((taps.size() + kLength - 1) / kLength);
+    const std::size_t startedBlocks = (taps.size() + kLength - 1) / kLength;
+    const auto blocks = static_cast<long double>(startedBlocks);
     return static_cast<double>((8.0L * levels + blocks) * kUnitRoundoff * absoluteSum);
 }
 

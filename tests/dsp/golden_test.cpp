@@ -5,8 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <charconv>
-#include <cstring>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -93,7 +94,7 @@ long FirstBitDifference(const std::vector<double>& taps, const std::vector<doubl
         return 0;
     }
     for (std::size_t i = 0; i < taps.size(); ++i) {
-        if (std::memcmp(&taps[i], &golden[i], sizeof(double)) != 0) {
+        if (std::bit_cast<std::uint64_t>(taps[i]) != std::bit_cast<std::uint64_t>(golden[i])) {
             return static_cast<long>(i);
         }
     }

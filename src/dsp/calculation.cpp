@@ -84,6 +84,7 @@ CalculationResult RunCrossoverCalculation(CalcFields& fields) {
 
 CalculationResult CalculateCrossover(const CrossoverParameters& parameters) {
     CalculationResult result;
+    result.parameters = parameters;
     result.taps = DesignCrossover(parameters);
     result.evaluation = EvaluateResponses(result.taps);
     result.cmaxLine = CMaxLine(result.evaluation.CMax);

@@ -51,6 +51,11 @@ struct CalculationResult {
 // the program's state is touched: the caller replaces its taps and store only with a result.
 CalculationResult RunCrossoverCalculation(CalcFields& fields);
 
+// The reading part of RunCrossoverCalculation alone: the fields converted in the same order, with
+// the same errors and the same tap-count texts written back, into the numbers of a design at the
+// window's rate.
+CrossoverParameters ReadCrossoverParameters(CalcFields& fields);
+
 // The same from converted numbers (the design proper and the evaluation), at their rate.
 CalculationResult CalculateCrossover(const CrossoverParameters& parameters);
 

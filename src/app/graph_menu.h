@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/export_dialog.h"
 #include "app/file_chooser.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
@@ -31,6 +32,7 @@ class GraphMenuHost {
     virtual QImage GraphAreaImage() const = 0;
     // Whether a calculation has completed, and its taps and responses.
     virtual bool HasCalculation() const = 0;
+    virtual const dsp::CrossoverParameters& DesignParameters() const = 0;
     virtual const dsp::CrossoverTaps& Taps() const = 0;
     virtual const dsp::ResponseStore& Store() const = 0;
     // Runs a handler so that whatever it raises goes to the window's error report.
@@ -55,6 +57,10 @@ class GraphMenu {
     ~GraphMenu();
     GraphMenu(const GraphMenu&) = delete;
     GraphMenu& operator=(const GraphMenu&) = delete;
+
+    // How "Export coefficients…" asks its questions and runs its dialog (modally, with the
+    // toolkit's boxes, unless a test says otherwise).
+    void UseExportDialog(ExportQuestions questions, ExportDialogRunner run);
 
     // Opens the menu at a right click (or the menu key) on `image`.
     void AttachTo(QWidget* image);
@@ -82,6 +88,8 @@ class GraphMenu {
 
     GraphMenuHost& host_;
     FileNameChooser chooser_;
+    ExportQuestions exportQuestions_ = StandardExportQuestions();
+    ExportDialogRunner runExportDialog_ = RunExportDialogModally;
     // A popup of its own, not a control in the window's client area.
     std::unique_ptr<QMenu> menu_;
     // Each item with its action, in menu order.

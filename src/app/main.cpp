@@ -7,6 +7,7 @@
 #include "app/display_check.h"
 #include "base/float_checks.h"
 #include "base/text_convert.h"
+#include "export/file_write.h"
 
 int main(int argc, char* argv[]) {
     if (!kc::app::HasGraphicalDisplay([](const char* name) { return std::getenv(name); })) {
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
         return EXIT_FAILURE;
     }
     kc::base::SetFloatingPointMode();
+    kc::exporting::ReportOversizedWritesAsErrors();
     kc::base::SetDecimalSeparator(kc::base::LocaleDecimalSeparator());
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("kaiser-crossover"));

@@ -25,6 +25,7 @@
 #include "dsp/crossover.h"
 #include "export/csv_export.h"
 #include "form_fixture.h"
+#include "support/file_bytes.h"
 #include "support/wav_file.h"
 
 namespace kc::app {
@@ -166,8 +167,7 @@ using testing_support::ReadWav;
 using testing_support::WavFile;
 
 std::vector<double> ReadDoubles(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = testing_support::ReadBytes(path.toStdString());
     std::vector<double> values(bytes.size() / sizeof(double));
     std::memcpy(values.data(), bytes.data(), values.size() * sizeof(double));
     return values;

@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <vector>
 
 #include "app/look/window_look.h"
@@ -26,6 +25,7 @@
 #include "graph/qt/graph_area.h"
 #include "support/comma_locale.h"
 #include "support/csv_rows.h"
+#include "support/file_bytes.h"
 #include "support/wav_file.h"
 
 namespace {
@@ -270,8 +270,7 @@ TEST(CliOutputTest, FileSizeLimitLeavesNoFileOfTheSet) {
         left.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(left, std::vector<std::string>{"xo-low.wav"});
-    std::ifstream old(folder / "xo-low.wav");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old");
+    EXPECT_EQ(kc::testing_support::ReadBytes((folder / "xo-low.wav").string()), "old");
     fs::remove_all(folder);
 }
 

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "export/file_write.h"
+#include "support/file_bytes.h"
 #include "support/wav_file.h"
 
 namespace kc::exporting {
@@ -26,10 +27,7 @@ using testing_support::WavFile;
 using testing_support::WavFormatTag;
 
 std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return testing_support::ReadBytes(path.string());
 }
 
 std::vector<std::string> Lines(const fs::path& path) {

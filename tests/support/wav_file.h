@@ -5,10 +5,10 @@
 #include <sndfile.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/file_bytes.h"
 
 namespace kc::testing_support {
 
@@ -39,8 +39,7 @@ inline WavFile ReadWav(const std::string& path) {
 // The format tag of a WAV file's "fmt " chunk (1 PCM, 3 IEEE float, 0xFFFE extensible), found by
 // walking the RIFF chunks; −1 when the file has none.
 inline int WavFormatTag(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = ReadBytes(path);
     const auto u32 = [&](std::size_t at) {
         uint32_t value = 0;
         for (std::size_t i = 0; i < 4; ++i) {

@@ -85,6 +85,7 @@ void BM_AllFormatsAtSixRatesAsOneCliRun(benchmark::State& state) {
         "--frd",         folder.Name("xo-{rate}"),
         "--camilladsp",  folder.Name("xo.yml")};
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }

@@ -171,7 +171,8 @@ double GridTransform::RoundingErrorBound(const std::vector<double>& taps) const 
         squareSum += static_cast<long double>(tap) * tap;
     }
     constexpr long double kUnitRoundoff = 0x1p-53L;
-    const auto blocks = static_cast<long double>((taps.size() + length_ - 1) / length_);
+    const std::size_t startedBlocks = (taps.size() + length_ - 1) / length_;  // rounded up
+    const auto blocks = static_cast<long double>(startedBlocks);
     if (!HasPrimeFactorBeyondCodelets(length_)) {
         const long double levels = std::ceil(std::log2(static_cast<long double>(length_)));
         return static_cast<double>((8.0L * levels + blocks) * kUnitRoundoff * absoluteSum);

@@ -185,7 +185,10 @@ void ExpectFrdOf(const fs::path& path, const std::vector<double>& taps, int32_t 
     double previous = 0.0;
     for (std::size_t i = header; i < lines.size(); ++i) {
         std::istringstream fields(lines[i]);
-        std::string f, db, degrees, extra;
+        std::string f;
+        std::string db;
+        std::string degrees;
+        std::string extra;
         fields >> f >> db >> degrees;
         EXPECT_FALSE(fields >> extra) << lines[i];
         const double frequency = Number(f);

@@ -5,17 +5,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <map>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/look/window_look.h"
 #include "base/text_convert.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
+#include "cli/export_options.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
 #include "export/export_set.h"
@@ -123,89 +122,6 @@ int RunDesign(OptionFields& fields, const std::vector<int32_t>& rates,
     std::fflush(stdout);
     exporting::WriteExportSet(plan, designs, PlotWriter(fields, plot));
     return kExitSuccess;
-}
-
-// The export's options: the rates, the files and their formats.
-struct ExportOptions {
-    QCommandLineOption rates{"sample-rate",
-                             "Sample rates in whole Hz, 22050 to 768000, separated by commas "
-                             "(44100). With several, every name must hold {rate}.",
-                             "RATE[,RATE...]", "44100"};
-    QCommandLineOption taps{"taps", "Write the taps as CSV.", "FILE.csv"};
-    QCommandLineOption response{"response", "Write the response as CSV.", "FILE.csv"};
-    QCommandLineOption wav{"wav", "Write PREFIX-low/mid/high.wav (or PREFIX.wav).", "PREFIX"};
-    QCommandLineOption wavFormat{"wav-format", "float32 (default), float64 or pcm24.", "FORMAT",
-                                 "float32"};
-    QCommandLineOption wavLayout{"wav-layout",
-                                 "bands (default): a file per band; multichannel: one file, "
-                                 "low, mid, high in channels 1-3.",
-                                 "LAYOUT", "bands"};
-    QCommandLineOption raw{"raw", "Write PREFIX-low/mid/high as headerless samples.", "PREFIX"};
-    QCommandLineOption rawFormat{"raw-format", "float32 (.raw, default) or float64 (.dbl).",
-                                 "FORMAT", "float32"};
-    QCommandLineOption text{"text", "Write PREFIX-low/mid/high.txt, a coefficient a line.",
-                            "PREFIX"};
-    QCommandLineOption frd{"frd", "Write PREFIX-low/mid/high/sum.frd.", "PREFIX"};
-    QCommandLineOption frdPhase{"frd-phase", "excess (default, latency taken out) or full.",
-                                "PHASE", "excess"};
-    QCommandLineOption camillaDsp{"camilladsp",
-                                  "Write a CamillaDSP configuration fragment naming the WAV "
-                                  "files (needs --wav with the bands layout).",
-                                  "FILE.yml"};
-    QCommandLineOption plot{"plot", "Write the graph as PNG.", "FILE.png"};
-
-    QList<QCommandLineOption> All() const {
-        return {rates,     taps, response, wav,      wavFormat,  wavLayout, raw,
-                rawFormat, text, frd,      frdPhase, camillaDsp, plot};
-    }
-};
-
-// The value of a choice option among `choices`, each with what it stands for.
-template <typename T>
-T Choice(const QCommandLineParser& parser, const QCommandLineOption& option,
-         std::initializer_list<std::pair<const char*, T>> choices) {
-    const QString value = parser.value(option);
-    for (const auto& [text, choice] : choices) {
-        if (value == QLatin1String(text)) {
-            return choice;
-        }
-    }
-    std::string names;
-    std::size_t index = 0;
-    for (const auto& [text, choice] : choices) {
-        names += (index == 0 ? "" : index + 1 == choices.size() ? " or " : ", ");
-        names += text;
-        ++index;
-    }
-    throw exporting::ExportRequestError("--" + ToUtf8(option.names().constFirst()) + " takes " +
-                                        names + ", not '" + ToUtf8(value) + "'.");
-}
-
-exporting::ExportFormats ReadFormats(const QCommandLineParser& parser, const ExportOptions& o) {
-    using exporting::WavSampleFormat;
-    exporting::ExportFormats f;
-    f.tapsCsv = ToUtf8(parser.value(o.taps));
-    f.responseCsv = ToUtf8(parser.value(o.response));
-    f.wavPrefix = ToUtf8(parser.value(o.wav));
-    f.wavFormat = Choice(parser, o.wavFormat,
-                         {std::pair{"float32", WavSampleFormat::Float32},
-                          {"float64", WavSampleFormat::Float64},
-                          {"pcm24", WavSampleFormat::Pcm24}});
-    f.wavLayout = Choice(parser, o.wavLayout,
-                         {std::pair{"bands", exporting::WavLayout::Bands},
-                          {"multichannel", exporting::WavLayout::Multichannel}});
-    f.rawPrefix = ToUtf8(parser.value(o.raw));
-    f.rawFormat = Choice(parser, o.rawFormat,
-                         {std::pair{"float32", exporting::RawSampleFormat::Float32},
-                          {"float64", exporting::RawSampleFormat::Float64}});
-    f.textPrefix = ToUtf8(parser.value(o.text));
-    f.frdPrefix = ToUtf8(parser.value(o.frd));
-    f.frdPhase = Choice(
-        parser, o.frdPhase,
-        {std::pair{"excess", exporting::FrdPhase::Excess}, {"full", exporting::FrdPhase::Full}});
-    f.camillaDsp = ToUtf8(parser.value(o.camillaDsp));
-    f.plotPng = ToUtf8(parser.value(o.plot));
-    return f;
 }
 
 }  // namespace

@@ -54,6 +54,24 @@ ComplexArray AllocateComplex(std::size_t length) {
     return array;
 }
 
+// The plans made in the run, one per length, destroyed at its end.
+class PlanCache {
+  public:
+    PlanCache() = default;
+    ~PlanCache() {
+        for (const auto& [length, plan] : plans_) {
+            fftw_destroy_plan(plan);
+        }
+    }
+    PlanCache(const PlanCache&) = delete;
+    PlanCache& operator=(const PlanCache&) = delete;
+
+    fftw_plan& operator[](std::size_t length) { return plans_[length]; }
+
+  private:
+    std::map<std::size_t, fftw_plan> plans_;
+};
+
 // The plan of the real transform of `length` points, made on its first use and kept for the run.
 // Estimated, not measured: measuring costs a third of a second once and gains nothing at these
 // lengths, and an estimated plan is the same on every run, so the last bits of the results are
@@ -61,7 +79,7 @@ ComplexArray AllocateComplex(std::size_t length) {
 // same alignment (fftw_alloc gives every array the same) is.
 fftw_plan TransformPlan(std::size_t length) {
     static std::mutex planMutex;
-    static std::map<std::size_t, fftw_plan> plans;
+    static PlanCache plans;
     const std::lock_guard<std::mutex> lock(planMutex);
     fftw_plan& plan = plans[length];
     if (plan == nullptr) {

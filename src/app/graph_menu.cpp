@@ -1,7 +1,6 @@
 #include "app/graph_menu.h"
 
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QShortcut>
@@ -13,43 +12,12 @@
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
-#include "export/wav_export.h"
 
 namespace kc::app {
 namespace {
 
 const QString kPngFilter = QStringLiteral("PNG image (*.png)");
-const QString kTapsCsvFilter = QStringLiteral("CSV, one row per tap (*.csv)");
-const QString kWav32Filter = QStringLiteral("WAV, 32-bit float, one file per band (*.wav)");
-const QString kWav64Filter = QStringLiteral("WAV, 64-bit float, one file per band (*.wav)");
 const QString kResponseCsvFilter = QStringLiteral("CSV, one row per grid point (*.csv)");
-
-enum class CoefficientFormat { Csv, Wav32, Wav64 };
-
-// A name's own extension decides (a user may type "taps.csv" with a WAV filter selected); a name
-// without one follows the selected filter.
-CoefficientFormat CoefficientFormatFor(const ChosenFile& chosen) {
-    const QString suffix = QFileInfo(chosen.path).suffix().toLower();
-    const bool wav = suffix == QLatin1String("wav") ||
-                     (suffix != QLatin1String("csv") && FilterSuffix(chosen.filter) == "wav");
-    if (!wav) {
-        return CoefficientFormat::Csv;
-    }
-    return chosen.filter == kWav64Filter ? CoefficientFormat::Wav64 : CoefficientFormat::Wav32;
-}
-
-// The prefix of the three band files for a chosen name: "xo.wav" gives xo-low.wav, xo-mid.wav
-// and xo-high.wav beside it.
-QString WavPrefixFor(const QString& path) {
-    const bool hasWavSuffix = QFileInfo(path).suffix().compare("wav", Qt::CaseInsensitive) == 0;
-    return hasWavSuffix ? path.chopped(4) : path;
-}
-
-// The three files that WriteBandWavs writes for a prefix.
-QStringList BandWavPaths(const QString& prefix) {
-    return {prefix + QStringLiteral("-low.wav"), prefix + QStringLiteral("-mid.wav"),
-            prefix + QStringLiteral("-high.wav")};
-}
 
 }  // namespace
 
@@ -117,6 +85,11 @@ GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
 }
 
 GraphMenu::~GraphMenu() = default;
+
+void GraphMenu::UseExportDialog(ExportQuestions questions, ExportDialogRunner run) {
+    exportQuestions_ = std::move(questions);
+    runExportDialog_ = std::move(run);
+}
 
 void GraphMenu::AttachTo(QWidget* image) {
     image->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -223,26 +196,19 @@ void GraphMenu::SaveGraph() {
     WriteFiles({path}, [&] { exporting::WritePngFile(path.toStdString(), image); });
 }
 
+// One dialog for every file kind and rate, on the design shown; it writes through the export set
+// as the command line does.
 void GraphMenu::ExportCoefficients() {
-    const ChosenFile chosen = chooser_(host_.MenuOwner(), QStringLiteral("Export coefficients"),
-                                       {kTapsCsvFilter, kWav32Filter, kWav64Filter});
-    if (chosen.path.isEmpty()) {
-        return;
+    ExportQuestions questions = exportQuestions_;
+    if (!questions.confirmReplace) {
+        questions.confirmReplace = [this](QWidget*, const QStringList& existing) {
+            return host_.MayReplaceFiles(existing);
+        };
     }
-    const dsp::CrossoverTaps& taps = host_.Taps();
-    const CoefficientFormat format = CoefficientFormatFor(chosen);
-    if (format == CoefficientFormat::Csv) {
-        const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
-        WriteFiles({path},
-                   [&] { exporting::WriteTextFile(path.toStdString(), exporting::TapsCsv(taps)); });
-        return;
-    }
-    const QString prefix = WavPrefixFor(chosen.path);
-    const auto sampleFormat = format == CoefficientFormat::Wav64
-                                  ? exporting::WavSampleFormat::Float64
-                                  : exporting::WavSampleFormat::Float32;
-    WriteFiles(BandWavPaths(prefix),
-               [&] { exporting::WriteBandWavs(prefix.toStdString(), taps, sampleFormat); });
+    ExportDialog dialog(
+        host_.MenuOwner(), host_.DesignParameters(), std::move(questions),
+        [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
+    runExportDialog_(dialog);
 }
 
 void GraphMenu::ExportResponse() {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/design_document.h"
+#include "app/export_dialog.h"
 #include "app/file_chooser.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
@@ -36,6 +37,7 @@ class GraphMenuHost {
     virtual QImage GraphAreaImage() const = 0;
     // Whether a calculation has completed, and its taps and responses.
     virtual bool HasCalculation() const = 0;
+    virtual const dsp::CrossoverParameters& DesignParameters() const = 0;
     virtual const dsp::CrossoverTaps& Taps() const = 0;
     virtual const dsp::ResponseStore& Store() const = 0;
     // Runs a handler so that whatever it raises goes to the window's error report.
@@ -79,6 +81,11 @@ class GraphMenu {
     GraphMenu(const GraphMenu&) = delete;
     GraphMenu& operator=(const GraphMenu&) = delete;
 
+    // How "Export coefficients…" asks its questions and runs its dialog (modally, with the
+    // toolkit's boxes, unless a test says otherwise). Without a confirmReplace of its own, it
+    // asks the host's MayReplaceFiles, as the window's other exports do.
+    void UseExportDialog(ExportQuestions questions, ExportDialogRunner run);
+
     // Opens the menu at a right click on `image`, and over the image's middle at the Menu key or
     // Shift+F10 anywhere in the image's window, its first enabled item then active; the items'
     // shortcuts work anywhere in the image's window.
@@ -116,6 +123,8 @@ class GraphMenu {
 
     GraphMenuHost& host_;
     FileNameChooser chooser_;
+    ExportQuestions exportQuestions_ = StandardExportQuestions();
+    ExportDialogRunner runExportDialog_ = RunExportDialogModally;
     // A popup of its own, not a control in the window's client area.
     std::unique_ptr<QMenu> menu_;
     // Each item with its action, in menu order.

@@ -10,6 +10,7 @@
 #include "base/float_checks.h"
 #include "base/text_convert.h"
 #include "base/version.h"
+#include "export/file_write.h"
 
 int main(int argc, char* argv[]) {
     const auto environment = [](const char* name) -> const char* { return std::getenv(name); };
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
         return EXIT_FAILURE;
     }
     kc::base::SetFloatingPointMode();
+    kc::exporting::ReportOversizedWritesAsErrors();
     kc::base::SetDecimalSeparator(kc::base::LocaleDecimalSeparator());
     // A display that is named but cannot be opened ends the program the same way, with exit code 1.
     const auto application =

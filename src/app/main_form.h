@@ -135,8 +135,10 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // completed calculation or while no graph is shown.
     QString ReadoutAt(int x) const;
 
-    // The program's state: the taps and the responses of the last successful calculation (an
-    // empty design and an all-zero store before the first).
+    // The program's state: the numbers, the taps and the responses of the last successful
+    // calculation (the initial texts' numbers, an empty design and an all-zero store before the
+    // first).
+    const dsp::CrossoverParameters& DesignParameters() const override { return parameters_; }
     const dsp::CrossoverTaps& Taps() const override { return taps_; }
     const dsp::ResponseStore& Store() const override { return *store_; }
     // Whether a calculation has completed (the taps and the store hold a design).
@@ -186,6 +188,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     ErrorReporter reporter_;
     ReplaceQuestion replaceQuestion_;
     QString title_;
+    dsp::CrossoverParameters parameters_;
     dsp::CrossoverTaps taps_;
     std::unique_ptr<dsp::ResponseStore> store_;
     std::unique_ptr<WindowGraph> graph_;

@@ -94,6 +94,7 @@ void TForm1::Button1Click() {
     dsp::CalculationResult result = dsp::RunCrossoverCalculation(fields);
     // Only a completed calculation replaces the state, so that a failing one leaves the last
     // design, its curves and its CMax line whole.
+    parameters_ = result.parameters;
     taps_ = std::move(result.taps);
     store_ = std::move(result.evaluation.store);
     calculated_ = true;

@@ -14,7 +14,16 @@ bool AskToReplaceFiles(QWidget* owner, const QString& caption, const QStringList
     QMessageBox box(QMessageBox::Warning, caption,
                     QStringLiteral("次のファイルを置き換えますか？  Replace these files?"),
                     QMessageBox::Yes | QMessageBox::No, owner);
-    box.setInformativeText(shown.join(QLatin1Char('\n')));
+    // A long list (an export at several rates writes dozens of files) shows its first files and
+    // the whole list under the box's details.
+    constexpr qsizetype kFilesShown = 8;
+    box.setInformativeText(shown.mid(0, kFilesShown).join(QLatin1Char('\n')) +
+                           (shown.size() > kFilesShown
+                                ? QStringLiteral("\n… (%1 files in all)").arg(shown.size())
+                                : QString()));
+    if (shown.size() > kFilesShown) {
+        box.setDetailedText(shown.join(QLatin1Char('\n')));
+    }
     box.setDefaultButton(QMessageBox::No);
     box.setWindowModality(Qt::ApplicationModal);
     return box.exec() == QMessageBox::Yes;

@@ -15,13 +15,13 @@
 #include "base/text_convert.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
+#include "cli/export_options.h"
 #include "cli/time_options.h"
 #include "design_file/design_file.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
-#include "export/file_write.h"
+#include "export/export_set.h"
 #include "export/qt/png_export.h"
-#include "export/wav_export.h"
 #include "graph/qt/graph_area.h"
 
 namespace kc::cli {
@@ -62,16 +62,10 @@ class OptionFields : public dsp::CalcFields {
     bool AdjustCoefficient() const override { return adjust; }
 };
 
-struct Outputs {
-    QString taps;
-    QString response;
-    QString wavPrefix;
-    exporting::WavSampleFormat wavFormat = exporting::WavSampleFormat::Float32;
-    QString plot;
+// The graph's options, which the command line adds to the export's files.
+struct PlotOptions {
     bool linearFrequency = false;
     bool linearAmplitude = false;
-    QString design{};                   // --save-design
-    design_file::Design givenDesign{};  // the texts, the adjust box and the axes as given
 };
 
 // The largest |20·log10(SumMag)| over the grid: how far the summed crossover strays from 0 dB.
@@ -84,15 +78,17 @@ double LargestSumDeviationDb(const dsp::ResponseStore& store) {
     return largest;
 }
 
-void PrintSummary(const OptionFields& fields, const dsp::CalculationResult& result) {
+void PrintSummary(const dsp::CalculationResult& result) {
+    const dsp::CrossoverParameters& p = result.parameters;
     const dsp::CrossoverTaps& taps = result.taps;
-    PrintLine("Tap counts: low " + fields.Text(CalcField::LowTapCount) + ", mid " +
-              fields.Text(CalcField::MidTapCount) + ", high " +
-              fields.Text(CalcField::HighTapCount));
+    PrintLine("Sample rate: " + base::IntToStr(taps.sampleRateHz) + " Hz");
+    PrintLine("Tap counts: low " + base::IntToStr(p.lowCount) + ", mid " +
+              base::IntToStr(p.midCount) + ", high " + base::IntToStr(p.highCount));
     PrintLine("Common length: " + base::IntToStr(taps.CommonLength) + " taps");
     char latency[96];
     std::snprintf(latency, sizeof latency, "Latency: %d samples (%.3f ms at %d Hz)",
-                  taps.CommonCentre, 1000.0 * taps.CommonCentre / dsp::SampleRate, dsp::SampleRate);
+                  taps.CommonCentre, 1000.0 * taps.CommonCentre / taps.sampleRateHz,
+                  taps.sampleRateHz);
     PrintLine(latency);
     PrintLine(result.cmaxLine);
     PrintLine("Largest deviation of the sum from 0 dB: " +
@@ -100,39 +96,47 @@ void PrintSummary(const OptionFields& fields, const dsp::CalculationResult& resu
               " dB");
 }
 
-void WriteOutputs(const Outputs& out, const OptionFields& fields,
-                  const dsp::CalculationResult& result) {
-    const dsp::ResponseStore& store = *result.evaluation.store;
-    if (!out.taps.isEmpty()) {
-        exporting::WriteTextFile(ToUtf8(out.taps), exporting::TapsCsv(result.taps));
-    }
-    if (!out.response.isEmpty()) {
-        exporting::WriteTextFile(ToUtf8(out.response), exporting::ResponseCsv(store));
-    }
-    if (!out.wavPrefix.isEmpty()) {
-        exporting::WriteBandWavs(ToUtf8(out.wavPrefix), result.taps, out.wavFormat);
-    }
-    if (!out.plot.isEmpty()) {
+// The window's graph of one rate's responses, as a PNG file.
+exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptions& plot) {
+    return [&fields, plot](const dsp::CalculationResult& design, const std::string& temporary) {
         graph::GraphInputs inputs;
-        inputs.logFrequency = !out.linearFrequency;
-        inputs.levelsInDb = !out.linearAmplitude;
+        inputs.logFrequency = !plot.linearFrequency;
+        inputs.levelsInDb = !plot.linearAmplitude;
         inputs.lowerEdgeText = fields.Text(CalcField::MidCrossLow);
         inputs.upperEdgeText = fields.Text(CalcField::MidCrossHigh);
-        exporting::WritePngFile(ToUtf8(out.plot),
-                                graph::RenderGraphArea(inputs, store, app::MainWindowGraphLook()));
-    }
-    if (!out.design.isEmpty()) {
-        design_file::WriteDesignFile(ToUtf8(out.design), out.givenDesign);
-    }
+        exporting::SavePng(
+            graph::RenderGraphArea(inputs, *design.evaluation.store, app::MainWindowGraphLook()),
+            temporary);
+    };
 }
 
-int RunDesign(OptionFields& fields, const Outputs& outputs, const TimeOutputs& timeOutputs) {
-    const dsp::CalculationResult result = dsp::RunCrossoverCalculation(fields);
-    PrintSummary(fields, result);
-    PrintPreRinging(result, fields.adjust, timeOutputs);
+// What the command writes: the export set at its rates, the time plots and the design file.
+struct DesignOutputs {
+    std::vector<int32_t> rates;
+    exporting::ExportFormats formats;
+    TimeOutputs time;
+    QString designFile;                 // --save-design
+    design_file::Design givenDesign{};  // the texts, the adjust box and the axes as given
+};
+
+// Designs at every rate (the first with the counts as given, the others with them scaled), prints
+// each rate's summary and pre-ringing, then writes the whole set of files, the first rate's time
+// plots and the design as given.
+int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
+    dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
+    design.sampleRateHz = out.rates.front();
+    const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.formats);
+    const std::vector<dsp::CalculationResult> designs = exporting::DesignRates(plan);
+    for (const dsp::CalculationResult& result : designs) {
+        PrintSummary(result);
+        PrintPreRinging(result, fields.adjust, out.time);
+    }
     std::fflush(stdout);
-    WriteOutputs(outputs, fields, result);
-    WriteTimePlots(result, fields.adjust, timeOutputs);
+    exporting::WriteExportSet(plan, designs, PlotWriter(fields, plot));
+    WriteTimePlots(designs.front(), fields.adjust, out.time);
+    if (!out.designFile.isEmpty()) {
+        design_file::WriteDesignFile(ToUtf8(out.designFile), out.givenDesign);
+    }
     return kExitSuccess;
 }
 
@@ -164,8 +168,7 @@ design_file::Design GivenDesign(const QCommandLineParser& parser, const GivenOpt
 }
 
 // The calculation's fields and the plot's axes from the given design.
-int RunGivenDesign(const design_file::Design& design, Outputs outputs,
-                   const TimeOutputs& timeOutputs) {
+int RunGivenDesign(const design_file::Design& design, DesignOutputs outputs) {
     OptionFields fields;
     for (const CalcField field :
          {CalcField::LowTapCount, CalcField::MidTapCount, CalcField::HighTapCount,
@@ -174,10 +177,9 @@ int RunGivenDesign(const design_file::Design& design, Outputs outputs,
         fields.texts[field] = FieldText(design, field);
     }
     fields.adjust = design.crossover.adjustCoefficient;
-    outputs.linearFrequency = !design.graph.logFrequency;
-    outputs.linearAmplitude = !design.graph.logAmplitude;
+    const PlotOptions plot{!design.graph.logFrequency, !design.graph.logAmplitude};
     outputs.givenDesign = design;
-    return RunDesign(fields, outputs, timeOutputs);
+    return RunDesign(fields, plot, outputs);
 }
 
 }  // namespace
@@ -193,16 +195,12 @@ int RunDesignCommand(const QStringList& arguments) {
     const QCommandLineOption adjust("adjust",
                                     "Tie the outer cut-offs to the band-pass edges and "
                                     "correct the band-pass so that the bands sum to a delay.");
-    const QCommandLineOption taps("taps", "Write the taps as CSV.", "FILE.csv");
-    const QCommandLineOption response("response", "Write the response as CSV.", "FILE.csv");
-    const QCommandLineOption wav("wav", "Write PREFIX-low/mid/high.wav.", "PREFIX");
-    const QCommandLineOption wavFormat("wav-format", "float32 (default) or float64.", "FORMAT",
-                                       "float32");
-    const QCommandLineOption plot("plot", "Write the graph as PNG.", "FILE.png");
+    const ExportOptions exportOptions;
     const QCommandLineOption linearFrequency("linear-frequency", "Plot a linear frequency axis.");
     const QCommandLineOption linearAmplitude("linear-amplitude", "Plot linear magnitudes.");
-    parser.addOptions(
-        {adjust, taps, response, wav, wavFormat, plot, linearFrequency, linearAmplitude});
+    parser.addOption(adjust);
+    parser.addOptions(exportOptions.All());
+    parser.addOptions({linearFrequency, linearAmplitude});
     const TimeOptions timeOptions;
     timeOptions.AddTo(parser);
     // Design files: --design gives every text, the adjust box and the axes, and the options given
@@ -215,28 +213,24 @@ int RunDesignCommand(const QStringList& arguments) {
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;
     }
-    const QString format = parser.value(wavFormat);
-    if (format != "float32" && format != "float64") {
-        std::fprintf(stderr, "--wav-format takes float32 or float64.\n");
+    DesignOutputs outputs;
+    try {
+        outputs.rates = exporting::ParseRates(ToUtf8(parser.value(exportOptions.rates)));
+        outputs.formats = ReadFormats(parser, exportOptions);
+        exporting::CheckExportRequest(outputs.rates, outputs.formats);
+    } catch (const exporting::ExportRequestError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return kExitUsage;
     }
     const std::optional<TimeOutputs> timeOutputs = timeOptions.Read(parser);
     if (!timeOutputs) {
         return kExitUsage;
     }
-    Outputs outputs{parser.value(taps),
-                    parser.value(response),
-                    parser.value(wav),
-                    format == "float64" ? exporting::WavSampleFormat::Float64
-                                        : exporting::WavSampleFormat::Float32,
-                    parser.value(plot),
-                    parser.isSet(linearFrequency),
-                    parser.isSet(linearAmplitude)};
-    outputs.design = parser.value(saveDesign);
+    outputs.time = *timeOutputs;
+    outputs.designFile = parser.value(saveDesign);
     const GivenOptions given{fieldOptions, designFile, adjust, linearFrequency, linearAmplitude};
-    return RunReportingErrors([&] {
-        return RunGivenDesign(GivenDesign(parser, given), std::move(outputs), *timeOutputs);
-    });
+    return RunReportingErrors(
+        [&] { return RunGivenDesign(GivenDesign(parser, given), std::move(outputs)); });
 }
 
 }  // namespace kc::cli

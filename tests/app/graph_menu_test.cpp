@@ -1,26 +1,36 @@
-// The graph menu's copy, save and export items with the file dialog replaced, and the readout
-// tooltip of the graph.
+// The graph menu's copy, save and export items with the file dialog and the export dialog's
+// questions replaced, and the readout tooltip of the graph.
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyCombination>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QTreeWidget>
+#include <cstring>
+#include <fstream>
 #include <utility>
 #include <vector>
 
+#include "app/export_dialog.h"
 #include "app/graph_readout.h"
 #include "app/graph_view.h"
 #include "app/transient_note.h"
+#include "dsp/crossover.h"
 #include "export/csv_export.h"
-#include "export/wav_export.h"
 #include "form_fixture.h"
+#include "support/file_bytes.h"
 #include "support/wav_file.h"
 
 namespace kc::app {
@@ -52,6 +62,13 @@ class GraphMenuTest : public FormTest {
                 EXPECT_EQ(caption, form->Title());
                 replaceQuestions.push_back(existing);
                 return replaceAnswer;
+            });
+        // The export dialog asks the window's replace question above.
+        form->Image1Menu().UseExportDialog(
+            {nullptr, [](QWidget*, const QString& current) { return current; }},
+            [this](ExportDialog& dialog) {
+                ++dialogsRun;
+                fillIn(dialog);
             });
     }
 
@@ -93,8 +110,12 @@ class GraphMenuTest : public FormTest {
     ChosenFile answer;
     int answerFilterIndex = 0;
     std::vector<Question> questions;
-    std::vector<QStringList> replaceQuestions;  // the files named by each replace question
+    // The export dialog: what the user does in it (nothing: it is closed), and the one question it
+    // may ask, whether to replace the files it names.
+    std::function<void(ExportDialog&)> fillIn = [](ExportDialog&) {};
+    int dialogsRun = 0;
     bool replaceAnswer = false;
+    std::vector<QStringList> replaceQuestions;
 };
 
 // The items speak both languages as the window's captions do, in the window's font, and a
@@ -124,6 +145,7 @@ TEST_F(GraphMenuTest, ItemsNeedAGraphOrACalculation) {
         Item(item)->trigger();
     }
     EXPECT_TRUE(questions.empty());
+    EXPECT_EQ(dialogsRun, 0);
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
 
     Calculate();
@@ -178,37 +200,27 @@ TEST_F(GraphMenuTest, KeysOpenTheMenuAnywhereInTheWindow) {
 
 // An export that would replace files asks once, naming every one of them; nothing is written
 // unless the answer is yes. A finished export says in the window what it wrote.
-TEST_F(GraphMenuTest, ReplacingFilesAsksOnceNamingThemAll) {
+// The export dialog's own question is tested with the dialog below.
+TEST_F(GraphMenuTest, ExportsAskBeforeReplacingAndSayWhatTheyWrote) {
     Calculate();
-    WriteFile("xo-low.wav", "old");
-    WriteFile("xo-high.wav", "old");
-    Answer("xo.wav", 1);
-    Choose("ExportCoefficients");
-    ASSERT_EQ(replaceQuestions.size(), 1u);
-    EXPECT_EQ(replaceQuestions[0],
-              QStringList({folder.filePath("xo-low.wav"), folder.filePath("xo-high.wav")}));
-    EXPECT_EQ(ReadFile("xo-low.wav"), "old");
-    EXPECT_FALSE(QFile::exists(folder.filePath("xo-mid.wav")));
-    EXPECT_FALSE(form->Note->isVisibleTo(form.get()));
-
-    replaceAnswer = true;
-    Choose("ExportCoefficients");
-    EXPECT_EQ(replaceQuestions.size(), 2u);
-    for (const char* band : {"xo-low.wav", "xo-mid.wav", "xo-high.wav"}) {
-        EXPECT_EQ(testing_support::ReadWav(folder.filePath(band).toStdString()).samples.size(),
-                  static_cast<std::size_t>(form->Taps().CommonLength))
-            << band;
-    }
+    Answer("response");  // a new file needs no question; the note names it
+    Choose("ExportResponse");
+    EXPECT_TRUE(replaceQuestions.empty());
     EXPECT_TRUE(form->Note->isVisibleTo(form.get()));
-    const QString written = "書き出しました  Wrote xo-low.wav, xo-mid.wav, xo-high.wav in " +
+    const QString written = "書き出しました  Wrote response.csv in " +
                             QDir::toNativeSeparators(QFileInfo(folder.path()).absoluteFilePath());
     EXPECT_EQ(form->Note->FullText(), written);
 
-    // A new file needs no question; the note names it.
-    Answer("response");
+    WriteFile("response.csv", "old");
+    Choose("ExportResponse");  // answered no: the file stays as it was
+    ASSERT_EQ(replaceQuestions.size(), 1u);
+    EXPECT_EQ(replaceQuestions[0], QStringList{folder.filePath("response.csv")});
+    EXPECT_EQ(ReadFile("response.csv"), "old");
+
+    replaceAnswer = true;
     Choose("ExportResponse");
     EXPECT_EQ(replaceQuestions.size(), 2u);
-    EXPECT_TRUE(form->Note->FullText().startsWith("書き出しました  Wrote response.csv in "));
+    EXPECT_EQ(ReadFile("response.csv"), exporting::ResponseCsv(form->Store()));
     EXPECT_TRUE(reports.empty());
 }
 
@@ -244,52 +256,121 @@ TEST_F(GraphMenuTest, ResponseExportEqualsTheLibrarysCsv) {
 using testing_support::ReadWav;
 using testing_support::WavFile;
 
-struct CoefficientCase {
-    const char* typed;    // the name given in the dialog
-    int filterIndex;      // the filter selected: 0 CSV, 1 WAV 32-bit, 2 WAV 64-bit
-    const char* written;  // the CSV file, or the prefix of the three WAV files
-    bool wav;
-    exporting::WavSampleFormat format;
-};
+std::vector<double> ReadDoubles(const QString& path) {
+    const std::string bytes = testing_support::ReadBytes(path.toStdString());
+    std::vector<double> values(bytes.size() / sizeof(double));
+    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(double));
+    return values;
+}
 
-TEST_F(GraphMenuTest, CoefficientExportsEqualTheLibrarysFiles) {
-    Calculate();
-    const CoefficientCase cases[] = {
-        {"taps.csv", 0, "taps.csv", false, {}},
-        {"plain", 0, "plain.csv", false, {}},
-        {"typed.csv", 1, "typed.csv", false, {}},  // the name's own extension decides
-        {"xo.wav", 1, "xo", true, exporting::WavSampleFormat::Float32},
-        {"xo64", 2, "xo64", true, exporting::WavSampleFormat::Float64},
+// Fills the export dialog in: the test folder, a name, CSV taps, 64-bit raw files and 48 000 Hz
+// beside the 44 100 Hz of the design shown.
+void AskForTwoRates(ExportDialog& d, const QString& folder) {
+    d.Folder->setText(folder);
+    d.Name->setText(QStringLiteral("xo-{rate}"));
+    d.Wav->setChecked(false);
+    d.TapsCsv->setChecked(true);
+    d.Raw->setChecked(true);
+    d.RawFormat->setCurrentIndex(1);   // 64-bit float (.dbl)
+    d.RateBoxes[1]->setChecked(true);  // 48 000 Hz
+}
+
+TEST_F(GraphMenuTest, ExportDialogShowsEachRateThenWritesTheLibrarysFiles) {
+    Calculate();  // 61, 41 and 21 taps
+    QStringList table;
+    QString status;
+    fillIn = [&](ExportDialog& d) {
+        AskForTwoRates(d, folder.path());
+        for (int row = 0; row < d.Table->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = d.Table->topLevelItem(row);
+            QStringList cells;
+            for (int column = 0; column < 6; ++column) {
+                cells << item->text(column);
+            }
+            for (int file = 0; file < item->childCount(); ++file) {
+                cells << item->child(file)->text(0).trimmed();
+            }
+            table << cells.join(' ');
+        }
+        d.ExportButton->click();
+        status = d.Status->text();
     };
-    for (const CoefficientCase& row : cases) {
-        SCOPED_TRACE(row.typed);
-        questions.clear();
-        Answer(row.typed, row.filterIndex);
-        Choose("ExportCoefficients");
-        ASSERT_EQ(questions.size(), 1u);
-        ASSERT_EQ(questions[0].filters.size(), 3);
-        if (!row.wav) {
-            EXPECT_EQ(ReadFile(row.written), exporting::TapsCsv(form->Taps()));
-            continue;
-        }
-        const QString reference = folder.filePath(QStringLiteral("reference"));
-        exporting::WriteBandWavs(reference.toStdString(), form->Taps(), row.format);
-        for (const char* band : {"-low.wav", "-mid.wav", "-high.wav"}) {
-            const WavFile written =
-                ReadWav(folder.filePath(row.written + QString(band)).toStdString());
-            const WavFile expected = ReadWav((reference + band).toStdString());
-            ASSERT_FALSE(expected.samples.empty()) << band;
-            EXPECT_EQ(written.info.format, expected.info.format) << band;
-            EXPECT_EQ(written.info.samplerate, 44100) << band;
-            EXPECT_EQ(written.samples, expected.samples) << band;
-        }
-    }
+    Choose("ExportCoefficients");
+    ASSERT_EQ(dialogsRun, 1);
+    // At 48 000 Hz: 61·48000/44100 = 66.4 → 67, 41 → 44.6 → 45, 21 → 22.9 → 23; latency 33
+    // samples = 0.6875 ms.
+    EXPECT_EQ(table, QStringList({"44100 61 41 21 30 0.680 xo-44100.csv xo-44100-low.dbl "
+                                  "xo-44100-mid.dbl xo-44100-high.dbl",
+                                  "48000 67 45 23 33 0.688 xo-48000.csv xo-48000-low.dbl "
+                                  "xo-48000-mid.dbl xo-48000-high.dbl"}));
+    EXPECT_TRUE(status.startsWith("Wrote 8 files")) << status.toStdString();
+    EXPECT_TRUE(replaceQuestions.empty());
     EXPECT_TRUE(reports.empty());
+    // 44 100 Hz is the design on screen, bit for bit; 48 000 Hz the same cut-offs redesigned.
+    EXPECT_EQ(ReadFile("xo-44100.csv"), exporting::TapsCsv(form->Taps()));
+    EXPECT_EQ(ReadDoubles(folder.filePath("xo-44100-mid.dbl")), form->Taps().MidTaps);
+    const dsp::CrossoverTaps at48k =
+        dsp::DesignCrossover(dsp::AtSampleRate(form->DesignParameters(), 48000));
+    EXPECT_EQ(ReadDoubles(folder.filePath("xo-48000-low.dbl")), at48k.LowTaps);
+    EXPECT_EQ(ReadFile("xo-48000.csv"), exporting::TapsCsv(at48k));
+}
+
+TEST_F(GraphMenuTest, ReplacingFilesAsksOnceNamingThemAll) {
+    Calculate();
+    for (const char* name : {"xo-44100.csv", "xo-48000-high.dbl"}) {
+        std::ofstream(folder.filePath(name).toStdString()) << "old";
+    }
+    QString status;
+    fillIn = [&](ExportDialog& d) {
+        AskForTwoRates(d, folder.path());
+        d.ExportButton->click();
+        status = d.Status->text();
+    };
+    Choose("ExportCoefficients");  // answered no: nothing is written
+    ASSERT_EQ(replaceQuestions.size(), 1u);
+    EXPECT_EQ(replaceQuestions[0],
+              QStringList({folder.filePath("xo-44100.csv"), folder.filePath("xo-48000-high.dbl")}));
+    EXPECT_EQ(status.toStdString(), "Nothing was written.");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(ReadFile("xo-44100.csv"), "old");
+
+    replaceAnswer = true;
+    Choose("ExportCoefficients");
+    EXPECT_EQ(replaceQuestions.size(), 2u);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 8);
+    EXPECT_EQ(ReadFile("xo-44100.csv"), exporting::TapsCsv(form->Taps()));
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(GraphMenuTest, ExportDialogRefusesWhatItCannotWrite) {
+    Calculate();
+    fillIn = [&](ExportDialog& d) {
+        AskForTwoRates(d, folder.path());
+        d.Name->setText(QStringLiteral("xo"));  // two rates, one name
+        EXPECT_FALSE(d.ExportButton->isEnabled());
+        EXPECT_TRUE(d.Status->text().contains("{rate}")) << d.Status->text().toStdString();
+        EXPECT_EQ(d.Table->topLevelItemCount(), 0);
+        d.Name->setText(QStringLiteral("xo-{rate}"));
+        d.OtherRates->setText(QStringLiteral("96 kHz"));
+        EXPECT_FALSE(d.ExportButton->isEnabled());
+        d.OtherRates->setText(QStringLiteral("96000"));
+        EXPECT_TRUE(d.ExportButton->isEnabled());
+        EXPECT_EQ(d.Table->topLevelItemCount(), 3);
+        d.Folder->setText(folder.filePath("missing-folder"));
+        d.ExportButton->click();
+        EXPECT_EQ(d.Status->text().toStdString(), "The export failed (see the message).");
+    };
+    Choose("ExportCoefficients");
+    ASSERT_EQ(reports.size(), 1u);  // the window's error report names the first file
+    EXPECT_NE(reports[0].text.find(folder.filePath("missing-folder/xo-44100.csv").toStdString()),
+              std::string::npos)
+        << reports[0].text;
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
 TEST_F(GraphMenuTest, WriteFailureIsReportedNamingTheFile) {
     Calculate();
-    for (const char* item : {"SaveGraph", "ExportCoefficients", "ExportResponse"}) {
+    for (const char* item : {"SaveGraph", "ExportResponse"}) {
         SCOPED_TRACE(item);
         reports.clear();
         Answer("missing-folder/out.dat");
@@ -310,10 +391,12 @@ TEST_F(GraphMenuTest, WriteFailureIsReportedNamingTheFile) {
 TEST_F(GraphMenuTest, CancelledDialogWritesNothing) {
     Calculate();
     answer = {};
+    fillIn = [this](ExportDialog& d) { d.Folder->setText(folder.path()); };  // then closed
     for (const char* item : {"SaveGraph", "ExportCoefficients", "ExportResponse"}) {
         Choose(item);
     }
-    EXPECT_EQ(questions.size(), 3u);
+    EXPECT_EQ(questions.size(), 2u);
+    EXPECT_EQ(dialogsRun, 1);
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
     EXPECT_TRUE(reports.empty());
 }

@@ -126,6 +126,9 @@ class RandomInputTest : public FormTest {
             },
             [this](QWidget*, const QString&, const QStringList&) { return Coin(); },
             NoDesignOpens());
+        form->Image1Menu().UseExportDialog(
+            {nullptr, [](QWidget*, const QString& current) { return current; }},
+            [this](ExportDialog& dialog) { FillInExportDialog(dialog); });
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -140,6 +143,20 @@ class RandomInputTest : public FormTest {
         };
         dialogs.askSave = [](QWidget*, const QString&) { return SaveChoice::Cancel; };
         return dialogs;
+    }
+
+    // The export dialog as the last answer says: closed, or the taps as CSV into the test's folder
+    // (the same name each time, so that a later export asks to replace it) or into a folder that
+    // does not exist.
+    void FillInExportDialog(ExportDialog& dialog) const {
+        if (answer_ == Answer::Cancel) {
+            return;
+        }
+        dialog.TapsCsv->setChecked(true);
+        dialog.Folder->setText(answer_ == Answer::MissingFolder
+                                   ? folder_.filePath(QStringLiteral("missing"))
+                                   : folder_.path());
+        dialog.Export();
     }
 
     bool Coin() { return std::bernoulli_distribution(0.5)(random_); }

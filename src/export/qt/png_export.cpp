@@ -7,12 +7,15 @@
 
 namespace kc::exporting {
 
+void SavePng(const QImage& image, const std::string& path) {
+    if (!image.save(QString::fromStdString(path), "PNG")) {
+        throw std::runtime_error("the PNG could not be written");
+    }
+}
+
 void WritePngFile(const std::string& path, const QImage& image) {
-    WriteFileAtomically(path, [&image](const std::string& temporary) {
-        if (!image.save(QString::fromStdString(temporary), "PNG")) {
-            throw std::runtime_error("the PNG could not be written");
-        }
-    });
+    WriteFileAtomically(path,
+                        [&image](const std::string& temporary) { SavePng(image, temporary); });
 }
 
 }  // namespace kc::exporting

@@ -1,0 +1,117 @@
+// Timings of the exports at other rates: the design and evaluation at 192 kHz with the window's
+// initial counts scaled (901/701/301 → 3923/3053/1311), the FRD responses there, every file kind
+// at the six rates 44.1 ... 192 kHz in this process, and the same as one whole run of
+// kaiser-crossover-cli, start-up included (the budgets: 40 ms and 150 ms).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "dsp/calculation.h"
+#include "dsp/complex_response.h"
+#include "export/export_set.h"
+#include "export/frd_export.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kc::dsp::CrossoverParameters;
+
+const std::vector<int32_t> kSixRates = {44100, 48000, 88200, 96000, 176400, 192000};
+
+CrossoverParameters At192k() {
+    return kc::dsp::AtSampleRate(CrossoverParameters{}, 192000);
+}
+
+void BM_DesignAndEvaluateAt192k(benchmark::State& state) {
+    const CrossoverParameters p = At192k();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kc::dsp::CalculateCrossover(p));
+    }
+}
+
+void BM_FrdResponsesAt192k(benchmark::State& state) {
+    const kc::dsp::CrossoverTaps taps = kc::dsp::DesignCrossover(At192k());
+    const std::vector<double> frequencies = kc::exporting::FrdFrequencies(192000);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kc::dsp::DelayFreeResponses(taps, frequencies));
+    }
+}
+
+// A fresh folder for one benchmark's files, removed afterwards.
+struct Folder {
+    fs::path path = fs::temp_directory_path() / ("kc-export-bench-" + std::to_string(::getpid()));
+    Folder() { fs::create_directories(path); }
+    ~Folder() { fs::remove_all(path); }
+    std::string Name(const char* name) const { return (path / name).string(); }
+};
+
+kc::exporting::ExportFormats AllFormats(const Folder& folder) {
+    kc::exporting::ExportFormats f;
+    f.tapsCsv = folder.Name("xo-{rate}.csv");
+    f.responseCsv = folder.Name("xo-{rate}-response.csv");
+    f.wavPrefix = folder.Name("xo-{rate}");
+    f.rawPrefix = folder.Name("xo-{rate}");
+    f.textPrefix = folder.Name("xo-{rate}");
+    f.frdPrefix = folder.Name("xo-{rate}");
+    f.camillaDsp = folder.Name("xo.yml");
+    return f;
+}
+
+void BM_AllFormatsAtSixRatesInProcess(benchmark::State& state) {
+    const Folder folder;
+    for (auto _ : state) {
+        const kc::exporting::ExportPlan plan =
+            kc::exporting::PlanExport(CrossoverParameters{}, kSixRates, AllFormats(folder));
+        kc::exporting::WriteExportSet(plan, kc::exporting::DesignRates(plan));
+    }
+}
+
+void BM_AllFormatsAtSixRatesAsOneCliRun(benchmark::State& state) {
+    const Folder folder;
+    const std::vector<std::string> arguments = {
+        KC_CLI_PATH,     "design",
+        "--sample-rate", "44100,48000,88200,96000,176400,192000",
+        "--taps",        folder.Name("xo-{rate}.csv"),
+        "--response",    folder.Name("xo-{rate}-response.csv"),
+        "--wav",         folder.Name("xo-{rate}"),
+        "--raw",         folder.Name("xo-{rate}"),
+        "--text",        folder.Name("xo-{rate}"),
+        "--frd",         folder.Name("xo-{rate}"),
+        "--camilladsp",  folder.Name("xo.yml")};
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    for (auto _ : state) {
+        pid_t child = 0;
+        int status = 0;
+        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
+            waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("kaiser-crossover-cli failed");
+            break;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+void Timed(benchmark::internal::Benchmark* b) {
+    b->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+}  // namespace
+
+BENCHMARK(BM_DesignAndEvaluateAt192k)->Apply(Timed);
+BENCHMARK(BM_FrdResponsesAt192k)->Apply(Timed);
+BENCHMARK(BM_AllFormatsAtSixRatesInProcess)->Apply(Timed);
+BENCHMARK(BM_AllFormatsAtSixRatesAsOneCliRun)->Apply(Timed);

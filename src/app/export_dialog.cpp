@@ -1,0 +1,335 @@
+#include "app/export_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <string>
+#include <utility>
+
+#include "base/errors.h"
+
+namespace kc::app {
+namespace {
+
+using exporting::ExportFormats;
+using exporting::ExportPlan;
+
+QString FromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QCheckBox* MakeBox(const char* objectName, const QString& text, bool checked) {
+    auto* box = new QCheckBox(text);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setChecked(checked);
+    return box;
+}
+
+QComboBox* MakeChoice(const char* objectName, const QStringList& items) {
+    auto* choice = new QComboBox;
+    choice->setObjectName(QString::fromLatin1(objectName));
+    choice->addItems(items);
+    return choice;
+}
+
+// A box and its choices on one line.
+QWidget* Row(QWidget* box, std::initializer_list<QWidget*> choices) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(box);
+    for (QWidget* choice : choices) {
+        layout->addWidget(choice);
+    }
+    layout->addStretch();
+    return row;
+}
+
+// The fragment is one file for every rate: the name without its {rate}.
+std::string FragmentName(const QString& name) {
+    QString base = name;
+    base.remove(QString::fromLatin1(exporting::kRatePlaceholder.data(),
+                                    static_cast<qsizetype>(exporting::kRatePlaceholder.size())));
+    while (base.endsWith('-') || base.endsWith('_') || base.endsWith('.')) {
+        base.chop(1);
+    }
+    return (base.isEmpty() ? QStringLiteral("crossover") : base).toStdString() + ".yml";
+}
+
+QString ChooseFolder(QWidget* owner, const QString& current) {
+    return QFileDialog::getExistingDirectory(
+        owner, QStringLiteral("Export into folder"), current,
+        QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+}
+
+}  // namespace
+
+ExportQuestions StandardExportQuestions() {
+    return {nullptr, ChooseFolder};
+}
+
+void RunExportDialogModally(ExportDialog& dialog) {
+    dialog.exec();
+}
+
+const std::vector<int32_t> ExportDialog::kOfferedRates = {44100, 48000,  88200,
+                                                          96000, 176400, 192000};
+
+ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design,
+                           ExportQuestions questions,
+                           std::function<void(const std::function<void()>&)> runReportingErrors)
+    : QDialog(owner),
+      design_(design),
+      questions_(std::move(questions)),
+      runReportingErrors_(std::move(runReportingErrors)) {
+    setObjectName(QStringLiteral("ExportDialog"));
+    setWindowTitle(QStringLiteral("Export coefficients"));
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(CreateFileKinds());
+    top->addWidget(CreateRates());
+    layout->addLayout(top);
+    layout->addWidget(CreateDestination());
+    Table = new QTreeWidget;
+    Table->setObjectName(QStringLiteral("Table"));
+    Table->setHeaderLabels(
+        {"Rate (Hz)", "Low taps", "Mid taps", "High taps", "Latency (samples)", "Latency (ms)"});
+    Table->setRootIsDecorated(false);
+    Table->setSelectionMode(QAbstractItemView::NoSelection);
+    layout->addWidget(Table, 1);
+    Status = new QLabel;
+    Status->setObjectName(QStringLiteral("Status"));
+    Status->setWordWrap(true);
+    Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(Status);
+    // In the dialog before the default is set, so that the dialog knows its default button.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    ExportButton = buttons->addButton(QStringLiteral("Export"), QDialogButtonBox::ActionRole);
+    ExportButton->setObjectName(QStringLiteral("ExportButton"));
+    ExportButton->setDefault(true);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    Connect();
+    Refresh();
+    resize(760, 640);
+    Name->setFocus();
+}
+
+QWidget* ExportDialog::CreateFileKinds() {
+    auto* group = new QGroupBox(QStringLiteral("Files"));
+    auto* layout = new QVBoxLayout(group);
+    TapsCsv = MakeBox("TapsCsv", QStringLiteral("Taps as CSV (.csv)"), false);
+    ResponseCsv = MakeBox("ResponseCsv", QStringLiteral("Response on the grid as CSV"), false);
+    Wav = MakeBox("Wav", QStringLiteral("WAV"), true);
+    WavFormat = MakeChoice("WavFormat", {"32-bit float", "64-bit float", "24-bit PCM"});
+    WavLayout = MakeChoice("WavLayout", {"one file per band", "one three-channel file"});
+    Raw = MakeBox("Raw", QStringLiteral("Raw samples"), false);
+    RawFormat = MakeChoice("RawFormat", {"32-bit float (.raw)", "64-bit float (.dbl)"});
+    Text = MakeBox("Text", QStringLiteral("Text, one coefficient a line (.txt)"), false);
+    Frd = MakeBox("Frd", QStringLiteral("Responses as FRD"), false);
+    FrdPhase = MakeChoice("FrdPhase", {"excess phase (latency taken out)", "full phase"});
+    CamillaDsp = MakeBox("CamillaDsp", QStringLiteral("CamillaDSP configuration (.yml)"), false);
+    for (QWidget* row :
+         {static_cast<QWidget*>(TapsCsv), static_cast<QWidget*>(ResponseCsv),
+          Row(Wav, {WavFormat, WavLayout}), Row(Raw, {RawFormat}), static_cast<QWidget*>(Text),
+          Row(Frd, {FrdPhase}), static_cast<QWidget*>(CamillaDsp)}) {
+        layout->addWidget(row);
+    }
+    return group;
+}
+
+QWidget* ExportDialog::CreateRates() {
+    auto* group = new QGroupBox(QStringLiteral("Sample rates"));
+    auto* layout = new QVBoxLayout(group);
+    for (int32_t rate : kOfferedRates) {
+        const QString text = rate == dsp::SampleRate
+                                 ? QStringLiteral("%1 Hz (the design shown)").arg(rate)
+                                 : QStringLiteral("%1 Hz").arg(rate);
+        QCheckBox* box = MakeBox("Rate", text, rate == dsp::SampleRate);
+        box->setObjectName(QStringLiteral("Rate%1").arg(rate));
+        RateBoxes.push_back(box);
+        layout->addWidget(box);
+    }
+    OtherRates = new QLineEdit;
+    OtherRates->setObjectName(QStringLiteral("OtherRates"));
+    OtherRates->setPlaceholderText(QStringLiteral("e.g. 32000,64000"));
+    auto* other = new QFormLayout;
+    other->addRow(QStringLiteral("Other:"), OtherRates);
+    layout->addLayout(other);
+    layout->addStretch();
+    return group;
+}
+
+QWidget* ExportDialog::CreateDestination() {
+    auto* box = new QWidget;
+    auto* form = new QFormLayout(box);
+    form->setContentsMargins(0, 0, 0, 0);
+    Folder = new QLineEdit(QDir::currentPath());
+    Folder->setObjectName(QStringLiteral("Folder"));
+    BrowseButton = new QPushButton(QStringLiteral("Browse…"));
+    BrowseButton->setObjectName(QStringLiteral("BrowseButton"));
+    BrowseButton->setAutoDefault(false);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(Folder, 1);
+    folderRow->addWidget(BrowseButton);
+    form->addRow(QStringLiteral("Folder:"), folderRow);
+    Name = new QLineEdit(QStringLiteral("crossover-{rate}"));
+    Name->setObjectName(QStringLiteral("Name"));
+    Name->setToolTip(QStringLiteral("{rate} is replaced by each rate in whole hertz."));
+    form->addRow(QStringLiteral("Name:"), Name);
+    return box;
+}
+
+void ExportDialog::Connect() {
+    for (QCheckBox* box : findChildren<QCheckBox*>()) {
+        connect(box, &QCheckBox::toggled, this, [this] { Refresh(); });
+    }
+    for (QComboBox* choice : findChildren<QComboBox*>()) {
+        connect(choice, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    }
+    for (QLineEdit* edit : {OtherRates, Folder, Name}) {
+        connect(edit, &QLineEdit::textChanged, this, [this] { Refresh(); });
+    }
+    connect(BrowseButton, &QPushButton::clicked, this, [this] { Browse(); });
+    connect(ExportButton, &QPushButton::clicked, this, [this] { Export(); });
+}
+
+std::vector<int32_t> ExportDialog::Rates() const {
+    std::vector<int32_t> rates;
+    for (std::size_t i = 0; i < kOfferedRates.size(); ++i) {
+        if (RateBoxes[i]->isChecked()) {
+            rates.push_back(kOfferedRates[i]);
+        }
+    }
+    const std::string other = OtherRates->text().trimmed().toStdString();
+    if (!other.empty()) {
+        for (int32_t rate : exporting::ParseRates(other)) {
+            rates.push_back(rate);
+        }
+    }
+    return rates;
+}
+
+ExportFormats ExportDialog::Formats() const {
+    const std::string stem = QDir(Folder->text()).filePath(Name->text()).toStdString();
+    ExportFormats f;
+    f.tapsCsv = TapsCsv->isChecked() ? stem + ".csv" : "";
+    f.responseCsv = ResponseCsv->isChecked() ? stem + "-response.csv" : "";
+    f.wavPrefix = Wav->isChecked() ? stem : "";
+    f.wavFormat = static_cast<exporting::WavSampleFormat>(WavFormat->currentIndex());
+    f.wavLayout = static_cast<exporting::WavLayout>(WavLayout->currentIndex());
+    f.rawPrefix = Raw->isChecked() ? stem : "";
+    f.rawFormat = static_cast<exporting::RawSampleFormat>(RawFormat->currentIndex());
+    f.textPrefix = Text->isChecked() ? stem : "";
+    f.frdPrefix = Frd->isChecked() ? stem : "";
+    f.frdPhase = static_cast<exporting::FrdPhase>(FrdPhase->currentIndex());
+    f.camillaDsp =
+        CamillaDsp->isChecked()
+            ? QDir(Folder->text()).filePath(FromStd(FragmentName(Name->text()))).toStdString()
+            : "";
+    return f;
+}
+
+ExportPlan ExportDialog::Plan(QString* problem) const {
+    try {
+        const ExportFormats formats = Formats();
+        if (!formats.WritesAnything()) {
+            throw exporting::ExportRequestError("Choose the files to write.");
+        }
+        if (Name->text().trimmed().isEmpty()) {
+            throw exporting::ExportRequestError("Give the files a name.");
+        }
+        return exporting::PlanExport(design_, Rates(), formats);
+    } catch (const std::exception& error) {  // a request error, or counts beyond 32 bits
+        *problem = QString::fromUtf8(error.what());
+        return {};
+    }
+}
+
+void ExportDialog::Refresh() {
+    QString problem;
+    const ExportPlan plan = Plan(&problem);
+    ShowPlan(plan);
+    ExportButton->setEnabled(!plan.rates.empty());
+    Status->setText(problem);
+}
+
+// A row per rate with its counts and latency, and below it a line per file it writes; the
+// fragment, one file for every rate, in a row of its own.
+void ExportDialog::ShowPlan(const ExportPlan& plan) {
+    Table->clear();
+    const auto addFiles = [](QTreeWidgetItem* row, const std::vector<std::string>& files) {
+        for (const std::string& file : files) {
+            auto* line = new QTreeWidgetItem(row, {"    " + QFileInfo(FromStd(file)).fileName()});
+            line->setFirstColumnSpanned(true);
+        }
+        row->setExpanded(true);
+    };
+    for (const exporting::RatePlan& rate : plan.rates) {
+        const dsp::CrossoverParameters& p = rate.parameters;
+        auto* row = new QTreeWidgetItem(
+            Table, {QString::number(p.sampleRateHz), QString::number(p.lowCount),
+                    QString::number(p.midCount), QString::number(p.highCount),
+                    QString::number(rate.latencySamples), QString::number(rate.latencyMs, 'f', 3)});
+        addFiles(row, rate.files);
+    }
+    if (!plan.camillaDsp.empty()) {
+        auto* row = new QTreeWidgetItem(Table, {QStringLiteral("every rate")});
+        row->setFirstColumnSpanned(true);
+        addFiles(row, {plan.camillaDsp});
+    }
+    for (int column = 0; column < Table->columnCount(); ++column) {
+        Table->resizeColumnToContents(column);
+    }
+}
+
+bool ExportDialog::Export() {
+    QString problem;
+    const ExportPlan plan = Plan(&problem);
+    if (plan.rates.empty()) {
+        Status->setText(problem);
+        return false;
+    }
+    QStringList existing;
+    for (const std::string& file : plan.AllFiles()) {
+        if (QFileInfo::exists(FromStd(file))) {
+            existing << FromStd(file);
+        }
+    }
+    if (!existing.isEmpty() && !questions_.confirmReplace(this, existing)) {
+        Status->setText(QStringLiteral("Nothing was written."));
+        return false;
+    }
+    bool written = false;
+    runReportingErrors_([&] {
+        exporting::WriteExportSet(plan, exporting::DesignRates(plan));
+        written = true;
+    });
+    const auto count = static_cast<qsizetype>(plan.AllFiles().size());
+    Status->setText(written ? QStringLiteral("Wrote %1 file%2 to %3, as the table lists them.")
+                                  .arg(count)
+                                  .arg(count == 1 ? "" : "s")
+                                  .arg(QDir::toNativeSeparators(Folder->text()))
+                            : QStringLiteral("The export failed (see the message)."));
+    return written;
+}
+
+void ExportDialog::Browse() {
+    const QString folder = questions_.chooseFolder(this, Folder->text());
+    if (!folder.isEmpty()) {
+        Folder->setText(folder);
+    }
+}
+
+}  // namespace kc::app

@@ -1,0 +1,100 @@
+// The export dialog of the graph menu's "Export coefficients…": the file kinds, the rates, the
+// folder and a name with {rate}, and before anything is written a table of each rate's counts,
+// latency and files. It is a front end of the export set (export/export_set.h), as the command
+// line is.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "dsp/crossover.h"
+#include "export/export_set.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace kc::app {
+
+// The questions the dialog asks, made replaceable so that tests answer them instead of a user.
+struct ExportQuestions {
+    // Asked once before an export replaces files, naming every one; true to replace them all.
+    std::function<bool(QWidget* owner, const QStringList& existingFiles)> confirmReplace;
+    // The folder to export into, starting at `current`; empty when the user cancelled.
+    std::function<QString(QWidget* owner, const QString& current)> chooseFolder;
+};
+
+// The toolkit's folder dialog, and no replace question of its own: the graph menu gives the
+// dialog the window's (replace_question.h).
+ExportQuestions StandardExportQuestions();
+
+class ExportDialog : public QDialog {
+  public:
+    // The rates offered with a box each; 44 100 Hz is the design on screen and checked at first.
+    static const std::vector<int32_t> kOfferedRates;
+
+    // `design`: the numbers of the design on screen, at 44 100 Hz; other rates scale its counts.
+    // `runReportingErrors` runs the export so that what it raises goes to the window's report.
+    ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design, ExportQuestions questions,
+                 std::function<void(const std::function<void()>&)> runReportingErrors);
+
+    // The request as the controls now say it, and its plan; an empty plan (no rates) and the
+    // reason in `problem` when it cannot be carried out.
+    exporting::ExportPlan Plan(QString* problem) const;
+
+    // What the Export button does: plans, asks once before replacing files, designs every rate and
+    // writes the whole set; says in the dialog what was written. False when nothing was written.
+    bool Export();
+
+    // The controls, named for tests.
+    QCheckBox* TapsCsv = nullptr;
+    QCheckBox* ResponseCsv = nullptr;
+    QCheckBox* Wav = nullptr;
+    QComboBox* WavFormat = nullptr;  // 32-bit float, 64-bit float, 24-bit PCM
+    QComboBox* WavLayout = nullptr;  // one file per band, one three-channel file
+    QCheckBox* Raw = nullptr;
+    QComboBox* RawFormat = nullptr;  // 32-bit float (.raw), 64-bit float (.dbl)
+    QCheckBox* Text = nullptr;
+    QCheckBox* Frd = nullptr;
+    QComboBox* FrdPhase = nullptr;  // excess, full
+    QCheckBox* CamillaDsp = nullptr;
+    std::vector<QCheckBox*> RateBoxes;  // one per kOfferedRates entry
+    QLineEdit* OtherRates = nullptr;    // further rates, "RATE[,RATE…]"
+    QLineEdit* Folder = nullptr;
+    QPushButton* BrowseButton = nullptr;
+    QLineEdit* Name = nullptr;
+    // A row per rate (rate, counts, latency in samples and ms) with a line per file below it.
+    QTreeWidget* Table = nullptr;
+    QLabel* Status = nullptr;  // why the request cannot be carried out, or what was written
+    QPushButton* ExportButton = nullptr;
+
+  private:
+    QWidget* CreateFileKinds();
+    QWidget* CreateRates();
+    QWidget* CreateDestination();
+    void Connect();
+    // Refreshes the table, the status and the Export button from the controls.
+    void Refresh();
+    void ShowPlan(const exporting::ExportPlan& plan);
+    exporting::ExportFormats Formats() const;
+    std::vector<int32_t> Rates() const;
+    void Browse();
+
+    dsp::CrossoverParameters design_;
+    ExportQuestions questions_;
+    std::function<void(const std::function<void()>&)> runReportingErrors_;
+};
+
+// Runs an export dialog: the program shows it modally; tests fill it in and press its buttons.
+using ExportDialogRunner = std::function<void(ExportDialog& dialog)>;
+
+// dialog.exec().
+void RunExportDialogModally(ExportDialog& dialog);
+
+}  // namespace kc::app

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev
     libsndfile1-dev
+    libyaml-cpp-dev
     fonts-ipafont-gothic
     locales
 )

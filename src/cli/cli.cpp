@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: kaiser-crossover-cli design [options]    the crossover, its summary and exports\n"
-    "       kaiser-crossover-cli estimate --pass HZ --stop HZ [--attenuation DB]\n"
+    "       kaiser-crossover-cli estimate --pass HZ --stop HZ [--attenuation DB] [--sample-rate HZ]\n"
     "       kaiser-crossover-cli --help | --version\n"
     "Run 'kaiser-crossover-cli COMMAND --help' for the options of a command.\n";
 

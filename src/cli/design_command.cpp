@@ -5,9 +5,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/look/window_look.h"
@@ -17,9 +20,7 @@
 #include "cli/time_options.h"
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
-#include "export/file_write.h"
-#include "export/qt/png_export.h"
-#include "export/wav_export.h"
+#include "export/export_set.h"
 #include "graph/qt/graph_area.h"
 
 namespace kc::cli {
@@ -60,12 +61,8 @@ class OptionFields : public dsp::CalcFields {
     bool AdjustCoefficient() const override { return adjust; }
 };
 
-struct Outputs {
-    QString taps;
-    QString response;
-    QString wavPrefix;
-    exporting::WavSampleFormat wavFormat = exporting::WavSampleFormat::Float32;
-    QString plot;
+// The graph's options, which the command line adds to the export's files.
+struct PlotOptions {
     bool linearFrequency = false;
     bool linearAmplitude = false;
 };
@@ -80,15 +77,17 @@ double LargestSumDeviationDb(const dsp::ResponseStore& store) {
     return largest;
 }
 
-void PrintSummary(const OptionFields& fields, const dsp::CalculationResult& result) {
+void PrintSummary(const dsp::CalculationResult& result) {
+    const dsp::CrossoverParameters& p = result.parameters;
     const dsp::CrossoverTaps& taps = result.taps;
-    PrintLine("Tap counts: low " + fields.Text(CalcField::LowTapCount) + ", mid " +
-              fields.Text(CalcField::MidTapCount) + ", high " +
-              fields.Text(CalcField::HighTapCount));
+    PrintLine("Sample rate: " + base::IntToStr(taps.sampleRateHz) + " Hz");
+    PrintLine("Tap counts: low " + base::IntToStr(p.lowCount) + ", mid " +
+              base::IntToStr(p.midCount) + ", high " + base::IntToStr(p.highCount));
     PrintLine("Common length: " + base::IntToStr(taps.CommonLength) + " taps");
     char latency[96];
     std::snprintf(latency, sizeof latency, "Latency: %d samples (%.3f ms at %d Hz)",
-                  taps.CommonCentre, 1000.0 * taps.CommonCentre / dsp::SampleRate, dsp::SampleRate);
+                  taps.CommonCentre, 1000.0 * taps.CommonCentre / taps.sampleRateHz,
+                  taps.sampleRateHz);
     PrintLine(latency);
     PrintLine(result.cmaxLine);
     PrintLine("Largest deviation of the sum from 0 dB: " +
@@ -96,37 +95,123 @@ void PrintSummary(const OptionFields& fields, const dsp::CalculationResult& resu
               " dB");
 }
 
-void WriteOutputs(const Outputs& out, const OptionFields& fields,
-                  const dsp::CalculationResult& result) {
-    const dsp::ResponseStore& store = *result.evaluation.store;
-    if (!out.taps.isEmpty()) {
-        exporting::WriteTextFile(ToUtf8(out.taps), exporting::TapsCsv(result.taps));
-    }
-    if (!out.response.isEmpty()) {
-        exporting::WriteTextFile(ToUtf8(out.response), exporting::ResponseCsv(store));
-    }
-    if (!out.wavPrefix.isEmpty()) {
-        exporting::WriteBandWavs(ToUtf8(out.wavPrefix), result.taps, out.wavFormat);
-    }
-    if (!out.plot.isEmpty()) {
+// The window's graph of one rate's responses, as a PNG file.
+exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptions& plot) {
+    return [&fields, plot](const dsp::CalculationResult& design, const std::string& temporary) {
         graph::GraphInputs inputs;
-        inputs.logFrequency = !out.linearFrequency;
-        inputs.levelsInDb = !out.linearAmplitude;
+        inputs.logFrequency = !plot.linearFrequency;
+        inputs.levelsInDb = !plot.linearAmplitude;
         inputs.lowerEdgeText = fields.Text(CalcField::MidCrossLow);
         inputs.upperEdgeText = fields.Text(CalcField::MidCrossHigh);
-        exporting::WritePngFile(ToUtf8(out.plot),
-                                graph::RenderGraphArea(inputs, store, app::MainWindowGraphLook()));
-    }
+        const QImage image =
+            graph::RenderGraphArea(inputs, *design.evaluation.store, app::MainWindowGraphLook());
+        if (!image.save(QString::fromStdString(temporary), "PNG")) {
+            throw std::runtime_error("the PNG could not be written");
+        }
+    };
 }
 
-int RunDesign(OptionFields& fields, const Outputs& outputs, const TimeOutputs& timeOutputs) {
-    const dsp::CalculationResult result = dsp::RunCrossoverCalculation(fields);
-    PrintSummary(fields, result);
-    PrintPreRinging(result, fields.adjust, timeOutputs);
+// Designs at every rate (the first with the counts as given, the others with them scaled), prints
+// each rate's summary and pre-ringing, then writes the whole set of files and the first rate's
+// time plots.
+int RunDesign(OptionFields& fields, const std::vector<int32_t>& rates,
+              const exporting::ExportFormats& formats, const PlotOptions& plot,
+              const TimeOutputs& timeOutputs) {
+    dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
+    design.sampleRateHz = rates.front();
+    const exporting::ExportPlan plan = exporting::PlanExport(design, rates, formats);
+    const std::vector<dsp::CalculationResult> designs = exporting::DesignRates(plan);
+    for (const dsp::CalculationResult& result : designs) {
+        PrintSummary(result);
+        PrintPreRinging(result, fields.adjust, timeOutputs);
+    }
     std::fflush(stdout);
-    WriteOutputs(outputs, fields, result);
-    WriteTimePlots(result, fields.adjust, timeOutputs);
+    exporting::WriteExportSet(plan, designs, PlotWriter(fields, plot));
+    WriteTimePlots(designs.front(), fields.adjust, timeOutputs);
     return kExitSuccess;
+}
+
+// The export's options: the rates, the files and their formats.
+struct ExportOptions {
+    QCommandLineOption rates{"sample-rate",
+                             "Sample rates in whole Hz, 22050 to 768000, separated by commas "
+                             "(44100). With several, every name must hold {rate}.",
+                             "RATE[,RATE...]", "44100"};
+    QCommandLineOption taps{"taps", "Write the taps as CSV.", "FILE.csv"};
+    QCommandLineOption response{"response", "Write the response as CSV.", "FILE.csv"};
+    QCommandLineOption wav{"wav", "Write PREFIX-low/mid/high.wav (or PREFIX.wav).", "PREFIX"};
+    QCommandLineOption wavFormat{"wav-format", "float32 (default), float64 or pcm24.", "FORMAT",
+                                 "float32"};
+    QCommandLineOption wavLayout{"wav-layout",
+                                 "bands (default): a file per band; multichannel: one file, "
+                                 "low, mid, high in channels 1-3.",
+                                 "LAYOUT", "bands"};
+    QCommandLineOption raw{"raw", "Write PREFIX-low/mid/high as headerless samples.", "PREFIX"};
+    QCommandLineOption rawFormat{"raw-format", "float32 (.raw, default) or float64 (.dbl).",
+                                 "FORMAT", "float32"};
+    QCommandLineOption text{"text", "Write PREFIX-low/mid/high.txt, a coefficient a line.",
+                            "PREFIX"};
+    QCommandLineOption frd{"frd", "Write PREFIX-low/mid/high/sum.frd.", "PREFIX"};
+    QCommandLineOption frdPhase{"frd-phase", "excess (default, latency taken out) or full.",
+                                "PHASE", "excess"};
+    QCommandLineOption camillaDsp{"camilladsp",
+                                  "Write a CamillaDSP configuration fragment naming the WAV "
+                                  "files (needs --wav with the bands layout).",
+                                  "FILE.yml"};
+    QCommandLineOption plot{"plot", "Write the graph as PNG.", "FILE.png"};
+
+    QList<QCommandLineOption> All() const {
+        return {rates,     taps, response, wav,      wavFormat,  wavLayout, raw,
+                rawFormat, text, frd,      frdPhase, camillaDsp, plot};
+    }
+};
+
+// The value of a choice option among `choices`, each with what it stands for.
+template <typename T>
+T Choice(const QCommandLineParser& parser, const QCommandLineOption& option,
+         std::initializer_list<std::pair<const char*, T>> choices) {
+    const QString value = parser.value(option);
+    for (const auto& [text, choice] : choices) {
+        if (value == QLatin1String(text)) {
+            return choice;
+        }
+    }
+    std::string names;
+    std::size_t index = 0;
+    for (const auto& [text, choice] : choices) {
+        names += (index == 0 ? "" : index + 1 == choices.size() ? " or " : ", ");
+        names += text;
+        ++index;
+    }
+    throw exporting::ExportRequestError("--" + ToUtf8(option.names().constFirst()) + " takes " +
+                                        names + ", not '" + ToUtf8(value) + "'.");
+}
+
+exporting::ExportFormats ReadFormats(const QCommandLineParser& parser, const ExportOptions& o) {
+    using exporting::WavSampleFormat;
+    exporting::ExportFormats f;
+    f.tapsCsv = ToUtf8(parser.value(o.taps));
+    f.responseCsv = ToUtf8(parser.value(o.response));
+    f.wavPrefix = ToUtf8(parser.value(o.wav));
+    f.wavFormat = Choice(parser, o.wavFormat,
+                         {std::pair{"float32", WavSampleFormat::Float32},
+                          {"float64", WavSampleFormat::Float64},
+                          {"pcm24", WavSampleFormat::Pcm24}});
+    f.wavLayout = Choice(parser, o.wavLayout,
+                         {std::pair{"bands", exporting::WavLayout::Bands},
+                          {"multichannel", exporting::WavLayout::Multichannel}});
+    f.rawPrefix = ToUtf8(parser.value(o.raw));
+    f.rawFormat = Choice(parser, o.rawFormat,
+                         {std::pair{"float32", exporting::RawSampleFormat::Float32},
+                          {"float64", exporting::RawSampleFormat::Float64}});
+    f.textPrefix = ToUtf8(parser.value(o.text));
+    f.frdPrefix = ToUtf8(parser.value(o.frd));
+    f.frdPhase = Choice(
+        parser, o.frdPhase,
+        {std::pair{"excess", exporting::FrdPhase::Excess}, {"full", exporting::FrdPhase::Full}});
+    f.camillaDsp = ToUtf8(parser.value(o.camillaDsp));
+    f.plotPng = ToUtf8(parser.value(o.plot));
+    return f;
 }
 
 }  // namespace
@@ -142,24 +227,25 @@ int RunDesignCommand(const QStringList& arguments) {
     const QCommandLineOption adjust("adjust",
                                     "Tie the outer cut-offs to the band-pass edges and "
                                     "correct the band-pass so that the bands sum to a delay.");
-    const QCommandLineOption taps("taps", "Write the taps as CSV.", "FILE.csv");
-    const QCommandLineOption response("response", "Write the response as CSV.", "FILE.csv");
-    const QCommandLineOption wav("wav", "Write PREFIX-low/mid/high.wav.", "PREFIX");
-    const QCommandLineOption wavFormat("wav-format", "float32 (default) or float64.", "FORMAT",
-                                       "float32");
-    const QCommandLineOption plot("plot", "Write the graph as PNG.", "FILE.png");
+    const ExportOptions exportOptions;
     const QCommandLineOption linearFrequency("linear-frequency", "Plot a linear frequency axis.");
     const QCommandLineOption linearAmplitude("linear-amplitude", "Plot linear magnitudes.");
-    parser.addOptions(
-        {adjust, taps, response, wav, wavFormat, plot, linearFrequency, linearAmplitude});
+    parser.addOption(adjust);
+    parser.addOptions(exportOptions.All());
+    parser.addOptions({linearFrequency, linearAmplitude});
     const TimeOptions timeOptions;
     timeOptions.AddTo(parser);
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;
     }
-    const QString format = parser.value(wavFormat);
-    if (format != "float32" && format != "float64") {
-        std::fprintf(stderr, "--wav-format takes float32 or float64.\n");
+    std::vector<int32_t> rates;
+    exporting::ExportFormats formats;
+    try {
+        rates = exporting::ParseRates(ToUtf8(parser.value(exportOptions.rates)));
+        formats = ReadFormats(parser, exportOptions);
+        exporting::CheckExportRequest(rates, formats);
+    } catch (const exporting::ExportRequestError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return kExitUsage;
     }
     const std::optional<TimeOutputs> timeOutputs = timeOptions.Read(parser);
@@ -171,15 +257,9 @@ int RunDesignCommand(const QStringList& arguments) {
         fields.texts[entry.field] = ToUtf8(parser.value(entry.option));
     }
     fields.adjust = parser.isSet(adjust);
-    Outputs outputs{parser.value(taps),
-                    parser.value(response),
-                    parser.value(wav),
-                    format == "float64" ? exporting::WavSampleFormat::Float64
-                                        : exporting::WavSampleFormat::Float32,
-                    parser.value(plot),
-                    parser.isSet(linearFrequency),
-                    parser.isSet(linearAmplitude)};
-    return RunReportingErrors([&] { return RunDesign(fields, outputs, *timeOutputs); });
+    const PlotOptions plot{parser.isSet(linearFrequency), parser.isSet(linearAmplitude)};
+    return RunReportingErrors(
+        [&] { return RunDesign(fields, rates, formats, plot, *timeOutputs); });
 }
 
 }  // namespace kc::cli

@@ -3,11 +3,13 @@
 #include <QCommandLineParser>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "cli/command_support.h"
 #include "dsp/initial_texts.h"
 #include "dsp/length_estimate.h"
+#include "export/export_set.h"
 
 namespace kc::cli {
 namespace {
@@ -32,7 +34,11 @@ int RunEstimateCommand(const QStringList& arguments) {
     const QCommandLineOption attenuation(
         "attenuation", "Stop-band attenuation in dB (" + initialAttenuation + ").", "TEXT",
         initialAttenuation);
-    parser.addOptions({pass, stop, attenuation});
+    const QCommandLineOption rate("sample-rate",
+                                  "Sample rate in whole Hz, 22050 to 768000 (44100); the "
+                                  "transition is measured against half of it.",
+                                  "RATE", "44100");
+    parser.addOptions({pass, stop, attenuation, rate});
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;
     }
@@ -41,10 +47,21 @@ int RunEstimateCommand(const QStringList& arguments) {
                      ToUtf8(parser.helpText()).c_str());
         return kExitUsage;
     }
+    std::vector<int32_t> rates;
+    try {
+        rates = exporting::ParseRates(ToUtf8(parser.value(rate)));
+    } catch (const exporting::ExportRequestError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return kExitUsage;
+    }
+    if (rates.size() != 1) {
+        std::fprintf(stderr, "The estimate takes one sample rate.\n");
+        return kExitUsage;
+    }
     return RunReportingErrors([&] {
         PrintedLabels labels;
         dsp::RunLengthEstimate(ToUtf8(parser.value(pass)), ToUtf8(parser.value(stop)),
-                               ToUtf8(parser.value(attenuation)), labels);
+                               ToUtf8(parser.value(attenuation)), labels, rates.front());
         return kExitSuccess;
     });
 }

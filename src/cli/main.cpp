@@ -8,6 +8,7 @@
 #include "base/text_convert.h"
 #include "base/version.h"
 #include "cli/cli.h"
+#include "export/file_write.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(
         QString::fromUtf8(kc::base::kVersion.data(), std::ssize(kc::base::kVersion)));
     kc::base::SetFloatingPointMode();
+    kc::exporting::ReportOversizedWritesAsErrors();
     kc::base::SetDecimalSeparator(kc::base::LocaleDecimalSeparator());
     return kc::cli::Run(QCoreApplication::arguments());
 }

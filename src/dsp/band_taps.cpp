@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "base/math_constants.h"
-#include "dsp/response_store.h"
 
 namespace kc::dsp {
 namespace {
@@ -11,16 +10,19 @@ namespace {
 using base::kPi;
 using base::kTwoPi;
 
-constexpr long double kRate = SampleRate;
+// The design's rate as the formulas divide by it: a whole number, exact in extended precision.
+long double Rate(const CrossoverParameters& p) {
+    return static_cast<long double>(p.sampleRateHz);
+}
 
 }  // namespace
 
 // Ideal low-pass of cut-off LowCross: sin(2π·k·fc/fs) / (π·k).
 long double LowPassTap(long double w, long double k, const CrossoverParameters& p) {
     if (k == 0.0L) {
-        return w * 2.0L * p.lowCrossHz / kRate;
+        return w * 2.0L * p.lowCrossHz / Rate(p);
     }
-    return w * std::sin(k * kTwoPi * p.lowCrossHz / kRate) / (kPi * k);
+    return w * std::sin(k * kTwoPi * p.lowCrossHz / Rate(p)) / (kPi * k);
 }
 
 // Difference of the ideal low-passes at MidCrossHigh and MidCrossLow, as one product of a cosine
@@ -29,15 +31,15 @@ long double BandPassTap(long double w, long double k, const CrossoverParameters&
     const long double high = p.midCrossHighHz;
     const long double low = p.midCrossLowHz;
     if (k == 0.0L) {
-        return w * 2.0L * (high - low) / kRate;
+        return w * 2.0L * (high - low) / Rate(p);
     }
-    return (2.0L * w / (kPi * k)) * std::cos(kPi * k * (high + low) / kRate) *
-           std::sin(kPi * k * (high - low) / kRate);
+    return (2.0L * w / (kPi * k)) * std::cos(kPi * k * (high + low) / Rate(p)) *
+           std::sin(kPi * k * (high - low) / Rate(p));
 }
 
 // The ideal low-pass of cut-off fs/2 − HighCross mirrored to the top of the spectrum by (−1)^k.
 long double HighPassTap(long double w, long double k, const CrossoverParameters& p) {
-    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / kRate;
+    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / Rate(p);
     if (k == 0.0L) {
         return w * passFraction;
     }
@@ -52,7 +54,7 @@ long double HighPassTap(long double w, long double k, const CrossoverParameters&
 // order: the same bits as the formula above at −k and at +k.
 TapPair LowPassPair(long double wLeft, long double wRight, long double k,
                     const CrossoverParameters& p) {
-    const long double sine = std::sin(k * kTwoPi * p.lowCrossHz / kRate);
+    const long double sine = std::sin(k * kTwoPi * p.lowCrossHz / Rate(p));
     const long double denominator = kPi * k;
     return {wLeft * sine / denominator, wRight * sine / denominator};
 }
@@ -61,8 +63,8 @@ TapPair BandPassPair(long double wLeft, long double wRight, long double k,
                      const CrossoverParameters& p) {
     const long double high = p.midCrossHighHz;
     const long double low = p.midCrossLowHz;
-    const long double cosine = std::cos(kPi * k * (high + low) / kRate);
-    const long double sine = std::sin(kPi * k * (high - low) / kRate);
+    const long double cosine = std::cos(kPi * k * (high + low) / Rate(p));
+    const long double sine = std::sin(kPi * k * (high - low) / Rate(p));
     const long double denominator = kPi * k;
     return {(2.0L * wLeft / denominator) * cosine * sine,
             (2.0L * wRight / denominator) * cosine * sine};
@@ -70,7 +72,7 @@ TapPair BandPassPair(long double wLeft, long double wRight, long double k,
 
 TapPair HighPassPair(long double wLeft, long double wRight, long double k,
                      const CrossoverParameters& p) {
-    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / kRate;
+    const long double passFraction = 1.0L - 2.0L * p.highCrossHz / Rate(p);
     const long double sign = std::fmod(k, 2.0L) == 0.0L ? 1.0L : -1.0L;
     const long double sine = std::sin(kPi * k * passFraction);
     const long double denominator = kPi * k;

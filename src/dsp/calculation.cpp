@@ -67,6 +67,10 @@ std::string_view InitialText(CalcField field) {
 }
 
 CalculationResult RunCrossoverCalculation(CalcFields& fields) {
+    return CalculateCrossover(ReadCrossoverParameters(fields));
+}
+
+CrossoverParameters ReadCrossoverParameters(CalcFields& fields) {
     CrossoverParameters p;
     p.lowCount = ReadTapCount(fields, CalcField::LowTapCount);
     p.midCount = ReadTapCount(fields, CalcField::MidTapCount);
@@ -79,11 +83,12 @@ CalculationResult RunCrossoverCalculation(CalcFields& fields) {
     // Sizing comes before the attenuation is read, so that bad counts are reported first.
     CheckTapArraySizes(p.lowCount, p.midCount, p.highCount);
     p.attenuationDb = AttenuationOf(fields.Text(CalcField::Attenuation));
-    return CalculateCrossover(p);
+    return p;
 }
 
 CalculationResult CalculateCrossover(const CrossoverParameters& parameters) {
     CalculationResult result;
+    result.parameters = parameters;
     result.taps = DesignCrossover(parameters);
     result.evaluation = EvaluateResponses(result.taps);
     result.cmaxLine = CMaxLine(result.evaluation.CMax);

@@ -36,8 +36,10 @@ class CalcFields {
     virtual bool AdjustCoefficient() const = 0;
 };
 
-// A completed calculation: the taps, the fresh response store with CMax, and the CMax line.
+// A completed calculation: the numbers it was designed from, the taps, the fresh response store
+// with CMax, and the CMax line.
 struct CalculationResult {
+    CrossoverParameters parameters;
     CrossoverTaps taps;
     Evaluation evaluation;
     std::string cmaxLine;
@@ -49,7 +51,12 @@ struct CalculationResult {
 // the program's state is touched: the caller replaces its taps and store only with a result.
 CalculationResult RunCrossoverCalculation(CalcFields& fields);
 
-// The same from converted numbers (the design proper and the evaluation).
+// The reading part of RunCrossoverCalculation alone: the fields converted in the same order, with
+// the same errors and the same tap-count texts written back, into the numbers of a design at the
+// window's rate.
+CrossoverParameters ReadCrossoverParameters(CalcFields& fields);
+
+// The same from converted numbers (the design proper and the evaluation), at their rate.
 CalculationResult CalculateCrossover(const CrossoverParameters& parameters);
 
 }  // namespace kc::dsp

@@ -155,6 +155,7 @@ void ApplyTapFormulas(const std::vector<BandPlan>& bands, const CrossoverParamet
 }  // namespace
 
 CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
+    CheckSampleRate(parameters.sampleRateHz);
     CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);
     const CrossoverParameters p = EffectiveParameters(parameters);
     CrossoverTaps taps = EmptyLayout(p);

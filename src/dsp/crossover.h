@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "dsp/response_store.h"
+
 namespace kc::dsp {
 
 // The numbers of one design, already converted from the window's fields.
@@ -25,11 +27,15 @@ struct CrossoverParameters {
     // Ties the outer cut-offs to the band-pass edges and corrects the mid band so that the three
     // bands add up to a unit impulse at CommonCentre (a pure delay).
     bool adjustCoefficient = false;
+    // The sampling frequency the taps are designed for, whole Hz in kMinSampleRateHz ...
+    // kMaxSampleRateHz (response_store.h); it stands wherever the tap formulas divide by the rate.
+    int32_t sampleRateHz = SampleRate;
 };
 
 // The taps of one design. Every array has CommonLength entries; each band's centre tap sits at
 // CommonCentre and the band is padded with zeros on both sides.
 struct CrossoverTaps {
+    int32_t sampleRateHz = SampleRate;  // the rate the taps were designed for, Hz
     int32_t CommonLength = 0;
     int32_t CommonCentre = 0;
     std::vector<double> LowTaps;
@@ -46,10 +52,24 @@ int32_t NormaliseTapCount(int32_t v);
 // ERangeError for a negative count or a common length of 2^28 or more.
 void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount);
 
-// Designs the three bands for normalised (odd) counts. Raises ERangeError for negative counts or
-// a common length of 2^28 or more, EOutOfMemory when the arrays cannot be allocated, and
-// EInvalidOp for a one-tap band (its window divides 0 by 0). Each window value is computed
-// afresh with KaiserWindow, one tap after the other; this is the reference design.
+// Raises ERangeError for a rate outside kMinSampleRateHz ... kMaxSampleRateHz.
+void CheckSampleRate(int64_t sampleRateHz);
+
+// A normalised (odd) count designed for `fromRateHz`, scaled to `toRateHz` so that the filter
+// keeps its length in time and its transition widths: count · toRate / fromRate rounded up, then
+// made odd by going up (901 taps at 44 100 Hz give 981 at 48 000 Hz and 3923 at 192 000 Hz). A
+// count below 1 stays as it is, so that the design reports it. ERangeError when the scaled count
+// lies beyond the 32-bit range.
+int32_t ScaledTapCount(int32_t count, int32_t fromRateHz, int32_t toRateHz);
+
+// The same design at `toRateHz`: the cut-offs, attenuation and adjustment of `parameters`, its
+// three counts scaled from its own rate with ScaledTapCount.
+CrossoverParameters AtSampleRate(const CrossoverParameters& parameters, int32_t toRateHz);
+
+// Designs the three bands for normalised (odd) counts. Raises ERangeError for an unsupported rate,
+// for negative counts or a common length of 2^28 or more, EOutOfMemory when the arrays cannot be
+// allocated, and EInvalidOp for a one-tap band (its window divides 0 by 0). Each window value is
+// computed afresh with KaiserWindow, one tap after the other; this is the reference design.
 CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters);
 
 // The design the program uses: bit for bit the taps of DesignCrossoverLiteral, with the same

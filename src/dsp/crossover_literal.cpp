@@ -56,6 +56,7 @@ void AdjustMidBandLiteral(CrossoverTaps& taps) {
 }  // namespace
 
 CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters) {
+    CheckSampleRate(parameters.sampleRateHz);
     CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);
     const CrossoverParameters p = EffectiveParameters(parameters);
     CrossoverTaps taps = EmptyLayout(p);

@@ -22,15 +22,16 @@ long double SumEpsilon(int32_t k) {
     return k <= kFirstRunLastPoint ? 0.001L : 0.0001L;
 }
 
-// Magnitude of one array's response at `frequencyHz` by the direct sum, each term with its own
-// sine and cosine of an angle formed in extended precision and rounded to double; the two
-// accumulators are doubles rounded after every addition.
-double DirectMagnitude(const std::vector<double>& taps, int32_t frequencyHz) {
+// Magnitude of one array's response at `frequencyHz` by the direct sum at `sampleRateHz`, each
+// term with its own sine and cosine of an angle formed in extended precision and rounded to
+// double; the two accumulators are doubles rounded after every addition.
+double DirectMagnitude(const std::vector<double>& taps, int32_t frequencyHz, int32_t sampleRateHz) {
     double re = 0.0;
     double im = 0.0;
+    const auto rate = static_cast<long double>(sampleRateHz);
     for (std::size_t n = 0; n < taps.size(); ++n) {
-        const long double theta = kTwoPi * static_cast<long double>(n) *
-                                  static_cast<long double>(frequencyHz) / SampleRate;
+        const long double theta =
+            kTwoPi * static_cast<long double>(n) * static_cast<long double>(frequencyHz) / rate;
         const double cosine = static_cast<double>(std::cos(theta));
         const double sine = static_cast<double>(std::sin(theta));
         re = StoreDouble(re + static_cast<long double>(taps[n]) * cosine);
@@ -75,9 +76,9 @@ struct UnclearPoint {
     int32_t frequencyHz;
 };
 
-void CollectUnclearPoints(const std::vector<double>& taps, Curve& magnitudes,
-                          std::vector<UnclearPoint>& unclear) {
-    const double bound = GridTransform::RoundingErrorBound(taps);
+void CollectUnclearPoints(const GridTransform& transform, const std::vector<double>& taps,
+                          Curve& magnitudes, std::vector<UnclearPoint>& unclear) {
+    const double bound = transform.RoundingErrorBound(taps);
     if (bound == 0.0) {
         return;  // taps of zeros: every magnitude is exactly 0 by either sum
     }
@@ -94,11 +95,13 @@ void CollectUnclearPoints(const std::vector<double>& taps, Curve& magnitudes,
 constexpr std::size_t kMinTermsToSplit = 8192;
 
 // Recomputes every unclear point by the direct sum, as the reference does, over two cores.
-void RecomputeByDirectSum(const std::vector<UnclearPoint>& unclear, std::size_t length) {
+void RecomputeByDirectSum(const std::vector<UnclearPoint>& unclear, std::size_t length,
+                          int32_t sampleRateHz) {
     const std::size_t minPointsToSplit = kMinTermsToSplit / std::max<std::size_t>(length, 1) + 1;
     RunInTwoHalves(unclear.size(), minPointsToSplit, [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
-            *unclear[i].magnitude = DirectMagnitude(*unclear[i].taps, unclear[i].frequencyHz);
+            *unclear[i].magnitude =
+                DirectMagnitude(*unclear[i].taps, unclear[i].frequencyHz, sampleRateHz);
         }
     });
 }
@@ -106,12 +109,14 @@ void RecomputeByDirectSum(const std::vector<UnclearPoint>& unclear, std::size_t 
 }  // namespace
 
 Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
+    CheckSampleRate(taps.sampleRateHz);
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
+    const int32_t rate = taps.sampleRateHz;
     for (int32_t k = 1; k <= kGridPoints; ++k) {
         const int32_t f = FreqGrid(k);
-        StorePoint(*result.store, k, DirectMagnitude(taps.LowTaps, f),
-                   DirectMagnitude(taps.MidTaps, f), DirectMagnitude(taps.HighTaps, f),
-                   DirectMagnitude(taps.SumTaps, f));
+        StorePoint(*result.store, k, DirectMagnitude(taps.LowTaps, f, rate),
+                   DirectMagnitude(taps.MidTaps, f, rate), DirectMagnitude(taps.HighTaps, f, rate),
+                   DirectMagnitude(taps.SumTaps, f, rate));
     }
     result.CMax = FindCMax(*result.store);
     return result;
@@ -120,16 +125,16 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
 Evaluation EvaluateResponses(const CrossoverTaps& taps) {
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
     ResponseStore& store = *result.store;
-    GridTransform transform;
+    GridTransform transform(taps.sampleRateHz);
     std::vector<UnclearPoint> unclear;
     for (const auto& [array, curve] : {std::pair{&taps.LowTaps, &store.LowMag},
                                        {&taps.MidTaps, &store.MidMag},
                                        {&taps.HighTaps, &store.HighMag},
                                        {&taps.SumTaps, &store.SumMag}}) {
         transform.Magnitudes(*array, *curve);
-        CollectUnclearPoints(*array, *curve, unclear);
+        CollectUnclearPoints(transform, *array, *curve, unclear);
     }
-    RecomputeByDirectSum(unclear, taps.SumTaps.size());
+    RecomputeByDirectSum(unclear, taps.SumTaps.size(), taps.sampleRateHz);
     // The levels as the direct sum computes them, point by point; the first magnitude of exactly
     // 0 raises EZeroDivide, and the fresh store is dropped with it.
     for (int32_t k = 1; k <= kGridPoints; ++k) {

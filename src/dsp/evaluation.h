@@ -16,8 +16,9 @@ struct Evaluation {
     double CMax = 0.0;
 };
 
-// Evaluates the four tap arrays at every grid point by the direct sum, each array in its own pass
-// with its own sines and cosines, and fills a fresh store. A band whose magnitude is exactly 0 at
+// Evaluates the four tap arrays at every grid point by the direct sum at the taps' rate, each array
+// in its own pass with its own sines and cosines, and fills a fresh store. ERangeError for a rate
+// outside kMinSampleRateHz ... kMaxSampleRateHz. A band whose magnitude is exactly 0 at
 // a point has no level there and raises EZeroDivide; nothing is returned then.
 Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps);
 

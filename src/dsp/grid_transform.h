@@ -1,6 +1,8 @@
 // The magnitude response of one tap array at every point of the frequency grid, by one real FFT.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -8,18 +10,23 @@
 
 namespace kc::dsp {
 
-// Every grid frequency f is an even number of hertz, so with f = 2·m the term of tap n,
-// e^(−j·2π·n·f / 44100) = e^(−j·2π·n·m / 22050), repeats every 22050 taps: the taps folded modulo
-// 22050 and one real DFT of 22050 points give every grid point as bin f / 2, at any length. The
-// transform's plan is made once for the whole run and shared; each GridTransform has its own work
-// arrays, so separate objects may be used at the same time.
+// Every grid frequency f is an even number of hertz, f = 2·m, so at a rate R the term of tap n,
+// e^(−j·2π·n·f / R) = e^(−j·2π·n·m / (R/2)), repeats every N = R/2 taps when R is even and every
+// N = R taps when R is odd: the taps folded modulo N and one real DFT of N points give grid point
+// f as bin f·N/R, exactly, at any length. At 44 100 Hz that is 22 050 points and bin f/2. The
+// transform's plan is made once per length for the whole run and shared; each GridTransform has
+// its own work arrays, so separate objects may be used at the same time.
 class GridTransform {
   public:
-    // The number of points of the transform.
-    static constexpr int32_t kTransformLength = SampleRate / 2;
+    // The number of points of the transform at `sampleRateHz`: R/2 for an even rate, R for an odd.
+    static constexpr int32_t TransformLength(int32_t sampleRateHz) {
+        return sampleRateHz % 2 == 0 ? sampleRateHz / 2 : sampleRateHz;
+    }
 
-    // Allocates the work arrays (about 350 KB); raises EOutOfMemory when they do not fit.
-    GridTransform();
+    // The transform for taps at `sampleRateHz` (kMinSampleRateHz ... kMaxSampleRateHz, else
+    // ERangeError). Allocates the work arrays (about 16 bytes a point, 350 KB at 44 100 Hz);
+    // raises EOutOfMemory when they do not fit.
+    explicit GridTransform(int32_t sampleRateHz = SampleRate);
     ~GridTransform();
     GridTransform(const GridTransform&) = delete;
     GridTransform& operator=(const GridTransform&) = delete;
@@ -32,10 +39,11 @@ class GridTransform {
     // An upper bound, in the magnitudes' unit, of how far any magnitude that Magnitudes writes for
     // `taps` can lie from the exact modulus through rounding: a multiple of the taps' absolute sum
     // (0 for taps that are all zero, whose magnitudes are exactly 0).
-    static double RoundingErrorBound(const std::vector<double>& taps);
+    double RoundingErrorBound(const std::vector<double>& taps) const;
 
   private:
     struct WorkArrays;
+    std::size_t length_;
     std::unique_ptr<WorkArrays> work_;
 };
 

@@ -6,11 +6,22 @@
 
 namespace kc::dsp {
 
-// The fixed sampling frequency, Hz.
+// The window's sampling frequency, Hz: its calculation and graph are at this rate, and it is the
+// default rate of every design and evaluation.
 inline constexpr int32_t SampleRate = 44100;
 
 // The Nyquist frequency, half the sampling frequency, Hz.
 inline constexpr int32_t kNyquistHz = SampleRate / 2;
+
+// The whole-hertz rates a design may be made for (the exports' rates): every grid frequency lies
+// below half of the lowest.
+inline constexpr int32_t kMinSampleRateHz = 22050;
+inline constexpr int32_t kMaxSampleRateHz = 768000;
+
+// Whether `sampleRateHz` lies in kMinSampleRateHz ... kMaxSampleRateHz.
+constexpr bool IsSupportedSampleRate(int64_t sampleRateHz) {
+    return sampleRateHz >= kMinSampleRateHz && sampleRateHz <= kMaxSampleRateHz;
+}
 
 // Number of grid points; points are numbered 1 ... kGridPoints.
 inline constexpr int32_t kGridPoints = 950;

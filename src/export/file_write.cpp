@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <random>
 #include <stdexcept>
 
@@ -19,13 +19,22 @@ std::string TemporaryPathFor(const std::string& path) {
     return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(device() % 1000000);
 }
 
+std::runtime_error SystemError() {
+    return std::runtime_error(std::strerror(errno));
+}
+
 }  // namespace
 
 EFileWriteError::EFileWriteError(const std::string& path, const std::string& reason)
     : base::Error("'" + path + "' を書き込めません: " + reason) {}
 
-void WriteFileAtomically(const std::string& path,
-                         const std::function<void(const std::string& temporaryPath)>& writeTo) {
+AtomicFileSet::~AtomicFileSet() {
+    for (const Staged& file : staged_) {
+        std::remove(file.temporary.c_str());
+    }
+}
+
+void AtomicFileSet::Add(const std::string& path, const FileWriter& writeTo) {
     const std::string temporary = TemporaryPathFor(path);
     try {
         writeTo(temporary);
@@ -33,25 +42,50 @@ void WriteFileAtomically(const std::string& path,
         std::remove(temporary.c_str());
         throw EFileWriteError(path, error.what());
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        throw EFileWriteError(path, reason);
+    staged_.push_back({path, temporary});
+}
+
+void AtomicFileSet::Commit() {
+    while (!staged_.empty()) {
+        const Staged& file = staged_.front();
+        if (std::rename(file.temporary.c_str(), file.path.c_str()) != 0) {
+            // The destructor removes this temporary and the ones after it.
+            throw EFileWriteError(file.path, std::strerror(errno));
+        }
+        staged_.erase(staged_.begin());
+    }
+}
+
+void WriteFileAtomically(const std::string& path, const FileWriter& writeTo) {
+    AtomicFileSet set;
+    set.Add(path, writeTo);
+    set.Commit();
+}
+
+void WriteBytes(const std::string& path, const char* data, std::size_t size) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        throw SystemError();
+    }
+    const bool written = std::fwrite(data, 1, size, file) == size && std::fflush(file) == 0;
+    const int writeErrno = errno;
+    if (std::fclose(file) != 0 && written) {
+        throw SystemError();
+    }
+    if (!written) {
+        errno = writeErrno;
+        throw SystemError();
     }
 }
 
 void WriteTextFile(const std::string& path, const std::string& content) {
     WriteFileAtomically(path, [&content](const std::string& temporary) {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            throw std::runtime_error(std::strerror(errno));
-        }
-        out << content;
-        out.flush();
-        if (!out) {
-            throw std::runtime_error("write failed");
-        }
+        WriteBytes(temporary, content.data(), content.size());
     });
+}
+
+void ReportOversizedWritesAsErrors() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace kc::exporting

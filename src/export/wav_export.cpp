@@ -2,28 +2,82 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
-#include "dsp/response_store.h"
 #include "export/file_write.h"
 
 namespace kc::exporting {
 namespace {
 
-void WriteSamples(const std::string& path, const std::vector<double>& samples,
-                  WavSampleFormat format) {
+int Subtype(WavSampleFormat format) {
+    switch (format) {
+        case WavSampleFormat::Float32:
+            return SF_FORMAT_FLOAT;
+        case WavSampleFormat::Float64:
+            return SF_FORMAT_DOUBLE;
+        case WavSampleFormat::Pcm24:
+            return SF_FORMAT_PCM_24;
+    }
+    return SF_FORMAT_FLOAT;  // not reached: every format is listed above
+}
+
+// The frames of the channels, interleaved as libsndfile takes them.
+std::vector<double> Interleaved(const std::vector<const std::vector<double>*>& channels) {
+    const std::size_t frames = channels.empty() ? 0 : channels.front()->size();
+    std::vector<double> samples(frames * channels.size());
+    for (std::size_t c = 0; c < channels.size(); ++c) {
+        if (channels[c]->size() != frames) {
+            throw std::invalid_argument("channels of different lengths");
+        }
+        for (std::size_t i = 0; i < frames; ++i) {
+            samples[i * channels.size() + c] = (*channels[c])[i];
+        }
+    }
+    return samples;
+}
+
+// A sample as a 24-bit integer: the nearest step of 2^−23 (libsndfile's own conversion floors to
+// the step below, which biases every tap the same way), clipped to the range, then left-justified
+// in 32 bits as libsndfile's integer writing takes it.
+int32_t Pcm24Sample(double sample) {
+    constexpr double kFullScale = 8388608.0;  // 2^23
+    const double step = std::nearbyint(sample * kFullScale);
+    const double clipped = std::clamp(step, -kFullScale, kFullScale - 1.0);
+    return static_cast<int32_t>(clipped) * 256;
+}
+
+sf_count_t WriteFrames(SNDFILE* file, const std::vector<double>& samples, sf_count_t frames,
+                       WavSampleFormat format) {
+    if (format != WavSampleFormat::Pcm24) {
+        return sf_writef_double(file, samples.data(), frames);
+    }
+    std::vector<int32_t> integers(samples.size());
+    std::transform(samples.begin(), samples.end(), integers.begin(), Pcm24Sample);
+    return sf_writef_int(file, integers.data(), frames);
+}
+
+}  // namespace
+
+void WriteWavChannels(const std::string& path,
+                      const std::vector<const std::vector<double>*>& channels, int32_t sampleRateHz,
+                      WavSampleFormat format) {
+    const std::vector<double> samples = Interleaved(channels);
     SF_INFO info{};
-    info.samplerate = dsp::SampleRate;
-    info.channels = 1;
-    info.format =
-        SF_FORMAT_WAV | (format == WavSampleFormat::Float64 ? SF_FORMAT_DOUBLE : SF_FORMAT_FLOAT);
+    info.samplerate = sampleRateHz;
+    info.channels = static_cast<int>(channels.size());
+    // SF_FORMAT_WAV, not SF_FORMAT_WAVEX: libsndfile then writes the plain format tag for any
+    // number of channels.
+    info.format = SF_FORMAT_WAV | Subtype(format);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
         throw std::runtime_error(sf_strerror(nullptr));
     }
-    const auto count = static_cast<sf_count_t>(samples.size());
-    const sf_count_t written = sf_write_double(file, samples.data(), count);
-    const std::string error = written == count ? "" : sf_strerror(file);
+    const auto frames = static_cast<sf_count_t>(channels.empty() ? 0 : channels.front()->size());
+    const sf_count_t written = WriteFrames(file, samples, frames, format);
+    const std::string error = written == frames ? "" : sf_strerror(file);
     if (sf_close(file) != 0 && error.empty()) {
         throw std::runtime_error("closing the file failed");
     }
@@ -32,18 +86,18 @@ void WriteSamples(const std::string& path, const std::vector<double>& samples,
     }
 }
 
-}  // namespace
-
-void WriteWav(const std::string& path, const std::vector<double>& samples, WavSampleFormat format) {
-    WriteFileAtomically(
-        path, [&](const std::string& temporary) { WriteSamples(temporary, samples, format); });
+void WriteWav(const std::string& path, const std::vector<double>& samples, WavSampleFormat format,
+              int32_t sampleRateHz) {
+    WriteFileAtomically(path, [&](const std::string& temporary) {
+        WriteWavChannels(temporary, {&samples}, sampleRateHz, format);
+    });
 }
 
 void WriteBandWavs(const std::string& prefix, const dsp::CrossoverTaps& taps,
                    WavSampleFormat format) {
-    WriteWav(prefix + "-low.wav", taps.LowTaps, format);
-    WriteWav(prefix + "-mid.wav", taps.MidTaps, format);
-    WriteWav(prefix + "-high.wav", taps.HighTaps, format);
+    WriteWav(prefix + "-low.wav", taps.LowTaps, format, taps.sampleRateHz);
+    WriteWav(prefix + "-mid.wav", taps.MidTaps, format, taps.sampleRateHz);
+    WriteWav(prefix + "-high.wav", taps.HighTaps, format, taps.sampleRateHz);
 }
 
 }  // namespace kc::exporting

@@ -1,4 +1,6 @@
-// Each band's taps as a mono WAV file at 44 100 Hz, the impulse response a convolver loads.
+// Taps as WAV files, the impulse responses a convolver loads: each band as a mono file, or the
+// three bands as the channels of one file, at the design's rate. The header is the plain one, with
+// the format tag 3 (float) or 1 (PCM), never the extensible one that some engines reject.
 #pragma once
 
 #include <string>
@@ -8,12 +10,22 @@
 
 namespace kc::exporting {
 
-enum class WavSampleFormat { Float32, Float64 };
+// Float32: each tap as the nearest float. Float64: the taps as they are. Pcm24: 24-bit integers,
+// each tap rounded to the nearest step of 2^−23 (1.0 is full scale, 2^23; beyond it is clipped).
+enum class WavSampleFormat { Float32, Float64, Pcm24 };
 
-// Writes `samples` as a mono 44 100 Hz WAV file of the given sample format, atomically.
-void WriteWav(const std::string& path, const std::vector<double>& samples, WavSampleFormat format);
+// Writes the channels (of equal length; channel c of frame i is channels[c][i]) at sampleRateHz to
+// the file at `path` directly; throws std::runtime_error with libsndfile's reason when it cannot.
+void WriteWavChannels(const std::string& path,
+                      const std::vector<const std::vector<double>*>& channels, int32_t sampleRateHz,
+                      WavSampleFormat format);
 
-// Writes PREFIX-low.wav, PREFIX-mid.wav and PREFIX-high.wav from LowTaps, MidTaps and HighTaps.
+// Writes `samples` as a mono WAV file at sampleRateHz, atomically.
+void WriteWav(const std::string& path, const std::vector<double>& samples, WavSampleFormat format,
+              int32_t sampleRateHz = dsp::SampleRate);
+
+// Writes PREFIX-low.wav, PREFIX-mid.wav and PREFIX-high.wav from LowTaps, MidTaps and HighTaps, at
+// the taps' rate.
 void WriteBandWavs(const std::string& prefix, const dsp::CrossoverTaps& taps,
                    WavSampleFormat format);
 

@@ -1,5 +1,6 @@
 // Runs the built kaiser-crossover-cli and checks what it prints and writes.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -10,11 +11,15 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <vector>
 
 #include "app/look/window_look.h"
@@ -36,9 +41,14 @@ struct Outcome {
     std::string err;
 };
 
-// Runs the command line program, with `environment` added to the test's own environment.
-Outcome RunCli(const QStringList& arguments, const QStringList& environment = {}) {
+// Runs the command line program, with `environment` added to the test's own environment and
+// `inChild` run in the child process before the program starts.
+Outcome RunCli(const QStringList& arguments, const QStringList& environment = {},
+               const std::function<void()>& inChild = {}) {
     QProcess process;
+    if (inChild) {
+        process.setChildProcessModifier(inChild);
+    }
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : environment) {
         variables.insert(entry.section('=', 0, 0), entry.section('=', 1));
@@ -191,6 +201,81 @@ TEST_F(CliTest, EstimatePrintsTheTwoCaptions) {
     const Outcome outcome = RunCli({"estimate", "--pass", "300", "--stop", "900"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "CutOff     ：600Hz\nIdeal Taps： 699\n");
+    // At 48 000 Hz the same transition is narrower in radians a sample: M = 757.8 (by hand).
+    const Outcome at48k =
+        RunCli({"estimate", "--pass", "300", "--stop", "900", "--sample-rate", "48000"});
+    EXPECT_EQ(at48k.out, "CutOff     ：600Hz\nIdeal Taps： 759\n");
+}
+
+TEST_F(CliTest, SeveralRatesPrintEachRatesSummaryAndWriteItsFiles) {
+    const Outcome outcome =
+        RunCli({"design", "--sample-rate", "48000,96000", "--wav", Path("rates-{rate}"), "--frd",
+                Path("rates-{rate}"), "--text", Path("rates-{rate}")});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    // The counts as given at the first rate, scaled at the second: 901·96000/48000 = 1802 → 1803.
+    for (const char* line : {"Sample rate: 48000 Hz\nTap counts: low 901, mid 701, high 301\n",
+                             "Latency: 450 samples (9.375 ms at 48000 Hz)\n",
+                             "Sample rate: 96000 Hz\nTap counts: low 1803, mid 1403, high 603\n",
+                             "Latency: 901 samples (9.385 ms at 96000 Hz)\n"}) {
+        EXPECT_NE(outcome.out.find(line), std::string::npos) << line << outcome.out;
+    }
+    const kc::testing_support::WavFile high =
+        kc::testing_support::ReadWav(folder_ / "rates-96000-high.wav");
+    EXPECT_EQ(high.info.samplerate, 96000);
+    EXPECT_EQ(high.info.frames, 1803);
+    for (const char* file : {"rates-48000-mid.frd", "rates-96000-sum.frd", "rates-48000-low.txt"}) {
+        EXPECT_TRUE(fs::exists(folder_ / file)) << file;
+    }
+}
+
+TEST(CliOutputTest, UsageErrorsWriteNothing) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("kc-cli-usage-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const QString wav = QString::fromStdString((folder / "xo").string());
+    const QString yml = QString::fromStdString((folder / "xo.yml").string());
+    const QStringList requests[] = {
+        {"--sample-rate", "44100,48000", "--wav", wav},      // no {rate}
+        {"--sample-rate", "96 kHz", "--wav", wav},           // not whole hertz
+        {"--sample-rate", "800000", "--wav", wav},           // beyond 768000
+        {"--wav", wav, "--wav-format", "pcm16"},             // unknown format
+        {"--wav", wav, "--frd", wav, "--frd-phase", "min"},  // unknown phase
+        {"--camilladsp", yml},                               // no WAV files to name
+        {"--wav", wav, "--wav-layout", "multichannel", "--camilladsp", yml},
+    };
+    for (const QStringList& request : requests) {
+        const Outcome outcome = RunCli(QStringList{"design"} + request);
+        EXPECT_EQ(outcome.status, 2) << request.join(' ').toStdString();
+        EXPECT_FALSE(outcome.err.empty());
+    }
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
+}
+
+TEST(CliOutputTest, FileSizeLimitLeavesNoFileOfTheSet) {
+    // Each WAV file of 901 float taps is about 3.7 KB, each text file about 22 KB: under a limit of
+    // 16 KB the three WAV files are written in full and the first text file fails. The set then
+    // leaves nothing, and the file it would have replaced stays.
+    const fs::path folder =
+        fs::temp_directory_path() / ("kc-cli-limit-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    std::ofstream(folder / "xo-low.wav") << "old";
+    const QString prefix = QString::fromStdString((folder / "xo").string());
+    const Outcome outcome = RunCli({"design", "--wav", prefix, "--text", prefix}, {}, [] {
+        const rlimit limit{16384, 16384};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_NE(outcome.err.find((folder / "xo-low.txt").string()), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find(std::strerror(EFBIG)), std::string::npos) << outcome.err;
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"xo-low.wav"});
+    std::ifstream old(folder / "xo-low.wav");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old");
+    fs::remove_all(folder);
 }
 
 struct ErrorCase {

@@ -31,6 +31,36 @@ TEST(NormaliseTapCountTest, MakesEveryCountOdd) {
     }
 }
 
+// count · to / from rounded up, then made odd upwards; worked by hand: 901·48000/44100 = 980.7,
+// 901·192000/44100 = 3922.7, 701·192000/44100 = 3051.7, 301·192000/44100 = 1310.5,
+// 901·44100/48000 = 827.8.
+TEST(ScaledTapCountTest, KeepsTheLengthInTimeAndStaysOdd) {
+    struct Row {
+        int32_t count, fromHz, toHz, expected;
+    };
+    for (const Row& row :
+         {Row{901, 44100, 48000, 981}, Row{901, 44100, 192000, 3923}, Row{701, 44100, 192000, 3053},
+          Row{301, 44100, 192000, 1311}, Row{901, 48000, 44100, 829}, Row{901, 44100, 44100, 901},
+          Row{1, 44100, 768000, 19}, Row{-3, 44100, 96000, -3}}) {
+        EXPECT_EQ(ScaledTapCount(row.count, row.fromHz, row.toHz), row.expected)
+            << row.count << " " << row.toHz;
+    }
+    EXPECT_THROW(ScaledTapCount((1 << 28) - 1, 22050, 768000), base::ERangeError);
+    EXPECT_THROW(ScaledTapCount(901, 44100, 768001), base::ERangeError);
+}
+
+TEST(CrossoverDesignTest, RatesOutsideTheSupportedRangeAreRangeErrors) {
+    for (int32_t rate : {0, 22049, 768001}) {
+        CrossoverParameters p;
+        p.sampleRateHz = rate;
+        EXPECT_THROW(DesignCrossover(p), base::ERangeError) << rate;
+        EXPECT_THROW(DesignCrossoverLiteral(p), base::ERangeError) << rate;
+    }
+    const CrossoverParameters at96k = AtSampleRate(CrossoverParameters{}, 96000);
+    EXPECT_EQ(DesignCrossover(at96k).CommonLength, 1963);  // 901·96000/44100 = 1961.2
+    EXPECT_EQ(DesignCrossover(at96k).sampleRateHz, 96000);
+}
+
 TEST(CrossoverDesignTest, InitialDesignHasTheCommonLayout) {
     const CrossoverTaps& t = InitialDesign();
     EXPECT_EQ(t.CommonLength, 901);

@@ -15,6 +15,7 @@ struct DesignCase {
     double lowHz, midLowHz, midHighHz, highHz;
     double attenuationDb;
     bool adjust;
+    int32_t rateHz = SampleRate;
 
     CrossoverParameters Parameters() const {
         CrossoverParameters p;
@@ -27,6 +28,7 @@ struct DesignCase {
         p.highCrossHz = highHz;
         p.attenuationDb = attenuationDb;
         p.adjustCoefficient = adjust;
+        p.sampleRateHz = rateHz;
         return p;
     }
 };

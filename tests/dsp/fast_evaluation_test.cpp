@@ -8,6 +8,7 @@
 #include "dsp/crossover.h"
 #include "dsp/design_case.h"
 #include "dsp/evaluation.h"
+#include "dsp/grid_transform.h"
 
 namespace kc::dsp {
 namespace {
@@ -79,6 +80,20 @@ INSTANTIATE_TEST_SUITE_P(DeepStopBands, FastEvaluationTest,
                                                       19841, 6284, 300, false}),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// Rates other than the window's: an odd rate folds by R taps instead of R/2, and a prime or nearly
+// prime R is a transform FFTW does by Rader's algorithm, whose rounding bound is wider; the 300 dB
+// design there takes some points from the direct sum.
+INSTANTIATE_TEST_SUITE_P(
+    OtherRates, FastEvaluationTest,
+    ::testing::Values(
+        DesignCase{"PrimeRate22051", 301, 201, 101, 300, 300, 2000, 2000, 144, false, 22051},
+        DesignCase{"Rate48000", 329, 255, 111, 300, 300, 2000, 2000, 144, true, 48000},
+        DesignCase{"Rate767997", 301, 201, 101, 300, 300, 2000, 2000, 144, false, 767997},
+        DesignCase{"Rate768000", 301, 201, 101, 9000, 300, 2000, 9000, 144, false, 768000},
+        DesignCase{"Random300dBAtRate44101", 253, 403, 109, 8692, 1928, 9051, 5967, 300, true,
+                   44101}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 class FastEvaluationErrorTest : public ::testing::TestWithParam<DesignCase> {};
 
 TEST_P(FastEvaluationErrorTest, ZeroBandRaisesTheDirectSumsError) {
@@ -125,14 +140,15 @@ TEST(FastEvaluationLongTest, TwoImpulsesFollowTheirClosedFormAtAnyLength) {
     }
 }
 
-// |Σ x[n]·e^(−j2π·n·f/44100)| summed in extended precision, the angle reduced exactly in
-// integers: an evaluation independent of both the direct sum and the transform.
-double ExtendedDirectMagnitude(const std::vector<double>& taps, int32_t frequencyHz) {
+// |Σ x[n]·e^(−j2π·n·f/R)| summed in extended precision, the angle reduced exactly in integers: an
+// evaluation independent of both the direct sum and the transform.
+double ExtendedDirectMagnitude(const std::vector<double>& taps, int32_t frequencyHz,
+                               int32_t rateHz = 44100) {
     long double re = 0.0L;
     long double im = 0.0L;
     for (std::size_t n = 0; n < taps.size(); ++n) {
-        const long long phase = static_cast<long long>(n) * frequencyHz % 44100;
-        const long double theta = 6.283185307179586477L * phase / 44100.0L;
+        const long long phase = static_cast<long long>(n) * frequencyHz % rateHz;
+        const long double theta = 6.283185307179586477L * phase / rateHz;
         re += taps[n] * std::cos(theta);
         im += taps[n] * std::sin(theta);
     }
@@ -153,6 +169,29 @@ TEST(FastEvaluationLongTest, LongDesignAgreesWithAnExtendedDirectSum) {
         EXPECT_NEAR(e.store->MidMag[k], ExtendedDirectMagnitude(taps.MidTaps, f), 1e-12) << k;
         EXPECT_NEAR(e.store->HighMag[k], ExtendedDirectMagnitude(taps.HighTaps, f), 1e-12) << k;
         EXPECT_NEAR(e.store->SumMag[k], ExtendedDirectMagnitude(taps.SumTaps, f), 1e-12) << k;
+    }
+}
+
+// The transform's rounding bound holds at transform lengths of every kind: all small primes
+// (22 050 and 24 000 points), a prime (22 051, 767 951: Rader's algorithm), and large prime factors
+// (767 999 = 19·83·487, 767 997 = 9·85 333). Random taps of ±1 stand for a long filter.
+TEST(GridTransformTest, RoundingErrorBoundHoldsAtEveryKindOfLength) {
+    std::vector<double> taps(1500);
+    uint32_t state = 12345;
+    for (double& tap : taps) {
+        state = state * 1664525u + 1013904223u;  // a fixed linear congruential sequence
+        tap = static_cast<double>(state) / 2147483648.0 - 1.0;
+    }
+    for (int32_t rate : {44100, 48000, 22051, 767951, 767999, 767997}) {
+        GridTransform transform(rate);
+        Curve magnitudes{};
+        transform.Magnitudes(taps, magnitudes);
+        const double bound = transform.RoundingErrorBound(taps);
+        for (int32_t k = 1; k <= kGridPoints; k += 7) {
+            const double exact = ExtendedDirectMagnitude(taps, FreqGrid(k), rate);
+            EXPECT_LE(std::fabs(magnitudes[static_cast<std::size_t>(k)] - exact), bound)
+                << rate << " point " << k;
+        }
     }
 }
 

@@ -26,6 +26,7 @@ struct EstimateCase {
     const char* attenuation;
     const char* cutOff;
     const char* taps;
+    int32_t rateHz = SampleRate;
 };
 
 class LengthEstimateTest : public ::testing::TestWithParam<EstimateCase> {};
@@ -33,12 +34,13 @@ class LengthEstimateTest : public ::testing::TestWithParam<EstimateCase> {};
 TEST_P(LengthEstimateTest, WritesCutOffAndOddTapCount) {
     const EstimateCase& c = GetParam();
     RecordedLabels labels;
-    RunLengthEstimate(c.pass, c.stop, c.attenuation, labels);
+    RunLengthEstimate(c.pass, c.stop, c.attenuation, labels, c.rateHz);
     EXPECT_EQ(labels.cutOff, std::string("CutOff     ：") + c.cutOff + "Hz");
     EXPECT_EQ(labels.taps, std::string("Ideal Taps： ") + c.taps);
 }
 
-// M = (A − 8) / (2.285·|ωp − ωs|), ω = f/22050·π; taps = trunc(M + 1) made odd upwards.
+// M = (A − 8) / (2.285·|ωp − ωs|), ω = f/(R/2)·π with R = 44 100 unless the row says otherwise;
+// taps = trunc(M + 1) made odd upwards (at 48 000 Hz M = 757.81, at 22 051 Hz 348.14).
 INSTANTIATE_TEST_SUITE_P(
     Texts, LengthEstimateTest,
     ::testing::Values(EstimateCase{"Initial", "300", "900", "144", "600", "699"},
@@ -49,7 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EstimateCase{"NegativeOrder", "300", "900", "0", "600", "-37"},
                       EstimateCase{"CutOffTruncatesUp", "300.4", "900", "144", "600", "699"},
                       EstimateCase{"CutOffTruncatesTowardZero", "-300.4", "-900", "144", "-600",
-                                   "699"}),
+                                   "699"},
+                      EstimateCase{"At48000Hz", "300", "900", "144", "600", "759", 48000},
+                      EstimateCase{"AtOddRate", "300", "900", "144", "600", "351", 22051}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct FailureCase {
@@ -59,6 +63,7 @@ struct FailureCase {
     const char* attenuation;
     std::function<void(const std::function<void()>&)> expectThrow;
     bool cutOffWritten;
+    int32_t rateHz = SampleRate;
 };
 
 class LengthEstimateFailureTest : public ::testing::TestWithParam<FailureCase> {};
@@ -66,7 +71,7 @@ class LengthEstimateFailureTest : public ::testing::TestWithParam<FailureCase> {
 TEST_P(LengthEstimateFailureTest, RaisesAndKeepsTheUnwrittenLabel) {
     const FailureCase& c = GetParam();
     RecordedLabels labels;
-    c.expectThrow([&] { RunLengthEstimate(c.pass, c.stop, c.attenuation, labels); });
+    c.expectThrow([&] { RunLengthEstimate(c.pass, c.stop, c.attenuation, labels, c.rateHz); });
     EXPECT_EQ(labels.cutOff.has_value(), c.cutOffWritten);
     EXPECT_FALSE(labels.taps.has_value());
 }
@@ -87,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CountBeyondThirtyTwoBits", "1000", "1000.0001", "144",
                     Expect<base::ERangeError>(), true},
         FailureCase{"CutOffBeyondSixtyFourBits", "1e300", "1e300", "144",
-                    Expect<base::EInvalidOp>(), false}),
+                    Expect<base::EInvalidOp>(), false},
+        FailureCase{"RateBelowTheRange", "300", "900", "144", Expect<base::ERangeError>(), false,
+                    22049}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(LengthEstimateOverflowTest, LargestOddCountHasNoOddCountAbove) {

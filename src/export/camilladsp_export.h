@@ -1,0 +1,31 @@
+// A configuration fragment for the CamillaDSP convolution engine that plays the crossover from its
+// WAV files: stereo in, the three bands of each side out.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kc::exporting {
+
+// One rate the fragment can run at, for its comments.
+struct CamillaDspRate {
+    int32_t sampleRateHz;
+    int32_t latencySamples;
+};
+
+// The YAML of the fragment, following CamillaDSP's configuration format: `filters`, six `Conv`
+// filters of `type: Wav` (left and right of each band, channel 0 of the band's file), a `mixer`
+// from 2 inputs to 6 outputs (left low, mid, high on 0–2, right on 3–5) and the `pipeline` (the
+// mixer, then each output's filter). `bandWavPaths` are the low, mid and high files as CamillaDSP
+// is to open them (absolute; "$samplerate$" in place of the rate when files were written for
+// several, which CamillaDSP replaces by the rate it runs at). Comments name the rates and their
+// latencies.
+std::string CamillaDspFragment(const std::array<std::string, 3>& bandWavPaths,
+                               const std::vector<CamillaDspRate>& rates);
+
+// `text` as a double-quoted YAML scalar: backslash, quote and control characters escaped.
+std::string YamlQuoted(const std::string& text);
+
+}  // namespace kc::exporting

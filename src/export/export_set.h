@@ -1,0 +1,107 @@
+// The set of files one export writes, at one rate or several, made the same way by the command line
+// and by the window's export dialog: which files, their names, the design at each rate, and the
+// writing of the whole set at once.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dsp/calculation.h"
+#include "export/coefficient_files.h"
+#include "export/frd_export.h"
+#include "export/wav_export.h"
+
+namespace kc::exporting {
+
+// The mark in a name that each rate replaces with its whole hertz: "xo-{rate}" is xo-48000.
+inline constexpr std::string_view kRatePlaceholder = "{rate}";
+
+enum class WavLayout {
+    Bands,         // PREFIX-low.wav, PREFIX-mid.wav, PREFIX-high.wav, one channel each
+    Multichannel,  // PREFIX.wav with low, mid and high in channels 1, 2 and 3
+};
+
+// What to write. An empty name writes nothing of its kind; a prefix gets "-low", "-mid", "-high"
+// (and "-sum" for FRD) and the extension. Every name may hold {rate}.
+struct ExportFormats {
+    std::string tapsCsv;      // the taps of the four arrays, TapsCsv
+    std::string responseCsv;  // the grid's magnitudes and levels, ResponseCsv
+    std::string wavPrefix;
+    WavSampleFormat wavFormat = WavSampleFormat::Float32;
+    WavLayout wavLayout = WavLayout::Bands;
+    std::string rawPrefix;  // .raw (float32) or .dbl (float64)
+    RawSampleFormat rawFormat = RawSampleFormat::Float32;
+    std::string textPrefix;  // .txt, one coefficient a line
+    std::string frdPrefix;   // .frd, low, mid, high and sum
+    FrdPhase frdPhase = FrdPhase::Excess;
+    // The CamillaDSP fragment: one file for every rate (so it takes no {rate}), naming the band WAV
+    // files, which it needs.
+    std::string camillaDsp;
+    // The graph of each rate as a PNG, which a front end with pictures writes (RateFileWriter).
+    std::string plotPng;
+
+    bool WritesAnything() const;
+};
+
+// A request that cannot be carried out as it stands; nothing is written. The message says why.
+class ExportRequestError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// One rate of an export, known before anything is designed.
+struct RatePlan {
+    dsp::CrossoverParameters parameters;  // the design at this rate: its counts scaled
+    int32_t latencySamples = 0;           // CommonCentre, half the longest band's taps less one
+    double latencyMs = 0.0;
+    std::vector<std::string> files;  // this rate's files, in the order they are written
+};
+
+struct ExportPlan {
+    ExportFormats formats;
+    std::vector<RatePlan> rates;
+    std::string camillaDsp;  // the fragment's file, written after every rate's, or empty
+
+    // Every file of the export, in the order written.
+    std::vector<std::string> AllFiles() const;
+};
+
+// The rates of a text such as "44100,48000": whole hertz from 22050 to 768000, separated by
+// commas. ExportRequestError for any other text.
+std::vector<int32_t> ParseRates(std::string_view text);
+
+// `pattern` with every {rate} replaced by the rate.
+std::string WithRate(const std::string& pattern, int32_t sampleRateHz);
+
+// Raises ExportRequestError when the request cannot be carried out, as PlanExport does; what it
+// checks does not depend on the design.
+void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportFormats& formats);
+
+// Checks a request and lays out its export. `design` holds the counts for its own rate
+// (design.sampleRateHz): that rate keeps them, every other rate of `ratesHz` gets the same
+// cut-offs with the counts scaled to it (AtSampleRate), so that every rate's filters have the same
+// length in time. ExportRequestError when there is no rate, a rate lies outside 22050 ... 768000
+// or is given twice, several rates meet a name without {rate} (the fragment's excepted), the
+// CamillaDSP fragment lacks band WAV files or holds {rate}, or two files would have one name.
+// ERangeError when a scaled count leaves the 32-bit range.
+ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<int32_t>& ratesHz,
+                      const ExportFormats& formats);
+
+// Designs and evaluates each rate of the plan, in its order, raising what the calculation raises.
+std::vector<dsp::CalculationResult> DesignRates(const ExportPlan& plan);
+
+// Writes a front end's own file of one rate into the temporary path it is given.
+using RateFileWriter =
+    std::function<void(const dsp::CalculationResult& design, const std::string& temporaryPath)>;
+
+// Writes every file of the plan from `designs` (DesignRates, one per rate) as one AtomicFileSet:
+// all are written in full before any replaces its name, so EFileWriteError, naming the file and
+// the reason, leaves none of the set written and every file it would have replaced as it was.
+// `plotWriter` writes the plan's PNG files; it is needed when formats.plotPng is set.
+void WriteExportSet(const ExportPlan& plan, const std::vector<dsp::CalculationResult>& designs,
+                    const RateFileWriter& plotWriter = {});
+
+}  // namespace kc::exporting

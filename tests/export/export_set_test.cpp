@@ -1,0 +1,405 @@
+// The export set: what a request may ask, and every file read back as an engine would read it.
+#include "export/export_set.h"
+
+#include <gtest/gtest.h>
+#include <yaml-cpp/yaml.h>
+
+#include <charconv>
+#include <cmath>
+#include <complex>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "export/file_write.h"
+#include "support/wav_file.h"
+
+namespace kc::exporting {
+namespace {
+
+namespace fs = std::filesystem;
+
+using testing_support::ReadWav;
+using testing_support::WavFile;
+using testing_support::WavFormatTag;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::vector<std::string> Lines(const fs::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+double Number(const std::string& text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << text;
+    return value;
+}
+
+class ExportSetTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("kc-export-set-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    std::string In(const std::string& name) const { return (folder_ / name).string(); }
+    std::vector<std::string> FolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder_;
+};
+
+struct RequestCase {
+    const char* name;
+    std::vector<int32_t> rates;
+    std::function<void(ExportFormats&)> ask;
+    const char* reason;  // part of the message
+};
+
+TEST(ExportRequestTest, ImpossibleRequestsAreRefusedWithTheirReason) {
+    const RequestCase cases[] = {
+        {"NoRate", {}, [](ExportFormats&) {}, "No sample rate"},
+        {"RateTooLow", {22049}, [](ExportFormats&) {}, "outside 22050 to 768000"},
+        {"RateTwice", {48000, 96000, 48000}, [](ExportFormats&) {}, "given twice"},
+        {"NameWithoutRate",
+         {44100, 48000},
+         [](ExportFormats& f) { f.frdPrefix = "xo"; },
+         "'xo' does not"},
+        {"FragmentWithoutWav",
+         {44100},
+         [](ExportFormats& f) { f.camillaDsp = "c.yml"; },
+         "WAV files written one per band"},
+        {"FragmentWithMultichannelWav",
+         {44100},
+         [](ExportFormats& f) {
+             f.wavPrefix = "xo";
+             f.wavLayout = WavLayout::Multichannel;
+             f.camillaDsp = "c.yml";
+         },
+         "one per band"},
+        {"FragmentNamedPerRate",
+         {44100, 48000},
+         [](ExportFormats& f) {
+             f.wavPrefix = "xo-{rate}";
+             f.camillaDsp = "c-{rate}.yml";
+         },
+         "takes no {rate}"},
+        {"SameNameTwice",
+         {44100},
+         [](ExportFormats& f) {
+             f.tapsCsv = "out/../a.csv";
+             f.responseCsv = "a.csv";
+         },
+         "both be named 'a.csv'"},
+    };
+    for (const RequestCase& row : cases) {
+        ExportFormats formats;
+        row.ask(formats);
+        try {
+            PlanExport(dsp::CrossoverParameters{}, row.rates, formats);
+            ADD_FAILURE() << row.name << ": accepted";
+        } catch (const ExportRequestError& error) {
+            EXPECT_NE(std::string(error.what()).find(row.reason), std::string::npos)
+                << row.name << ": " << error.what();
+        }
+    }
+}
+
+TEST(ExportRequestTest, RatesAreWholeHertzInRangeSeparatedByCommas) {
+    EXPECT_EQ(ParseRates("44100"), (std::vector<int32_t>{44100}));
+    EXPECT_EQ(ParseRates("22050,768000,48001"), (std::vector<int32_t>{22050, 768000, 48001}));
+    for (const char* bad : {"", "48k", "48000,", ",48000", "44100.0", "-44100", " 44100", "768001",
+                            "22049", "44100;48000", "99999999999999999999"}) {
+        EXPECT_THROW(ParseRates(bad), ExportRequestError) << bad;
+    }
+}
+
+TEST(ExportRequestTest, OtherRatesScaleTheCountsOfTheDesignsOwnRate) {
+    ExportFormats formats;
+    formats.wavPrefix = "xo-{rate}";
+    formats.frdPrefix = "xo-{rate}";
+    const ExportPlan plan = PlanExport(dsp::CrossoverParameters{}, {48000, 44100}, formats);
+    ASSERT_EQ(plan.rates.size(), 2u);
+    // 901·48000/44100 = 980.7, 701·48000/44100 = 763.0 (exactly 763, odd), 301 → 327.6.
+    const dsp::CrossoverParameters& at48k = plan.rates[0].parameters;
+    EXPECT_EQ(at48k.sampleRateHz, 48000);
+    EXPECT_EQ(at48k.lowCount, 981);
+    EXPECT_EQ(at48k.midCount, 763);
+    EXPECT_EQ(at48k.highCount, 329);
+    EXPECT_EQ(plan.rates[0].latencySamples, 490);
+    EXPECT_NEAR(plan.rates[0].latencyMs, 10.2083333, 1e-6);
+    EXPECT_EQ(plan.rates[1].parameters.lowCount, 901);
+    EXPECT_EQ(plan.rates[1].latencySamples, 450);
+    EXPECT_EQ(plan.rates[0].files,
+              (std::vector<std::string>{"xo-48000-low.wav", "xo-48000-mid.wav", "xo-48000-high.wav",
+                                        "xo-48000-low.frd", "xo-48000-mid.frd", "xo-48000-high.frd",
+                                        "xo-48000-sum.frd"}));
+}
+
+// Σ x[n]·e^(−j2π·f·(n − d)/R) in extended precision, term by term, from taps read back from an
+// exported file: the response an FRD line must show.
+std::complex<long double> ResponseOf(const std::vector<double>& taps, double f, int32_t rate,
+                                     int32_t delay) {
+    std::complex<long double> sum = 0.0L;
+    for (std::size_t n = 0; n < taps.size(); ++n) {
+        long double turns = f * (static_cast<long double>(n) - delay) / rate;
+        turns -= std::nearbyint(turns);
+        sum += static_cast<long double>(taps[n]) * std::polar(1.0L, -6.283185307179586477L * turns);
+    }
+    return sum;
+}
+
+// Checks an FRD file line by line against the response of `taps`, within 0.001 dB and 0.01°
+// wherever the magnitude is above −120 dB.
+void ExpectFrdOf(const fs::path& path, const std::vector<double>& taps, int32_t rate,
+                 int32_t delay) {
+    const std::vector<std::string> lines = Lines(path);
+    std::size_t header = 0;
+    while (header < lines.size() && lines[header].starts_with('*')) {
+        ++header;
+    }
+    ASSERT_GE(header, 3u);
+    // 48 a octave from 10 Hz below R/2: 1 + floor(48·log2(R/20)) points.
+    ASSERT_EQ(lines.size() - header,
+              static_cast<std::size_t>(1 + std::floor(48 * std::log2(rate / 20.0))));
+    double previous = 0.0;
+    for (std::size_t i = header; i < lines.size(); ++i) {
+        std::istringstream fields(lines[i]);
+        std::string f, db, degrees, extra;
+        fields >> f >> db >> degrees;
+        EXPECT_FALSE(fields >> extra) << lines[i];
+        const double frequency = Number(f);
+        EXPECT_GT(frequency, previous);
+        previous = frequency;
+        const std::complex<long double> h = ResponseOf(taps, frequency, rate, delay);
+        const double expectedDb = static_cast<double>(20.0L * std::log10(std::abs(h)));
+        const double phase = Number(degrees);
+        EXPECT_TRUE(phase > -180.0 && phase <= 180.0) << lines[i];
+        if (expectedDb > -120.0) {
+            EXPECT_NEAR(Number(db), expectedDb, 0.001) << path << ": " << lines[i];
+            const double expectedPhase = static_cast<double>(std::arg(h) * 180.0L / M_PIl);
+            EXPECT_NEAR(std::remainder(phase - expectedPhase, 360.0), 0.0, 0.01)
+                << path << ": " << lines[i];
+        }
+    }
+    EXPECT_LT(previous, rate / 2.0);
+}
+
+std::vector<double> TextTaps(const fs::path& path) {
+    std::vector<double> taps;
+    for (const std::string& line : Lines(path)) {
+        taps.push_back(Number(line));
+    }
+    return taps;
+}
+
+TEST_F(ExportSetTest, EveryFileReadsBackAtTwoRates) {
+    ExportFormats f;
+    f.tapsCsv = In("taps-{rate}.csv");
+    f.wavPrefix = In("xo-{rate}");
+    f.rawPrefix = In("xo-{rate}");
+    f.rawFormat = RawSampleFormat::Float64;
+    f.textPrefix = In("xo-{rate}");
+    f.frdPrefix = In("xo-{rate}");
+    f.camillaDsp = In("camilla.yml");
+    const ExportPlan plan = PlanExport(dsp::CrossoverParameters{}, {44100, 48000}, f);
+    const std::vector<dsp::CalculationResult> designs = DesignRates(plan);
+    WriteExportSet(plan, designs);
+    EXPECT_EQ(FolderEntries().size(), plan.AllFiles().size());
+
+    const dsp::CrossoverTaps& taps = designs[1].taps;  // 48 000 Hz
+    const char* bands[] = {"low", "mid", "high"};
+    const std::vector<double>* arrays[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
+    for (std::size_t b = 0; b < 3; ++b) {
+        const std::string stem = In("xo-48000-") + bands[b];
+        const WavFile wav = ReadWav(stem + ".wav");
+        ASSERT_TRUE(wav.opened) << stem;
+        EXPECT_EQ(wav.info.samplerate, 48000);
+        EXPECT_EQ(wav.info.channels, 1);
+        ASSERT_EQ(wav.info.frames, 981);
+        EXPECT_EQ(WavFormatTag(stem + ".wav"), 3);
+        for (std::size_t i = 0; i < 981; ++i) {
+            ASSERT_EQ(wav.samples[i], static_cast<double>(static_cast<float>((*arrays[b])[i])));
+        }
+        const std::string raw = ReadAll(stem + ".dbl");
+        ASSERT_EQ(raw.size(), 981u * 8u);
+        std::vector<double> fromRaw(981);
+        std::memcpy(fromRaw.data(), raw.data(), raw.size());  // little-endian, as this machine
+        EXPECT_EQ(fromRaw, *arrays[b]);
+        EXPECT_EQ(TextTaps(stem + ".txt"), *arrays[b]);
+        ExpectFrdOf(stem + ".frd", TextTaps(stem + ".txt"), 48000, 490);
+    }
+    ExpectFrdOf(In("xo-48000-sum.frd"), taps.SumTaps, 48000, 490);
+}
+
+TEST_F(ExportSetTest, CamillaDspFragmentParsesAndNamesTheWrittenFiles) {
+    ExportFormats f;
+    f.wavPrefix = In("xo \"{rate}\"");  // a blank and quotes in the name, as YAML must escape
+    f.camillaDsp = In("camilla.yml");
+    dsp::CrossoverParameters design;
+    design.lowCount = 61;
+    design.midCount = 41;
+    design.highCount = 21;
+    const std::vector<int32_t> rates = {44100, 96000};
+    const ExportPlan plan = PlanExport(design, rates, f);
+    WriteExportSet(plan, DesignRates(plan));
+
+    const YAML::Node config = YAML::LoadFile(In("camilla.yml"));
+    const YAML::Node filters = config["filters"];
+    ASSERT_EQ(filters.size(), 6u);
+    const YAML::Node mixer = config["mixers"].begin()->second;
+    EXPECT_EQ(mixer["channels"]["in"].as<int>(), 2);
+    EXPECT_EQ(mixer["channels"]["out"].as<int>(), 6);
+    const YAML::Node pipeline = config["pipeline"];
+    ASSERT_EQ(pipeline.size(), 7u);
+    EXPECT_EQ(pipeline[0]["type"].as<std::string>(), "Mixer");
+    EXPECT_EQ(pipeline[0]["name"].as<std::string>(),
+              config["mixers"].begin()->first.as<std::string>());
+    const char* bands[] = {"low", "mid", "high"};
+    for (int output = 0; output < 6; ++output) {
+        // Output o takes input o / 3 (left, then right) through the filter of band o % 3.
+        const YAML::Node mapping = mixer["mapping"][output];
+        EXPECT_EQ(mapping["dest"].as<int>(), output);
+        EXPECT_EQ(mapping["sources"][0]["channel"].as<int>(), output / 3);
+        const YAML::Node step = pipeline[output + 1];
+        EXPECT_EQ(step["type"].as<std::string>(), "Filter");
+        EXPECT_EQ(step["channels"][0].as<int>(), output);
+        const YAML::Node filter = filters[step["names"][0].as<std::string>()];
+        ASSERT_TRUE(filter.IsMap()) << output;
+        EXPECT_EQ(filter["type"].as<std::string>(), "Conv");
+        EXPECT_EQ(filter["parameters"]["type"].as<std::string>(), "Wav");
+        EXPECT_EQ(filter["parameters"]["channel"].as<int>(), 0);
+        const std::string name = filter["parameters"]["filename"].as<std::string>();
+        EXPECT_TRUE(fs::path(name).is_absolute()) << name;
+        for (int32_t rate : rates) {
+            std::string file = name;
+            file.replace(file.find("$samplerate$"), 12, std::to_string(rate));
+            EXPECT_EQ(file,
+                      In("xo \"" + std::to_string(rate) + "\"-" + bands[output % 3] + ".wav"));
+            EXPECT_TRUE(fs::exists(file)) << file;
+        }
+    }
+}
+
+struct WavCase {
+    WavSampleFormat format;
+    WavLayout layout;
+    int tag;  // the header's format tag
+    double (*expected)(double tap);
+};
+
+double AsDouble(double tap) {
+    return tap;
+}
+
+// The nearest step of 2^−23 (every tap here lies well inside ±1).
+double AsPcm24(double tap) {
+    return std::nearbyint(tap * 0x1p23) * 0x1p-23;
+}
+
+TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
+    dsp::CrossoverParameters design;
+    design.lowCount = 61;
+    design.midCount = 41;
+    design.highCount = 21;
+    for (const WavCase& row :
+         {WavCase{WavSampleFormat::Float64, WavLayout::Bands, 3, AsDouble},
+          WavCase{WavSampleFormat::Pcm24, WavLayout::Bands, 1, AsPcm24},
+          WavCase{WavSampleFormat::Float64, WavLayout::Multichannel, 3, AsDouble},
+          WavCase{WavSampleFormat::Pcm24, WavLayout::Multichannel, 1, AsPcm24}}) {
+        ExportFormats f;
+        f.wavPrefix = In("w");
+        f.wavFormat = row.format;
+        f.wavLayout = row.layout;
+        const ExportPlan plan = PlanExport(design, {88200}, f);
+        const std::vector<dsp::CalculationResult> designs = DesignRates(plan);
+        WriteExportSet(plan, designs);
+        const dsp::CrossoverTaps& taps = designs[0].taps;  // 123, 83, 43 taps: 61·2 = 122 → 123
+        ASSERT_EQ(taps.CommonLength, 123);
+        const std::vector<double>* arrays[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
+        const bool multichannel = row.layout == WavLayout::Multichannel;
+        for (std::size_t b = 0; b < 3; ++b) {
+            const std::string path = multichannel ? In("w.wav") : plan.rates[0].files[b];
+            const WavFile wav = ReadWav(path);
+            ASSERT_TRUE(wav.opened) << path;
+            EXPECT_EQ(WavFormatTag(path), row.tag) << path;
+            EXPECT_EQ(wav.info.samplerate, 88200);
+            EXPECT_EQ(wav.info.channels, multichannel ? 3 : 1);
+            ASSERT_EQ(wav.info.frames, 123);
+            for (std::size_t i = 0; i < 123; ++i) {
+                EXPECT_EQ(wav.At(i, multichannel ? b : 0), row.expected((*arrays[b])[i]))
+                    << path << " " << i;
+            }
+        }
+    }
+}
+
+TEST_F(ExportSetTest, Float32RawAndFullPhaseFrd) {
+    ExportFormats f;
+    f.rawPrefix = In("r");
+    f.frdPrefix = In("r");
+    f.frdPhase = FrdPhase::Full;
+    dsp::CrossoverParameters design;
+    design.lowCount = 301;
+    design.midCount = 201;
+    design.highCount = 101;
+    design.sampleRateHz = 96000;
+    const ExportPlan plan = PlanExport(design, {96000}, f);
+    const std::vector<dsp::CalculationResult> designs = DesignRates(plan);
+    WriteExportSet(plan, designs);
+    const std::string raw = ReadAll(In("r-mid.raw"));
+    ASSERT_EQ(raw.size(), 301u * 4u);
+    std::vector<float> samples(301);
+    std::memcpy(samples.data(), raw.data(), raw.size());
+    for (std::size_t i = 0; i < 301; ++i) {
+        EXPECT_EQ(samples[i], static_cast<float>(designs[0].taps.MidTaps[i])) << i;
+    }
+    // The full phase keeps the latency: the response of the taps counted from their first one.
+    ExpectFrdOf(In("r-high.frd"), designs[0].taps.HighTaps, 96000, 0);
+}
+
+TEST_F(ExportSetTest, FailureLeavesNoFileOfTheSetAndTheOldFilesAsTheyWere) {
+    std::ofstream(In("xo-low.wav")) << "old";
+    ExportFormats f;
+    f.tapsCsv = In("taps.csv");
+    f.wavPrefix = In("xo");
+    f.textPrefix = In("missing-folder/xo");  // written after the WAV files; its folder is missing
+    dsp::CrossoverParameters design;
+    design.lowCount = 31;
+    const ExportPlan plan = PlanExport(design, {44100}, f);
+    try {
+        WriteExportSet(plan, DesignRates(plan));
+        FAIL() << "no error";
+    } catch (const EFileWriteError& error) {
+        EXPECT_NE(std::string(error.what()).find(In("missing-folder/xo-low.txt")),
+                  std::string::npos)
+            << error.what();
+    }
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"xo-low.wav"});
+    EXPECT_EQ(ReadAll(In("xo-low.wav")), "old");
+}
+
+}  // namespace
+}  // namespace kc::exporting

@@ -155,6 +155,10 @@ std::vector<double> PhasesDeg(const ComplexCurve& values) {
     return phases;
 }
 
+AcousticModel::AcousticModel()
+    : frequencies_(AcousticFrequencies({}, dsp::SampleRate)),
+      driver_(DriversAt({}, frequencies_)) {}
+
 void AcousticModel::SetDesign(const dsp::CrossoverTaps& taps) {
     std::vector<double> frequencies = AcousticFrequencies(drivers_, taps.sampleRateHz);
     std::array<ComplexCurve, kBands> crossover = CrossoverAt(taps, frequencies);

@@ -75,6 +75,9 @@ std::vector<double> PhasesDeg(const ComplexCurve& values);
 // so that a change of gain, delay or polarity costs one multiplication a point and band.
 class AcousticModel {
   public:
+    // No design, ideal drivers, the frequencies without files at the default rate.
+    AcousticModel();
+
     // A completed design replaces the last one: H_b afresh at the frequencies now set.
     void SetDesign(const dsp::CrossoverTaps& taps);
     bool HasDesign() const { return design_.has_value(); }
@@ -102,9 +105,9 @@ class AcousticModel {
   private:
     std::optional<dsp::CrossoverTaps> design_;
     Drivers drivers_;
-    std::vector<double> frequencies_ = AcousticFrequencies({}, dsp::SampleRate);
-    std::array<ComplexCurve, kBands> crossover_;  // H_b, with a design
-    std::array<ComplexCurve, kBands> driver_;     // D_b
+    std::vector<double> frequencies_;
+    std::array<ComplexCurve, kBands> crossover_;  // H_b at frequencies_, with a design
+    std::array<ComplexCurve, kBands> driver_;     // D_b at frequencies_, always
 };
 
 }  // namespace kc::acoustic

@@ -45,12 +45,11 @@ TEST(AcousticFrdTest, FilesReadBackAsTheResponsesTheyWereWrittenFrom) {
     EXPECT_NE(texts[3].find("* Crossover latency: 100 samples (2.268 ms), taken out"),
               std::string::npos);
 
-    const acoustic::ComplexCurve* curves[] = {&response.bands[0], &response.bands[1],
-                                              &response.bands[2], &response.sum};
     for (std::size_t file = 0; file < texts.size(); ++file) {
+        const acoustic::ComplexCurve& curve = file < 3 ? response.bands[file] : response.sum;
         const acoustic::DriverResponse back = acoustic::ParseFrd(texts[file], "back.frd");
-        const std::vector<double> levels = acoustic::LevelsDb(*curves[file]);
-        const std::vector<double> phases = acoustic::PhasesDeg(*curves[file]);
+        const std::vector<double> levels = acoustic::LevelsDb(curve);
+        const std::vector<double> phases = acoustic::PhasesDeg(curve);
         ASSERT_EQ(back.frequenciesHz.size(), response.frequenciesHz.size()) << file;
         for (std::size_t i = 0; i < levels.size(); ++i) {
             // Six decimals: half a unit of the sixth is the most a value may move.

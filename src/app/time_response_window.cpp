@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QRubberBand>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -112,7 +113,7 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
       chooser_(std::move(chooser)),
       runReporting_(std::move(runReporting)) {
     setObjectName(QStringLiteral("TimeResponse"));
-    setWindowTitle(QStringLiteral("Time response"));
+    setWindowTitle(QStringLiteral("Time and acoustic response"));
     setFont(WindowFont(kWindowFontPixels));
     CreateControls();
     ConnectControls();
@@ -169,13 +170,26 @@ void TimeResponseWindow::CreateControls() {
     readout_ = new QLabel(this);
     readout_->setObjectName(QStringLiteral("Readout"));
     readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* layout = new QVBoxLayout(this);
+    auto* timePage = new QWidget(this);
+    auto* layout = new QVBoxLayout(timePage);
     layout->addLayout(views);
     layout->addLayout(actions);
     layout->addWidget(plot_, 1);
     for (QLabel* label : {figuresLabel_, adjustNote_, readout_}) {
         layout->addWidget(label);
     }
+    CreateTabs(timePage);
+}
+
+// The time views on one tab, the acoustic view on another.
+void TimeResponseWindow::CreateTabs(QWidget* timePage) {
+    acoustic_ = new AcousticView(this, chooser_, runReporting_);
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("Views"));
+    tabs->addTab(timePage, QStringLiteral("Time"));
+    tabs->addTab(acoustic_, QStringLiteral("Acoustic"));
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(tabs);
 }
 
 void TimeResponseWindow::ConnectControls() {
@@ -196,6 +210,7 @@ void TimeResponseWindow::ConnectControls() {
 }
 
 void TimeResponseWindow::Follow(const dsp::CrossoverTaps& taps, bool adjusted) {
+    acoustic_->Follow(taps);
     response_ = dsp::MakeTimeResponse(taps, adjusted);
     range_ = graph::FullTimeRange(*response_, Kind(), Shown());
     readout_->clear();

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/acoustic_view.h"
 #include "app/file_chooser.h"
 #include "dsp/crossover.h"
 #include "dsp/time_response.h"
@@ -27,9 +28,6 @@ namespace kc::app {
 
 class TimePlotView;
 
-// Runs a handler so that whatever it raises goes to the main window's error report.
-using ReportingRunner = std::function<void(const std::function<void()>& handler)>;
-
 class TimeResponseWindow final : public QWidget {
   public:
     // A window of its own over `owner` (it closes with it). Exports ask `chooser` for the file.
@@ -39,8 +37,11 @@ class TimeResponseWindow final : public QWidget {
     TimeResponseWindow& operator=(const TimeResponseWindow&) = delete;
 
     // Shows a completed design (adjusted: its bands add up to a unit impulse) over its whole
-    // length, with the figures for the threshold now set, and redraws.
+    // length, with the figures for the threshold now set, and redraws; the acoustic view follows.
     void Follow(const dsp::CrossoverTaps& taps, bool adjusted);
+
+    // The "Acoustic" tab: drivers, their levels and their sum with the design's crossover.
+    AcousticView& Acoustic() const { return *acoustic_; }
 
     // What is shown: the series, the visible range, the picture, the figures' line.
     dsp::TimeSeriesKind Kind() const;
@@ -72,6 +73,7 @@ class TimeResponseWindow final : public QWidget {
 
   private:
     void CreateControls();
+    void CreateTabs(QWidget* timePage);
     void ConnectControls();
     graph::PlotFrame Frame() const;
     void SetRange(const graph::TimeRange& range);
@@ -94,6 +96,7 @@ class TimeResponseWindow final : public QWidget {
     QLabel* figuresLabel_ = nullptr;
     QLabel* adjustNote_ = nullptr;
     QLabel* readout_ = nullptr;
+    AcousticView* acoustic_ = nullptr;
 
     std::optional<dsp::TimeResponse> response_;
     std::array<dsp::PreRinging, dsp::kTimeCurves> figures_{};

@@ -15,6 +15,7 @@
 
 #include "app/look/window_look.h"
 #include "base/text_convert.h"
+#include "cli/acoustic_options.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
 #include "cli/time_options.h"
@@ -113,21 +114,27 @@ exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptio
 
 // Designs at every rate (the first with the counts as given, the others with them scaled), prints
 // each rate's summary and pre-ringing, then writes the whole set of files and the first rate's
-// time plots.
+// time plots and acoustic files. The driver files are read first: a bad one leaves no file.
 int RunDesign(OptionFields& fields, const std::vector<int32_t>& rates,
               const exporting::ExportFormats& formats, const PlotOptions& plot,
-              const TimeOutputs& timeOutputs) {
+              const TimeOutputs& timeOutputs, const AcousticRequest& acousticRequest) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
     design.sampleRateHz = rates.front();
     const exporting::ExportPlan plan = exporting::PlanExport(design, rates, formats);
+    std::vector<std::string> otherFiles = plan.AllFiles();
+    otherFiles.push_back(ToUtf8(timeOutputs.impulsePlot));
+    otherFiles.push_back(ToUtf8(timeOutputs.stepPlot));
+    AcousticRun acoustic(acousticRequest, otherFiles, rates.front());
     const std::vector<dsp::CalculationResult> designs = exporting::DesignRates(plan);
     for (const dsp::CalculationResult& result : designs) {
         PrintSummary(result);
         PrintPreRinging(result, fields.adjust, timeOutputs);
     }
+    acoustic.Evaluate(designs.front());
     std::fflush(stdout);
     exporting::WriteExportSet(plan, designs, PlotWriter(fields, plot));
     WriteTimePlots(designs.front(), fields.adjust, timeOutputs);
+    acoustic.Write(timeOutputs.plotSize);
     return kExitSuccess;
 }
 
@@ -235,6 +242,8 @@ int RunDesignCommand(const QStringList& arguments) {
     parser.addOptions({linearFrequency, linearAmplitude});
     const TimeOptions timeOptions;
     timeOptions.AddTo(parser);
+    const AcousticOptions acousticOptions;
+    acousticOptions.AddTo(parser);
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;
     }
@@ -249,7 +258,8 @@ int RunDesignCommand(const QStringList& arguments) {
         return kExitUsage;
     }
     const std::optional<TimeOutputs> timeOutputs = timeOptions.Read(parser);
-    if (!timeOutputs) {
+    const std::optional<AcousticRequest> acousticRequest = acousticOptions.Read(parser);
+    if (!timeOutputs || !acousticRequest) {
         return kExitUsage;
     }
     OptionFields fields;
@@ -259,7 +269,7 @@ int RunDesignCommand(const QStringList& arguments) {
     fields.adjust = parser.isSet(adjust);
     const PlotOptions plot{parser.isSet(linearFrequency), parser.isSet(linearAmplitude)};
     return RunReportingErrors(
-        [&] { return RunDesign(fields, rates, formats, plot, *timeOutputs); });
+        [&] { return RunDesign(fields, rates, formats, plot, *timeOutputs, *acousticRequest); });
 }
 
 }  // namespace kc::cli

@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time (FUZZ_SECONDS, 20 by
-# default) on a copy of its seed corpus in fuzz/corpus. Exits non-zero on any crash or
-# sanitizer report.
+# default) on a copy of its seed corpus in fuzz/corpus, inputs up to its own length (256 bytes for
+# the text conversions, 4096 for the FRD reader). Exits non-zero on any crash, hang or sanitizer
+# report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 EXTRA_PACKAGES="clang libclang-rt-14-dev" ./scripts/install-deps.sh
 seconds="${FUZZ_SECONDS:-20}"
 cmake --preset fuzz
-cmake --build --preset fuzz --target int_conversion_fuzzer float_conversion_fuzzer fixed_format_fuzzer
+targets=(int_conversion:256 float_conversion:256 fixed_format:256 frd_reader:4096)
+cmake --build --preset fuzz --target "${targets[@]/:*/_fuzzer}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-for name in int_conversion float_conversion fixed_format; do
+for target in "${targets[@]}"; do
+    name="${target%%:*}"
+    max_len="${target##*:}"
     mkdir -p "$work/$name"
     cp fuzz/corpus/"$name"/* "$work/$name/"
     echo "== fuzzing $name for ${seconds}s"
     log="$work/$name.log"
     status=0
-    ./build/fuzz/fuzz/"${name}_fuzzer" -max_total_time="$seconds" -max_len=256 \
+    ./build/fuzz/fuzz/"${name}_fuzzer" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
         -print_final_stats=1 -artifact_prefix="$work/" "$work/$name" >"$log" 2>&1 || status=$?
     grep -E "stat::number_of_executed_units|^Done" "$log" || true
     if [ "$status" -ne 0 ]; then

@@ -77,6 +77,28 @@ struct Values {
     }
 };
 
+// Splits at `separator`, blanks around it allowed.
+Values SplitAt(char separator, std::string_view line, const Place& place) {
+    Values values;
+    values.separator = separator;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = line.find(separator, start);
+        const std::string_view value = Trimmed(line.substr(start, end - start));
+        if (value.empty()) {
+            place.Refuse("value " + std::to_string(values.count + 1) + " is empty");
+        }
+        if (std::any_of(value.begin(), value.end(), IsBlank)) {
+            place.Refuse(std::string("mixes '") + separator + "' and blanks between values");
+        }
+        values.Add(value);
+        if (end == std::string_view::npos) {
+            return values;
+        }
+        start = end + 1;
+    }
+}
+
 // Splits at a comma or a semicolon, blanks around it allowed, or else at runs of blanks.
 Values SplitValues(std::string_view line, const Place& place) {
     const bool comma = line.find(',') != std::string_view::npos;
@@ -84,29 +106,10 @@ Values SplitValues(std::string_view line, const Place& place) {
     if (comma && semicolon) {
         place.Refuse("mixes ',' and ';' between values (the decimal point is '.', not ',')");
     }
-    Values values;
     if (comma || semicolon) {
-        values.separator = comma ? ',' : ';';
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t end = line.find(values.separator, start);
-            const std::string_view value = Trimmed(line.substr(start, end - start));
-            if (value.empty()) {
-                place.Refuse("value " + std::to_string(values.count + 1) + " is empty");
-            }
-            for (const char c : value) {
-                if (IsBlank(c)) {
-                    place.Refuse(std::string("mixes '") + values.separator +
-                                 "' and blanks between values");
-                }
-            }
-            values.Add(value);
-            if (end == std::string_view::npos) {
-                return values;
-            }
-            start = end + 1;
-        }
+        return SplitAt(comma ? ',' : ';', line, place);
     }
+    Values values;
     std::size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && IsBlank(line[i])) {

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QRubberBand>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -114,7 +115,7 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
       replaceQuestion_(std::move(replaceQuestion)),
       runReporting_(std::move(runReporting)) {
     setObjectName(QStringLiteral("TimeResponse"));
-    setWindowTitle(QStringLiteral("Time response"));
+    setWindowTitle(QStringLiteral("Time and acoustic response"));
     setFont(WindowFont(kWindowFontPixels));
     CreateControls();
     ConnectControls();
@@ -171,22 +172,39 @@ void TimeResponseWindow::CreateControls() {
     readout_ = new QLabel(this);
     readout_->setObjectName(QStringLiteral("Readout"));
     readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* layout = new QVBoxLayout(this);
+    auto* timePage = new QWidget(this);
+    auto* layout = new QVBoxLayout(timePage);
     layout->addLayout(views);
     layout->addLayout(actions);
     layout->addWidget(plot_, 1);
     for (QLabel* label : {figuresLabel_, adjustNote_}) {
         layout->addWidget(label);
     }
-    // The note of a finished export shares the readout's line, so that showing it never changes
-    // the plot's size.
-    note_ = new TransientNote(this);
+    layout->addWidget(readout_);
+    CreateTabs(timePage);
+}
+
+// The time views on one tab, the acoustic view on another.
+void TimeResponseWindow::CreateTabs(QWidget* timePage) {
+    acoustic_ = new AcousticView(this, chooser_, runReporting_,
+                                 {[this](const QStringList& paths) { return MayWrite(paths); },
+                                  [this](const QStringList& paths) { Wrote(paths); }});
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("Views"));
+    tabs->addTab(timePage, QStringLiteral("Time"));
+    tabs->addTab(acoustic_, QStringLiteral("Acoustic"));
+    // The note of a finished export, below both tabs, in a line of its own that keeps its height
+    // when the note goes, so that a note never changes the plots' size.
+    auto* noteLine = new QWidget(this);
+    noteLine->setFixedHeight(QFontMetrics(font()).height() + 2);
+    note_ = new TransientNote(noteLine);
     note_->setObjectName(QStringLiteral("Note"));
-    note_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    auto* lastLine = new QHBoxLayout;
-    lastLine->addWidget(readout_);
-    lastLine->addWidget(note_);
-    layout->addLayout(lastLine);
+    auto* noteLayout = new QHBoxLayout(noteLine);
+    noteLayout->setContentsMargins(0, 0, 0, 0);
+    noteLayout->addWidget(note_);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(tabs);
+    outer->addWidget(noteLine);
 }
 
 void TimeResponseWindow::ConnectControls() {
@@ -207,6 +225,7 @@ void TimeResponseWindow::ConnectControls() {
 }
 
 void TimeResponseWindow::Follow(const dsp::CrossoverTaps& taps, bool adjusted) {
+    acoustic_->Follow(taps);
     response_ = dsp::MakeTimeResponse(taps, adjusted);
     range_ = graph::FullTimeRange(*response_, Kind(), Shown());
     readout_->clear();
@@ -308,14 +327,18 @@ void TimeResponseWindow::SavePicture() {
     const ChosenFile chosen =
         chooser_(this, QStringLiteral("Save time response as PNG"), {kPngFilter});
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
-    if (!chosen.path.isEmpty() && MayWrite(path)) {
+    if (!chosen.path.isEmpty() && MayWrite({path})) {
         exporting::WritePngFile(path.toStdString(), picture_);
-        note_->Show(WrittenFilesNote({path}));
+        Wrote({path});
     }
 }
 
-bool TimeResponseWindow::MayWrite(const QString& path) {
-    return MayWriteFiles(replaceQuestion_, this, windowTitle(), {path});
+bool TimeResponseWindow::MayWrite(const QStringList& paths) {
+    return MayWriteFiles(replaceQuestion_, this, windowTitle(), paths);
+}
+
+void TimeResponseWindow::Wrote(const QStringList& paths) {
+    note_->Show(WrittenFilesNote(paths));
 }
 
 // The taps whose times lie in the visible range.
@@ -326,7 +349,7 @@ void TimeResponseWindow::SaveData() {
     const ChosenFile chosen =
         chooser_(this, QStringLiteral("Save time response as CSV"), {kCsvFilter});
     const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
-    if (chosen.path.isEmpty() || !MayWrite(path)) {
+    if (chosen.path.isEmpty() || !MayWrite({path})) {
         return;
     }
     const double tapsPerMs = response_->sampleRateHz / 1000.0;
@@ -338,7 +361,7 @@ void TimeResponseWindow::SaveData() {
                                         -1.0, double(response_->Length())));
     exporting::WriteTextFile(path.toStdString(),
                              exporting::TimeSeriesCsv(*response_, Kind(), first, last));
-    note_->Show(WrittenFilesNote({path}));
+    Wrote({path});
 }
 
 void TimeResponseWindow::Render() {

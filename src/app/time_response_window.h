@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/acoustic_view.h"
 #include "app/file_chooser.h"
 #include "app/replace_question.h"
 #include "app/transient_note.h"
@@ -29,9 +30,6 @@ namespace kc::app {
 
 class TimePlotView;
 
-// Runs a handler so that whatever it raises goes to the main window's error report.
-using ReportingRunner = std::function<void(const std::function<void()>& handler)>;
-
 class TimeResponseWindow final : public QWidget {
   public:
     // A window of its own over `owner` (it closes with it). Exports ask `chooser` for the file
@@ -43,8 +41,11 @@ class TimeResponseWindow final : public QWidget {
     TimeResponseWindow& operator=(const TimeResponseWindow&) = delete;
 
     // Shows a completed design (adjusted: its bands add up to a unit impulse) over its whole
-    // length, with the figures for the threshold now set, and redraws.
+    // length, with the figures for the threshold now set, and redraws; the acoustic view follows.
     void Follow(const dsp::CrossoverTaps& taps, bool adjusted);
+
+    // The "Acoustic" tab: drivers, their levels and their sum with the design's crossover.
+    AcousticView& Acoustic() const { return *acoustic_; }
 
     // What is shown: the series, the visible range, the picture, the figures' line.
     dsp::TimeSeriesKind Kind() const;
@@ -76,6 +77,7 @@ class TimeResponseWindow final : public QWidget {
 
   private:
     void CreateControls();
+    void CreateTabs(QWidget* timePage);
     void ConnectControls();
     graph::PlotFrame Frame() const;
     void SetRange(const graph::TimeRange& range);
@@ -84,8 +86,10 @@ class TimeResponseWindow final : public QWidget {
     void UpdateEnabled();
     std::array<bool, dsp::kTimeCurves> Shown() const;
 
-    // Whether an export may write `path` (asking before it replaces a file).
-    bool MayWrite(const QString& path);
+    // Whether an export may write `paths` (asking once before it replaces any), and the note of
+    // what it wrote.
+    bool MayWrite(const QStringList& paths);
+    void Wrote(const QStringList& paths);
 
     FileNameChooser chooser_;
     ReplaceQuestion replaceQuestion_;
@@ -103,6 +107,7 @@ class TimeResponseWindow final : public QWidget {
     QLabel* adjustNote_ = nullptr;
     QLabel* readout_ = nullptr;
     TransientNote* note_ = nullptr;
+    AcousticView* acoustic_ = nullptr;
 
     std::optional<dsp::TimeResponse> response_;
     std::array<dsp::PreRinging, dsp::kTimeCurves> figures_{};

@@ -13,6 +13,7 @@
 
 #include "app/look/window_look.h"
 #include "base/text_convert.h"
+#include "cli/acoustic_options.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
 #include "cli/export_options.h"
@@ -110,30 +111,40 @@ exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptio
     };
 }
 
-// What the command writes: the export set at its rates, the time plots and the design file.
+// What the command writes: the export set at its rates, the time plots, the acoustic files and
+// the design file.
 struct DesignOutputs {
     std::vector<int32_t> rates;
     exporting::ExportFormats formats;
     TimeOutputs time;
+    AcousticRequest acoustic;
     QString designFile;                 // --save-design
     design_file::Design givenDesign{};  // the texts, the adjust box and the axes as given
 };
 
 // Designs at every rate (the first with the counts as given, the others with them scaled), prints
 // each rate's summary and pre-ringing, then writes the whole set of files, the first rate's time
-// plots and the design as given.
+// plots and acoustic files, and the design as given. The driver files are read first: a bad one
+// leaves no file.
 int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
     design.sampleRateHz = out.rates.front();
     const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.formats);
+    std::vector<std::string> otherFiles = plan.AllFiles();
+    otherFiles.push_back(ToUtf8(out.time.impulsePlot));
+    otherFiles.push_back(ToUtf8(out.time.stepPlot));
+    otherFiles.push_back(ToUtf8(out.designFile));
+    AcousticRun acoustic(out.acoustic, otherFiles, out.rates.front());
     const std::vector<dsp::CalculationResult> designs = exporting::DesignRates(plan);
     for (const dsp::CalculationResult& result : designs) {
         PrintSummary(result);
         PrintPreRinging(result, fields.adjust, out.time);
     }
+    acoustic.Evaluate(designs.front());
     std::fflush(stdout);
     exporting::WriteExportSet(plan, designs, PlotWriter(fields, plot));
     WriteTimePlots(designs.front(), fields.adjust, out.time);
+    acoustic.Write(out.time.plotSize);
     if (!out.designFile.isEmpty()) {
         design_file::WriteDesignFile(ToUtf8(out.designFile), out.givenDesign);
     }
@@ -203,6 +214,8 @@ int RunDesignCommand(const QStringList& arguments) {
     parser.addOptions({linearFrequency, linearAmplitude});
     const TimeOptions timeOptions;
     timeOptions.AddTo(parser);
+    const AcousticOptions acousticOptions;
+    acousticOptions.AddTo(parser);
     // Design files: --design gives every text, the adjust box and the axes, and the options given
     // as well override it; --save-design writes the design as given.
     const QCommandLineOption designFile(
@@ -223,10 +236,12 @@ int RunDesignCommand(const QStringList& arguments) {
         return kExitUsage;
     }
     const std::optional<TimeOutputs> timeOutputs = timeOptions.Read(parser);
-    if (!timeOutputs) {
+    const std::optional<AcousticRequest> acousticRequest = acousticOptions.Read(parser);
+    if (!timeOutputs || !acousticRequest) {
         return kExitUsage;
     }
     outputs.time = *timeOutputs;
+    outputs.acoustic = *acousticRequest;
     outputs.designFile = parser.value(saveDesign);
     const GivenOptions given{fieldOptions, designFile, adjust, linearFrequency, linearAmplitude};
     return RunReportingErrors(

@@ -60,7 +60,8 @@ TimeOptions::TimeOptions()
     : impulsePlot_("impulse-plot", "Write the impulse responses as PNG.", "FILE.png"),
       stepPlot_("step-plot", "Write the step responses as PNG.", "FILE.png"),
       timeDb_("time-db", "Plot the impulse responses in dB (floor -160 dB)."),
-      plotSize_("plot-size", "Size of the impulse and step plots (800x480).", "WxH", "800x480"),
+      plotSize_("plot-size", "Size of the impulse, step and acoustic plots (800x480).", "WxH",
+                "800x480"),
       preRingingDb_("pre-ringing-db",
                     "Pre-ringing threshold, dB below each band's largest tap, 20 to 160 (60).", "N",
                     "60") {}

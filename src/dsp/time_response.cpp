@@ -63,10 +63,10 @@ PreRinging PreRingingOf(std::span<const double> taps, int32_t centre, int32_t th
     return {first, SamplesToMs(int64_t{centre} - first, sampleRateHz)};
 }
 
-TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted, int32_t sampleRateHz) {
+TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted) {
     TimeResponse response;
     response.centre = taps.CommonCentre;
-    response.sampleRateHz = sampleRateHz;
+    response.sampleRateHz = taps.sampleRateHz;
     response.adjusted = adjusted;
     response.impulse = {taps.LowTaps, taps.MidTaps, taps.HighTaps, taps.SumTaps};
     for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {

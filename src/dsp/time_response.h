@@ -68,9 +68,8 @@ struct TimeResponse {
     int32_t Length() const { return static_cast<int32_t>(impulse[0].size()); }
 };
 
-// The time domain of a completed design.
-TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted,
-                              int32_t sampleRateHz = SampleRate);
+// The time domain of a completed design, at the rate its taps were designed for.
+TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted);
 
 // The value that a view of `kind` shows of `curve` at tap `index` (0 ... Length() − 1).
 double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::size_t curve,

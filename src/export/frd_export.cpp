@@ -68,6 +68,17 @@ std::string FrdText(const std::string& heading, const dsp::CrossoverResponses& r
     return text;
 }
 
+std::string FrdDataLines(const std::vector<double>& frequenciesHz,
+                         const std::vector<std::complex<double>>& values) {
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double f = frequenciesHz[i];
+        text += Fixed6(f) + ' ' + Fixed6(MagnitudeDb(values[i])) + ' ' +
+                PhaseText(dsp::PhaseDegrees(values[i], f, 0, dsp::SampleRate)) + '\n';
+    }
+    return text;
+}
+
 std::array<std::string, 4> FrdTexts(const dsp::CalculationResult& design, FrdPhase phase) {
     const dsp::CrossoverTaps& taps = design.taps;
     const dsp::CrossoverResponses r =

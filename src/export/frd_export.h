@@ -31,4 +31,9 @@ std::array<std::string, 4> FrdTexts(const dsp::CalculationResult& design, FrdPha
 std::string FrdText(const std::string& heading, const dsp::CrossoverResponses& responses,
                     const std::vector<std::complex<double>>& band, FrdPhase phase);
 
+// The data lines of an FRD text for responses given as they are (no delay to put back): one line
+// "frequency magnitude_dB phase_deg" per value, formatted as FrdText formats them.
+std::string FrdDataLines(const std::vector<double>& frequenciesHz,
+                         const std::vector<std::complex<double>>& values);
+
 }  // namespace kc::exporting

@@ -38,26 +38,6 @@ std::string FixedText(double value, int decimals) {
     return text;
 }
 
-// Both ends included: the canvas leaves out the end pixel of a line, so it is set on its own.
-void DrawSegment(Canvas& canvas, const Segment& segment) {
-    const int32_t x1 = Round(segment.x1);
-    const int32_t y1 = Round(segment.y1);
-    const int32_t x2 = Round(segment.x2);
-    const int32_t y2 = Round(segment.y2);
-    canvas.MoveTo(x1, y1);
-    canvas.LineTo(x2, y2);
-    canvas.MoveTo(x2, y2);
-    canvas.LineTo(x2, y2 + 1);
-}
-
-void DrawClipped(Canvas& canvas, const PlotFrame& frame, const Segment& segment) {
-    const auto clipped = ClipSegment(segment, frame.left, frame.top, frame.left + frame.width - 1,
-                                     frame.top + frame.height - 1);
-    if (clipped) {
-        DrawSegment(canvas, *clipped);
-    }
-}
-
 // One curve from its column extents: a line from each column's last tap to the next column's
 // first, and each column's span from its smallest to its largest value.
 void DrawCurve(Canvas& canvas, const PlotFrame& frame, const TimePlotInputs& inputs,
@@ -80,11 +60,11 @@ void DrawCurve(Canvas& canvas, const PlotFrame& frame, const TimePlotInputs& inp
         const double x = frame.left + static_cast<double>(e.column);
         if (i > 0) {
             const ColumnExtent& before = extents[i - 1];
-            DrawClipped(
+            DrawClippedSegment(
                 canvas, frame,
                 {frame.left + static_cast<double>(before.column), y(before.last), x, y(e.first)});
         }
-        DrawClipped(canvas, frame, {x, y(e.max), x, y(e.min)});
+        DrawClippedSegment(canvas, frame, {x, y(e.max), x, y(e.min)});
     }
 }
 
@@ -104,20 +84,6 @@ void DrawGrid(Canvas& canvas, const PlotFrame& frame, const TimeRange& range) {
         canvas.LineTo(right, y);
     }
     canvas.SetPenStyle(PenStyle::psSolid);
-}
-
-void DrawFrame(Canvas& canvas, const PlotFrame& frame) {
-    const int32_t right = frame.left + frame.width - 1;
-    const int32_t bottom = frame.top + frame.height - 1;
-    canvas.SetPenColor(clBlack);
-    DrawSegment(canvas, {double(frame.left - 1), double(frame.top - 1), double(right + 1),
-                         double(frame.top - 1)});
-    DrawSegment(canvas,
-                {double(right + 1), double(frame.top - 1), double(right + 1), double(bottom + 1)});
-    DrawSegment(canvas, {double(frame.left - 1), double(bottom + 1), double(right + 1),
-                         double(bottom + 1)});
-    DrawSegment(canvas, {double(frame.left - 1), double(frame.top - 1), double(frame.left - 1),
-                         double(bottom + 1)});
 }
 
 double TickStep(const std::vector<double>& ticks) {
@@ -330,7 +296,7 @@ void DrawTimePlot(Canvas& canvas, const TimePlotInputs& inputs, const TextMetric
     canvas.Rectangle(0, 0, inputs.width, inputs.height);
     canvas.TextOut(frame.left, 6, TitleOf(inputs));
     if (inputs.response == nullptr) {
-        DrawFrame(canvas, frame);
+        DrawPlotFrame(canvas, frame);
         canvas.TextOut(frame.left + 12, frame.top + 12,
                        "No design yet: press Calc in the main window.");
         return;
@@ -341,7 +307,7 @@ void DrawTimePlot(Canvas& canvas, const TimePlotInputs& inputs, const TextMetric
             DrawCurve(canvas, frame, inputs, curve);
         }
     }
-    DrawFrame(canvas, frame);
+    DrawPlotFrame(canvas, frame);
     DrawTickLabels(canvas, frame, inputs.range, metrics);
     DrawLegend(canvas, inputs, metrics);
     canvas.SetPenColor(clBlack);
@@ -379,6 +345,40 @@ std::string TimeReadoutText(const dsp::TimeResponse& response, dsp::TimeSeriesKi
                 ' ' + localised(number);
     }
     return text;
+}
+
+// The canvas leaves out the end pixel of a line, so it is set on its own.
+void DrawSegment(Canvas& canvas, const Segment& segment) {
+    const int32_t x1 = Round(segment.x1);
+    const int32_t y1 = Round(segment.y1);
+    const int32_t x2 = Round(segment.x2);
+    const int32_t y2 = Round(segment.y2);
+    canvas.MoveTo(x1, y1);
+    canvas.LineTo(x2, y2);
+    canvas.MoveTo(x2, y2);
+    canvas.LineTo(x2, y2 + 1);
+}
+
+void DrawClippedSegment(Canvas& canvas, const PlotFrame& frame, const Segment& segment) {
+    const auto clipped = ClipSegment(segment, frame.left, frame.top, frame.left + frame.width - 1,
+                                     frame.top + frame.height - 1);
+    if (clipped) {
+        DrawSegment(canvas, *clipped);
+    }
+}
+
+void DrawPlotFrame(Canvas& canvas, const PlotFrame& frame) {
+    const int32_t right = frame.left + frame.width - 1;
+    const int32_t bottom = frame.top + frame.height - 1;
+    canvas.SetPenColor(clBlack);
+    DrawSegment(canvas, {double(frame.left - 1), double(frame.top - 1), double(right + 1),
+                         double(frame.top - 1)});
+    DrawSegment(canvas,
+                {double(right + 1), double(frame.top - 1), double(right + 1), double(bottom + 1)});
+    DrawSegment(canvas, {double(frame.left - 1), double(bottom + 1), double(right + 1),
+                         double(bottom + 1)});
+    DrawSegment(canvas, {double(frame.left - 1), double(frame.top - 1), double(frame.left - 1),
+                         double(bottom + 1)});
 }
 
 }  // namespace kc::graph

@@ -95,6 +95,13 @@ struct Segment {
 std::optional<Segment> ClipSegment(Segment segment, double xMin, double yMin, double xMax,
                                    double yMax);
 
+// Draws a segment with both of its end pixels (rounded to the nearest pixel).
+void DrawSegment(Canvas& canvas, const Segment& segment);
+// Draws the part of a segment inside the frame's plot area.
+void DrawClippedSegment(Canvas& canvas, const PlotFrame& frame, const Segment& segment);
+// Draws the one-pixel box just outside the frame's plot area.
+void DrawPlotFrame(Canvas& canvas, const PlotFrame& frame);
+
 // What the picture shows.
 struct TimePlotInputs {
     const dsp::TimeResponse* response = nullptr;  // nullptr: no design yet

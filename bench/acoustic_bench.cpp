@@ -1,0 +1,117 @@
+// Timings of the acoustic view with three 1000-point driver files (docs/examples/drivers) and
+// 4001 taps a band: an update after a change of gain, delay or polarity (the responses from what
+// the model keeps and the picture at the window's size), the same without the picture, and what a
+// completed calculation costs the view (the three crossover responses at the frequencies).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDoubleSpinBox>
+#include <QTabWidget>
+
+#include "app/time_response_window.h"
+#include "dsp/crossover.h"
+#include "graph/acoustic_plot.h"
+
+namespace {
+
+using kc::acoustic::Band;
+
+kc::dsp::CrossoverTaps Design4001() {
+    kc::dsp::CrossoverParameters parameters;  // the initial cut-offs
+    parameters.lowCount = parameters.midCount = parameters.highCount = 4001;
+    return kc::dsp::DesignCrossover(parameters);
+}
+
+QString Example(const char* name) {
+    return QStringLiteral(KC_DRIVER_EXAMPLES) + '/' + QString::fromLatin1(name);
+}
+
+// The window as a user has it: the acoustic tab shown, three drivers, a 4001-tap design.
+struct Window {
+    kc::app::TimeResponseWindow window{
+        nullptr, [](QWidget*, const QString&, const QStringList&) { return kc::app::ChosenFile{}; },
+        [](QWidget*, const QString&, const QStringList&) { return false; },
+        [](const std::function<void()>& handler) { handler(); }};
+
+    Window() {
+        window.findChild<QTabWidget*>("Views")->setCurrentWidget(&window.Acoustic());
+        window.show();
+        window.Follow(Design4001(), false);
+        window.Acoustic().LoadDriver(Band::Low, Example("woofer.frd"));
+        window.Acoustic().LoadDriver(Band::Mid, Example("midrange.frd"));
+        window.Acoustic().LoadDriver(Band::High, Example("tweeter.frd"));
+    }
+};
+
+// One change of the mid band's gain through its box, as a slider step makes it.
+void BM_AcousticUpdate(benchmark::State& state) {
+    Window w;
+    auto* gain = w.window.Acoustic().findChild<QDoubleSpinBox*>("GainMid");
+    double db = 0.0;
+    for (auto _ : state) {
+        db = db == 0.0 ? -0.1 : 0.0;
+        gain->setValue(db);
+        benchmark::DoNotOptimize(w.window.Acoustic().Picture().constBits());
+    }
+    state.counters["points"] = static_cast<double>(w.window.Acoustic().Response().sum.size());
+    state.counters["width"] = w.window.Acoustic().Picture().width();
+    state.counters["height"] = w.window.Acoustic().Picture().height();
+}
+
+// The numbers of one update alone: the responses and the plot's levels and phase.
+void BM_AcousticEvaluate(benchmark::State& state) {
+    Window w;
+    const kc::acoustic::AcousticModel& model = w.window.Acoustic().Model();
+    kc::acoustic::Settings settings;
+    kc::acoustic::AcousticResponse response;
+    for (auto _ : state) {
+        settings[1].gainDb = settings[1].gainDb == 0.0 ? -0.1 : 0.0;
+        model.Evaluate(settings, response);
+        benchmark::DoNotOptimize(kc::graph::AcousticPlotInputsOf(model, response));
+    }
+}
+
+// What each completed calculation adds: the crossover responses at the frequencies.
+void BM_AcousticFollowDesign(benchmark::State& state) {
+    const kc::dsp::CrossoverTaps taps = Design4001();
+    kc::acoustic::AcousticModel model;
+    model.SetDriver(Band::Low,
+                    kc::acoustic::ReadFrdFile(Example("woofer.frd").toStdString(), "woofer.frd"));
+    for (auto _ : state) {
+        model.SetDesign(taps);
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_AcousticUpdate)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_AcousticEvaluate)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_AcousticFollowDesign)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The window needs an application object; without a display the offscreen platform serves.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

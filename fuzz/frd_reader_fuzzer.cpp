@@ -1,0 +1,61 @@
+// Fuzzes the FRD reader: every input either loads, as a driver the interpolation can use, or is
+// refused with EDriverFileError whose message names the file and holds printable text only. No
+// crash, no hang, nothing else thrown.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "acoustic/acoustic_model.h"
+#include "acoustic/frd_reader.h"
+
+namespace {
+
+void CheckLoaded(const kc::acoustic::DriverResponse& driver) {
+    const std::size_t points = driver.frequenciesHz.size();
+    if (points < 2 || driver.levelsDb.size() != points || driver.phasesDeg.size() != points) {
+        std::abort();
+    }
+    for (std::size_t i = 0; i < points; ++i) {
+        const bool rising = i == 0 || driver.frequenciesHz[i] > driver.frequenciesHz[i - 1];
+        const bool unwrapped =
+            i == 0 || std::fabs(driver.phasesDeg[i] - driver.phasesDeg[i - 1]) <= 180.0;
+        if (!(driver.frequenciesHz[i] > 0.0) || !rising || !unwrapped ||
+            !std::isfinite(driver.levelsDb[i]) || !std::isfinite(driver.phasesDeg[i])) {
+            std::abort();
+        }
+    }
+    // The driver at the frequencies the view would use: finite wherever it is evaluated.
+    kc::acoustic::Drivers drivers;
+    drivers[0] = driver;
+    const auto frequencies = kc::acoustic::AcousticFrequencies(drivers, 768000);
+    for (const std::complex<double> value : kc::acoustic::InterpolateDriver(driver, frequencies)) {
+        if (!std::isfinite(value.real()) || !std::isfinite(value.imag())) {
+            std::abort();
+        }
+    }
+}
+
+void CheckRefusal(std::string_view message) {
+    if (!message.starts_with("fuzz.frd:") || message.size() > 400) {
+        std::abort();
+    }
+    for (const char c : message) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
+            std::abort();
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    try {
+        CheckLoaded(kc::acoustic::ParseFrd(text, "fuzz.frd"));
+    } catch (const kc::acoustic::EDriverFileError& error) {
+        CheckRefusal(error.what());
+    }
+    return 0;
+}

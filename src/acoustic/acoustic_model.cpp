@@ -1,0 +1,233 @@
+#include "acoustic/acoustic_model.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "base/math_constants.h"
+#include "dsp/complex_response.h"
+#include "dsp/split_work.h"
+
+namespace kc::acoustic {
+namespace {
+
+constexpr double kFloorDb = -300.0;
+constexpr double kSmallestMagnitude = 1e-15;
+
+std::string HzText(double hz) {
+    std::array<char, 64> digits{};
+    const auto result =
+        std::to_chars(digits.data(), digits.data() + digits.size(), hz, std::chars_format::general);
+    return std::string(digits.data(), result.ptr);
+}
+
+// The message when the files share no frequency below half the rate: each file with its range.
+std::string NoCommonFrequency(const Drivers& drivers, int32_t sampleRateHz) {
+    std::string message = "the driver files share no frequency below half the rate (" +
+                          HzText(sampleRateHz / 2.0) + " Hz):";
+    const char* separator = " ";
+    for (const auto& driver : drivers) {
+        if (driver) {
+            message += separator + driver->name + " covers " + HzText(driver->FirstHz()) + " ... " +
+                       HzText(driver->LastHz()) + " Hz";
+            separator = ", ";
+        }
+    }
+    return message;
+}
+
+std::complex<double> FromLevelAndPhase(double levelDb, double phaseDeg) {
+    const double magnitude = std::pow(10.0, levelDb / 20.0);
+    // The whole turns go first, exactly, so that an unwrapped phase of many turns keeps its
+    // precision.
+    const double radians =
+        std::remainder(phaseDeg, 360.0) * static_cast<double>(base::kPi / 180.0L);
+    return std::polar(magnitude, radians);
+}
+
+// H_b of the three bands at the frequencies, the design's latency taken out.
+std::array<ComplexCurve, kBands> CrossoverAt(const dsp::CrossoverTaps& taps,
+                                             const std::vector<double>& frequenciesHz) {
+    const std::vector<double>* bandTaps[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
+    std::array<ComplexCurve, kBands> responses;
+    dsp::RunInTwoHalves(kBands, 2, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t b = begin; b < end; ++b) {
+            responses[b] = dsp::DelayFreeResponse(*bandTaps[b], taps.CommonCentre,
+                                                  taps.sampleRateHz, frequenciesHz);
+        }
+    });
+    return responses;
+}
+
+// D_b of the three bands at the frequencies: each file interpolated, 1 (0 dB, 0°) without one.
+std::array<ComplexCurve, kBands> DriversAt(const Drivers& drivers,
+                                           const std::vector<double>& frequenciesHz) {
+    std::array<ComplexCurve, kBands> values;
+    for (std::size_t b = 0; b < kBands; ++b) {
+        values[b] = drivers[b] ? InterpolateDriver(*drivers[b], frequenciesHz)
+                               : ComplexCurve(frequenciesHz.size(), 1.0);
+    }
+    return values;
+}
+
+}  // namespace
+
+std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRateHz) {
+    double first = kIdealFirstHz;
+    double last = kIdealLastHz;
+    if (std::any_of(drivers.begin(), drivers.end(), [](const auto& d) { return d.has_value(); })) {
+        first = kLowestHz;
+        last = std::numeric_limits<double>::infinity();
+        for (const auto& driver : drivers) {
+            if (driver) {
+                first = std::max(first, driver->FirstHz());
+                last = std::min(last, driver->LastHz());
+            }
+        }
+    }
+    // The last frequency is included: every frequency below the next double after it.
+    const double below =
+        std::min(std::nextafter(last, std::numeric_limits<double>::infinity()), sampleRateHz / 2.0);
+    return dsp::LogSpacedFrequencies(first, kPointsPerOctave, below);
+}
+
+ComplexCurve InterpolateDriver(const DriverResponse& driver,
+                               const std::vector<double>& frequenciesHz) {
+    const std::vector<double>& at = driver.frequenciesHz;
+    ComplexCurve values;
+    values.reserve(frequenciesHz.size());
+    for (const double f : frequenciesHz) {
+        const auto upper = std::upper_bound(at.begin(), at.end(), f);
+        if (upper == at.begin() || upper == at.end()) {
+            const std::size_t end = upper == at.begin() ? 0 : at.size() - 1;
+            values.push_back(FromLevelAndPhase(driver.levelsDb[end], driver.phasesDeg[end]));
+            continue;
+        }
+        const auto i = static_cast<std::size_t>(upper - at.begin()) - 1;
+        // Neighbours a few units in the last place apart may have a logarithmic distance that
+        // rounds to 0; the lower point's value stands for both then.
+        const double span = std::log(at[i + 1] / at[i]);
+        const double t = span > 0.0 ? std::clamp(std::log(f / at[i]) / span, 0.0, 1.0) : 0.0;
+        const double level = driver.levelsDb[i] + t * (driver.levelsDb[i + 1] - driver.levelsDb[i]);
+        const double phase =
+            driver.phasesDeg[i] + t * (driver.phasesDeg[i + 1] - driver.phasesDeg[i]);
+        values.push_back(FromLevelAndPhase(level, phase));
+    }
+    return values;
+}
+
+double CentreFrequencyHz(const DriverResponse& driver) {
+    const std::vector<double>& f = driver.frequenciesHz;
+    const double top = *std::max_element(driver.levelsDb.begin(), driver.levelsDb.end());
+    double weightedLog = 0.0;
+    double weights = 0.0;
+    for (std::size_t i = 1; i < f.size(); ++i) {
+        // Each interval by the mean power of its ends, relative to the loudest point so that
+        // nothing overflows.
+        const double power = (std::pow(10.0, (driver.levelsDb[i - 1] - top) / 10.0) +
+                              std::pow(10.0, (driver.levelsDb[i] - top) / 10.0)) /
+                             2.0;
+        const double weight = power * std::log(f[i] / f[i - 1]);
+        weightedLog += weight * 0.5 * (std::log(f[i - 1]) + std::log(f[i]));
+        weights += weight;
+    }
+    return weights > 0.0 ? std::exp(weightedLog / weights)
+                         : std::exp(0.5 * (std::log(f.front()) + std::log(f.back())));
+}
+
+std::vector<double> LevelsDb(const ComplexCurve& values) {
+    std::vector<double> levels(values.size());
+    std::transform(values.begin(), values.end(), levels.begin(), [](std::complex<double> v) {
+        const double magnitude = std::abs(v);
+        return magnitude < kSmallestMagnitude ? kFloorDb : 20.0 * std::log10(magnitude);
+    });
+    return levels;
+}
+
+std::vector<double> PhasesDeg(const ComplexCurve& values) {
+    std::vector<double> phases(values.size());
+    std::transform(values.begin(), values.end(), phases.begin(), [](std::complex<double> v) {
+        const double degrees = std::arg(v) * static_cast<double>(180.0L / base::kPi);
+        return degrees <= -180.0 ? degrees + 360.0 : degrees;
+    });
+    return phases;
+}
+
+AcousticModel::AcousticModel()
+    : frequencies_(AcousticFrequencies({}, dsp::SampleRate)),
+      driver_(DriversAt({}, frequencies_)) {}
+
+void AcousticModel::SetDesign(const dsp::CrossoverTaps& taps) {
+    std::vector<double> frequencies = AcousticFrequencies(drivers_, taps.sampleRateHz);
+    std::array<ComplexCurve, kBands> crossover = CrossoverAt(taps, frequencies);
+    if (frequencies != frequencies_) {
+        driver_ = DriversAt(drivers_, frequencies);
+    }
+    design_ = taps;
+    frequencies_ = std::move(frequencies);
+    crossover_ = std::move(crossover);
+}
+
+int32_t AcousticModel::SampleRateHz() const {
+    return design_ ? design_->sampleRateHz : dsp::SampleRate;
+}
+
+int32_t AcousticModel::LatencySamples() const {
+    return design_ ? design_->CommonCentre : 0;
+}
+
+void AcousticModel::SetDrivers(Drivers drivers) {
+    std::vector<double> frequencies = AcousticFrequencies(drivers, SampleRateHz());
+    if (frequencies.empty()) {
+        throw EDriverFileError(NoCommonFrequency(drivers, SampleRateHz()));
+    }
+    std::array<ComplexCurve, kBands> driverValues = DriversAt(drivers, frequencies);
+    if (design_ && frequencies != frequencies_) {
+        crossover_ = CrossoverAt(*design_, frequencies);
+    }
+    drivers_ = std::move(drivers);
+    frequencies_ = std::move(frequencies);
+    driver_ = std::move(driverValues);
+}
+
+void AcousticModel::CheckFrequencies() const {
+    if (frequencies_.empty()) {
+        throw EDriverFileError(NoCommonFrequency(drivers_, SampleRateHz()));
+    }
+}
+
+void AcousticModel::SetDriver(Band band, std::optional<DriverResponse> driver) {
+    Drivers drivers = drivers_;
+    drivers[static_cast<std::size_t>(band)] = std::move(driver);
+    SetDrivers(std::move(drivers));
+}
+
+const std::optional<DriverResponse>& AcousticModel::Driver(Band band) const {
+    return drivers_[static_cast<std::size_t>(band)];
+}
+
+void AcousticModel::Evaluate(const Settings& settings, AcousticResponse& out) const {
+    out.frequenciesHz = frequencies_;
+    const std::size_t count = design_ ? frequencies_.size() : 0;
+    out.sum.assign(count, 0.0);
+    for (std::size_t b = 0; b < kBands; ++b) {
+        const BandSettings& band = settings[b];
+        const double gain = std::pow(10.0, band.gainDb / 20.0);
+        const double polarity = band.inverted ? -1.0 : 1.0;
+        const long double delaySeconds = static_cast<long double>(band.delayMs) / 1000.0L;
+        out.bands[b].resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            // e^(−j·2π·f·τ), its whole turns taken off in extended precision first.
+            const long double turns = frequencies_[i] * delaySeconds;
+            const auto angle = static_cast<double>(-base::kTwoPi * (turns - std::nearbyint(turns)));
+            const std::complex<double> value =
+                driver_[b][i] * crossover_[b][i] * std::polar(gain, angle) * polarity;
+            out.bands[b][i] = value;
+            out.sum[i] += value;
+        }
+    }
+}
+
+}  // namespace kc::acoustic

@@ -1,0 +1,113 @@
+// The acoustic response of the loudspeaker: for each band b at frequency f the driver D_b(f)
+// times the band's crossover response H_b(f) (latency taken out as the delay all bands share)
+// times its gain, polarity and delay, and the complex sum of the three bands.
+#pragma once
+
+#include <array>
+#include <complex>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acoustic/frd_reader.h"
+#include "dsp/crossover.h"
+
+namespace kc::acoustic {
+
+inline constexpr std::size_t kBands = 3;
+enum class Band { Low, Mid, High };
+inline constexpr std::array<std::string_view, kBands> kBandNames = {"low", "mid", "high"};
+
+// The frequencies: kPointsPerOctave a octave over the range every loaded file covers, none below
+// kLowestHz; with no file from kIdealFirstHz up to kIdealLastHz. Always below half the rate.
+inline constexpr int32_t kPointsPerOctave = 48;
+inline constexpr double kIdealFirstHz = 10.0;
+inline constexpr double kIdealLastHz = 20000.0;
+inline constexpr double kLowestHz = 1.0;
+
+// What the user sets per band, and the ranges the window offers.
+inline constexpr double kMinGainDb = -40.0;
+inline constexpr double kMaxGainDb = 20.0;
+inline constexpr double kMinDelayMs = -20.0;
+inline constexpr double kMaxDelayMs = 20.0;
+
+struct BandSettings {
+    double gainDb = 0.0;
+    double delayMs = 0.0;   // a positive delay makes the band later: e^(−j·2π·f·delay)
+    bool inverted = false;  // polarity −1
+};
+using Settings = std::array<BandSettings, kBands>;
+
+using Drivers = std::array<std::optional<DriverResponse>, kBands>;
+using ComplexCurve = std::vector<std::complex<double>>;
+
+// lo·2^(i/48) for i = 0, 1, ... up to hi (included) and below half the rate, where lo is the
+// largest first frequency of the files (at least kLowestHz) and hi the smallest last one; without
+// files lo = kIdealFirstHz and hi = kIdealLastHz. Empty when the files share no such frequency.
+std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRateHz);
+
+// D(f) at each of `frequenciesHz`: the level in dB and the unwrapped phase interpolated linearly
+// over log-frequency between the neighbouring points of the file; a frequency beyond the file's
+// ends takes the value at that end.
+ComplexCurve InterpolateDriver(const DriverResponse& driver,
+                               const std::vector<double>& frequenciesHz);
+
+// Where a driver's sound lies in frequency: e^(mean of ln f weighted by the power 10^(dB/10) over
+// log-frequency), Hz. It orders a woofer, a midrange and a tweeter from low to high.
+double CentreFrequencyHz(const DriverResponse& driver);
+
+// The responses for some settings, at the model's frequencies.
+struct AcousticResponse {
+    std::vector<double> frequenciesHz;
+    std::array<ComplexCurve, kBands> bands;
+    ComplexCurve sum;
+};
+
+// 20·log10|v| of each value, −300 dB below a magnitude of 1e-15 (as the FRD files write it).
+std::vector<double> LevelsDb(const ComplexCurve& values);
+// The phase of each value in degrees, in (−180, 180].
+std::vector<double> PhasesDeg(const ComplexCurve& values);
+
+// The drivers and the design with what they fix at the frequencies (H_b per design, D_b per file),
+// so that a change of gain, delay or polarity costs one multiplication a point and band.
+class AcousticModel {
+  public:
+    // No design, ideal drivers, the frequencies without files at the default rate.
+    AcousticModel();
+
+    // A completed design replaces the last one: H_b afresh at the frequencies now set.
+    void SetDesign(const dsp::CrossoverTaps& taps);
+    bool HasDesign() const { return design_.has_value(); }
+    // The design's rate and latency (CommonCentre), or the default rate and 0 without design.
+    int32_t SampleRateHz() const;
+    int32_t LatencySamples() const;
+
+    // Replaces the drivers (an empty entry is an ideal driver, 0 dB and 0°): the frequencies
+    // follow the files, D_b afresh, and H_b when the frequencies changed. EDriverFileError when
+    // the files share no frequency below half the rate; nothing changes then.
+    void SetDrivers(Drivers drivers);
+    void SetDriver(Band band, std::optional<DriverResponse> driver);
+    const Drivers& DriverFiles() const { return drivers_; }
+    const std::optional<DriverResponse>& Driver(Band band) const;
+
+    const std::vector<double>& Frequencies() const { return frequencies_; }
+    // EDriverFileError, naming the files and their ranges, when there is no frequency: the files
+    // share none below half the design's rate.
+    void CheckFrequencies() const;
+
+    // The responses for `settings` from what is kept; empty without a design. `out` keeps its
+    // memory from one call to the next.
+    void Evaluate(const Settings& settings, AcousticResponse& out) const;
+
+  private:
+    std::optional<dsp::CrossoverTaps> design_;
+    Drivers drivers_;
+    std::vector<double> frequencies_;
+    std::array<ComplexCurve, kBands> crossover_;  // H_b at frequencies_, with a design
+    std::array<ComplexCurve, kBands> driver_;     // D_b at frequencies_, always
+};
+
+}  // namespace kc::acoustic

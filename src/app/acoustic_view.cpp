@@ -1,0 +1,418 @@
+#include "app/acoustic_view.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <utility>
+
+#include "export/acoustic_frd.h"
+#include "graph/qt/acoustic_plot_image.h"
+#include "graph/qt/time_plot_image.h"
+
+namespace kc::app {
+
+// The plot: shows the view's picture and reads out the frequency under the pointer.
+class AcousticPlotView final : public QWidget {
+  public:
+    AcousticPlotView(AcousticView& view, QWidget* parent) : QWidget(parent), view_(view) {
+        setObjectName(QStringLiteral("AcousticPlot"));
+        setMouseTracking(true);
+        setMinimumSize(480, 260);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        painter.drawImage(QPoint(0, 0), view_.Picture());
+    }
+    void resizeEvent(QResizeEvent* /*event*/) override {
+        view_.RunReporting([this] { view_.Render(); });
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const QPointF position = event->position();
+        view_.RunReporting([this, position] { view_.ShowReadoutAt(position); });
+    }
+    void leaveEvent(QEvent* /*event*/) override {
+        view_.RunReporting([this] { view_.ShowReadoutAt(std::nullopt); });
+    }
+
+  private:
+    AcousticView& view_;
+};
+
+namespace {
+
+using acoustic::Band;
+
+const QString kFrdFilter = QStringLiteral("FRD, frequency magnitude phase (*.frd)");
+const QString kAllFilesFilter = QStringLiteral("All files (*)");
+const QString kExportFilter = QStringLiteral("FRD, one file per band and the sum (*.frd)");
+const char* const kBandTitles[] = {"Low", "Mid", "High"};
+
+// Slider steps: 0.1 dB of gain, 0.01 ms of delay.
+constexpr double kGainStepsPerDb = 10.0;
+constexpr double kDelayStepsPerMs = 100.0;
+
+QString Named(const char* what, Band band) {
+    return QString::fromLatin1(what) + QString::fromLatin1(kBandTitles[static_cast<int>(band)]);
+}
+
+QDoubleSpinBox* MakeSpinBox(QWidget* parent, const QString& name, double lowest, double highest,
+                            int decimals, const QString& suffix) {
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(lowest, highest);
+    box->setDecimals(decimals);
+    box->setSingleStep(std::pow(10.0, -decimals));
+    box->setSuffix(suffix);
+    box->setKeyboardTracking(false);
+    return box;
+}
+
+QSlider* MakeSlider(QWidget* parent, const QString& name, double lowest, double highest,
+                    double stepsPerUnit) {
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setObjectName(name);
+    slider->setRange(static_cast<int>(std::lround(lowest * stepsPerUnit)),
+                     static_cast<int>(std::lround(highest * stepsPerUnit)));
+    slider->setValue(0);
+    slider->setMinimumWidth(100);
+    return slider;
+}
+
+// The local paths of dropped URLs, when every one is a local .frd file and there are one to three.
+QStringList DroppedDriverFiles(const QMimeData* mime) {
+    QStringList paths;
+    if (mime == nullptr || !mime->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : mime->urls()) {
+        const QString path = url.toLocalFile();
+        if (path.isEmpty() || QFileInfo(path).suffix().compare("frd", Qt::CaseInsensitive) != 0) {
+            return {};
+        }
+        paths.append(path);
+    }
+    return paths.size() <= static_cast<qsizetype>(acoustic::kBands) ? paths : QStringList();
+}
+
+acoustic::DriverResponse ReadDriver(const QString& path) {
+    return acoustic::ReadFrdFile(QFile::encodeName(path).toStdString(),
+                                 QFileInfo(path).fileName().toStdString());
+}
+
+QString HzText(double hz) {
+    return hz >= 1000.0 ? QString::number(hz / 1000.0, 'g', 4) + QStringLiteral(" kHz")
+                        : QString::number(hz, 'g', 4) + QStringLiteral(" Hz");
+}
+
+}  // namespace
+
+AcousticView::AcousticView(QWidget* parent, FileNameChooser saveChooser,
+                           ReportingRunner runReporting, ExportGuard guard)
+    : QWidget(parent),
+      saveChooser_(std::move(saveChooser)),
+      guard_(std::move(guard)),
+      runReporting_(std::move(runReporting)) {
+    setObjectName(QStringLiteral("Acoustic"));
+    setAcceptDrops(true);
+    CreateControls();
+    ShowDrivers();
+    UpdateResponses();
+}
+
+AcousticView::~AcousticView() = default;
+
+void AcousticView::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        layout->addWidget(CreateBandRow(static_cast<Band>(b)));
+        ConnectBandRow(static_cast<Band>(b));
+    }
+    phaseBox_ = new QCheckBox(QStringLiteral("Phase of the sum"), this);
+    phaseBox_->setObjectName(QStringLiteral("ShowPhase"));
+    exportButton_ = new QPushButton(QStringLiteral("Export FRD…"), this);
+    exportButton_->setObjectName(QStringLiteral("ExportAcoustic"));
+    exportButton_->setAutoDefault(false);
+    range_ = new QLabel(this);
+    range_->setObjectName(QStringLiteral("AcousticRange"));
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(phaseBox_);
+    actions->addWidget(exportButton_);
+    actions->addSpacing(16);
+    actions->addWidget(range_, 1);
+    layout->addLayout(actions);
+    plot_ = new AcousticPlotView(*this, this);
+    layout->addWidget(plot_, 1);
+    readout_ = new QLabel(this);
+    readout_->setObjectName(QStringLiteral("AcousticReadout"));
+    readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(readout_);
+    const auto reporting = [this](void (AcousticView::*handler)()) {
+        return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
+    };
+    connect(phaseBox_, &QCheckBox::toggled, this, reporting(&AcousticView::Render));
+    connect(exportButton_, &QPushButton::clicked, this, reporting(&AcousticView::ExportFrd));
+}
+
+QWidget* AcousticView::CreateBandRow(Band band) {
+    BandRow& r = rows_[static_cast<std::size_t>(band)];
+    r.row = new QWidget(this);
+    r.row->setObjectName(Named("BandRow", band));
+    auto* title = new QLabel(QString::fromLatin1(kBandTitles[static_cast<int>(band)]), r.row);
+    title->setMinimumWidth(32);
+    r.file = new QPushButton(QStringLiteral("File…"), r.row);
+    r.file->setObjectName(Named("DriverFile", band));
+    r.file->setAutoDefault(false);
+    r.name = new QLabel(r.row);
+    r.name->setObjectName(Named("DriverName", band));
+    r.name->setMinimumWidth(120);
+    r.clear = new QToolButton(r.row);
+    r.clear->setObjectName(Named("ClearDriver", band));
+    r.clear->setText(QStringLiteral("×"));
+    r.clear->setToolTip(QStringLiteral("Ideal driver (0 dB, 0°)"));
+    r.gainSlider = MakeSlider(r.row, Named("GainSlider", band), acoustic::kMinGainDb,
+                              acoustic::kMaxGainDb, kGainStepsPerDb);
+    r.gain = MakeSpinBox(r.row, Named("Gain", band), acoustic::kMinGainDb, acoustic::kMaxGainDb, 1,
+                         QStringLiteral(" dB"));
+    r.delaySlider = MakeSlider(r.row, Named("DelaySlider", band), acoustic::kMinDelayMs,
+                               acoustic::kMaxDelayMs, kDelayStepsPerMs);
+    r.delay = MakeSpinBox(r.row, Named("Delay", band), acoustic::kMinDelayMs, acoustic::kMaxDelayMs,
+                          2, QStringLiteral(" ms"));
+    r.invert = new QCheckBox(QStringLiteral("Invert"), r.row);
+    r.invert->setObjectName(Named("Invert", band));
+    auto* layout = new QHBoxLayout(r.row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : {static_cast<QWidget*>(title), static_cast<QWidget*>(r.file)}) {
+        layout->addWidget(widget);
+    }
+    layout->addWidget(r.name, 1);
+    layout->addWidget(r.clear);
+    layout->addWidget(new QLabel(QStringLiteral("Gain"), r.row));
+    layout->addWidget(r.gainSlider);
+    layout->addWidget(r.gain);
+    layout->addWidget(new QLabel(QStringLiteral("Delay"), r.row));
+    layout->addWidget(r.delaySlider);
+    layout->addWidget(r.delay);
+    layout->addWidget(r.invert);
+    return r.row;
+}
+
+// A slider moves its box, whose change updates the responses; the box moves its slider without
+// a second update.
+void AcousticView::ConnectBandRow(Band band) {
+    const BandRow& r = rows_[static_cast<std::size_t>(band)];
+    const auto reporting = [this](std::function<void()> handler) {
+        return [this, handler = std::move(handler)] { runReporting_(handler); };
+    };
+    connect(r.file, &QPushButton::clicked, this, reporting([this, band] { ChooseDriver(band); }));
+    connect(r.clear, &QToolButton::clicked, this, reporting([this, band] { ClearDriver(band); }));
+    const auto couple = [&](QSlider* slider, QDoubleSpinBox* box, double stepsPerUnit) {
+        connect(slider, &QSlider::valueChanged, this,
+                [box, stepsPerUnit](int steps) { box->setValue(steps / stepsPerUnit); });
+        connect(box, &QDoubleSpinBox::valueChanged, this,
+                reporting([this, slider, box, stepsPerUnit] {
+                    const QSignalBlocker blocker(slider);
+                    slider->setValue(static_cast<int>(std::lround(box->value() * stepsPerUnit)));
+                    UpdateResponses();
+                }));
+    };
+    couple(r.gainSlider, r.gain, kGainStepsPerDb);
+    couple(r.delaySlider, r.delay, kDelayStepsPerMs);
+    connect(r.invert, &QCheckBox::toggled, this, reporting([this] { UpdateResponses(); }));
+}
+
+void AcousticView::Follow(const dsp::CrossoverTaps& taps) {
+    model_.SetDesign(taps);
+    UpdateResponses();
+}
+
+void AcousticView::LoadDriver(Band band, const QString& path) {
+    model_.SetDriver(band, ReadDriver(path));
+    ShowDrivers();
+    UpdateResponses();
+}
+
+void AcousticView::ClearDriver(Band band) {
+    model_.SetDriver(band, std::nullopt);
+    ShowDrivers();
+    UpdateResponses();
+}
+
+void AcousticView::ChooseDriver(Band band) {
+    const QString caption = QStringLiteral("Driver of the ") +
+                            QString::fromLatin1(acoustic::kBandNames[static_cast<int>(band)]) +
+                            QStringLiteral(" band");
+    const QString path = openChooser_(this, caption, {kFrdFilter, kAllFilesFilter}).path;
+    if (!path.isEmpty()) {
+        LoadDriver(band, path);
+    }
+}
+
+void AcousticView::DropFiles(std::optional<Band> band, const QStringList& paths) {
+    if (band && paths.size() == 1) {
+        LoadDriver(*band, paths.constFirst());
+        return;
+    }
+    if (band || paths.size() != static_cast<qsizetype>(acoustic::kBands)) {
+        throw std::runtime_error(
+            "Drop one .frd file onto a band's row, or the three drivers at once onto the plot");
+    }
+    std::vector<acoustic::DriverResponse> read;
+    for (const QString& path : paths) {
+        read.push_back(ReadDriver(path));
+    }
+    std::stable_sort(read.begin(), read.end(), [](const auto& a, const auto& b) {
+        return acoustic::CentreFrequencyHz(a) < acoustic::CentreFrequencyHz(b);
+    });
+    acoustic::Drivers drivers;
+    std::move(read.begin(), read.end(), drivers.begin());
+    model_.SetDrivers(std::move(drivers));
+    ShowDrivers();
+    UpdateResponses();
+}
+
+void AcousticView::ExportFrd() {
+    if (!model_.HasDesign() || model_.Frequencies().empty()) {
+        return;
+    }
+    const ChosenFile chosen =
+        saveChooser_(this, QStringLiteral("Export acoustic responses as FRD"), {kExportFilter});
+    if (chosen.path.isEmpty()) {
+        return;
+    }
+    QString prefix = chosen.path;
+    if (QFileInfo(prefix).suffix().compare("frd", Qt::CaseInsensitive) == 0) {
+        prefix.chop(4);
+    }
+    const std::string localPrefix = QFile::encodeName(prefix).toStdString();
+    QStringList paths;
+    for (const std::string& name : exporting::AcousticFrdNames(localPrefix)) {
+        paths << QFile::decodeName(name.c_str());
+    }
+    if (!guard_.mayWrite(paths)) {
+        return;
+    }
+    exporting::WriteAcousticFrd(localPrefix,
+                                exporting::AcousticFrdTexts(model_, CurrentSettings(), response_));
+    guard_.wrote(paths);
+}
+
+acoustic::Settings AcousticView::CurrentSettings() const {
+    acoustic::Settings settings;
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        settings[b] = {rows_[b].gain->value(), rows_[b].delay->value(),
+                       rows_[b].invert->isChecked()};
+    }
+    return settings;
+}
+
+QString AcousticView::ReadoutText() const {
+    return readout_->text();
+}
+
+void AcousticView::ShowReadoutAt(std::optional<QPointF> pixel) {
+    const graph::PlotFrame frame =
+        graph::AcousticPlotFrame(plot_->width(), plot_->height(), graph::MetricsOf(font()).height);
+    readoutIndex_.reset();
+    if (pixel && pixel->x() >= frame.left && pixel->x() < frame.left + frame.width &&
+        inputs_.note.empty()) {
+        const double hz =
+            graph::FrequencyOfX(frame, graph::AxisOf(inputs_.frequenciesHz), pixel->x());
+        readoutIndex_ = graph::NearestFrequency(inputs_.frequenciesHz, hz);
+    }
+    readout_->setText(
+        readoutIndex_ ? QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_))
+                      : QString());
+}
+
+void AcousticView::UpdateResponses() {
+    model_.Evaluate(CurrentSettings(), response_);
+    inputs_ = graph::AcousticPlotInputsOf(model_, response_);
+    if (readoutIndex_ && *readoutIndex_ < inputs_.frequenciesHz.size() && inputs_.note.empty()) {
+        readout_->setText(
+            QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_)));
+    } else {
+        readoutIndex_.reset();
+        readout_->clear();
+    }
+    exportButton_->setEnabled(inputs_.note.empty() && model_.HasDesign());
+    Render();
+}
+
+void AcousticView::Render() {
+    inputs_.showPhase = phaseBox_->isChecked();
+    inputs_.width = plot_->width();
+    inputs_.height = plot_->height();
+    picture_ = graph::RenderAcousticPlot(inputs_, font());
+    plot_->update();
+}
+
+void AcousticView::ShowDrivers() {
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        const auto& driver = model_.DriverFiles()[b];
+        const BandRow& r = rows_[b];
+        r.name->setText(driver ? QString::fromStdString(driver->name)
+                               : QStringLiteral("ideal driver (0 dB, 0°)"));
+        r.name->setToolTip(driver ? QStringLiteral("%1 points, %2 … %3")
+                                        .arg(driver->frequenciesHz.size())
+                                        .arg(HzText(driver->FirstHz()), HzText(driver->LastHz()))
+                                  : QString());
+        r.clear->setEnabled(driver.has_value());
+    }
+    const std::vector<double>& f = model_.Frequencies();
+    range_->setText(
+        f.empty() ? QString()
+                  : QStringLiteral("%1 … %2, %3 points (48 per octave). Drop .frd files onto a "
+                                   "band's row, or all three onto the plot.")
+                        .arg(HzText(f.front()), HzText(f.back()))
+                        .arg(f.size()));
+}
+
+std::optional<Band> AcousticView::BandRowAt(QPoint position) const {
+    for (const QWidget* widget = childAt(position); widget != nullptr && widget != this;
+         widget = widget->parentWidget()) {
+        for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+            if (widget == rows_[b].row) {
+                return static_cast<Band>(b);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void AcousticView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedDriverFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void AcousticView::dropEvent(QDropEvent* event) {
+    const QStringList paths = DroppedDriverFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    const std::optional<Band> band = BandRowAt(event->position().toPoint());
+    runReporting_([this, band, paths] { DropFiles(band, paths); });
+}
+
+}  // namespace kc::app

@@ -1,0 +1,129 @@
+// The acoustic view: per band a driver file, gain, delay and polarity, and the predicted level of
+// each band and of their sum (the sum's phase on request) over log frequency, with a readout
+// under the pointer and an FRD export. It lives in the time-response window and follows the
+// designs the main window hands that window.
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "acoustic/acoustic_model.h"
+#include "app/file_chooser.h"
+#include "dsp/crossover.h"
+#include "graph/acoustic_plot.h"
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QToolButton;
+
+namespace kc::app {
+
+// Runs a handler so that whatever it raises goes to the main window's error report.
+using ReportingRunner = std::function<void(const std::function<void()>& handler)>;
+
+class AcousticPlotView;
+
+// What the view's export asks of its window: whether the files may be written (one question
+// before any is replaced), and to say what was written.
+struct ExportGuard {
+    std::function<bool(const QStringList& paths)> mayWrite;
+    std::function<void(const QStringList& paths)> wrote;
+};
+
+class AcousticView final : public QWidget {
+  public:
+    // Exports ask `saveChooser` for the file and `guard` before they write; driver files come
+    // from ChooseOpenFileName until SetOpenChooser replaces it.
+    AcousticView(QWidget* parent, FileNameChooser saveChooser, ReportingRunner runReporting,
+                 ExportGuard guard);
+    ~AcousticView() override;
+    AcousticView(const AcousticView&) = delete;
+    AcousticView& operator=(const AcousticView&) = delete;
+
+    void SetOpenChooser(FileNameChooser chooser) { openChooser_ = std::move(chooser); }
+
+    // A completed design: its crossover responses at the frequencies, and a redraw.
+    void Follow(const dsp::CrossoverTaps& taps);
+
+    // Loads the FRD file at `path` as the band's driver; EDriverFileError (naming the file and
+    // the line) leaves everything as it was. ClearDriver makes the band's driver ideal again.
+    void LoadDriver(acoustic::Band band, const QString& path);
+    void ClearDriver(acoustic::Band band);
+    // Asks for a file and loads it.
+    void ChooseDriver(acoustic::Band band);
+    // Dropped files: one onto a band's row is that band's driver; three elsewhere are the drivers
+    // of low, mid and high in the order of their centre frequencies. All load or none.
+    void DropFiles(std::optional<acoustic::Band> band, const QStringList& paths);
+
+    // Writes PREFIX-low/mid/high/sum.frd of the responses shown, to a chosen name.
+    void ExportFrd();
+
+    // The settings of the controls, and what they give.
+    acoustic::Settings CurrentSettings() const;
+    const acoustic::AcousticModel& Model() const { return model_; }
+    const acoustic::AcousticResponse& Response() const { return response_; }
+    const graph::AcousticPlotInputs& PlotInputs() const { return inputs_; }
+    const QImage& Picture() const { return picture_; }
+    QString ReadoutText() const;
+
+    // The readout for the pointer at `pixel` of the plot; an empty point clears it.
+    void ShowReadoutAt(std::optional<QPointF> pixel);
+    // The responses for the settings now, and the picture: what every change of gain, delay or
+    // polarity runs (the crossover and the files are not evaluated again).
+    void UpdateResponses();
+    // Redraws the picture at the plot's size.
+    void Render();
+
+    void RunReporting(const std::function<void()>& handler) const { runReporting_(handler); }
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    struct BandRow {
+        QWidget* row = nullptr;
+        QPushButton* file = nullptr;
+        QLabel* name = nullptr;
+        QToolButton* clear = nullptr;
+        QSlider* gainSlider = nullptr;
+        QDoubleSpinBox* gain = nullptr;
+        QSlider* delaySlider = nullptr;
+        QDoubleSpinBox* delay = nullptr;
+        QCheckBox* invert = nullptr;
+    };
+
+    void CreateControls();
+    QWidget* CreateBandRow(acoustic::Band band);
+    void ConnectBandRow(acoustic::Band band);
+    void ShowDrivers();
+    std::optional<acoustic::Band> BandRowAt(QPoint position) const;
+
+    FileNameChooser saveChooser_;
+    ExportGuard guard_;
+    FileNameChooser openChooser_ = ChooseOpenFileName;
+    ReportingRunner runReporting_;
+    std::array<BandRow, acoustic::kBands> rows_{};
+    QCheckBox* phaseBox_ = nullptr;
+    QPushButton* exportButton_ = nullptr;
+    QLabel* range_ = nullptr;
+    AcousticPlotView* plot_ = nullptr;
+    QLabel* readout_ = nullptr;
+
+    acoustic::AcousticModel model_;
+    acoustic::AcousticResponse response_;
+    graph::AcousticPlotInputs inputs_;
+    std::optional<std::size_t> readoutIndex_;
+    QImage picture_;
+};
+
+}  // namespace kc::app

@@ -1,0 +1,183 @@
+#include "cli/acoustic_options.h"
+
+#include <QImage>
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <stdexcept>
+
+#include "app/look/window_look.h"
+#include "cli/command_support.h"
+#include "export/acoustic_frd.h"
+#include "export/export_set.h"
+#include "export/file_write.h"
+#include "graph/qt/acoustic_plot_image.h"
+
+namespace kc::cli {
+namespace {
+
+// A whole option text as a number ("." as the point, whatever the locale) within [lowest,
+// highest]; nothing otherwise.
+std::optional<double> NumberIn(const QString& text, double lowest, double highest) {
+    const std::string utf8 = ToUtf8(text);
+    const char* first = utf8.data() + (utf8.starts_with('+') ? 1 : 0);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(first, utf8.data() + utf8.size(), value);
+    if (error != std::errc() || end != utf8.data() + utf8.size() || !(value >= lowest) ||
+        !(value <= highest)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string Fixed(double value, int decimals) {
+    std::array<char, 64> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                      std::chars_format::fixed, decimals);
+    return std::string(digits.data(), result.ptr);
+}
+
+QString BandOption(const char* what, std::size_t band) {
+    return QString::fromLatin1(what) + '-' + QString::fromLatin1(acoustic::kBandNames[band].data());
+}
+
+}  // namespace
+
+bool AcousticRequest::Wanted() const {
+    return !frdPrefix.isEmpty() || !plot.isEmpty() ||
+           std::any_of(driverFiles.begin(), driverFiles.end(),
+                       [](const QString& file) { return !file.isEmpty(); });
+}
+
+AcousticOptions::AcousticOptions()
+    : frd_("acoustic",
+           "Write the acoustic responses (drivers with the crossover, gain, delay and polarity) "
+           "as PREFIX-low/mid/high/sum.frd, the latency taken out; of the first rate's design.",
+           "PREFIX"),
+      plot_("acoustic-plot", "Write the acoustic levels as PNG (size as --plot-size).",
+            "FILE.png") {
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        const QString band = QString::fromLatin1(acoustic::kBandNames[b].data());
+        bands_.push_back(BandOptions{
+            QCommandLineOption(BandOption("driver", b),
+                               "Driver of the " + band +
+                                   " band, an FRD file (frequency Hz, "
+                                   "magnitude dB, phase degrees); ideal without one.",
+                               "FILE.frd"),
+            QCommandLineOption(BandOption("gain", b),
+                               "Gain of the " + band + " band in dB, -40 to 20 (0).", "DB", "0"),
+            QCommandLineOption(BandOption("delay", b),
+                               "Delay of the " + band + " band in ms, -20 to 20 (0).", "MS", "0"),
+            QCommandLineOption(BandOption("invert", b),
+                               "Invert the polarity of the " + band + " band.")});
+    }
+}
+
+void AcousticOptions::AddTo(QCommandLineParser& parser) const {
+    for (const BandOptions& band : bands_) {
+        parser.addOptions({band.driver, band.gain, band.delay, band.invert});
+    }
+    parser.addOptions({frd_, plot_});
+}
+
+std::optional<AcousticRequest> AcousticOptions::Read(const QCommandLineParser& parser) const {
+    AcousticRequest request;
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        const BandOptions& options = bands_[b];
+        request.driverFiles[b] = parser.value(options.driver);
+        const auto gain =
+            NumberIn(parser.value(options.gain), acoustic::kMinGainDb, acoustic::kMaxGainDb);
+        const auto delay =
+            NumberIn(parser.value(options.delay), acoustic::kMinDelayMs, acoustic::kMaxDelayMs);
+        if (!gain || !delay) {
+            const QCommandLineOption& bad = gain ? options.delay : options.gain;
+            std::fprintf(stderr, "--%s takes %s, not '%s'.\n",
+                         ToUtf8(bad.names().constFirst()).c_str(),
+                         gain ? "ms from -20 to 20" : "dB from -40 to 20",
+                         ToUtf8(parser.value(bad)).c_str());
+            return std::nullopt;
+        }
+        request.settings[b] = {*gain, *delay, parser.isSet(options.invert)};
+    }
+    request.frdPrefix = parser.value(frd_);
+    request.plot = parser.value(plot_);
+    return request;
+}
+
+AcousticRun::AcousticRun(const AcousticRequest& request, const std::vector<std::string>& otherFiles,
+                         int32_t rateHz)
+    : request_(request), rateHz_(rateHz) {
+    for (const std::string& name : FileNames()) {
+        if (std::find(otherFiles.begin(), otherFiles.end(), name) != otherFiles.end()) {
+            throw exporting::ExportRequestError("Two outputs would be written to '" + name + "'.");
+        }
+    }
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        const std::string path = ToUtf8(request.driverFiles[b]);
+        if (!path.empty()) {
+            drivers_[b] = acoustic::ReadFrdFile(path, path);
+        }
+    }
+}
+
+std::vector<std::string> AcousticRun::FileNames() const {
+    std::vector<std::string> names;
+    if (!request_.frdPrefix.isEmpty()) {
+        const auto frd =
+            exporting::AcousticFrdNames(exporting::WithRate(ToUtf8(request_.frdPrefix), rateHz_));
+        names.assign(frd.begin(), frd.end());
+    }
+    if (!request_.plot.isEmpty()) {
+        names.push_back(exporting::WithRate(ToUtf8(request_.plot), rateHz_));
+    }
+    return names;
+}
+
+void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
+    if (!request_.Wanted()) {
+        return;
+    }
+    model_.SetDrivers(drivers_);
+    model_.SetDesign(design.taps);
+    model_.CheckFrequencies();
+    model_.Evaluate(request_.settings, response_);
+    evaluated_ = true;
+    const std::vector<double> levels = acoustic::LevelsDb(response_.sum);
+    const auto [lowest, highest] = std::minmax_element(levels.begin(), levels.end());
+    PrintLine("Acoustic sum: " + Fixed(*lowest, 2) + " ... " + Fixed(*highest, 2) + " dB from " +
+              Fixed(response_.frequenciesHz.front(), 3) + " to " +
+              Fixed(response_.frequenciesHz.back(), 3) + " Hz (" + std::to_string(levels.size()) +
+              " frequencies)");
+}
+
+void AcousticRun::Write(QSize plotSize) const {
+    if (!evaluated_) {
+        return;
+    }
+    const std::vector<std::string> names = FileNames();
+    exporting::AtomicFileSet files;
+    std::size_t next = 0;
+    if (!request_.frdPrefix.isEmpty()) {
+        const auto texts = exporting::AcousticFrdTexts(model_, request_.settings, response_);
+        for (const std::string& text : texts) {
+            files.Add(names[next++], [&text](const std::string& temporary) {
+                exporting::WriteBytes(temporary, text.data(), text.size());
+            });
+        }
+    }
+    if (!request_.plot.isEmpty()) {
+        graph::AcousticPlotInputs inputs = graph::AcousticPlotInputsOf(model_, response_);
+        inputs.width = plotSize.width();
+        inputs.height = plotSize.height();
+        const QImage image =
+            graph::RenderAcousticPlot(inputs, app::WindowFont(app::kWindowFontPixels));
+        files.Add(names[next], [&image](const std::string& temporary) {
+            if (!image.save(QString::fromStdString(temporary), "PNG")) {
+                throw std::runtime_error("the PNG could not be written");
+            }
+        });
+    }
+    files.Commit();
+}
+
+}  // namespace kc::cli

@@ -1,0 +1,79 @@
+// The design command's acoustic options: the driver files, each band's gain, delay and polarity,
+// and the FRD files and the picture of the acoustic responses.
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "acoustic/acoustic_model.h"
+#include "dsp/calculation.h"
+
+namespace kc::cli {
+
+// What the options ask for.
+struct AcousticRequest {
+    std::array<QString, acoustic::kBands> driverFiles;  // empty: the ideal driver
+    acoustic::Settings settings;
+    QString frdPrefix;  // PREFIX-low/mid/high/sum.frd, empty for none
+    QString plot;       // PNG, empty for none
+
+    // Whether any option of the acoustic view was given.
+    bool Wanted() const;
+};
+
+class AcousticOptions {
+  public:
+    AcousticOptions();
+    void AddTo(QCommandLineParser& parser) const;
+    // The request; nothing after printing a usage error for a gain or delay out of its range.
+    std::optional<AcousticRequest> Read(const QCommandLineParser& parser) const;
+
+  private:
+    struct BandOptions {
+        QCommandLineOption driver;
+        QCommandLineOption gain;
+        QCommandLineOption delay;
+        QCommandLineOption invert;
+    };
+    std::vector<BandOptions> bands_;  // low, mid, high
+    QCommandLineOption frd_;
+    QCommandLineOption plot_;
+};
+
+// The acoustic part of one design command. The driver files are read when it is made, before
+// anything is designed or written; the responses follow the design; the files come last.
+class AcousticRun {
+  public:
+    // Reads the driver files (EDriverFileError naming a bad one as given, and its line) and
+    // checks that the outputs at `rateHz` take no name of `otherFiles` (ExportRequestError).
+    AcousticRun(const AcousticRequest& request, const std::vector<std::string>& otherFiles,
+                int32_t rateHz);
+
+    // The crossover of `design` with the drivers, the responses for the request's settings and
+    // the summary line "Acoustic sum: ... dB from ... to ... Hz (N frequencies)"; nothing when no
+    // acoustic option was given. EDriverFileError when the files share no frequency below half
+    // the design's rate.
+    void Evaluate(const dsp::CalculationResult& design);
+
+    // Writes the FRD files and the picture asked for (plotSize pixels, in the window's font) as
+    // one set: all or none.
+    void Write(QSize plotSize) const;
+
+  private:
+    std::vector<std::string> FileNames() const;
+
+    const AcousticRequest& request_;
+    int32_t rateHz_;
+    acoustic::Drivers drivers_;
+    acoustic::AcousticModel model_;
+    acoustic::AcousticResponse response_;
+    bool evaluated_ = false;
+};
+
+}  // namespace kc::cli

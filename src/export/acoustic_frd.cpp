@@ -1,0 +1,82 @@
+#include "export/acoustic_frd.h"
+
+#include <charconv>
+
+#include "export/file_write.h"
+#include "export/frd_export.h"
+
+namespace kc::exporting {
+namespace {
+
+// Fixed notation with a full stop whatever the locale, and a sign when `sign` asks for one.
+std::string Fixed(double value, int decimals, bool sign = false) {
+    std::array<char, 64> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                      std::chars_format::fixed, decimals);
+    std::string text(digits.data(), result.ptr);
+    return sign && !text.starts_with('-') ? "+" + text : text;
+}
+
+// A name as a comment line may hold it: no line end or other control character.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = '?';
+        }
+    }
+    return text;
+}
+
+std::string BandLine(const acoustic::AcousticModel& model, const acoustic::Settings& settings,
+                     std::size_t band) {
+    const auto& driver = model.DriverFiles()[band];
+    const acoustic::BandSettings& s = settings[band];
+    return "* " + std::string(acoustic::kBandNames[band]) + " band: " +
+           (driver ? "driver " + OneLine(driver->name)
+                   : std::string("ideal driver (0 dB, 0 degrees)")) +
+           ", gain " + Fixed(s.gainDb, 2, true) + " dB, delay " + Fixed(s.delayMs, 3, true) +
+           " ms, polarity " + (s.inverted ? "inverted" : "normal") + "\n";
+}
+
+}  // namespace
+
+std::array<std::string, 4> AcousticFrdNames(const std::string& prefix) {
+    return {prefix + "-low.frd", prefix + "-mid.frd", prefix + "-high.frd", prefix + "-sum.frd"};
+}
+
+std::array<std::string, 4> AcousticFrdTexts(const acoustic::AcousticModel& model,
+                                            const acoustic::Settings& settings,
+                                            const acoustic::AcousticResponse& response) {
+    std::string common;
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        common += BandLine(model, settings, b);
+    }
+    const int32_t rate = model.SampleRateHz();
+    const int32_t latency = model.LatencySamples();
+    common += "* Sample rate: " + std::to_string(rate) + " Hz\n";
+    common += "* Crossover latency: " + std::to_string(latency) + " samples (" +
+              Fixed(1000.0 * latency / rate, 3) + " ms), taken out of the phase\n";
+    common += "* Frequency/Hz Magnitude/dB Phase/degrees\n";
+    std::array<std::string, 4> texts;
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        texts[b] = "* Kaiser Crossover acoustic response of the " +
+                   std::string(acoustic::kBandNames[b]) + " band\n" + common +
+                   FrdDataLines(response.frequenciesHz, response.bands[b]);
+    }
+    texts[3] = "* Kaiser Crossover acoustic response of the sum of the three bands\n" + common +
+               FrdDataLines(response.frequenciesHz, response.sum);
+    return texts;
+}
+
+void WriteAcousticFrd(const std::string& prefix, const std::array<std::string, 4>& texts) {
+    const std::array<std::string, 4> names = AcousticFrdNames(prefix);
+    AtomicFileSet files;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        files.Add(names[i], [&texts, i](const std::string& temporary) {
+            WriteBytes(temporary, texts[i].data(), texts[i].size());
+        });
+    }
+    files.Commit();
+}
+
+}  // namespace kc::exporting

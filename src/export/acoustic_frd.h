@@ -1,0 +1,25 @@
+// FRD files of the acoustic responses: each band (driver, crossover, gain, polarity and delay)
+// and their sum, the crossover's latency taken out of the phase.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "acoustic/acoustic_model.h"
+
+namespace kc::exporting {
+
+// PREFIX-low.frd, PREFIX-mid.frd, PREFIX-high.frd and PREFIX-sum.frd.
+std::array<std::string, 4> AcousticFrdNames(const std::string& prefix);
+
+// The texts of those four files: "*" lines saying what the file holds, each band's driver file
+// (or the ideal driver), gain, delay and polarity, the rate and the latency taken out; then one
+// line per frequency of `response` as FrdDataLines writes it.
+std::array<std::string, 4> AcousticFrdTexts(const acoustic::AcousticModel& model,
+                                            const acoustic::Settings& settings,
+                                            const acoustic::AcousticResponse& response);
+
+// Writes the four texts to their names as one AtomicFileSet: all or none.
+void WriteAcousticFrd(const std::string& prefix, const std::array<std::string, 4>& texts);
+
+}  // namespace kc::exporting

@@ -1,0 +1,299 @@
+#include "graph/acoustic_plot.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "base/text_convert.h"
+
+namespace kc::graph {
+namespace {
+
+constexpr int32_t kLeftMargin = 60;
+constexpr int32_t kRightMargin = 48;
+constexpr double kSpareDb = 3.0;
+constexpr double kLevelStepDb = 10.0;
+constexpr int32_t kLegendSampleWidth = 18;
+constexpr double kFloorShownDb = -299.0;  // levels at the FRD floor (-300 dB) set no axis
+
+constexpr std::array<Color, kAcousticCurves> kCurveColors = {Color{176, 0, 0}, Color{0, 128, 0},
+                                                             Color{128, 0, 176}, clBlue};
+constexpr Color kPhaseColor{128, 128, 128};
+
+int32_t Round(double value) {
+    return static_cast<int32_t>(std::floor(value + 0.5));
+}
+
+std::string Fixed(double value, int decimals) {
+    std::array<char, 64> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                      std::chars_format::fixed, decimals);
+    std::string text(digits.data(), result.ptr);
+    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
+}
+
+std::string Localised(std::string text) {
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos) {
+        text.replace(point, 1, base::DecimalSeparator());
+    }
+    return text;
+}
+
+double YOfLevel(const PlotFrame& frame, const LevelAxis& axis, double db) {
+    return frame.top + (axis.topDb - db) / (axis.topDb - axis.bottomDb) * (frame.height - 1);
+}
+
+double YOfPhase(const PlotFrame& frame, double degrees) {
+    return frame.top + (180.0 - degrees) / 360.0 * (frame.height - 1);
+}
+
+// A polyline through the points (xs[i], y(values[i])); `breakAt` leaves out the step between two
+// points whose values differ by more than it (a phase wrapping round).
+template <typename YOf>
+void DrawPolyline(Canvas& canvas, const PlotFrame& frame, const std::vector<double>& xs,
+                  const std::vector<double>& values, YOf y, double breakAt) {
+    for (std::size_t i = 1; i < xs.size() && i < values.size(); ++i) {
+        if (!(std::fabs(values[i] - values[i - 1]) <= breakAt)) {
+            continue;
+        }
+        DrawClippedSegment(canvas, frame, {xs[i - 1], y(values[i - 1]), xs[i], y(values[i])});
+    }
+}
+
+void DrawCurves(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs) {
+    const FrequencyAxis axis = AxisOf(inputs.frequenciesHz);
+    std::vector<double> xs(inputs.frequenciesHz.size());
+    std::transform(inputs.frequenciesHz.begin(), inputs.frequenciesHz.end(), xs.begin(),
+                   [&](double hz) { return XOfFrequency(frame, axis, hz); });
+    if (inputs.showPhase) {
+        canvas.SetPenColor(kPhaseColor);
+        DrawPolyline(
+            canvas, frame, xs, inputs.sumPhaseDeg,
+            [&](double degrees) { return YOfPhase(frame, degrees); }, 180.0);
+    }
+    const LevelAxis levels = LevelAxisOf(inputs);
+    for (std::size_t curve = 0; curve < kAcousticCurves; ++curve) {
+        canvas.SetPenColor(kCurveColors[curve]);
+        DrawPolyline(
+            canvas, frame, xs, inputs.levelsDb[curve],
+            [&](double db) { return YOfLevel(frame, levels, db); },
+            std::numeric_limits<double>::infinity());
+    }
+}
+
+void DrawGrid(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs) {
+    const FrequencyAxis axis = AxisOf(inputs.frequenciesHz);
+    const LevelAxis levels = LevelAxisOf(inputs);
+    canvas.SetPenColor(clBlack);
+    canvas.SetPenStyle(PenStyle::psDot);
+    const int32_t right = frame.left + frame.width - 1;
+    const int32_t bottom = frame.top + frame.height - 1;
+    for (const double hz : FrequencyTicks(axis)) {
+        const int32_t x = static_cast<int32_t>(std::floor(XOfFrequency(frame, axis, hz)));
+        canvas.MoveTo(x, frame.top);
+        canvas.LineTo(x, bottom);
+    }
+    for (const double db : TickValues(levels.bottomDb, levels.topDb, 6)) {
+        const int32_t y = Round(YOfLevel(frame, levels, db));
+        canvas.MoveTo(frame.left, y);
+        canvas.LineTo(right, y);
+    }
+    canvas.SetPenStyle(PenStyle::psSolid);
+}
+
+void DrawLabels(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs,
+                const TextMetrics& metrics) {
+    const FrequencyAxis axis = AxisOf(inputs.frequenciesHz);
+    const int32_t below = frame.top + frame.height + 4;
+    for (const double hz : FrequencyTicks(axis)) {
+        const std::string text = FrequencyTickText(hz);
+        const int32_t x = static_cast<int32_t>(std::floor(XOfFrequency(frame, axis, hz)));
+        canvas.TextOut(x - metrics.width(text) / 2, below, text);
+    }
+    const LevelAxis levels = LevelAxisOf(inputs);
+    for (const double db : TickValues(levels.bottomDb, levels.topDb, 6)) {
+        const std::string text = Fixed(db, 0) + " dB";
+        const int32_t y = Round(YOfLevel(frame, levels, db));
+        canvas.TextOut(frame.left - 6 - metrics.width(text), y - metrics.height / 2, text);
+    }
+    if (inputs.showPhase) {
+        for (const double deg : {-180.0, -90.0, 0.0, 90.0, 180.0}) {
+            const int32_t y = Round(YOfPhase(frame, deg));
+            canvas.TextOut(frame.left + frame.width + 6, y - metrics.height / 2,
+                           Fixed(deg, 0) + "°");
+        }
+    }
+}
+
+// Per curve a short line in its colour and its name; the phase last when shown.
+void DrawLegend(Canvas& canvas, const AcousticPlotInputs& inputs, const TextMetrics& metrics) {
+    const int32_t top = inputs.height - metrics.height - 6;
+    int32_t x = AcousticPlotFrame(inputs.width, inputs.height, metrics.height).left;
+    const auto entry = [&](Color color, const std::string& text) {
+        canvas.SetPenColor(color);
+        const int32_t middle = top + metrics.height / 2;
+        DrawSegment(canvas, {double(x), double(middle), double(x + kLegendSampleWidth - 1),
+                             double(middle)});
+        x += kLegendSampleWidth + 4;
+        canvas.TextOut(x, top, text);
+        x += metrics.width(text) + 12;
+    };
+    for (std::size_t curve = 0; curve < kAcousticCurves; ++curve) {
+        entry(kCurveColors[curve], inputs.legend[curve]);
+    }
+    if (inputs.showPhase) {
+        entry(kPhaseColor, "phase of the sum");
+    }
+}
+
+}  // namespace
+
+AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
+                                        const acoustic::AcousticResponse& response) {
+    AcousticPlotInputs inputs;
+    inputs.frequenciesHz = response.frequenciesHz;
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        inputs.levelsDb[b] = acoustic::LevelsDb(response.bands[b]);
+        const auto& driver = model.DriverFiles()[b];
+        // The file's name without its folders: the legend has room for little more.
+        const std::string name =
+            driver ? driver->name.substr(driver->name.find_last_of('/') + 1) : "ideal driver";
+        inputs.legend[b] = std::string(acoustic::kBandNames[b]) + " (" + name + ")";
+    }
+    inputs.levelsDb[3] = acoustic::LevelsDb(response.sum);
+    inputs.sumPhaseDeg = acoustic::PhasesDeg(response.sum);
+    inputs.legend[3] = "sum";
+    if (!model.HasDesign()) {
+        inputs.note = "No design yet: press Calc in the main window.";
+    } else if (model.Frequencies().empty()) {
+        inputs.note = "The driver files share no frequency below half the sample rate.";
+    }
+    return inputs;
+}
+
+PlotFrame AcousticPlotFrame(int32_t imageWidth, int32_t imageHeight, int32_t textHeight) {
+    const int32_t top = textHeight + 12;
+    const int32_t bottom = 2 * textHeight + 22;
+    return {kLeftMargin, top, std::max(1, imageWidth - kLeftMargin - kRightMargin),
+            std::max(1, imageHeight - top - bottom)};
+}
+
+FrequencyAxis AxisOf(const std::vector<double>& frequenciesHz) {
+    const double step = std::exp2(1.0 / 48.0);
+    if (frequenciesHz.empty()) {
+        return {1000.0 / step, 1000.0 * step};
+    }
+    if (frequenciesHz.size() == 1) {
+        return {frequenciesHz.front() / step, frequenciesHz.front() * step};
+    }
+    return {frequenciesHz.front(), frequenciesHz.back()};
+}
+
+double XOfFrequency(const PlotFrame& frame, const FrequencyAxis& axis, double hz) {
+    return frame.left +
+           std::log(hz / axis.firstHz) / std::log(axis.lastHz / axis.firstHz) * frame.width;
+}
+
+double FrequencyOfX(const PlotFrame& frame, const FrequencyAxis& axis, double x) {
+    return axis.firstHz * std::pow(axis.lastHz / axis.firstHz,
+                                   (x - frame.left) / static_cast<double>(frame.width));
+}
+
+LevelAxis LevelAxisOf(const AcousticPlotInputs& inputs) {
+    double highest = -std::numeric_limits<double>::infinity();
+    for (const auto& levels : inputs.levelsDb) {
+        for (const double db : levels) {
+            highest = std::max(highest, db);
+        }
+    }
+    if (!(highest > kFloorShownDb)) {
+        highest = 0.0;
+    }
+    const double top = std::ceil((highest + kSpareDb) / kLevelStepDb) * kLevelStepDb;
+    return {top - kAcousticSpanDb, top};
+}
+
+std::vector<double> FrequencyTicks(const FrequencyAxis& axis) {
+    std::vector<double> ticks;
+    const double lowestDecade = std::floor(std::log10(axis.firstHz));
+    for (double decade = lowestDecade; std::pow(10.0, decade) <= axis.lastHz; decade += 1.0) {
+        for (const double mantissa : {1.0, 2.0, 5.0}) {
+            const double hz = mantissa * std::pow(10.0, decade);
+            if (hz >= axis.firstHz * (1.0 - 1e-12) && hz <= axis.lastHz * (1.0 + 1e-12)) {
+                ticks.push_back(hz);
+            }
+        }
+    }
+    return ticks;
+}
+
+std::string FrequencyTickText(double hz) {
+    if (hz >= 1000.0) {
+        return Fixed(hz / 1000.0, hz / 1000.0 == std::floor(hz / 1000.0) ? 0 : 1) + "k";
+    }
+    if (hz >= 1.0) {
+        return Fixed(hz, 0);
+    }
+    std::array<char, 32> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), hz,
+                                      std::chars_format::general, 3);
+    return std::string(digits.data(), result.ptr);
+}
+
+void DrawAcousticPlot(Canvas& canvas, const AcousticPlotInputs& inputs,
+                      const TextMetrics& metrics) {
+    const PlotFrame frame = AcousticPlotFrame(inputs.width, inputs.height, metrics.height);
+    canvas.SetPenStyle(PenStyle::psSolid);
+    canvas.SetPenColor(clWhite);
+    canvas.SetBrushColor(clWhite);
+    canvas.Rectangle(0, 0, inputs.width, inputs.height);
+    canvas.TextOut(frame.left, 6,
+                   std::string("Acoustic response: level of each band and of the sum in dB, "
+                               "frequency in Hz") +
+                       (inputs.showPhase ? "; phase of the sum on the right" : ""));
+    if (!inputs.note.empty() || inputs.frequenciesHz.empty()) {
+        DrawPlotFrame(canvas, frame);
+        canvas.TextOut(frame.left + 12, frame.top + 12, inputs.note);
+        return;
+    }
+    DrawGrid(canvas, frame, inputs);
+    DrawCurves(canvas, frame, inputs);
+    DrawPlotFrame(canvas, frame);
+    DrawLabels(canvas, frame, inputs, metrics);
+    DrawLegend(canvas, inputs, metrics);
+    canvas.SetPenColor(clBlack);
+}
+
+std::optional<std::size_t> NearestFrequency(const std::vector<double>& frequenciesHz, double hz) {
+    if (frequenciesHz.empty() || !(hz > 0.0)) {
+        return std::nullopt;
+    }
+    const auto upper = std::lower_bound(frequenciesHz.begin(), frequenciesHz.end(), hz);
+    if (upper == frequenciesHz.begin()) {
+        return 0;
+    }
+    if (upper == frequenciesHz.end()) {
+        return frequenciesHz.size() - 1;
+    }
+    const auto i = static_cast<std::size_t>(upper - frequenciesHz.begin());
+    // Nearer on the logarithmic axis: the ratio to each neighbour.
+    return hz / frequenciesHz[i - 1] <= frequenciesHz[i] / hz ? i - 1 : i;
+}
+
+std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t index) {
+    static constexpr std::array<const char*, kAcousticCurves> kNames = {"low", "mid", "high",
+                                                                        "sum"};
+    std::string text = "f = " + Localised(Fixed(inputs.frequenciesHz[index], 1)) + " Hz:";
+    for (std::size_t curve = 0; curve < kAcousticCurves; ++curve) {
+        text += std::string(curve == 0 ? " " : ", ") + kNames[curve] + ' ' +
+                Localised(Fixed(inputs.levelsDb[curve][index], 2)) + " dB";
+    }
+    return text + ", phase " + Localised(Fixed(inputs.sumPhaseDeg[index], 1)) + "°";
+}
+
+}  // namespace kc::graph

@@ -1,0 +1,83 @@
+// The picture of the acoustic view: the level in dB of each band and of the sum over a
+// logarithmic frequency axis and, on request, the sum's phase against a second axis on the right,
+// drawn on the abstract Canvas; and the readout of one frequency.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "acoustic/acoustic_model.h"
+#include "graph/canvas.h"
+#include "graph/time_plot.h"
+
+namespace kc::graph {
+
+inline constexpr std::size_t kAcousticCurves = 4;  // low, mid, high, sum
+
+// What the picture shows.
+struct AcousticPlotInputs {
+    std::vector<double> frequenciesHz;                          // rising
+    std::array<std::vector<double>, kAcousticCurves> levelsDb;  // low, mid, high, sum
+    std::vector<double> sumPhaseDeg;                            // in (−180, 180]
+    bool showPhase = false;
+    std::array<std::string, kAcousticCurves> legend;  // "low (woofer.frd)", ...
+    std::string note;                                 // when not empty, shown instead of the curves
+    int32_t width = 800;                              // the picture, pixels
+    int32_t height = 480;
+};
+
+// The inputs for a model's responses: the levels and the sum's phase of `response`, the legend
+// naming each band's driver file, and the note when there is nothing to draw (no design yet, or
+// no frequency the files share). The size and the phase's showing are left as they are.
+AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
+                                        const acoustic::AcousticResponse& response);
+
+// The plot area of a picture imageWidth x imageHeight whose labels are textHeight pixels high:
+// room for the level labels on the left, the phase labels on the right, the title above, the
+// frequency labels and the legend below. Never smaller than 1 x 1.
+PlotFrame AcousticPlotFrame(int32_t imageWidth, int32_t imageHeight, int32_t textHeight);
+
+// The ends of the frequency axis: the first and the last frequency, or a 48th of an octave on
+// either side of a single one (1 kHz when there is none).
+struct FrequencyAxis {
+    double firstHz = 1.0;
+    double lastHz = 2.0;
+};
+FrequencyAxis AxisOf(const std::vector<double>& frequenciesHz);
+
+// Pixel column (unrounded) of a frequency on the logarithmic axis, and back: firstHz on the left
+// edge of column 0, lastHz on the right edge of the last column.
+double XOfFrequency(const PlotFrame& frame, const FrequencyAxis& axis, double hz);
+double FrequencyOfX(const PlotFrame& frame, const FrequencyAxis& axis, double x);
+
+// The level axis: at the top the highest level of the four curves with at least 3 dB to spare,
+// rounded up to a multiple of 10 dB; kAcousticSpanDb below it at the bottom.
+inline constexpr double kAcousticSpanDb = 60.0;
+struct LevelAxis {
+    double bottomDb = -60.0;
+    double topDb = 0.0;
+};
+LevelAxis LevelAxisOf(const AcousticPlotInputs& inputs);
+
+// 1, 2 and 5 times the powers of ten from axis.firstHz to axis.lastHz (both included), and a tick
+// frequency as its label: "20", "500", "1k", "20k", "0.5".
+std::vector<double> FrequencyTicks(const FrequencyAxis& axis);
+std::string FrequencyTickText(double hz);
+
+// Draws the whole picture: white background, title, dotted grid at the ticks, the curves (the
+// bands in their colours, the sum blue, the phase grey), the frame, the labels and the legend.
+// With a note, or without frequencies, only the frame and the note.
+void DrawAcousticPlot(Canvas& canvas, const AcousticPlotInputs& inputs, const TextMetrics& metrics);
+
+// The index of the frequency nearest to `hz` on the logarithmic axis; nothing without any.
+std::optional<std::size_t> NearestFrequency(const std::vector<double>& frequenciesHz, double hz);
+
+// "f = 1000.0 Hz: low -6.02 dB, mid -6.03 dB, high -92.10 dB, sum 0.01 dB, phase 3.2°" for point
+// `index`, with the window's decimal separator.
+std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t index);
+
+}  // namespace kc::graph

@@ -1,0 +1,197 @@
+// The design command's acoustic options, end to end: driver files in, FRD files out. Ideal
+// drivers give the electrical sum; a driver delayed, inverted or attenuated and the opposite
+// setting on its band give the ideal result; a bad driver file writes nothing.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(KC_CLI_PATH), arguments);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+// The level and phase of each frequency of an FRD file (its own text as the key).
+struct Point {
+    double levelDb;
+    double phaseDeg;
+};
+std::map<std::string, Point> ReadPoints(const fs::path& path) {
+    std::map<std::string, Point> points;
+    std::ifstream in(path);
+    std::string f;
+    for (std::string line; std::getline(in, line);) {
+        char frequency[64];
+        Point p{};
+        if (line.starts_with('*') ||
+            std::sscanf(line.c_str(), "%63s %lf %lf", frequency, &p.levelDb, &p.phaseDeg) != 3) {
+            continue;
+        }
+        points[frequency] = p;
+    }
+    return points;
+}
+
+class AcousticCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("kc-acoustic-cli-" + std::to_string(::getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    QString Path(const std::string& name) const {
+        return QString::fromStdString((folder_ / name).string());
+    }
+
+    // A driver file at 10·2^(i/48) Hz, the frequencies the responses are taken at, so that no
+    // interpolation stands between the file and the result: level and phase from `of`.
+    QString Driver(const std::string& name, const std::function<Point(double)>& of) const {
+        std::ofstream out(folder_ / name);
+        out << "* test driver\n";
+        for (int i = 0; i <= 526; ++i) {
+            const double f = 10.0 * std::exp2(i / 48.0);
+            const Point p = of(f);
+            char line[128];
+            std::snprintf(line, sizeof line, "%.17g %.17g %.17g\n", f, p.levelDb, p.phaseDeg);
+            out << line;
+        }
+        return Path(name);
+    }
+
+    QStringList IdealDrivers() const {
+        const QString ideal = Driver("ideal.frd", [](double) { return Point{0.0, 0.0}; });
+        return {"--driver-low", ideal, "--driver-mid", ideal, "--driver-high", ideal};
+    }
+
+    fs::path folder_;
+};
+
+// The electrical sum comes from --frd (the crossover's own FRD, latency taken out as here).
+TEST_F(AcousticCliTest, IdealDriverFilesGiveTheElectricalSum) {
+    const Outcome run = RunCli(
+        QStringList{"design", "--acoustic", Path("ac"), "--frd", Path("el")} + IdealDrivers());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Acoustic sum: "), std::string::npos);
+    const auto acoustic = ReadPoints(folder_ / "ac-sum.frd");
+    const auto electrical = ReadPoints(folder_ / "el-sum.frd");
+    ASSERT_EQ(acoustic.size(), 527u);
+    for (const auto& [frequency, point] : acoustic) {
+        ASSERT_EQ(electrical.count(frequency), 1u) << frequency;
+        EXPECT_NEAR(point.levelDb, electrical.at(frequency).levelDb, 0.001) << frequency;
+    }
+}
+
+TEST_F(AcousticCliTest, OppositeSettingUndoesADelayedInvertedOrQuieterDriver) {
+    const QStringList ideal = IdealDrivers();
+    ASSERT_EQ(RunCli(QStringList{"design", "--acoustic", Path("ideal")} + ideal).status, 0);
+    const auto expected = ReadPoints(folder_ / "ideal-sum.frd");
+    struct Row {
+        const char* band;
+        std::function<Point(double)> driver;
+        QStringList setting;
+    };
+    const Row rows[] = {
+        {"low",
+         [](double f) {
+             return Point{0.0, -360.0 * f * 0.001};
+         },
+         {"--delay-low", "-1"}},
+        {"mid",
+         [](double) {
+             return Point{0.0, 180.0};
+         },
+         {"--invert-mid"}},
+        {"high",
+         [](double) {
+             return Point{-6.0, 0.0};
+         },
+         {"--gain-high", "6"}},
+    };
+    for (const Row& row : rows) {
+        QStringList arguments = QStringList{"design", "--acoustic", Path("changed")} + ideal;
+        arguments[arguments.indexOf(QString("--driver-") + row.band) + 1] =
+            Driver(std::string(row.band) + ".frd", row.driver);
+        const Outcome run = RunCli(arguments + row.setting);
+        ASSERT_EQ(run.status, 0) << row.band << ": " << run.err;
+        for (const char* file : {"-low.frd", "-mid.frd", "-high.frd", "-sum.frd"}) {
+            const auto changed = ReadPoints(folder_ / (std::string("changed") + file));
+            const auto reference = ReadPoints(folder_ / (std::string("ideal") + file));
+            ASSERT_EQ(changed.size(), reference.size()) << row.band << file;
+            for (const auto& [frequency, point] : reference) {
+                const Point& other = changed.at(frequency);
+                // Six decimals in the files: a unit in the last of them apart at most.
+                EXPECT_NEAR(other.levelDb, point.levelDb, 2e-6) << row.band << file << frequency;
+                EXPECT_NEAR(std::remainder(other.phaseDeg - point.phaseDeg, 360.0), 0.0, 1e-4)
+                    << row.band << file << frequency;
+            }
+        }
+    }
+    EXPECT_EQ(expected.size(), 527u);
+}
+
+// Whatever else the command was asked to write, a bad driver file leaves the folder empty.
+TEST_F(AcousticCliTest, BadDriverFileWritesNothing) {
+    {
+        std::ofstream bad(folder_ / "bad.frd");
+        bad << "* falling\n100 0 0\n200 0 0\n150 0 0\n";
+    }
+    const QStringList outputs = {
+        "--taps",     Path("taps.csv"),  "--response",      Path("r.csv"),
+        "--wav",      Path("xo"),        "--frd",           Path("el"),
+        "--plot",     Path("graph.png"), "--impulse-plot",  Path("impulse.png"),
+        "--acoustic", Path("ac"),        "--acoustic-plot", Path("ac.png")};
+    struct Row {
+        QStringList arguments;
+        int status;
+        std::string err;
+    };
+    const std::string bad = (folder_ / "bad.frd").string();
+    const std::string missing = (folder_ / "none.frd").string();
+    const Row rows[] = {
+        {{"--driver-mid", Path("bad.frd")},
+         1,
+         bad + ":4: frequency 150 does not rise above 200.\n"},
+        {{"--driver-high", Path("none.frd")},
+         1,
+         missing + ": cannot be read (No such file or directory)\n"},
+        {{"--gain-low", "21"}, 2, "--gain-low takes dB from -40 to 20, not '21'.\n"},
+        {{"--delay-mid", "1,5"}, 2, "--delay-mid takes ms from -20 to 20, not '1,5'.\n"},
+    };
+    for (const Row& row : rows) {
+        const Outcome run = RunCli(QStringList{"design"} + outputs + row.arguments);
+        EXPECT_EQ(run.status, row.status) << row.err;
+        EXPECT_EQ(run.err, row.err);
+        std::size_t files = 0;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            files += entry.path().filename() == "bad.frd" ? 0 : 1;
+        }
+        EXPECT_EQ(files, 0u) << row.err;
+    }
+}
+
+}  // namespace

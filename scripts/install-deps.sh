@@ -12,6 +12,7 @@ packages=(
     libyaml-cpp-dev
     nlohmann-json3-dev
     fonts-ipafont-gothic
+    help2man
     locales
 )
 # Further packages a caller needs for one step only (the fuzzers' clang, say).

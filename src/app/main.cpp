@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     // A display that is named but cannot be opened ends the program the same way, with exit code 1.
     const auto application =
         kc::app::StartApplication(argc, argv, kc::app::UnreachableDisplayMessage(environment));
-    QGuiApplication::setDesktopFileName(QStringLiteral("kaiser-crossover"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kaisercrossover.KaiserCrossover"));
     QGuiApplication::setWindowIcon(kc::app::ApplicationIcon());
     QCoreApplication::setApplicationVersion(
         QString::fromUtf8(kc::base::kVersion.data(), std::ssize(kc::base::kVersion)));

@@ -11,10 +11,14 @@ namespace kc::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kaiser-crossover-cli design [options]    the crossover, its summary and exports\n"
-    "       kaiser-crossover-cli estimate --pass HZ --stop HZ [--attenuation DB]\n"
-    "                                     [--sample-rate HZ]\n"
-    "       kaiser-crossover-cli --help | --version\n"
+    "Usage: kaiser-crossover-cli design [options]\n"
+    "  or:  kaiser-crossover-cli estimate --pass HZ --stop HZ [options]\n"
+    "  or:  kaiser-crossover-cli --help | --version\n"
+    "Designs a three-way linear-phase FIR crossover with the Kaiser window, prints its summary "
+    "and\n"
+    "writes its coefficients, responses and pictures at any sample rate (design), or estimates "
+    "the\n"
+    "filter length for a transition band (estimate), without a display.\n"
     "Run 'kaiser-crossover-cli COMMAND --help' for the options of a command.\n";
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "cli/command_support.h"
 
+#include <QFileInfo>
 #include <cstdio>
 #include <exception>
 #include <iterator>
@@ -22,11 +23,20 @@ void PrintLine(const std::string& line) {
     std::fputc('\n', stdout);
 }
 
+QString CommandHelpText(const QCommandLineParser& parser, const QStringList& arguments) {
+    const QString programAndCommand = arguments.value(0);
+    const QString program = programAndCommand.section(QLatin1Char(' '), 0, -2);
+    const QString command = programAndCommand.section(QLatin1Char(' '), -1);
+    const QString help = parser.helpText();
+    return "Usage: " + QFileInfo(program).fileName() + " " + command + " [options]" +
+           help.mid(help.indexOf(QLatin1Char('\n')));
+}
+
 int ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments) {
     const QCommandLineOption help = parser.addHelpOption();
     const bool parsed = parser.parse(arguments);
     if (parsed && parser.isSet(help)) {
-        std::fputs(ToUtf8(parser.helpText()).c_str(), stdout);
+        std::fputs(ToUtf8(CommandHelpText(parser, arguments)).c_str(), stdout);
         return kExitSuccess;
     }
     QString problem = parsed ? QString() : parser.errorText();
@@ -36,7 +46,8 @@ int ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments) {
     if (problem.isEmpty()) {
         return -1;
     }
-    std::fprintf(stderr, "%s\n\n%s", ToUtf8(problem).c_str(), ToUtf8(parser.helpText()).c_str());
+    std::fprintf(stderr, "%s\n\n%s", ToUtf8(problem).c_str(),
+                 ToUtf8(CommandHelpText(parser, arguments)).c_str());
     return kExitUsage;
 }
 

@@ -14,6 +14,10 @@ namespace kc::cli {
 // printing the parser's error and the usage to standard error.
 int ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments);
 
+// The parser's help with its usage line naming the program by its file name and the command,
+// "Usage: kaiser-crossover-cli design [options]"; arguments[0] is "PROGRAM COMMAND".
+QString CommandHelpText(const QCommandLineParser& parser, const QStringList& arguments);
+
 // Runs `body`; an error of the program's kinds (or any other exception) is printed to standard
 // error with the error report's full stop rule and gives kExitError.
 int RunReportingErrors(const std::function<int()>& body);

@@ -44,7 +44,7 @@ int RunEstimateCommand(const QStringList& arguments) {
     }
     if (!parser.isSet(pass) || !parser.isSet(stop)) {
         std::fprintf(stderr, "Both --pass and --stop are needed.\n\n%s",
-                     ToUtf8(parser.helpText()).c_str());
+                     ToUtf8(CommandHelpText(parser, arguments)).c_str());
         return kExitUsage;
     }
     std::vector<int32_t> rates;

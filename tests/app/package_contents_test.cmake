@@ -1,6 +1,7 @@
 # Builds the Debian package into the build tree with cpack and checks with dpkg-deb that it holds
-# both programs (executable), the icons, the desktop entry, the design files' MIME type and the
-# AppStream metadata. Skipped where dpkg-deb is not installed. The library dependencies are left
+# both programs (executable), the icons, the desktop entry, the design files' MIME type, the
+# AppStream metadata, the manual pages, the bash completion, the copyright and the changelog.
+# Skipped where dpkg-deb is not installed. The library dependencies are left
 # out here (no dpkg-shlibdeps needed): this checks the file list only.
 # -DBUILD_DIR=<build tree> -DCPACK=<cpack>
 find_program(DPKG_DEB dpkg-deb)
@@ -33,10 +34,15 @@ endif()
 set(expected
     "-rwxr-xr-x [^\n]* ./usr/bin/kaiser-crossover\n"
     "-rwxr-xr-x [^\n]* ./usr/bin/kaiser-crossover-cli\n"
-    " ./usr/share/applications/kaiser-crossover.desktop\n"
+    " ./usr/share/applications/org.kaisercrossover.KaiserCrossover.desktop\n"
     " ./usr/share/mime/packages/kaiser-crossover.xml\n"
     " ./usr/share/metainfo/org.kaisercrossover.KaiserCrossover.metainfo.xml\n"
-    " ./usr/share/icons/hicolor/scalable/apps/kaiser-crossover.svg\n")
+    " ./usr/share/icons/hicolor/scalable/apps/kaiser-crossover.svg\n"
+    " ./usr/share/man/man1/kaiser-crossover.1.gz\n"
+    " ./usr/share/man/man1/kaiser-crossover-cli.1.gz\n"
+    " ./usr/share/bash-completion/completions/kaiser-crossover-cli\n"
+    " ./usr/share/doc/kaiser-crossover/copyright\n"
+    " ./usr/share/doc/kaiser-crossover/changelog.gz\n")
 foreach(size 32 48 64 128 256)
     list(APPEND expected " ./usr/share/icons/hicolor/${size}x${size}/apps/kaiser-crossover.png\n")
 endforeach()

@@ -1,10 +1,8 @@
 #include "app/graph_readout.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
-#include <iterator>
 #include <limits>
 
 #include "base/text_convert.h"
@@ -23,23 +21,6 @@ long double UntruncatedX(int32_t frequencyHz, bool logFrequency, int32_t width) 
 int32_t ColumnOf(int32_t frequencyHz, bool logFrequency, int32_t width) {
     return logFrequency ? graph::FreqToXLog(frequencyHz, width)
                         : graph::FreqToXLinear(frequencyHz, width);
-}
-
-// value in fixed notation with `decimals` decimals and the window's decimal separator.
-std::string FixedText(double value, int decimals) {
-    char digits[64];
-    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value,
-                                            std::chars_format::fixed, decimals);
-    std::string text(digits, error == std::errc() ? end : digits);
-    // A value just below 0 rounds to "-0.00"; the sign says nothing there.
-    if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-') {
-        text.erase(0, 1);
-    }
-    const std::size_t point = text.find('.');
-    if (point != std::string::npos) {
-        text.replace(point, 1, base::DecimalSeparator());
-    }
-    return text;
 }
 
 }  // namespace
@@ -69,11 +50,12 @@ std::string LevelText(double magnitude) {
     if (magnitude == 0.0) {
         return "-inf dB";
     }
-    return FixedText(20.0 * std::log10(magnitude), 2) + " dB";
+    return base::WithDecimalSeparator(base::FixedPointText(20.0 * std::log10(magnitude), 2)) +
+           " dB";
 }
 
 std::string MagnitudeText(double magnitude) {
-    return FixedText(magnitude, 4);
+    return base::WithDecimalSeparator(base::FixedPointText(magnitude, 4));
 }
 
 std::string ReadoutText(const dsp::ResponseStore& store, int32_t k, bool levelsInDb) {

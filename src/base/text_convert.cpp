@@ -283,6 +283,26 @@ std::string MillionthsDigits(double magnitude) {
 
 }  // namespace
 
+std::string FixedPointText(double value, int decimals) {
+    // Room for the 309 integer digits of the largest double, its sign and the decimals.
+    std::array<char, 400> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                      std::chars_format::fixed, decimals);
+    std::string text(digits.data(), result.ec == std::errc() ? result.ptr : digits.data());
+    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
+}
+
+std::string WithDecimalSeparator(std::string text) {
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos) {
+        text.replace(point, 1, DecimalSeparator());
+    }
+    return text;
+}
+
 std::string FormatFixed5_6(double value) {
     if (std::isnan(value)) {
         return "  NAN";

@@ -32,6 +32,14 @@ std::string IntToStr(int64_t value);
 // rounds to zero is written without a sign.
 std::string FormatFixed5_6(double value);
 
+// `value` in fixed-point notation with `decimals` digits after a full stop, whatever the locale:
+// what files and command-line summaries hold. A value that rounds to zero has no minus sign
+// ("0.00", not "-0.00").
+std::string FixedPointText(double value, int decimals);
+
+// `text` with its first full stop replaced by DecimalSeparator(): a number as the window shows it.
+std::string WithDecimalSeparator(std::string text);
+
 // The decimal separator used by both conversions and by FormatFixed5_6. A full stop until set.
 const std::string& DecimalSeparator();
 

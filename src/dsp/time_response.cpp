@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
-#include <iterator>
 
 #include "base/errors.h"
 #include "base/float_checks.h"
+#include "base/text_convert.h"
 
 namespace kc::dsp {
 
@@ -100,10 +99,7 @@ std::array<PreRinging, kTimeCurves> PreRingingFigures(const TimeResponse& respon
 }
 
 std::string FormatMs3(double ms) {
-    char digits[64];
-    const auto [end, error] =
-        std::to_chars(std::begin(digits), std::end(digits), ms, std::chars_format::fixed, 3);
-    return std::string(digits, error == std::errc() ? end : digits);
+    return base::FixedPointText(ms, 3);
 }
 
 std::string PreRingingLine(const std::array<PreRinging, kTimeCurves>& figures,

@@ -1,20 +1,17 @@
 #include "export/acoustic_frd.h"
 
-#include <charconv>
 
+#include "base/text_convert.h"
 #include "export/file_write.h"
 #include "export/frd_export.h"
 
 namespace kc::exporting {
 namespace {
 
-// Fixed notation with a full stop whatever the locale, and a sign when `sign` asks for one.
-std::string Fixed(double value, int decimals, bool sign = false) {
-    std::array<char, 64> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                      std::chars_format::fixed, decimals);
-    std::string text(digits.data(), result.ptr);
-    return sign && !text.starts_with('-') ? "+" + text : text;
+// Fixed notation with a full stop whatever the locale and a sign, "+" or "-".
+std::string Signed(double value, int decimals) {
+    const std::string text = base::FixedPointText(value, decimals);
+    return text.starts_with('-') ? text : "+" + text;
 }
 
 // A name as a comment line may hold it: no line end or other control character.
@@ -34,7 +31,7 @@ std::string BandLine(const acoustic::AcousticModel& model, const acoustic::Setti
     return "* " + std::string(acoustic::kBandNames[band]) + " band: " +
            (driver ? "driver " + OneLine(driver->name)
                    : std::string("ideal driver (0 dB, 0 degrees)")) +
-           ", gain " + Fixed(s.gainDb, 2, true) + " dB, delay " + Fixed(s.delayMs, 3, true) +
+           ", gain " + Signed(s.gainDb, 2) + " dB, delay " + Signed(s.delayMs, 3) +
            " ms, polarity " + (s.inverted ? "inverted" : "normal") + "\n";
 }
 
@@ -55,7 +52,7 @@ std::array<std::string, 4> AcousticFrdTexts(const acoustic::AcousticModel& model
     const int32_t latency = model.LatencySamples();
     common += "* Sample rate: " + std::to_string(rate) + " Hz\n";
     common += "* Crossover latency: " + std::to_string(latency) + " samples (" +
-              Fixed(1000.0 * latency / rate, 3) + " ms), taken out of the phase\n";
+              base::FixedPointText(1000.0 * latency / rate, 3) + " ms), taken out of the phase\n";
     common += "* Frequency/Hz Magnitude/dB Phase/degrees\n";
     std::array<std::string, 4> texts;
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {

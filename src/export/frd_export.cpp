@@ -1,7 +1,7 @@
 #include "export/frd_export.h"
+#include "base/text_convert.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 
 namespace kc::exporting {
@@ -11,21 +11,8 @@ constexpr double kStartHz = 10.0;
 constexpr int32_t kPointsPerOctave = 48;
 constexpr double kFloorDb = -300.0;
 
-// Fixed notation with `decimals` decimals and a full stop whatever the locale; a value that rounds
-// to zero has no minus sign.
-std::string Fixed(double value, int decimals) {
-    std::array<char, 400> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
-    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
-        text.erase(0, 1);
-    }
-    return text;
-}
-
 std::string Fixed6(double value) {
-    return Fixed(value, 6);
+    return base::FixedPointText(value, 6);
 }
 
 // The phase as written: −180 after rounding is the same direction as 180, which the half-open
@@ -42,7 +29,7 @@ double MagnitudeDb(std::complex<double> value) {
 
 std::string LatencyLine(const dsp::CrossoverResponses& r, FrdPhase phase) {
     return "* Latency: " + std::to_string(r.delaySamples) + " samples (" +
-           Fixed(1000.0 * r.delaySamples / r.sampleRateHz, 3) + " ms), " +
+           base::FixedPointText(1000.0 * r.delaySamples / r.sampleRateHz, 3) + " ms), " +
            (phase == FrdPhase::Excess ? "taken out of the phase (excess phase)\n"
                                       : "kept in the phase (full phase)\n");
 }

@@ -25,25 +25,6 @@ int32_t Round(double value) {
     return static_cast<int32_t>(std::floor(value + 0.5));
 }
 
-std::string Fixed(double value, int decimals) {
-    std::array<char, 64> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                      std::chars_format::fixed, decimals);
-    std::string text(digits.data(), result.ptr);
-    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
-        text.erase(0, 1);
-    }
-    return text;
-}
-
-std::string Localised(std::string text) {
-    const std::size_t point = text.find('.');
-    if (point != std::string::npos) {
-        text.replace(point, 1, base::DecimalSeparator());
-    }
-    return text;
-}
-
 double YOfLevel(const PlotFrame& frame, const LevelAxis& axis, double db) {
     return frame.top + (axis.topDb - db) / (axis.topDb - axis.bottomDb) * (frame.height - 1);
 }
@@ -117,7 +98,7 @@ void DrawLabels(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs
     }
     const LevelAxis levels = LevelAxisOf(inputs);
     for (const double db : TickValues(levels.bottomDb, levels.topDb, 6)) {
-        const std::string text = Fixed(db, 0) + " dB";
+        const std::string text = base::FixedPointText(db, 0) + " dB";
         const int32_t y = Round(YOfLevel(frame, levels, db));
         canvas.TextOut(frame.left - 6 - metrics.width(text), y - metrics.height / 2, text);
     }
@@ -125,7 +106,7 @@ void DrawLabels(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs
         for (const double deg : {-180.0, -90.0, 0.0, 90.0, 180.0}) {
             const int32_t y = Round(YOfPhase(frame, deg));
             canvas.TextOut(frame.left + frame.width + 6, y - metrics.height / 2,
-                           Fixed(deg, 0) + "°");
+                           base::FixedPointText(deg, 0) + "°");
         }
     }
 }
@@ -234,10 +215,11 @@ std::vector<double> FrequencyTicks(const FrequencyAxis& axis) {
 
 std::string FrequencyTickText(double hz) {
     if (hz >= 1000.0) {
-        return Fixed(hz / 1000.0, hz / 1000.0 == std::floor(hz / 1000.0) ? 0 : 1) + "k";
+        return base::FixedPointText(hz / 1000.0, hz / 1000.0 == std::floor(hz / 1000.0) ? 0 : 1) +
+               "k";
     }
     if (hz >= 1.0) {
-        return Fixed(hz, 0);
+        return base::FixedPointText(hz, 0);
     }
     std::array<char, 32> digits{};
     const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), hz,
@@ -288,12 +270,16 @@ std::optional<std::size_t> NearestFrequency(const std::vector<double>& frequenci
 std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t index) {
     static constexpr std::array<const char*, kAcousticCurves> kNames = {"low", "mid", "high",
                                                                         "sum"};
-    std::string text = "f = " + Localised(Fixed(inputs.frequenciesHz[index], 1)) + " Hz:";
+    std::string text =
+        "f = " + base::WithDecimalSeparator(base::FixedPointText(inputs.frequenciesHz[index], 1)) +
+        " Hz:";
     for (std::size_t curve = 0; curve < kAcousticCurves; ++curve) {
         text += std::string(curve == 0 ? " " : ", ") + kNames[curve] + ' ' +
-                Localised(Fixed(inputs.levelsDb[curve][index], 2)) + " dB";
+                base::WithDecimalSeparator(base::FixedPointText(inputs.levelsDb[curve][index], 2)) +
+                " dB";
     }
-    return text + ", phase " + Localised(Fixed(inputs.sumPhaseDeg[index], 1)) + "°";
+    return text + ", phase " +
+           base::WithDecimalSeparator(base::FixedPointText(inputs.sumPhaseDeg[index], 1)) + "°";
 }
 
 }  // namespace kc::graph

@@ -27,17 +27,6 @@ int32_t Round(double value) {
     return static_cast<int32_t>(std::floor(value + 0.5));
 }
 
-std::string FixedText(double value, int decimals) {
-    char digits[64];
-    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value,
-                                            std::chars_format::fixed, decimals);
-    std::string text(digits, error == std::errc() ? end : digits);
-    if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-') {
-        text.erase(0, 1);  // "-0.00" says nothing more than "0.00"
-    }
-    return text;
-}
-
 // One curve from its column extents: a line from each column's last tap to the next column's
 // first, and each column's span from its smallest to its largest value.
 void DrawCurve(Canvas& canvas, const PlotFrame& frame, const TimePlotInputs& inputs,
@@ -222,7 +211,7 @@ std::vector<double> TickValues(double lo, double hi, int32_t maxCount) {
 
 std::string TickText(double value, double step) {
     const int decimals = step >= 1.0 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-    return FixedText(value, decimals);
+    return base::FixedPointText(value, decimals);
 }
 
 std::vector<ColumnExtent> DecimateByColumn(std::span<const double> values, double firstSample,
@@ -323,26 +312,19 @@ std::optional<int32_t> NearestTap(const dsp::TimeResponse& response, double tMs)
 
 std::string TimeReadoutText(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
                             int32_t index) {
-    const auto localised = [](std::string text) {
-        const std::size_t point = text.find('.');
-        if (point != std::string::npos) {
-            text.replace(point, 1, base::DecimalSeparator());
-        }
-        return text;
-    };
     const double tMs = dsp::TapTimeMs(index, response.centre, response.sampleRateHz);
-    std::string text =
-        "t = " + localised(FixedText(tMs, 4)) + " ms, tap " + std::to_string(index) + ":";
+    std::string text = "t = " + base::WithDecimalSeparator(base::FixedPointText(tMs, 4)) +
+                       " ms, tap " + std::to_string(index) + ":";
     for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
         const double value = dsp::TimeSeriesValue(response, kind, curve, index);
         char digits[64];
         const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value,
                                                 std::chars_format::general, 6);
         std::string number = kind == dsp::TimeSeriesKind::ImpulseDb
-                                 ? FixedText(value, 2) + " dB"
+                                 ? base::FixedPointText(value, 2) + " dB"
                                  : std::string(digits, error == std::errc() ? end : digits);
         text += std::string(curve == 0 ? " " : ", ") + std::string(dsp::kTimeCurveNames[curve]) +
-                ' ' + localised(number);
+                ' ' + base::WithDecimalSeparator(number);
     }
     return text;
 }

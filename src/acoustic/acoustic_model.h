@@ -38,6 +38,7 @@ struct BandSettings {
     double gainDb = 0.0;
     double delayMs = 0.0;   // a positive delay makes the band later: e^(−j·2π·f·delay)
     bool inverted = false;  // polarity −1
+    bool operator==(const BandSettings&) const = default;
 };
 using Settings = std::array<BandSettings, kBands>;
 

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "export/acoustic_frd.h"
@@ -247,14 +248,64 @@ void AcousticView::Follow(const dsp::CrossoverTaps& taps) {
 
 void AcousticView::LoadDriver(Band band, const QString& path) {
     model_.SetDriver(band, ReadDriver(path));
+    driverPaths_[static_cast<std::size_t>(band)] = QFileInfo(path).absoluteFilePath();
     ShowDrivers();
     UpdateResponses();
 }
 
 void AcousticView::ClearDriver(Band band) {
     model_.SetDriver(band, std::nullopt);
+    driverPaths_[static_cast<std::size_t>(band)].clear();
     ShowDrivers();
     UpdateResponses();
+}
+
+void AcousticView::ApplySettings(const std::array<QString, acoustic::kBands>& driverPaths,
+                                 const acoustic::Settings& settings) {
+    acoustic::Drivers drivers;
+    std::string problems;
+    const auto note = [&problems](const acoustic::EDriverFileError& error) {
+        if (!problems.empty()) {
+            problems += '\n';
+        }
+        problems += error.what();
+    };
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        driverPaths_[b] =
+            driverPaths[b].isEmpty() ? QString() : QFileInfo(driverPaths[b]).absoluteFilePath();
+        try {
+            if (!driverPaths_[b].isEmpty()) {
+                drivers[b] = ReadDriver(driverPaths_[b]);
+            }
+        } catch (const acoustic::EDriverFileError& error) {
+            note(error);
+        }
+        ShowBandSettings(b, settings[b]);
+    }
+    try {
+        model_.SetDrivers(drivers);
+    } catch (const acoustic::EDriverFileError& error) {  // the files share no frequency
+        note(error);
+        model_.SetDrivers({});
+    }
+    ShowDrivers();
+    UpdateResponses();
+    if (!problems.empty()) {
+        throw acoustic::EDriverFileError(problems);
+    }
+}
+
+// Sets the boxes and their sliders without an update each: the caller updates once.
+void AcousticView::ShowBandSettings(std::size_t band, const acoustic::BandSettings& settings) {
+    const BandRow& r = rows_[band];
+    const QSignalBlocker blockers[] = {QSignalBlocker(r.gain), QSignalBlocker(r.gainSlider),
+                                       QSignalBlocker(r.delay), QSignalBlocker(r.delaySlider),
+                                       QSignalBlocker(r.invert)};
+    r.gain->setValue(settings.gainDb);
+    r.gainSlider->setValue(static_cast<int>(std::lround(r.gain->value() * kGainStepsPerDb)));
+    r.delay->setValue(settings.delayMs);
+    r.delaySlider->setValue(static_cast<int>(std::lround(r.delay->value() * kDelayStepsPerMs)));
+    r.invert->setChecked(settings.inverted);
 }
 
 void AcousticView::ChooseDriver(Band band) {
@@ -276,16 +327,21 @@ void AcousticView::DropFiles(std::optional<Band> band, const QStringList& paths)
         throw std::runtime_error(
             "Drop one .frd file onto a band's row, or the three drivers at once onto the plot");
     }
-    std::vector<acoustic::DriverResponse> read;
+    std::vector<std::pair<acoustic::DriverResponse, QString>> read;
     for (const QString& path : paths) {
-        read.push_back(ReadDriver(path));
+        read.emplace_back(ReadDriver(path), QFileInfo(path).absoluteFilePath());
     }
     std::stable_sort(read.begin(), read.end(), [](const auto& a, const auto& b) {
-        return acoustic::CentreFrequencyHz(a) < acoustic::CentreFrequencyHz(b);
+        return acoustic::CentreFrequencyHz(a.first) < acoustic::CentreFrequencyHz(b.first);
     });
     acoustic::Drivers drivers;
-    std::move(read.begin(), read.end(), drivers.begin());
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        drivers[b] = std::move(read[b].first);
+    }
     model_.SetDrivers(std::move(drivers));
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        driverPaths_[b] = read[b].second;
+    }
     ShowDrivers();
     UpdateResponses();
 }
@@ -370,13 +426,21 @@ void AcousticView::ShowDrivers() {
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {
         const auto& driver = model_.DriverFiles()[b];
         const BandRow& r = rows_[b];
-        r.name->setText(driver ? QString::fromStdString(driver->name)
-                               : QStringLiteral("ideal driver (0 dB, 0°)"));
-        r.name->setToolTip(driver ? QStringLiteral("%1 points, %2 … %3")
-                                        .arg(driver->frequenciesHz.size())
-                                        .arg(HzText(driver->FirstHz()), HzText(driver->LastHz()))
-                                  : QString());
-        r.clear->setEnabled(driver.has_value());
+        const QString& path = driverPaths_[b];
+        if (driver) {
+            r.name->setText(QString::fromStdString(driver->name));
+            r.name->setToolTip(QStringLiteral("%1\n%2 points, %3 … %4")
+                                   .arg(path)
+                                   .arg(driver->frequenciesHz.size())
+                                   .arg(HzText(driver->FirstHz()), HzText(driver->LastHz())));
+        } else if (!path.isEmpty()) {
+            r.name->setText(QFileInfo(path).fileName() + QStringLiteral(" (not loaded)"));
+            r.name->setToolTip(path + QStringLiteral("\nThe ideal driver stands in for it."));
+        } else {
+            r.name->setText(QStringLiteral("ideal driver (0 dB, 0°)"));
+            r.name->setToolTip(QString());
+        }
+        r.clear->setEnabled(driver.has_value() || !path.isEmpty());
     }
     const std::vector<double>& f = model_.Frequencies();
     range_->setText(

@@ -67,6 +67,16 @@ class AcousticView final : public QWidget {
     // Writes PREFIX-low/mid/high/sum.frd of the responses shown, to a chosen name.
     void ExportFrd();
 
+    // The absolute path of each band's driver file, empty for the ideal driver; also of a file
+    // that a design names but that could not be loaded (its band computes with the ideal driver).
+    const std::array<QString, acoustic::kBands>& DriverPaths() const { return driverPaths_; }
+    // Sets each band's driver file (empty: the ideal driver), gain, delay and polarity, as a
+    // design file gives them. A file that cannot be loaded leaves its band with the ideal driver
+    // and its path kept, shown as not loaded, so that the design still names it; once everything
+    // else is set, EDriverFileError names every such file and why.
+    void ApplySettings(const std::array<QString, acoustic::kBands>& driverPaths,
+                       const acoustic::Settings& settings);
+
     // The settings of the controls, and what they give.
     acoustic::Settings CurrentSettings() const;
     const acoustic::AcousticModel& Model() const { return model_; }
@@ -105,6 +115,7 @@ class AcousticView final : public QWidget {
     void CreateControls();
     QWidget* CreateBandRow(acoustic::Band band);
     void ConnectBandRow(acoustic::Band band);
+    void ShowBandSettings(std::size_t band, const acoustic::BandSettings& settings);
     void ShowDrivers();
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
 
@@ -119,6 +130,7 @@ class AcousticView final : public QWidget {
     AcousticPlotView* plot_ = nullptr;
     QLabel* readout_ = nullptr;
 
+    std::array<QString, acoustic::kBands> driverPaths_;
     acoustic::AcousticModel model_;
     acoustic::AcousticResponse response_;
     graph::AcousticPlotInputs inputs_;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QUrl>
+#include <array>
 #include <string>
 #include <utility>
 
@@ -28,9 +29,52 @@ void SetText(QLineEdit* edit, const std::string& text) {
     edit->setCursorPosition(0);
 }
 
-// The path as the file system names it.
+// The path as the file system names it, and back.
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+QString FromLocalPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The time window's view and the acoustic view's bands as the window shows them; without the
+// window, they stay as it would start.
+void ReadTimeWindow(const TForm1& form, design_file::Design& design) {
+    const TimeResponseWindow* window = form.TimeResponse();
+    if (window == nullptr) {
+        return;
+    }
+    design.time = {window->ThresholdDb(), window->StepShown(), window->ImpulseInDb()};
+    const AcousticView& view = window->Acoustic();
+    const acoustic::Settings settings = view.CurrentSettings();
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        design.acoustic[b] = {LocalPath(view.DriverPaths()[b]), settings[b]};
+    }
+}
+
+// The window is created (unseen) only when it is needed: when the design's settings are not those
+// it starts with.
+std::string ShowTimeWindowSettings(TForm1& form, const design_file::Design& design) {
+    const design_file::Design initial;
+    if (form.TimeResponse() == nullptr && design.time == initial.time &&
+        design.acoustic == initial.acoustic) {
+        return {};
+    }
+    TimeResponseWindow& window = form.CreatedTimeResponse();
+    window.SetView(design.time.preRingingDb, design.time.step, design.time.impulseDb);
+    std::array<QString, acoustic::kBands> paths;
+    acoustic::Settings settings;
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        paths[b] = FromLocalPath(design.acoustic[b].driverFile);
+        settings[b] = design.acoustic[b].band;
+    }
+    try {
+        window.Acoustic().ApplySettings(paths, settings);
+    } catch (const acoustic::EDriverFileError& error) {
+        return error.what();
+    }
+    return {};
 }
 
 }  // namespace
@@ -81,12 +125,14 @@ design_file::Design DesignShown(const TForm1& form) {
     design.estimate.stopBand = TextOf(form.Edit7);
     design.graph.logFrequency = form.CheckBox1->isChecked();
     design.graph.logAmplitude = form.CheckBox2->isChecked();
+    design.exportSettings = form.Image1Menu().ExportChoices();
+    ReadTimeWindow(form, design);
     return design;
 }
 
 // The axis boxes are set without their redraw (the calculation that follows an opening draws);
 // the adjust box couples or frees the outer fields as a click would.
-void ShowDesign(TForm1& form, const design_file::Design& design) {
+std::string ShowDesign(TForm1& form, const design_file::Design& design) {
     {
         const QSignalBlocker frequencyAxis(form.CheckBox1);
         const QSignalBlocker amplitudeAxis(form.CheckBox2);
@@ -105,6 +151,8 @@ void ShowDesign(TForm1& form, const design_file::Design& design) {
     SetText(form.Edit8, crossover.attenuation);
     SetText(form.Edit6, design.estimate.passBand);
     SetText(form.Edit7, design.estimate.stopBand);
+    form.Image1Menu().SetExportChoices(design.exportSettings);
+    return ShowTimeWindowSettings(form, design);
 }
 
 DesignDocument::DesignDocument(TForm1& form, FileNameChooser chooseSave, DesignDialogs dialogs)
@@ -118,16 +166,23 @@ bool DesignDocument::Changed() const {
     return !path_.isEmpty() && DesignShown(form_) != saved_;
 }
 
+// A driver file that cannot be loaded is no reason to refuse the rest: the design opens, the band
+// keeps the file's name with the ideal driver in its place (so that saving keeps the name), and
+// the error is reported after the calculation.
 void DesignDocument::Open(const QString& path) {
     const design_file::Design design = design_file::ReadDesignFile(LocalPath(path));
-    ShowDesign(form_, design);
+    const std::string driverProblems = ShowDesign(form_, design);
     form_.Button1->click();
     // The file becomes the window's only now: a close while the calculation handles waiting
     // messages has nothing of the user's to lose. The calculation writes the normalised tap
-    // counts back; that is no change of the user's.
+    // counts back, and the acoustic view keeps its own steps of gain and delay; those are no
+    // changes of the user's.
     path_ = QFileInfo(path).absoluteFilePath();
     saved_ = DesignShown(form_);
     form_.Image1Menu().Update();
+    if (!driverProblems.empty()) {
+        throw acoustic::EDriverFileError(driverProblems);
+    }
 }
 
 void DesignDocument::OpenChosen() {

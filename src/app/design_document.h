@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "app/file_chooser.h"
 #include "design_file/design_file.h"
@@ -38,12 +39,17 @@ QString DesignFileFilter();
 // anything else or more than one file.
 QString DesignFileIn(const QMimeData* data);
 
-// The design that the window's fields and boxes show, texts exactly as they stand.
+// The design that the window shows: the fields and boxes with their texts exactly as they stand,
+// the export dialog's settings, and the time window's view and acoustic bands (driver files as
+// absolute paths), or those it would start with while there is none.
 design_file::Design DesignShown(const TForm1& form);
 
 // Fills the window's fields and boxes with `design`, the outer cut-offs after the band-pass edges
-// so that they show the file's texts also while coupled. Runs no calculation and draws nothing.
-void ShowDesign(TForm1& form, const design_file::Design& design);
+// so that they show the file's texts also while coupled, and gives the export dialog, the time
+// window's view and the acoustic view their settings (the time window is created, unseen, when
+// there is none and they are not those it starts with). Runs no calculation and draws nothing.
+// Returns the message of the driver files that could not be loaded, empty when all were.
+std::string ShowDesign(TForm1& form, const design_file::Design& design);
 
 class DesignDocument {
   public:
@@ -57,9 +63,11 @@ class DesignDocument {
     // saved there.
     bool Changed() const;
 
-    // Reads `path` whole, fills the fields and boxes and runs Calc as its button does (whose
-    // errors go to the error report as usual); the file becomes the window's design file. A
-    // refused file raises EDesignFileError and changes nothing.
+    // Reads `path` whole, fills the fields and boxes, gives the settings to the export dialog and
+    // the time window and runs Calc as its button does (whose errors go to the error report as
+    // usual); the file becomes the window's design file. A refused file raises EDesignFileError
+    // and changes nothing. Driver files that cannot be loaded leave their bands with the ideal
+    // driver, and EDriverFileError names them once the rest is open.
     void Open(const QString& path);
     // After MayDiscard, asks which design file to open and opens it.
     void OpenChosen();

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -87,6 +88,7 @@ const std::vector<int32_t> ExportDialog::kOfferedRates = {44100, 48000,  88200,
                                                           96000, 176400, 192000};
 
 ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design,
+                           const design_file::ExportSettings& settings, const QString& folder,
                            ExportQuestions questions,
                            std::function<void(const std::function<void()>&)> runReportingErrors)
     : QDialog(owner),
@@ -120,6 +122,8 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     ExportButton->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    ShowSettings(settings);
+    Folder->setText(folder);
     Connect();
     Refresh();
     resize(760, 640);
@@ -175,7 +179,7 @@ QWidget* ExportDialog::CreateDestination() {
     auto* box = new QWidget;
     auto* form = new QFormLayout(box);
     form->setContentsMargins(0, 0, 0, 0);
-    Folder = new QLineEdit(QDir::currentPath());
+    Folder = new QLineEdit;
     Folder->setObjectName(QStringLiteral("Folder"));
     BrowseButton = new QPushButton(QStringLiteral("Browse…"));
     BrowseButton->setObjectName(QStringLiteral("BrowseButton"));
@@ -184,7 +188,7 @@ QWidget* ExportDialog::CreateDestination() {
     folderRow->addWidget(Folder, 1);
     folderRow->addWidget(BrowseButton);
     form->addRow(QStringLiteral("Folder:"), folderRow);
-    Name = new QLineEdit(QStringLiteral("crossover-{rate}"));
+    Name = new QLineEdit;
     Name->setObjectName(QStringLiteral("Name"));
     Name->setToolTip(QStringLiteral("{rate} is replaced by each rate in whole hertz."));
     form->addRow(QStringLiteral("Name:"), Name);
@@ -203,6 +207,69 @@ void ExportDialog::Connect() {
     }
     connect(BrowseButton, &QPushButton::clicked, this, [this] { Browse(); });
     connect(ExportButton, &QPushButton::clicked, this, [this] { Export(); });
+}
+
+void ExportDialog::ShowSettings(const design_file::ExportSettings& settings) {
+    TapsCsv->setChecked(settings.tapsCsv);
+    ResponseCsv->setChecked(settings.responseCsv);
+    Wav->setChecked(settings.wav);
+    WavFormat->setCurrentIndex(static_cast<int>(settings.wavFormat));
+    WavLayout->setCurrentIndex(static_cast<int>(settings.wavLayout));
+    Raw->setChecked(settings.raw);
+    RawFormat->setCurrentIndex(static_cast<int>(settings.rawFormat));
+    Text->setChecked(settings.text);
+    Frd->setChecked(settings.frd);
+    FrdPhase->setCurrentIndex(static_cast<int>(settings.frdPhase));
+    CamillaDsp->setChecked(settings.camillaDsp);
+    QStringList others;
+    for (const int32_t rate : settings.ratesHz) {
+        const auto offered = std::find(kOfferedRates.begin(), kOfferedRates.end(), rate);
+        if (offered == kOfferedRates.end()) {
+            others << QString::number(rate);
+        }
+    }
+    for (std::size_t i = 0; i < kOfferedRates.size(); ++i) {
+        RateBoxes[i]->setChecked(std::find(settings.ratesHz.begin(), settings.ratesHz.end(),
+                                           kOfferedRates[i]) != settings.ratesHz.end());
+    }
+    OtherRates->setText(others.join(','));
+    Name->setText(FromStd(settings.name));
+}
+
+// An other rate that cannot be read is left out; while the dialog is open, its status says why.
+design_file::ExportSettings ExportDialog::Settings() const {
+    design_file::ExportSettings settings;
+    settings.tapsCsv = TapsCsv->isChecked();
+    settings.responseCsv = ResponseCsv->isChecked();
+    settings.wav = Wav->isChecked();
+    settings.wavFormat = static_cast<exporting::WavSampleFormat>(WavFormat->currentIndex());
+    settings.wavLayout = static_cast<exporting::WavLayout>(WavLayout->currentIndex());
+    settings.raw = Raw->isChecked();
+    settings.rawFormat = static_cast<exporting::RawSampleFormat>(RawFormat->currentIndex());
+    settings.text = Text->isChecked();
+    settings.frd = Frd->isChecked();
+    settings.frdPhase = static_cast<exporting::FrdPhase>(FrdPhase->currentIndex());
+    settings.camillaDsp = CamillaDsp->isChecked();
+    settings.ratesHz.clear();
+    const auto add = [&rates = settings.ratesHz](int32_t rate) {
+        if (std::find(rates.begin(), rates.end(), rate) == rates.end()) {
+            rates.push_back(rate);
+        }
+    };
+    for (std::size_t i = 0; i < kOfferedRates.size(); ++i) {
+        if (RateBoxes[i]->isChecked()) {
+            add(kOfferedRates[i]);
+        }
+    }
+    for (const QString& item : OtherRates->text().split(',')) {
+        try {
+            add(exporting::ParseRates(item.trimmed().toStdString()).front());
+        } catch (const exporting::ExportRequestError&) {
+            continue;  // left out
+        }
+    }
+    settings.name = Name->text().toStdString();
+    return settings;
 }
 
 std::vector<int32_t> ExportDialog::Rates() const {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "design_file/design_file.h"
 #include "dsp/crossover.h"
 #include "export/export_set.h"
 
@@ -40,9 +41,16 @@ class ExportDialog : public QDialog {
     static const std::vector<int32_t> kOfferedRates;
 
     // `design`: the numbers of the design on screen, at 44 100 Hz; other rates scale its counts.
-    // `runReportingErrors` runs the export so that what it raises goes to the window's report.
-    ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design, ExportQuestions questions,
+    // The controls start from `settings` and `folder`. `runReportingErrors` runs the export so
+    // that what it raises goes to the window's report.
+    ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design,
+                 const design_file::ExportSettings& settings, const QString& folder,
+                 ExportQuestions questions,
                  std::function<void(const std::function<void()>&)> runReportingErrors);
+
+    // The settings as the controls now say them, for the next opening and the design file: the
+    // rates checked, then the other rates that can be read, each once.
+    design_file::ExportSettings Settings() const;
 
     // The request as the controls now say it, and its plan; an empty plan (no rates) and the
     // reason in `problem` when it cannot be carried out.
@@ -79,6 +87,7 @@ class ExportDialog : public QDialog {
     QWidget* CreateRates();
     QWidget* CreateDestination();
     void Connect();
+    void ShowSettings(const design_file::ExportSettings& settings);
     // Refreshes the table, the status and the Export button from the controls.
     void Refresh();
     void ShowPlan(const exporting::ExportPlan& plan);

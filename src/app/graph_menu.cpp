@@ -1,8 +1,10 @@
 #include "app/graph_menu.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QString>
 #include <QStringList>
@@ -61,7 +63,10 @@ const GraphMenu::Item GraphMenu::kItems[] = {
 };
 
 GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
-    : host_(host), chooser_(std::move(chooser)), menu_(std::make_unique<QMenu>()) {
+    : host_(host),
+      chooser_(std::move(chooser)),
+      exportFolder_(QDir::currentPath()),
+      menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("GraphMenu"));
     // A popup of its own does not inherit the window's font.
     menu_->setFont(host_.MenuOwner()->font());
@@ -205,10 +210,13 @@ void GraphMenu::ExportCoefficients() {
             return host_.MayReplaceFiles(existing);
         };
     }
-    ExportDialog dialog(
-        host_.MenuOwner(), host_.DesignParameters(), std::move(questions),
-        [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
+    ExportDialog dialog(host_.MenuOwner(), host_.DesignParameters(), exportSettings_, exportFolder_,
+                        std::move(questions), [this](const std::function<void()>& run) {
+                            host_.RunReportingErrors(run);
+                        });
     runExportDialog_(dialog);
+    exportSettings_ = dialog.Settings();
+    exportFolder_ = dialog.Folder->text();
 }
 
 void GraphMenu::ExportResponse() {

@@ -86,6 +86,14 @@ class GraphMenu {
     // asks the host's MayReplaceFiles, as the window's other exports do.
     void UseExportDialog(ExportQuestions questions, ExportDialogRunner run);
 
+    // The export dialog's settings: it starts from them and gives them back when it closes, so
+    // that they last for the window's session and go into design files. The folder lasts for the
+    // session only (it starts as the working folder).
+    const design_file::ExportSettings& ExportChoices() const { return exportSettings_; }
+    void SetExportChoices(const design_file::ExportSettings& settings) {
+        exportSettings_ = settings;
+    }
+
     // Opens the menu at a right click on `image`, and over the image's middle at the Menu key or
     // Shift+F10 anywhere in the image's window, its first enabled item then active; the items'
     // shortcuts work anywhere in the image's window.
@@ -125,6 +133,8 @@ class GraphMenu {
     FileNameChooser chooser_;
     ExportQuestions exportQuestions_ = StandardExportQuestions();
     ExportDialogRunner runExportDialog_ = RunExportDialogModally;
+    design_file::ExportSettings exportSettings_;
+    QString exportFolder_;
     // A popup of its own, not a control in the window's client area.
     std::unique_ptr<QMenu> menu_;
     // Each item with its action, in menu order.

@@ -274,7 +274,7 @@ void TForm1::CreateGraphMenu(FileNameChooser chooser) {
     Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
 }
 
-void TForm1::ShowTimeResponse() {
+TimeResponseWindow& TForm1::CreatedTimeResponse() {
     if (!timeWindow_) {
         timeWindow_ = std::make_unique<TimeResponseWindow>(
             this, timeChooser_, replaceQuestion_,
@@ -283,6 +283,11 @@ void TForm1::ShowTimeResponse() {
             timeWindow_->Follow(taps_, adjustedDesign_);
         }
     }
+    return *timeWindow_;
+}
+
+void TForm1::ShowTimeResponse() {
+    CreatedTimeResponse();
     timeWindow_->show();
     timeWindow_->raise();
     timeWindow_->activateWindow();

@@ -128,6 +128,9 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // showing, then shown again in front; it follows every completed calculation. nullptr before.
     void ShowTimeResponse() override;
     TimeResponseWindow* TimeResponse() const { return timeWindow_.get(); }
+    // The time-response window, created without being shown when there is none yet (a design
+    // file's view and drivers go into it).
+    TimeResponseWindow& CreatedTimeResponse();
 
     // The tooltip text for pixel column x of Image1: the nearest grid point on the frequency axis
     // of the graph shown and the last calculation's magnitudes there, as its amplitude axis shows

@@ -244,6 +244,20 @@ int TimeResponseWindow::ThresholdDb() const {
     return thresholdBox_->value();
 }
 
+bool TimeResponseWindow::StepShown() const {
+    return stepButton_->isChecked();
+}
+
+bool TimeResponseWindow::ImpulseInDb() const {
+    return dbBox_->isChecked();
+}
+
+void TimeResponseWindow::SetView(int thresholdDb, bool step, bool impulseDb) {
+    (step ? stepButton_ : impulseButton_)->setChecked(true);
+    dbBox_->setChecked(impulseDb);
+    thresholdBox_->setValue(thresholdDb);
+}
+
 QString TimeResponseWindow::ReadoutText() const {
     return readout_->text();
 }

@@ -57,6 +57,12 @@ class TimeResponseWindow final : public QWidget {
     int ThresholdDb() const;
     QString ReadoutText() const;
 
+    // The view that design files keep: the threshold (dB below each band's largest tap), the step
+    // or the impulse responses, the latter in dB. Setting it redraws.
+    bool StepShown() const;
+    bool ImpulseInDb() const;
+    void SetView(int thresholdDb, bool step, bool impulseDb);
+
     // Zooming, in pixels of the plot: to a rectangle (a rubber band), by `factor` about a point
     // (the wheel; below 1 zooms in), back to the whole design.
     void ZoomToRect(const QRectF& pixels);

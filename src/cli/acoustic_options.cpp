@@ -80,24 +80,40 @@ void AcousticOptions::AddTo(QCommandLineParser& parser) const {
     parser.addOptions({frd_, plot_});
 }
 
-std::optional<AcousticRequest> AcousticOptions::Read(const QCommandLineParser& parser) const {
+std::optional<AcousticRequest> AcousticOptions::Read(
+    const QCommandLineParser& parser, design_file::AcousticSettings& settings) const {
+    // A number option given puts its value in `target`; false after a usage error.
+    const auto take = [&parser](const QCommandLineOption& option, double lowest, double highest,
+                                const char* range, double& target) {
+        if (!parser.isSet(option)) {
+            return true;
+        }
+        const std::optional<double> value = NumberIn(parser.value(option), lowest, highest);
+        if (!value) {
+            std::fprintf(stderr, "--%s takes %s, not '%s'.\n",
+                         ToUtf8(option.names().constFirst()).c_str(), range,
+                         ToUtf8(parser.value(option)).c_str());
+            return false;
+        }
+        target = *value;
+        return true;
+    };
     AcousticRequest request;
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {
         const BandOptions& options = bands_[b];
-        request.driverFiles[b] = parser.value(options.driver);
-        const auto gain =
-            NumberIn(parser.value(options.gain), acoustic::kMinGainDb, acoustic::kMaxGainDb);
-        const auto delay =
-            NumberIn(parser.value(options.delay), acoustic::kMinDelayMs, acoustic::kMaxDelayMs);
-        if (!gain || !delay) {
-            const QCommandLineOption& bad = gain ? options.delay : options.gain;
-            std::fprintf(stderr, "--%s takes %s, not '%s'.\n",
-                         ToUtf8(bad.names().constFirst()).c_str(),
-                         gain ? "ms from -20 to 20" : "dB from -40 to 20",
-                         ToUtf8(parser.value(bad)).c_str());
+        design_file::DriverSettings& band = settings[b];
+        if (parser.isSet(options.driver)) {
+            band.driverFile = ToUtf8(parser.value(options.driver));
+        }
+        if (!take(options.gain, acoustic::kMinGainDb, acoustic::kMaxGainDb, "dB from -40 to 20",
+                  band.band.gainDb) ||
+            !take(options.delay, acoustic::kMinDelayMs, acoustic::kMaxDelayMs, "ms from -20 to 20",
+                  band.band.delayMs)) {
             return std::nullopt;
         }
-        request.settings[b] = {*gain, *delay, parser.isSet(options.invert)};
+        band.band.inverted |= parser.isSet(options.invert);
+        request.driverFiles[b] = FromUtf8(band.driverFile);
+        request.settings[b] = band.band;
     }
     request.frdPrefix = parser.value(frd_);
     request.plot = parser.value(plot_);

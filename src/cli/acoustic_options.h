@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "design_file/design_file.h"
 #include "dsp/calculation.h"
 
 namespace kc::cli {
@@ -31,8 +32,11 @@ class AcousticOptions {
   public:
     AcousticOptions();
     void AddTo(QCommandLineParser& parser) const;
-    // The request; nothing after printing a usage error for a gain or delay out of its range.
-    std::optional<AcousticRequest> Read(const QCommandLineParser& parser) const;
+    // Puts each band's driver file, gain, delay and polarity of the options given over
+    // `settings` (a design file's, or the defaults) and gives the request with them; nothing after
+    // printing a usage error for a gain or delay out of its range.
+    std::optional<AcousticRequest> Read(const QCommandLineParser& parser,
+                                        design_file::AcousticSettings& settings) const;
 
   private:
     struct BandOptions {

@@ -119,7 +119,7 @@ struct DesignOutputs {
     TimeOutputs time;
     AcousticRequest acoustic;
     QString designFile;                 // --save-design
-    design_file::Design givenDesign{};  // the texts, the adjust box and the axes as given
+    design_file::Design givenDesign{};  // the design as given: texts, boxes and settings
 };
 
 // Designs at every rate (the first with the counts as given, the others with them scaled), prints
@@ -151,18 +151,43 @@ int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs
     return kExitSuccess;
 }
 
-// The options that a design file holds, and --design, which reads one under them.
-struct GivenOptions {
-    const std::vector<FieldOption>& fields;
-    const QCommandLineOption& design;
-    const QCommandLineOption& adjust;
-    const QCommandLineOption& linearFrequency;
-    const QCommandLineOption& linearAmplitude;
+// Every option of the command.
+struct DesignOptions {
+    std::vector<FieldOption> fields = FieldOptions();
+    QCommandLineOption adjust{"adjust",
+                              "Tie the outer cut-offs to the band-pass edges and correct the "
+                              "band-pass so that the bands sum to a delay."};
+    ExportOptions exports;
+    QCommandLineOption linearFrequency{"linear-frequency", "Plot a linear frequency axis."};
+    QCommandLineOption linearAmplitude{"linear-amplitude", "Plot linear magnitudes."};
+    TimeOptions time;
+    AcousticOptions acoustic;
+    // Design files: --design gives every setting it holds, and the options given as well override
+    // it; --save-design writes the design as given.
+    QCommandLineOption design{"design",
+                              "Take the texts, boxes, rates, formats, threshold and acoustic "
+                              "settings from a design file.",
+                              "FILE.kcx"};
+    QCommandLineOption saveDesign{"save-design", "Write the design as given to a file.",
+                                  "FILE.kcx"};
+
+    void AddTo(QCommandLineParser& parser) const {
+        for (const FieldOption& entry : fields) {
+            parser.addOption(entry.option);
+        }
+        parser.addOption(adjust);
+        parser.addOptions(exports.All());
+        parser.addOptions({linearFrequency, linearAmplitude});
+        time.AddTo(parser);
+        acoustic.AddTo(parser);
+        parser.addOptions({design, saveDesign});
+    }
 };
 
-// The design of the --design file (or the window's initial one) with every option given on top.
-// A file that is refused raises its error before anything is calculated or written.
-design_file::Design GivenDesign(const QCommandLineParser& parser, const GivenOptions& options) {
+// The design of the --design file (or the window's initial one) with the texts, the adjust box and
+// the axes given on top. A file that is refused raises its error before anything is calculated
+// or written.
+design_file::Design GivenDesign(const QCommandLineParser& parser, const DesignOptions& options) {
     design_file::Design design;
     if (parser.isSet(options.design)) {
         design = design_file::ReadDesignFile(ToUtf8(parser.value(options.design)));
@@ -176,6 +201,32 @@ design_file::Design GivenDesign(const QCommandLineParser& parser, const GivenOpt
     design.graph.logFrequency &= !parser.isSet(options.linearFrequency);
     design.graph.logAmplitude &= !parser.isSet(options.linearAmplitude);
     return design;
+}
+
+// What to write, the export, time and acoustic settings of `design` taking the options given;
+// nothing after printing a usage error.
+std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
+                                         const DesignOptions& options,
+                                         design_file::Design& design) {
+    DesignOutputs outputs;
+    try {
+        TakeExportOptions(parser, options.exports, design.exportSettings);
+        outputs.rates = design.exportSettings.ratesHz;
+        outputs.formats = ReadFormats(parser, options.exports, design.exportSettings);
+        exporting::CheckExportRequest(outputs.rates, outputs.formats);
+    } catch (const exporting::ExportRequestError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return std::nullopt;
+    }
+    const std::optional<TimeOutputs> time = options.time.Read(parser, design.time);
+    const std::optional<AcousticRequest> acoustic = options.acoustic.Read(parser, design.acoustic);
+    if (!time || !acoustic) {
+        return std::nullopt;
+    }
+    outputs.time = *time;
+    outputs.acoustic = *acoustic;
+    outputs.designFile = parser.value(options.saveDesign);
+    return outputs;
 }
 
 // The calculation's fields and the plot's axes from the given design.
@@ -199,53 +250,16 @@ int RunDesignCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Designs the three-way Kaiser-window crossover and evaluates its responses.");
-    const std::vector<FieldOption> fieldOptions = FieldOptions();
-    for (const FieldOption& entry : fieldOptions) {
-        parser.addOption(entry.option);
-    }
-    const QCommandLineOption adjust("adjust",
-                                    "Tie the outer cut-offs to the band-pass edges and "
-                                    "correct the band-pass so that the bands sum to a delay.");
-    const ExportOptions exportOptions;
-    const QCommandLineOption linearFrequency("linear-frequency", "Plot a linear frequency axis.");
-    const QCommandLineOption linearAmplitude("linear-amplitude", "Plot linear magnitudes.");
-    parser.addOption(adjust);
-    parser.addOptions(exportOptions.All());
-    parser.addOptions({linearFrequency, linearAmplitude});
-    const TimeOptions timeOptions;
-    timeOptions.AddTo(parser);
-    const AcousticOptions acousticOptions;
-    acousticOptions.AddTo(parser);
-    // Design files: --design gives every text, the adjust box and the axes, and the options given
-    // as well override it; --save-design writes the design as given.
-    const QCommandLineOption designFile(
-        "design", "Take every text, the adjust box and the axes from a design file.", "FILE.kcx");
-    const QCommandLineOption saveDesign("save-design", "Write the design as given to a file.",
-                                        "FILE.kcx");
-    parser.addOptions({designFile, saveDesign});
+    const DesignOptions options;
+    options.AddTo(parser);
     if (const int status = ParseCommandLine(parser, arguments); status >= 0) {
         return status;
     }
-    DesignOutputs outputs;
-    try {
-        outputs.rates = exporting::ParseRates(ToUtf8(parser.value(exportOptions.rates)));
-        outputs.formats = ReadFormats(parser, exportOptions);
-        exporting::CheckExportRequest(outputs.rates, outputs.formats);
-    } catch (const exporting::ExportRequestError& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return kExitUsage;
-    }
-    const std::optional<TimeOutputs> timeOutputs = timeOptions.Read(parser);
-    const std::optional<AcousticRequest> acousticRequest = acousticOptions.Read(parser);
-    if (!timeOutputs || !acousticRequest) {
-        return kExitUsage;
-    }
-    outputs.time = *timeOutputs;
-    outputs.acoustic = *acousticRequest;
-    outputs.designFile = parser.value(saveDesign);
-    const GivenOptions given{fieldOptions, designFile, adjust, linearFrequency, linearAmplitude};
-    return RunReportingErrors(
-        [&] { return RunGivenDesign(GivenDesign(parser, given), std::move(outputs)); });
+    return RunReportingErrors([&] {
+        design_file::Design design = GivenDesign(parser, options);
+        std::optional<DesignOutputs> outputs = ReadOutputs(parser, options, design);
+        return outputs ? RunGivenDesign(design, std::move(*outputs)) : kExitUsage;
+    });
 }
 
 }  // namespace kc::cli

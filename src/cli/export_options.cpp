@@ -1,59 +1,63 @@
 #include "cli/export_options.h"
 
-#include <initializer_list>
+#include <array>
+#include <cstddef>
 #include <string>
-#include <utility>
 
 #include "cli/command_support.h"
 
 namespace kc::cli {
 namespace {
 
-// The value of a choice option among `choices`, each with what it stands for.
-template <typename T>
-T Choice(const QCommandLineParser& parser, const QCommandLineOption& option,
-         std::initializer_list<std::pair<const char*, T>> choices) {
-    const QString value = parser.value(option);
-    for (const auto& [text, choice] : choices) {
-        if (value == QLatin1String(text)) {
-            return choice;
+// The value of a choice option given among `choices`; `target` unchanged when it is not given.
+template <typename T, std::size_t N>
+void Choice(const QCommandLineParser& parser, const QCommandLineOption& option,
+            const std::array<exporting::NamedChoice<T>, N>& choices, T& target) {
+    if (!parser.isSet(option)) {
+        return;
+    }
+    const std::string value = ToUtf8(parser.value(option));
+    for (const auto& [name, choice] : choices) {
+        if (value == name) {
+            target = choice;
+            return;
         }
     }
     std::string names;
-    std::size_t index = 0;
-    for (const auto& [text, choice] : choices) {
-        names += (index == 0 ? "" : index + 1 == choices.size() ? " or " : ", ");
-        names += text;
-        ++index;
+    for (std::size_t i = 0; i < N; ++i) {
+        names += (i == 0 ? "" : i + 1 == N ? " or " : ", ");
+        names += choices[i].name;
     }
     throw exporting::ExportRequestError("--" + ToUtf8(option.names().constFirst()) + " takes " +
-                                        names + ", not '" + ToUtf8(value) + "'.");
+                                        names + ", not '" + value + "'.");
 }
 
 }  // namespace
 
-exporting::ExportFormats ReadFormats(const QCommandLineParser& parser, const ExportOptions& o) {
-    using exporting::WavSampleFormat;
+void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
+                       design_file::ExportSettings& settings) {
+    if (parser.isSet(o.rates)) {
+        settings.ratesHz = exporting::ParseRates(ToUtf8(parser.value(o.rates)));
+    }
+    Choice(parser, o.wavFormat, exporting::kWavFormatNames, settings.wavFormat);
+    Choice(parser, o.wavLayout, exporting::kWavLayoutNames, settings.wavLayout);
+    Choice(parser, o.rawFormat, exporting::kRawFormatNames, settings.rawFormat);
+    Choice(parser, o.frdPhase, exporting::kFrdPhaseNames, settings.frdPhase);
+}
+
+exporting::ExportFormats ReadFormats(const QCommandLineParser& parser, const ExportOptions& o,
+                                     const design_file::ExportSettings& settings) {
     exporting::ExportFormats f;
     f.tapsCsv = ToUtf8(parser.value(o.taps));
     f.responseCsv = ToUtf8(parser.value(o.response));
     f.wavPrefix = ToUtf8(parser.value(o.wav));
-    f.wavFormat = Choice(parser, o.wavFormat,
-                         {std::pair{"float32", WavSampleFormat::Float32},
-                          {"float64", WavSampleFormat::Float64},
-                          {"pcm24", WavSampleFormat::Pcm24}});
-    f.wavLayout = Choice(parser, o.wavLayout,
-                         {std::pair{"bands", exporting::WavLayout::Bands},
-                          {"multichannel", exporting::WavLayout::Multichannel}});
+    f.wavFormat = settings.wavFormat;
+    f.wavLayout = settings.wavLayout;
     f.rawPrefix = ToUtf8(parser.value(o.raw));
-    f.rawFormat = Choice(parser, o.rawFormat,
-                         {std::pair{"float32", exporting::RawSampleFormat::Float32},
-                          {"float64", exporting::RawSampleFormat::Float64}});
+    f.rawFormat = settings.rawFormat;
     f.textPrefix = ToUtf8(parser.value(o.text));
     f.frdPrefix = ToUtf8(parser.value(o.frd));
-    f.frdPhase = Choice(
-        parser, o.frdPhase,
-        {std::pair{"excess", exporting::FrdPhase::Excess}, {"full", exporting::FrdPhase::Full}});
+    f.frdPhase = settings.frdPhase;
     f.camillaDsp = ToUtf8(parser.value(o.camillaDsp));
     f.plotPng = ToUtf8(parser.value(o.plot));
     return f;

@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QList>
 
+#include "design_file/design_file.h"
 #include "export/export_set.h"
 
 namespace kc::cli {
@@ -45,8 +46,14 @@ struct ExportOptions {
     }
 };
 
-// The files and formats the options ask for. ExportRequestError, with a message naming the option,
-// for a format or layout that is not one of its choices.
-exporting::ExportFormats ReadFormats(const QCommandLineParser& parser, const ExportOptions& o);
+// Puts the rates and the formats, layouts and phases of the options given over those of a design
+// file (or the defaults). ExportRequestError, with a message naming the option, for rates that
+// cannot be read or a choice that is not one of its own.
+void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
+                       design_file::ExportSettings& settings);
+
+// The files the options name, with the formats, layouts and phases of `settings`.
+exporting::ExportFormats ReadFormats(const QCommandLineParser& parser, const ExportOptions& o,
+                                     const design_file::ExportSettings& settings);
 
 }  // namespace kc::cli

@@ -70,21 +70,26 @@ void TimeOptions::AddTo(QCommandLineParser& parser) const {
     parser.addOptions({impulsePlot_, stepPlot_, timeDb_, plotSize_, preRingingDb_});
 }
 
-std::optional<TimeOutputs> TimeOptions::Read(const QCommandLineParser& parser) const {
+std::optional<TimeOutputs> TimeOptions::Read(const QCommandLineParser& parser,
+                                             design_file::TimeSettings& settings) const {
     const std::optional<QSize> size = PlotSizeOf(parser.value(plotSize_));
     if (!size) {
         std::fprintf(stderr, "--plot-size takes WxH, from %dx%d to %dx%d pixels.\n",
                      kSmallestPlotWidth, kSmallestPlotHeight, kLargestPlotSide, kLargestPlotSide);
         return std::nullopt;
     }
-    const std::optional<int> threshold = ThresholdOf(parser.value(preRingingDb_));
-    if (!threshold) {
-        std::fprintf(stderr, "--pre-ringing-db takes a whole number of dB from %d to %d.\n",
-                     dsp::kMinPreRingingDb, dsp::kMaxPreRingingDb);
-        return std::nullopt;
+    if (parser.isSet(preRingingDb_)) {
+        const std::optional<int> threshold = ThresholdOf(parser.value(preRingingDb_));
+        if (!threshold) {
+            std::fprintf(stderr, "--pre-ringing-db takes a whole number of dB from %d to %d.\n",
+                         dsp::kMinPreRingingDb, dsp::kMaxPreRingingDb);
+            return std::nullopt;
+        }
+        settings.preRingingDb = *threshold;
     }
-    return TimeOutputs{parser.value(impulsePlot_), parser.value(stepPlot_), parser.isSet(timeDb_),
-                       *size, *threshold};
+    settings.impulseDb |= parser.isSet(timeDb_);
+    return TimeOutputs{parser.value(impulsePlot_), parser.value(stepPlot_), settings.impulseDb,
+                       *size, settings.preRingingDb};
 }
 
 void PrintPreRinging(const dsp::CalculationResult& result, bool adjusted,

@@ -8,6 +8,7 @@
 #include <QString>
 #include <optional>
 
+#include "design_file/design_file.h"
 #include "dsp/calculation.h"
 #include "dsp/time_response.h"
 
@@ -26,8 +27,11 @@ class TimeOptions {
   public:
     TimeOptions();
     void AddTo(QCommandLineParser& parser) const;
-    // The outputs asked for; nothing after printing a usage error for a bad size or threshold.
-    std::optional<TimeOutputs> Read(const QCommandLineParser& parser) const;
+    // Puts the threshold and the dB view of the options given over `settings` (a design file's,
+    // or the defaults) and gives the outputs asked for with them; nothing after printing a usage
+    // error for a bad size or threshold.
+    std::optional<TimeOutputs> Read(const QCommandLineParser& parser,
+                                    design_file::TimeSettings& settings) const;
 
   private:
     QCommandLineOption impulsePlot_;

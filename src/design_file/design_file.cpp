@@ -1,10 +1,13 @@
 #include "design_file/design_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <utility>
@@ -14,8 +17,33 @@
 namespace kc::design_file {
 namespace {
 
+namespace fs = std::filesystem;
 using Json = nlohmann::json;
 using OrderedJson = nlohmann::ordered_json;
+
+// The names of the time window's two views.
+constexpr std::array<exporting::NamedChoice<bool>, 2> kTimeViewNames{{
+    {"impulse", false},
+    {"step", true},
+}};
+
+template <class Keys, class DesignT>
+void VisitExportKeys(Keys& section, DesignT& design) {
+    auto& settings = design.exportSettings;
+    section.Flag("tapsCsv", settings.tapsCsv);
+    section.Flag("responseCsv", settings.responseCsv);
+    section.Flag("wav", settings.wav);
+    section.Choice("wavFormat", settings.wavFormat, exporting::kWavFormatNames);
+    section.Choice("wavLayout", settings.wavLayout, exporting::kWavLayoutNames);
+    section.Flag("raw", settings.raw);
+    section.Choice("rawFormat", settings.rawFormat, exporting::kRawFormatNames);
+    section.Flag("text", settings.text);
+    section.Flag("frd", settings.frd);
+    section.Choice("frdPhase", settings.frdPhase, exporting::kFrdPhaseNames);
+    section.Flag("camillaDsp", settings.camillaDsp);
+    section.Rates("rates", settings.ratesHz);
+    section.Text("name", settings.name);
+}
 
 // Every key of a design file below "format" and "version", in the order they are written. The
 // reader and the writer both walk this one list, so that a key is named once: a feature that
@@ -43,6 +71,57 @@ void VisitKeys(Keys& keys, DesignT& design) {
         section.Flag("logFrequency", design.graph.logFrequency);
         section.Flag("logAmplitude", design.graph.logAmplitude);
     });
+    keys.Section("export", [&design](auto& section) { VisitExportKeys(section, design); });
+    keys.Section("time", [&design](auto& section) {
+        section.Whole("preRingingDb", design.time.preRingingDb, dsp::kMinPreRingingDb,
+                      dsp::kMaxPreRingingDb);
+        section.Choice("view", design.time.step, kTimeViewNames);
+        section.Flag("impulseDb", design.time.impulseDb);
+    });
+    keys.Section("acoustic", [&design](auto& section) {
+        for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+            section.Section(acoustic::kBandNames[b].data(),
+                            [&driver = design.acoustic[b]](auto& band) {
+                                band.Text("driverFile", driver.driverFile);
+                                band.Number("gainDb", driver.band.gainDb, acoustic::kMinGainDb,
+                                            acoustic::kMaxGainDb);
+                                band.Number("delayMs", driver.band.delayMs, acoustic::kMinDelayMs,
+                                            acoustic::kMaxDelayMs);
+                                band.Flag("inverted", driver.band.inverted);
+                            });
+        }
+    });
+}
+
+// Whether `value` is a whole number (of any JSON number type) from lowest to highest.
+bool IsWholeIn(const Json& value, int32_t lowest, int32_t highest) {
+    if (!value.is_number_integer() ||
+        (value.is_number_unsigned() &&
+         value.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX))) {
+        return false;
+    }
+    const auto whole = value.get<std::int64_t>();
+    return whole >= lowest && whole <= highest;
+}
+
+// A bound of a range as messages give it ("-40", "0.5"), whatever the locale.
+std::string NumberText(double value) {
+    std::array<char, 32> text{};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+    return std::string(text.data(), result.ptr);
+}
+
+// "\"a\", \"b\" or \"c\"".
+template <class T, std::size_t N>
+std::string ChoicesText(const std::array<exporting::NamedChoice<T>, N>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < N; ++i) {
+        text += (i == 0 ? "" : i + 1 == N ? " or " : ", ");
+        text += '"';
+        text += names[i].name;
+        text += '"';
+    }
+    return text;
 }
 
 // Reads the keys of one JSON object into a design: a missing key leaves its default, a key of
@@ -73,7 +152,66 @@ class KeyReader {
         }
     }
 
+    void Whole(const char* key, int32_t& target, int32_t lowest, int32_t highest) const {
+        if (const Json* value = Find(key, &Json::is_number, "a JSON number")) {
+            if (!IsWholeIn(*value, lowest, highest)) {
+                Refuse(key, "must be a whole number from " + std::to_string(lowest) + " to " +
+                                std::to_string(highest) + ", not " + value->dump());
+            }
+            target = value->get<int32_t>();
+        }
+    }
+
+    void Number(const char* key, double& target, double lowest, double highest) const {
+        if (const Json* value = Find(key, &Json::is_number, "a JSON number")) {
+            const auto number = value->get<double>();
+            if (!(number >= lowest && number <= highest)) {
+                Refuse(key, "must be from " + NumberText(lowest) + " to " + NumberText(highest) +
+                                ", not " + value->dump());
+            }
+            target = number;
+        }
+    }
+
+    template <class T, std::size_t N>
+    void Choice(const char* key, T& target,
+                const std::array<exporting::NamedChoice<T>, N>& names) const {
+        if (const Json* value = Find(key, &Json::is_string, "a JSON string")) {
+            const auto& text = value->get_ref<const std::string&>();
+            const auto found = std::find_if(names.begin(), names.end(), [&text](const auto& named) {
+                return named.name == text;
+            });
+            if (found == names.end()) {
+                Refuse(key, "must be " + ChoicesText(names));
+            }
+            target = found->value;
+        }
+    }
+
+    // Whole hertz in the range of rates, none twice.
+    void Rates(const char* key, std::vector<int32_t>& target) const {
+        if (const Json* value = Find(key, &Json::is_array, "a JSON array")) {
+            std::vector<int32_t> rates;
+            for (const Json& rate : *value) {
+                if (!IsWholeIn(rate, dsp::kMinSampleRateHz, dsp::kMaxSampleRateHz)) {
+                    Refuse(key, "must hold whole numbers of hertz from " +
+                                    std::to_string(dsp::kMinSampleRateHz) + " to " +
+                                    std::to_string(dsp::kMaxSampleRateHz) + ", not " + rate.dump());
+                }
+                if (std::find(rates.begin(), rates.end(), rate.get<int32_t>()) != rates.end()) {
+                    Refuse(key, "holds " + rate.dump() + " twice");
+                }
+                rates.push_back(rate.get<int32_t>());
+            }
+            target = std::move(rates);
+        }
+    }
+
   private:
+    [[noreturn]] void Refuse(const char* key, const std::string& reason) const {
+        throw EDesignFileError(path_, "key \"" + prefix_ + key + "\" " + reason);
+    }
+
     // The value of `key`, nullptr when the object has none; a value for which isExpectedType
     // does not hold refuses the file.
     const Json* Find(const char* key, bool (Json::*isExpectedType)() const noexcept,
@@ -83,8 +221,7 @@ class KeyReader {
             return nullptr;
         }
         if (!((*found).*isExpectedType)()) {
-            throw EDesignFileError(path_, "key \"" + prefix_ + key + "\" must be " + expected +
-                                              ", not a JSON " + found->type_name());
+            Refuse(key, std::string("must be ") + expected + ", not a JSON " + found->type_name());
         }
         return &*found;
     }
@@ -109,6 +246,20 @@ class KeyWriter {
 
     void Text(const char* key, const std::string& value) { object_[key] = value; }
     void Flag(const char* key, bool value) { object_[key] = value; }
+    void Whole(const char* key, int32_t value, int32_t /*lowest*/, int32_t /*highest*/) {
+        object_[key] = value;
+    }
+    void Number(const char* key, double value, double /*lowest*/, double /*highest*/) {
+        object_[key] = value;
+    }
+    template <class T, std::size_t N>
+    void Choice(const char* key, T value, const std::array<exporting::NamedChoice<T>, N>& names) {
+        const auto found = std::find_if(names.begin(), names.end(), [value](const auto& named) {
+            return named.value == value;
+        });
+        object_[key] = std::string(found != names.end() ? found->name : names.front().name);
+    }
+    void Rates(const char* key, const std::vector<int32_t>& rates) { object_[key] = rates; }
 
   private:
     OrderedJson& object_;
@@ -251,7 +402,11 @@ Design ParseDesign(std::string_view content, const std::string& path) {
 }
 
 Design ReadDesignFile(const std::string& path) {
-    return ParseDesign(ReadBounded(path), path);
+    Design design = ParseDesign(ReadBounded(path), path);
+    for (DriverSettings& driver : design.acoustic) {
+        driver.driverFile = ResolvedPath(driver.driverFile, path);
+    }
+    return design;
 }
 
 std::string DesignJson(const Design& design) {
@@ -264,7 +419,30 @@ std::string DesignJson(const Design& design) {
 }
 
 void WriteDesignFile(const std::string& path, const Design& design) {
-    exporting::WriteTextFile(path, DesignJson(design));
+    Design written = design;
+    for (DriverSettings& driver : written.acoustic) {
+        driver.driverFile = RelativePath(driver.driverFile, path);
+    }
+    exporting::WriteTextFile(path, DesignJson(written));
+}
+
+// Lexically, as the names stand: a design and its drivers are moved or shared as a folder, and a
+// link should not make the path leave it.
+std::string RelativePath(const std::string& file, const std::string& designPath) {
+    if (file.empty()) {
+        return file;
+    }
+    const fs::path absolute = fs::absolute(fs::path(file)).lexically_normal();
+    const fs::path folder = fs::absolute(fs::path(designPath)).parent_path().lexically_normal();
+    const fs::path relative = absolute.lexically_relative(folder);
+    return (relative.empty() ? absolute : relative).generic_string();
+}
+
+std::string ResolvedPath(const std::string& stored, const std::string& designPath) {
+    if (stored.empty() || fs::path(stored).is_absolute()) {
+        return stored;
+    }
+    return (fs::path(designPath).parent_path() / stored).lexically_normal().string();
 }
 
 }  // namespace kc::design_file

@@ -4,13 +4,20 @@
 // every key; no Qt.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "acoustic/acoustic_model.h"
 #include "base/errors.h"
 #include "dsp/calculation.h"
 #include "dsp/initial_texts.h"
+#include "dsp/response_store.h"
+#include "dsp/time_response.h"
+#include "export/export_set.h"
 
 namespace kc::design_file {
 
@@ -52,12 +59,54 @@ struct GraphSettings {
     bool operator==(const GraphSettings&) const = default;
 };
 
+// The export dialog's settings (export/export_set.h): the file kinds with their formats, the
+// rates, and the name of the files, which may hold {rate}. The folder belongs to the machine, not
+// to the design, and is not kept.
+struct ExportSettings {
+    bool tapsCsv = false;
+    bool responseCsv = false;
+    bool wav = true;
+    exporting::WavSampleFormat wavFormat = exporting::WavSampleFormat::Float32;
+    exporting::WavLayout wavLayout = exporting::WavLayout::Bands;
+    bool raw = false;
+    exporting::RawSampleFormat rawFormat = exporting::RawSampleFormat::Float32;
+    bool text = false;
+    bool frd = false;
+    exporting::FrdPhase frdPhase = exporting::FrdPhase::Excess;
+    bool camillaDsp = false;
+    // Whole hertz, kMinSampleRateHz ... kMaxSampleRateHz, none twice; empty when none is chosen.
+    std::vector<int32_t> ratesHz{dsp::SampleRate};
+    std::string name{"crossover-{rate}"};
+    bool operator==(const ExportSettings&) const = default;
+};
+
+// The time-response window's view: the pre-ringing threshold in dB below each band's largest tap
+// (kMinPreRingingDb ... kMaxPreRingingDb), the step or the impulse responses, the latter in dB.
+struct TimeSettings {
+    int32_t preRingingDb = dsp::kDefaultPreRingingDb;
+    bool step = false;
+    bool impulseDb = false;
+    bool operator==(const TimeSettings&) const = default;
+};
+
+// A band of the acoustic view: the driver's FRD file (empty for the ideal driver) and the band's
+// gain (kMinGainDb ... kMaxGainDb), delay (kMinDelayMs ... kMaxDelayMs) and polarity.
+struct DriverSettings {
+    std::string driverFile;
+    acoustic::BandSettings band;
+    bool operator==(const DriverSettings&) const = default;
+};
+using AcousticSettings = std::array<DriverSettings, acoustic::kBands>;  // low, mid, high
+
 // A whole design; a default one is the window as it starts. A feature that keeps settings in the
 // file adds a section here and its keys in design_file.cpp (VisitKeys).
 struct Design {
     CrossoverSettings crossover;
     EstimateSettings estimate;
     GraphSettings graph;
+    ExportSettings exportSettings;
+    TimeSettings time;
+    AcousticSettings acoustic;
     bool operator==(const Design&) const = default;
 };
 
@@ -73,20 +122,31 @@ class EDesignFileError : public base::Error {
 
 // The design held by `content`, a design file's whole text; `path` only names the file in a
 // refusal. Unknown keys are ignored and a missing key keeps its default. Raises EDesignFileError
-// for a text that is not JSON (naming the line), a key of the wrong type (naming the key), a
-// "format" other than kFormatName or a "version" above kVersion.
+// for a text that is not JSON (naming the line), a key of the wrong type or a value out of its
+// range (naming the key), a "format" other than kFormatName or a "version" above kVersion. The
+// driver files stay as the file writes them.
 Design ParseDesign(std::string_view content, const std::string& path);
 
 // Reads and parses the design file at `path`: a file that cannot be read, or that is larger than
-// kMaxFileBytes, is refused like a broken one.
+// kMaxFileBytes, is refused like a broken one. A relative driver file is taken relative to the
+// folder of `path` and given as a path from there (ResolvedPath).
 Design ReadDesignFile(const std::string& path);
 
 // The design file's text: JSON indented by two blanks, keys in a fixed order, UTF-8, ending in a
 // line break.
 std::string DesignJson(const Design& design);
 
-// Writes DesignJson(design) to `path` atomically (exporting::WriteTextFile): a failure raises
-// EFileWriteError and leaves `path` as it was.
+// Writes DesignJson(design) to `path` atomically (exporting::WriteTextFile), each driver file
+// relative to the folder of `path` (RelativePath): a failure raises EFileWriteError and leaves
+// `path` as it was.
 void WriteDesignFile(const std::string& path, const Design& design);
+
+// `file` (absolute, or relative to the working folder) as a path relative to the folder of the
+// design file `designPath`, with "/" between names ("drivers/woofer.frd", "../woofer.frd"); the
+// absolute path where there is no relative one (another root). Empty stays empty.
+std::string RelativePath(const std::string& file, const std::string& designPath);
+// `stored`, as a design file at `designPath` names a file, as a path that names it from the
+// working folder: a relative one joined to the design file's folder. Empty stays empty.
+std::string ResolvedPath(const std::string& stored, const std::string& designPath);
 
 }  // namespace kc::design_file

@@ -3,6 +3,7 @@
 // writing of the whole set at once.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -23,6 +24,30 @@ enum class WavLayout {
     Bands,         // PREFIX-low.wav, PREFIX-mid.wav, PREFIX-high.wav, one channel each
     Multichannel,  // PREFIX.wav with low, mid and high in channels 1, 2 and 3
 };
+
+// A choice's name as the command line's options and design files spell it, and what it stands for.
+template <class T>
+struct NamedChoice {
+    std::string_view name;
+    T value;
+};
+inline constexpr std::array<NamedChoice<WavSampleFormat>, 3> kWavFormatNames{{
+    {"float32", WavSampleFormat::Float32},
+    {"float64", WavSampleFormat::Float64},
+    {"pcm24", WavSampleFormat::Pcm24},
+}};
+inline constexpr std::array<NamedChoice<WavLayout>, 2> kWavLayoutNames{{
+    {"bands", WavLayout::Bands},
+    {"multichannel", WavLayout::Multichannel},
+}};
+inline constexpr std::array<NamedChoice<RawSampleFormat>, 2> kRawFormatNames{{
+    {"float32", RawSampleFormat::Float32},
+    {"float64", RawSampleFormat::Float64},
+}};
+inline constexpr std::array<NamedChoice<FrdPhase>, 2> kFrdPhaseNames{{
+    {"excess", FrdPhase::Excess},
+    {"full", FrdPhase::Full},
+}};
 
 // What to write. An empty name writes nothing of its kind; a prefix gets "-low", "-mid", "-high"
 // (and "-sum" for FRD) and the extension. Every name may hold {rate}.

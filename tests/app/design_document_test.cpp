@@ -3,11 +3,16 @@
 // changed design asks first, and a design file dropped on the window opens. The dialogs answer
 // as the tests say.
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <algorithm>
@@ -89,6 +94,12 @@ class DesignDocumentTest : public FormTest {
         design_file::WriteDesignFile(Path(name).toStdString(), design);
         return Path(name);
     }
+    // Runs the graph menu's export dialog, which `use` fills in before it closes.
+    static void ExportDialogThen(TForm1& window, const std::function<void(ExportDialog&)>& use) {
+        window.Image1Menu().UseExportDialog(
+            {nullptr, [](QWidget*, const QString& current) { return current; }}, use);
+        Choose(window, "ExportCoefficients");
+    }
     static Design ShortDesign() {
         Design design;
         design.crossover.lowTaps = "61";
@@ -168,6 +179,81 @@ TEST_F(DesignDocumentTest, SavedAndReopenedDesignGivesTheSameTextsAndCalculation
             EXPECT_TRUE(reports.empty()) << reports.front().text;
         }
     }
+}
+
+// The export dialog's settings, the time window's view and the acoustic view's drivers, gains,
+// delays and polarities are saved and reopened; a change of one alone is a change of the design.
+TEST_F(DesignDocumentTest, ExportTimeAndAcousticSettingsAreSavedAndReopened) {
+    ASSERT_TRUE(QDir(folder.path()).mkpath("drivers"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KC_DRIVER_EXAMPLES) + "/woofer.frd",
+                            Path("drivers/woofer.frd")));
+    std::unique_ptr<TForm1> saved = MakeForm();
+    saved->Button1->click();
+    ExportDialogThen(*saved, [](ExportDialog& d) {
+        d.Frd->setChecked(true);
+        d.FrdPhase->setCurrentIndex(1);
+        d.RateBoxes[1]->setChecked(true);
+        d.OtherRates->setText("32000, x");  // the rate that cannot be read is left out
+        d.Name->setText("mine-{rate}");
+    });
+    TimeResponseWindow& time = saved->CreatedTimeResponse();
+    time.findChild<QSpinBox*>("Threshold")->setValue(90);
+    time.findChild<QRadioButton*>("Step")->setChecked(true);
+    time.Acoustic().LoadDriver(acoustic::Band::Low, Path("drivers/woofer.frd"));
+    time.Acoustic().findChild<QDoubleSpinBox*>("GainMid")->setValue(-3.5);
+    time.Acoustic().findChild<QCheckBox*>("InvertHigh")->setChecked(true);
+    SaveAs(*saved, Path("settings.kcx"));
+
+    std::unique_ptr<TForm1> reopened = MakeForm();
+    Open(*reopened, Path("settings.kcx"));
+    ASSERT_TRUE(reports.empty()) << reports.front().text;
+    EXPECT_EQ(DesignShown(*reopened), DesignShown(*saved));
+    ASSERT_NE(reopened->TimeResponse(), nullptr);
+    EXPECT_FALSE(reopened->TimeResponse()->isVisible());  // set, not opened
+    EXPECT_EQ(reopened->TimeResponse()->Kind(), dsp::TimeSeriesKind::Step);
+    EXPECT_EQ(reopened->TimeResponse()->ThresholdDb(), 90);
+    EXPECT_EQ(Text(reopened->TimeResponse()->findChild<QLabel*>("Figures")),
+              Text(time.findChild<QLabel*>("Figures")));
+    EXPECT_EQ(reopened->TimeResponse()->Acoustic().Response().sum, time.Acoustic().Response().sum);
+    design_file::ExportSettings offered;
+    ExportDialogThen(*reopened, [&offered](ExportDialog& d) { offered = d.Settings(); });
+    EXPECT_EQ(offered, saved->Image1Menu().ExportChoices());
+    EXPECT_EQ(offered.ratesHz, (std::vector<int32_t>{44100, 48000, 32000}));
+    EXPECT_EQ(offered.name, "mine-{rate}");
+
+    EXPECT_FALSE(reopened->Document().Changed());
+    ExportDialogThen(*reopened, [](ExportDialog& d) { d.Raw->setChecked(true); });
+    EXPECT_TRUE(reopened->Document().Changed());
+    Open(*reopened, Path("settings.kcx"));  // answered Cancel: the change stays
+    EXPECT_EQ(saveQuestions, std::vector<QString>{"settings.kcx"});
+    saveAnswer = SaveChoice::Discard;
+    Open(*reopened, Path("settings.kcx"));
+    EXPECT_FALSE(reopened->Document().Changed());
+    reopened->TimeResponse()->findChild<QSpinBox*>("Threshold")->setValue(100);
+    EXPECT_TRUE(reopened->Document().Changed());
+}
+
+// A driver file that cannot be loaded is reported; the rest of the design opens, and saving keeps
+// the file's name.
+TEST_F(DesignDocumentTest, DriverThatCannotBeLoadedIsReportedAndTheRestOpens) {
+    Design design = ShortDesign();
+    design.acoustic[0].driverFile = Path("gone.frd").toStdString();
+    design.acoustic[2] = {KC_DRIVER_EXAMPLES "/tweeter.frd", {-2.0, 0.5, true}};
+    design.time.preRingingDb = 100;
+    Open(*form, WriteDesign("partial.kcx", design));
+
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text, "gone.frd: cannot be read (No such file or directory)");
+    EXPECT_TRUE(form->HasCalculation());
+    EXPECT_EQ(form->Document().FileName(), "partial.kcx");
+    EXPECT_FALSE(form->Document().Changed());
+    const AcousticView& view = form->TimeResponse()->Acoustic();
+    EXPECT_FALSE(view.Model().Driver(acoustic::Band::Low).has_value());
+    EXPECT_TRUE(view.Model().Driver(acoustic::Band::High).has_value());
+    EXPECT_EQ(Text(view.findChild<QLabel*>("DriverNameLow")), "gone.frd (not loaded)");
+    EXPECT_EQ(form->TimeResponse()->ThresholdDb(), 100);
+    Choose(*form, "SaveDesign");
+    EXPECT_EQ(design_file::ReadDesignFile(Path("partial.kcx").toStdString()), design);
 }
 
 TEST_F(DesignDocumentTest, OpeningFillsTheFieldsAsSavedThenCalculates) {

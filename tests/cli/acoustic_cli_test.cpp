@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -25,8 +26,10 @@ struct Outcome {
     std::string err;
 };
 
-Outcome RunCli(const QStringList& arguments) {
+// Runs the command line program in `workingFolder`, or in the test's own.
+Outcome RunCli(const QStringList& arguments, const QString& workingFolder = {}) {
     QProcess process;
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(KC_CLI_PATH), arguments);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -152,6 +155,64 @@ TEST_F(AcousticCliTest, OppositeSettingUndoesADelayedInvertedOrQuieterDriver) {
         }
     }
     EXPECT_EQ(expected.size(), 527u);
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// A file without its comment lines (FRD files name the driver files as they were given there).
+std::string WithoutComments(const fs::path& path) {
+    std::ifstream in(path);
+    std::string kept;
+    for (std::string line; std::getline(in, line);) {
+        kept += line.starts_with('*') ? "" : line + "\n";
+    }
+    return kept;
+}
+
+// A design saved with rates, formats, threshold and drivers gives the same output when reopened,
+// also after its folder has moved with the drivers in it and from another working folder.
+TEST_F(AcousticCliTest, DesignFileKeepsTheSettingsAndFindsItsDriversWhenMoved) {
+    fs::create_directories(folder_ / "project" / "drivers");
+    fs::create_directories(folder_ / "project" / "designs");
+    Driver("project/drivers/woofer.frd", [](double f) { return Point{-f / 1000.0, -f / 10.0}; });
+    Driver("project/drivers/tweeter.frd", [](double f) { return Point{f / 2000.0, f / 30.0}; });
+    const auto outputs = [this](const std::string& tag) {
+        return QStringList{"--low-taps",      "301",        "--wav",
+                           Path(tag + "-xo"), "--acoustic", Path(tag + "-ac")};
+    };
+    // Driver files named from the working folder, the design written into a folder below it.
+    const Outcome saved =
+        RunCli(QStringList{"design", "--save-design", "designs/d.kcx", "--sample-rate", "48000",
+                           "--wav-format", "pcm24", "--pre-ringing-db", "80", "--driver-low",
+                           "drivers/woofer.frd", "--driver-high", "drivers/tweeter.frd",
+                           "--gain-low", "-3", "--delay-mid", "0.25", "--invert-high"} +
+                   outputs("saved"),
+               Path("project"));
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const std::string text = ReadBytes(folder_ / "project" / "designs" / "d.kcx");
+    EXPECT_NE(text.find(R"("driverFile": "../drivers/woofer.frd")"), std::string::npos) << text;
+
+    fs::rename(folder_ / "project", folder_ / "moved");
+    const Outcome reopened =
+        RunCli(QStringList{"design", "--design", "moved/designs/d.kcx"} + outputs("reopened"),
+               QString::fromStdString(folder_.string()));
+    ASSERT_EQ(reopened.status, 0) << reopened.err;
+    EXPECT_EQ(reopened.out, saved.out);  // rate, pre-ringing at -80 dB, acoustic sum
+    for (const char* file : {"-xo-low.wav", "-xo-high.wav"}) {
+        EXPECT_TRUE(ReadBytes(folder_ / ("reopened" + std::string(file))) ==
+                    ReadBytes(folder_ / ("saved" + std::string(file))))
+            << file;
+    }
+    for (const char* file : {"-ac-low.frd", "-ac-mid.frd", "-ac-high.frd", "-ac-sum.frd"}) {
+        const std::string points = WithoutComments(folder_ / ("saved" + std::string(file)));
+        EXPECT_GT(points.size(), 10000u) << file;
+        EXPECT_TRUE(WithoutComments(folder_ / ("reopened" + std::string(file))) == points) << file;
+    }
 }
 
 // Whatever else the command was asked to write, a bad driver file leaves the folder empty.

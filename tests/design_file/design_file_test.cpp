@@ -57,7 +57,7 @@ TEST(DesignFileTest, DocumentedExampleIsWhatTheInitialDesignWrites) {
 }
 
 TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
-    std::vector<Design> designs(4);
+    std::vector<Design> designs(6);
     designs[1].crossover = {"  901", "$2BD", "0x12D", "+300", "250", "2500", "abc", "1.5e2", true};
     designs[1].graph = {false, false};
     designs[2].crossover.lowTaps = "";  // an empty field
@@ -65,6 +65,26 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     designs[2].estimate = {"300 ", "a\"b\\c/d"};
     designs[3].crossover.highCut = std::string("1\t2\n3\x01", 6) + std::string(1, '\0') + "4";
     designs[3].graph.logAmplitude = false;
+    // Every later setting away from its default; the driver files at absolute paths, which go
+    // into the file relative to it and come back as they were.
+    designs[4].exportSettings = {true,
+                                 true,
+                                 false,
+                                 exporting::WavSampleFormat::Pcm24,
+                                 exporting::WavLayout::Multichannel,
+                                 true,
+                                 exporting::RawSampleFormat::Float64,
+                                 true,
+                                 true,
+                                 exporting::FrdPhase::Full,
+                                 true,
+                                 {96000, 44100, 22050, 768000},
+                                 "xo/{rate}-九"};
+    designs[4].time = {160, true, true};
+    designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
+    designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}};
+    designs[5].exportSettings.ratesHz.clear();  // no rate chosen
+    designs[5].time.preRingingDb = 20;
     const fs::path folder =
         fs::temp_directory_path() / ("kc-design-file-" + std::to_string(::getpid()));
     fs::create_directories(folder);
@@ -87,7 +107,8 @@ TEST(DesignFileTest, MissingKeysTakeTheirDefaultsAndUnknownKeysAreIgnored) {
     const std::string content = kHeader + R"(,
         "crossover": {"midTaps": "41", "gainsDb": [0, -1.5, 2], "window": null},
         "graph": {"logFrequency": false, "threshold": {"db": -60}},
-        "export": {"formats": ["wav32"], "rates": [44100, 48000], "pattern": "{band}"},
+        "export": {"formats": ["wav32"], "folder": "/home/someone", "pattern": "{band}"},
+        "acoustic": {"low": {"driverFile": "", "eq": [{"hz": 80, "db": -3}]}, "sub": {}},
         "comment": "written by hand"})";
     EXPECT_EQ(ParseDesign(content, "d.kcx"), expected);
 }
@@ -123,10 +144,52 @@ TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
         {"other format", R"({"format": "something-else", "version": 1})",
          "not a design: key \"format\" must be \"kaiser-crossover-design\""},
         {"an array", "[1, 2]", "not a design: the file holds a JSON array, not an object"},
+        {"gain out of range", kHeader + R"(, "acoustic": {"low": {"gainDb": 25}}})",
+         "key \"acoustic.low.gainDb\" must be from -40 to 20, not 25"},
+        {"delay as text", kHeader + R"(, "acoustic": {"high": {"delayMs": "1"}}})",
+         "key \"acoustic.high.delayMs\" must be a JSON number, not a JSON string"},
+        {"threshold with a fraction", kHeader + R"(, "time": {"preRingingDb": 60.5}})",
+         "key \"time.preRingingDb\" must be a whole number from 20 to 160, not 60.5"},
+        {"threshold beyond 64 bits",
+         kHeader + R"(, "time": {"preRingingDb": 18446744073709551615}})",
+         "key \"time.preRingingDb\" must be a whole number from 20 to 160, not "
+         "18446744073709551615"},
+        {"rate out of range", kHeader + R"(, "export": {"rates": [44100, 8000]}})",
+         "key \"export.rates\" must hold whole numbers of hertz from 22050 to 768000, not 8000"},
+        {"rate twice", kHeader + R"(, "export": {"rates": [48000, 96000, 48000]}})",
+         "key \"export.rates\" holds 48000 twice"},
+        {"unknown format", kHeader + R"(, "export": {"wavFormat": "pcm16"}})",
+         "key \"export.wavFormat\" must be \"float32\", \"float64\" or \"pcm24\""},
     };
     for (const Refusal& row : refusals) {
         EXPECT_EQ(RefusalOf(row.content), "'d.kcx' を読み込めません: " + row.reason) << row.what;
     }
+}
+
+TEST(DesignFileTest, DriverFilesGoRelativeToTheDesignsFolderAndMoveWithIt) {
+    const fs::path root =
+        fs::temp_directory_path() / ("kc-design-paths-" + std::to_string(::getpid()));
+    const fs::path moved = root.string() + "-moved";
+    fs::create_directories(root / "designs");
+    Design design;
+    design.acoustic[0].driverFile = (root / "designs" / "drivers" / "woofer.frd").string();
+    design.acoustic[1].driverFile = (root / "mid.frd").string();  // above the design's folder
+    const fs::path path = root / "designs" / "d.kcx";
+    WriteDesignFile(path.string(), design);
+    const std::string text = ReadText(path);
+    EXPECT_NE(text.find(R"("driverFile": "drivers/woofer.frd")"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("driverFile": "../mid.frd")"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("driverFile": "")"), std::string::npos) << text;  // the ideal driver
+    EXPECT_EQ(ReadDesignFile(path.string()), design);
+
+    // Moved with its drivers, the design names them where they now are.
+    fs::remove_all(moved);
+    fs::rename(root, moved);
+    const Design read = ReadDesignFile((moved / "designs" / "d.kcx").string());
+    EXPECT_EQ(read.acoustic[0].driverFile, (moved / "designs" / "drivers" / "woofer.frd").string());
+    EXPECT_EQ(read.acoustic[1].driverFile, (moved / "mid.frd").string());
+    EXPECT_EQ(read.acoustic[2].driverFile, "");
+    fs::remove_all(moved);
 }
 
 TEST(DesignFileTest, FilesOverOneMegabyteOrUnreadableAreRefused) {

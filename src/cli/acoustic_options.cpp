@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/look/window_look.h"
+#include "base/text_convert.h"
 #include "cli/command_support.h"
 #include "export/acoustic_frd.h"
 #include "export/export_set.h"
@@ -28,13 +29,6 @@ std::optional<double> NumberIn(const QString& text, double lowest, double highes
         return std::nullopt;
     }
     return value;
-}
-
-std::string Fixed(double value, int decimals) {
-    std::array<char, 64> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                      std::chars_format::fixed, decimals);
-    return std::string(digits.data(), result.ptr);
 }
 
 QString BandOption(const char* what, std::size_t band) {
@@ -160,10 +154,11 @@ void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
     evaluated_ = true;
     const std::vector<double> levels = acoustic::LevelsDb(response_.sum);
     const auto [lowest, highest] = std::minmax_element(levels.begin(), levels.end());
-    PrintLine("Acoustic sum: " + Fixed(*lowest, 2) + " ... " + Fixed(*highest, 2) + " dB from " +
-              Fixed(response_.frequenciesHz.front(), 3) + " to " +
-              Fixed(response_.frequenciesHz.back(), 3) + " Hz (" + std::to_string(levels.size()) +
-              " frequencies)");
+    PrintLine("Acoustic sum: " + base::FixedPointText(*lowest, 2) + " ... " +
+              base::FixedPointText(*highest, 2) + " dB from " +
+              base::FixedPointText(response_.frequenciesHz.front(), 3) + " to " +
+              base::FixedPointText(response_.frequenciesHz.back(), 3) + " Hz (" +
+              std::to_string(levels.size()) + " frequencies)");
 }
 
 void AcousticRun::Write(QSize plotSize) const {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <cmath>
@@ -16,25 +15,18 @@
 #include <sstream>
 #include <string>
 
+#include "support/program_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using kc::testing_support::Outcome;
 
 // Runs the command line program in `workingFolder`, or in the test's own.
 Outcome RunCli(const QStringList& arguments, const QString& workingFolder = {}) {
-    QProcess process;
-    process.setWorkingDirectory(workingFolder);
-    process.start(QStringLiteral(KC_CLI_PATH), arguments);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
+    return kc::testing_support::RunProgram(QStringLiteral(KC_CLI_PATH), arguments,
+                                           {{}, {}, workingFolder});
 }
 
 // The level and phase of each frequency of an FRD file (its own text as the key).

@@ -6,8 +6,6 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -30,36 +28,21 @@
 #include "support/comma_locale.h"
 #include "support/csv_rows.h"
 #include "support/file_bytes.h"
+#include "support/program_run.h"
 #include "support/wav_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using kc::testing_support::Outcome;
 
 // Runs the command line program, with `environment` added to the test's own environment and
 // `inChild` run in the child process before the program starts.
 Outcome RunCli(const QStringList& arguments, const QStringList& environment = {},
                const std::function<void()>& inChild = {}) {
-    QProcess process;
-    if (inChild) {
-        process.setChildProcessModifier(inChild);
-    }
-    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-    for (const QString& entry : environment) {
-        variables.insert(entry.section('=', 0, 0), entry.section('=', 1));
-    }
-    process.setProcessEnvironment(variables);
-    process.start(QStringLiteral(KC_CLI_PATH), arguments);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
+    return kc::testing_support::RunProgram(QStringLiteral(KC_CLI_PATH), arguments,
+                                           {environment, inChild, {}});
 }
 
 std::vector<std::string> Lines(const fs::path& path) {

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the benchmarks (release) and runs them: the design, the
 # evaluation and the whole calculation by the fast and the literal methods, the peak memory of a
 # calculation at 100001 taps a band, and the redraw of the graph (without pixels, and into Qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of the acoustic view with three 1000-point driver files (docs/examples/drivers) and
 // 4001 taps a band: an update after a change of gain, delay or polarity (the responses from what
 // the model keeps and the picture at the window's size), the same without the picture, and what a

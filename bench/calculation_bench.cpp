@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of the crossover calculation: the design and the evaluation each by the literal method
 // and by the fast one the program uses, and both together as the Calc button runs them, at the
 // window's initial tap counts (901/701/301), at 4001/2001/1001 and at 100001 taps a band.

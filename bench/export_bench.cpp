@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of the exports at other rates: the design and evaluation at 192 kHz with the window's
 // initial counts scaled (901/701/301 → 3923/3053/1311), the FRD responses there, every file kind
 // at the six rates 44.1 ... 192 kHz in this process, and the same as one whole run of

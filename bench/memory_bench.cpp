@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The peak memory of one calculation at 100001 taps a band against what its arrays need: the
 // resident set's high-water mark is reset (Linux: "5" into /proc/self/clear_refs) and read back
 // after the calculation, while its result is still alive. Large blocks are kept on their own

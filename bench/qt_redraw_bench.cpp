@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of a full redraw of the graph into Qt images, as the window does it: a fresh 593 x 337
 // picture and a fresh label layer the size of the window's client area, painted with Qt's
 // painter, from the store of the initial design.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of a full redraw of the graph from the store of the initial design, on a canvas that
 // draws nothing: the cost of the redraw itself (frame, grid, markers, labels and the four
 // traced curves) without any pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of the time-response window following a completed calculation: the time series, the
 // pre-ringing figures and the decimated picture at the window's size, for the initial design and
 // for 100 001 taps a band.

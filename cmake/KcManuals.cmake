@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The manual pages and the bash completion of both programs. The pages are installed gzipped
 # under share/man/man1: the window's written by hand (dist/kaiser-crossover.1.in), the command
 # line's made by help2man from the program's own help (dist/manual-help.sh) with the sections of

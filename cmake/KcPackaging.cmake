@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package of Kaiser Crossover: `cpack -G DEB` in a build tree whose programs are built.
 # It holds what `cmake --install` puts under /usr: both programs, the icons, the desktop entry,
 # the MIME type of design files and the AppStream metadata.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The release's facts that come from CHANGELOG.md: its newest version must be the project's
 # version, its date becomes KC_RELEASE_DATE (for the AppStream release and the manual pages), and
 # the whole file becomes the Debian package's changelog.gz, installed with the machine-readable

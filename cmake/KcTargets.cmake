@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings for every target of the project; -Werror where KC_WARNINGS_AS_ERRORS is on (CI).
 function(kc_set_warnings target)
     target_compile_options(${target} PRIVATE

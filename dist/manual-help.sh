@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The command line's whole help, as help2man reads it to write the manual page: the program's own
 # --help, then every command's description and options under a heading of its own. The options
 # come from the commands' own --help, so that the page lists exactly what the program takes.

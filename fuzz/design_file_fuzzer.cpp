@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the design file reader: every content either gives a design or is refused with the
 // design file error naming the file, in valid UTF-8 (it goes into a message box); a design that
 // was read is written and read back unchanged.

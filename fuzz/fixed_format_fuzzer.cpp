@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the "%5.6f" formatting: any double gives digits, the separator and exactly six
 // decimals (or INF/NAN), and the text converts back to within half a millionth.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the floating-point conversion of field texts: every text either converts to a finite
 // extended value or fails with the conversion error quoting it whole; a value that fits a double
 // converts back from its shortest decimal text to within rounding.

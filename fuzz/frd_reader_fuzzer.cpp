@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the FRD reader: every input either loads, as a driver the interpolation can use, or is
 // refused with EDriverFileError whose message names the file and holds printable text only. No
 // crash, no hang, nothing else thrown.

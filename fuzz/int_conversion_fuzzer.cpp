@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the integer conversion of field texts: every text either converts or fails with the
 // conversion error quoting it whole, and a converted value survives a round trip through its
 // decimal text.

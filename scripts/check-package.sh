@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the ci build tree and holds it to what a distribution accepts:
 # lintian with no error and no warning, and valid AppStream and desktop metadata.
 set -euo pipefail

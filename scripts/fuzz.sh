@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for a bounded time (FUZZ_SECONDS, 20 by
 # default) on a copy of its seed corpus in fuzz/corpus, with inputs up to its longest length.
 # Exits non-zero on any crash, hang or sanitizer report.

@@ -1,10 +1,23 @@
 #!/usr/bin/env bash
-# Checks that every C++ file is formatted as the repository's .clang-format says, then runs
-# clang-tidy (.clang-tidy) over every source file of the ci build, two at a time. Any difference
-# or finding fails the run.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks that every source file names its licence and every C++ file is formatted as the
+# repository's .clang-format says, then runs clang-tidy (.clang-tidy) over every source file of
+# the ci build, two at a time. Any missing line, difference or finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 EXTRA_PACKAGES="clang-format clang-tidy" ./scripts/install-deps.sh
+
+# Every source file names its licence in its first lines.
+mapfile -t sources < <(git ls-files | grep -E '\.(cpp|h|cmake|sh|py)$|CMakeLists\.txt$|^\.ci/run$|bash-completion$')
+unlicensed=()
+for source in "${sources[@]}"; do
+    head -n 3 "$source" | grep -q 'SPDX-License-Identifier: GPL-3.0-or-later' || unlicensed+=("$source")
+done
+echo "== licence lines: ${#sources[@]} files"
+if [ ${#unlicensed[@]} -gt 0 ]; then
+    printf 'no SPDX-License-Identifier line: %s\n' "${unlicensed[@]}"
+    exit 1
+fi
 
 mapfile -t files < <(find src tests bench fuzz -name '*.cpp' -o -name '*.h' | sort)
 echo "== clang-format: ${#files[@]} files"

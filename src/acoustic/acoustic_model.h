@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic response of the loudspeaker: for each band b at frequency f the driver D_b(f)
 // times the band's crossover response H_b(f) (latency taken out as the delay all bands share)
 // times its gain, polarity and delay, and the complex sum of the three bands.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a driver's measured response from an FRD text file: one line per frequency with the
 // frequency in Hz, the magnitude in dB and the phase in degrees.
 #pragma once

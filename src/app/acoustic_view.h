@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic view: per band a driver file, gain, delay and polarity, and the predicted level of
 // each band and of their sum (the sum's phase on request) over log frequency, with a readout
 // under the pointer and an FRD export. It lives in the time-response window and follows the

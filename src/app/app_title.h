@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application title: the caption of the error report's message box.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down of the window: from the application object to the end of the message
 // loop.
 #pragma once

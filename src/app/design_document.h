@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's design file: opening one into the fields, saving the fields to one, and asking
 // before a changed design is closed or replaced. The window has a design file once a design was
 // opened or saved; until then it behaves as it always did.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the program can open its window at all, checked before the toolkit starts, so that a
 // missing display gives one clear line instead of a toolkit abort.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error report: the one place where an error that left a window handler becomes visible.
 #pragma once
 

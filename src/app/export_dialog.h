@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export dialog of the graph menu's "Export coefficients…": the file kinds, the rates, the
 // folder and a name with {rate}, and before anything is written a table of each rate's counts,
 // latency and files. It is a front end of the export set (export/export_set.h), as the command

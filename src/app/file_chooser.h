@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The choice of a file to write or to read, made replaceable so that tests name the file instead
 // of a user.
 #pragma once

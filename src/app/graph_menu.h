@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph menu, the context menu of the graph image: its items, the rule that enables each, and
 // their handlers (copying and saving the graph, exporting the last calculation's taps and
 // responses, opening and saving design files). The window hosts it and tells it when its state

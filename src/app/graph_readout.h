@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readout of the graph under the pointer: which grid point a pixel column of the image shows,
 // and the levels of the four curves there. No Qt: pure functions of the column and the store.
 #pragma once

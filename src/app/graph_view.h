@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph on the window: Image1 showing the retained picture, and the redraw's host that
 // schedules the repaint, sets the screen cursor and pumps the window's messages.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kaiser Crossover: starts the window, with the design file named on the command line, and runs
 // it until it is closed.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window of Kaiser Crossover, TForm1, and its one instance Form1: the crossover fields
 // with the Calc button, the graph with its axis boxes, the adjust-coefficient box and the filter
 // length estimate. The handlers only read fields, call the calculation or the redraw and write

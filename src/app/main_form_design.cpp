@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's part in design files: closing, drops and opening from the command line.
 #include <QCloseEvent>
 #include <QDropEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The question an export asks before it replaces files, made replaceable so that tests answer
 // it. Every export of the window asks it once, naming all the files it would replace.
 #pragma once

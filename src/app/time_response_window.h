@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time-response window: the impulse and step responses of the last completed calculation,
 // with zoom, a readout under the pointer, the pre-ringing figures and exports of the view. One
 // instance beside the main window, non-modal; the main window hands it every completed design.

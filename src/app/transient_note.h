@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A one-line note in the window that shows for a while and then goes: what an export wrote, for
 // instance, where a message box would stop the user for every file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checked integer arithmetic: every signed 32-bit addition, subtraction and multiplication of the
 // computations goes through these, and so does every narrowing of a truncated real value.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error kinds of Kaiser Crossover. Every fault that a calculation, a conversion or a redraw
 // meets is raised as one of these, each with its fixed Japanese message (UTF-8). Only the
 // application's error report turns them into something the user sees.

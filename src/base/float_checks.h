@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Floating-point operations with the faults detected by explicit checks. Intermediate values are
 // `long double` (the 80-bit extended format on x86-64); a value that is "stored" is rounded to
 // double through StoreDouble. Invalid operations raise EInvalidOp, divisions by zero EZeroDivide

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Constants of the extended-precision arithmetic.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between field texts (UTF-8) and numbers. These are the only ways in which a field
 // text becomes a number and a number becomes a text, so that every field accepts and rejects
 // exactly the same forms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design command's acoustic options: the driver files, each band's gain, delay and polarity,
 // and the FRD files and the picture of the acoustic responses.
 #pragma once

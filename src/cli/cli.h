@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line companion: the window's calculation and estimate without a display, with
 // exports of the coefficients, the response and the graph.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the commands share: parsing with usage errors, and reporting errors as the window does.
 #pragma once
 

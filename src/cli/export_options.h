@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design command's options of the export (export/export_set.h): the rates, the files and
 // their formats, read into an export request.
 #pragma once

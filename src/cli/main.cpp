@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kaiser-crossover-cli: the crossover calculation and the length estimate on the command line.
 #include <QGuiApplication>
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design command's time-domain options: the impulse and step plots and the pre-ringing line
 // of the summary.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Design files (.kcx): a crossover design as the window holds it, in JSON, so that it can be
 // reopened, shared and scripted. The file keeps the field texts exactly as typed, not numbers, so
 // that reopening gives the same conversions and the same messages. docs/design-file.md describes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tap formulas of the three bands, shared by the reference and the fast design: a band's tap
 // at offset k from its centre from its Kaiser window value w, and for the fast design the taps at
 // −k and +k at once. Each is evaluated in extended precision in the order written; the caller

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculation behind the crossover's Calc button, from the field texts to a complete design
 // and evaluation, without any window: the window implements CalcFields.
 #pragma once

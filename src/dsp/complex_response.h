@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The complex frequency response of tap arrays at any frequencies, with a common delay taken out:
 // what an FRD file or an acoustic view of the crossover needs beyond the grid's magnitudes.
 #pragma once

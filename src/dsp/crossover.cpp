@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design the program uses: the reference design's taps bit for bit, with each band's window
 // prepared once, the work spread over two cores and no work arrays beyond the results.
 #include "dsp/crossover.h"

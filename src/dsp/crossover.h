@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design of the three crossover filters: a low-pass, a band-pass and a high-pass, each a
 // Kaiser-windowed ideal filter, centred in arrays of one common length.
 #pragma once

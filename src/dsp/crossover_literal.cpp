@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference design: every window value computed afresh with KaiserWindow, one tap after the
 // other, and the mid band adjusted against an explicit unit impulse.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The steps that the reference and the fast design share: the parameters the bands are designed
 // with, the common layout of the arrays and the sum of the bands.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluation of the crossover's magnitude responses on the 950-point frequency grid.
 #pragma once
 

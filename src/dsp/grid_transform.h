@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The magnitude response of one tap array at every point of the frequency grid, by one real FFT.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts the window's fields start with; the command line takes them as its defaults and the
 // initial design is the one they give.
 #pragma once

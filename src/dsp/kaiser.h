@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Kaiser window functions. Intermediates are extended precision (long double); each result
 // is rounded to double once, where it is returned.
 #pragma once

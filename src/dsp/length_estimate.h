@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The filter length estimate: the cut-off halfway between a pass-band and a stop-band edge, and
 // the odd number of taps that a Kaiser-window low-pass needs for that transition.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frequency grid and the store of the last calculation's responses.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spreading one loop over the machine's two cores.
 #pragma once
 

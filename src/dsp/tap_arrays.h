@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tap arrays of a design: their size limits and their allocation, where memory that cannot be
 // obtained becomes EOutOfMemory. Used by the reference and the fast design alike.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crossover in the time domain: each band's impulse response (its taps) and step response
 // (their running sum) against time, and how long each band rings before its centre tap. No Qt:
 // the time-response window and the command line only present these numbers.

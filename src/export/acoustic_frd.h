@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FRD files of the acoustic responses: each band (driver, crossover, gain, polarity and delay)
 // and their sum, the crossover's latency taken out of the phase.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A configuration fragment for the CamillaDSP convolution engine that plays the crossover from its
 // WAV files: stereo in, the three bands of each side out.
 #pragma once

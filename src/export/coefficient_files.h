@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Taps as the plain files that convolution engines and DSP boards read besides WAV: headerless
 // little-endian samples and text with one coefficient a line.
 #pragma once

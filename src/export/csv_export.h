@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comma-separated exports of a design's taps and of its responses on the frequency grid.
 // Numbers are written with 17 significant digits and a full stop, whatever the locale.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set of files one export writes, at one rate or several, made the same way by the command line
 // and by the window's export dialog: which files, their names, the design at each rate, and the
 // writing of the whole set at once.

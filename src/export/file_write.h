@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing output files so that a failed write leaves nothing behind: the content goes to a
 // temporary file beside the target, which replaces the target only when complete. A set of files
 // is written the same way, all of them in full before any replaces its target.

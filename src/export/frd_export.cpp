@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/frd_export.h"
 #include "base/text_convert.h"
 

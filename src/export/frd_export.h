@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency-response data (FRD) files of a design: what loudspeaker simulation programs read to
 // combine the crossover with measured drivers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Taps as WAV files, the impulse responses a convolver loads: each band as a mono file, or the
 // three bands as the channels of one file, at the design's rate. The header is the plain one, with
 // the format tag 3 (float) or 1 (PCM), never the extensible one that some engines reject.

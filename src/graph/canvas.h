@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface that the graph is drawn on: exactly the operations the redraw needs.
 // Coordinates are pixels, signed 32-bit; whatever falls outside the surface is clipped.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full redraw of the response graph from the response store.
 #pragma once
 

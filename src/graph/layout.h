@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the grid lines, the band-pass edge markers and the axis labels of the graph go, as pure
 // functions of the geometry and the axis modes. Grid and marker positions are pixels inside the
 // image; label positions are pixels of the window's client area.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pixels of a 1-pixel line, worked out in the program instead of by the toolkit, so that a
 // line that crosses the edge of its surface keeps exactly the pixels that the whole line sets
 // inside it, however far its ends lie outside.

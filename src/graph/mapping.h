@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pixel mappings shared by the grid, the markers and the curves of the graph image. Positions
 // are pixels inside the image: x to the right of its left edge, y down from its top edge. Every
 // result is a real value truncated toward zero to a 64-bit integer that must then fit a signed

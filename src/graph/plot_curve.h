@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tracing one stored curve into the graph image as one connected line through all its points.
 #pragma once
 

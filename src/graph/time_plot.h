@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture of a time view: the impulse or step responses of the four curves against time in
 // ms, with grid, tick labels and a legend of the pre-ringing figures, drawn on the abstract Canvas.
 // Long designs are drawn decimated: per pixel column the first, last, smallest and largest value

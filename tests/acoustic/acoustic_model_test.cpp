@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic model: the frequencies, the interpolation of a driver over log frequency, and the
 // sum of ideal drivers against the electrical sum of the crossover.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FRD reader: the forms measurement programs write load, and every malformed file is refused
 // with a message that names the file and the line.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic view of the time-response window: driver files from the chooser and by drag and
 // drop, the controls acting on the responses at once, a bad file changing nothing, the FRD
 // export, and its picture against the command line's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down, the title rule, the display check and the real message box.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window needs an application object before any test creates it; the tests run on the
 // offscreen platform unless a platform is named.
 #include <gtest/gtest.h>

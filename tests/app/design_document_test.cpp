@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Design files in the window: saving and reopening gives the same texts and the same calculation,
 // opening fills the fields and calculates, a refused file changes nothing, closing or replacing a
 // changed design asks first, and a design file dropped on the window opens. The dialogs answer

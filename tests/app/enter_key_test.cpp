@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Enter in a field runs the Calc of the field's group; Enter on a Calc button presses it.
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window whose error report records instead of showing a box.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph menu's copy, save and export items with the file dialog and the export dialog's
 // questions replaced, and the readout tooltip of the graph.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readout's choice of grid point under a pixel column and its level texts.
 #include "app/graph_readout.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The handlers of the main window driven through its controls, with the error report recorded.
 #include "dsp/evaluation.h"
 #include "form_fixture.h"

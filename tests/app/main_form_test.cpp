@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as it is created: texts, states, places, tab order and fonts.
 #include <QFontInfo>
 #include <QFrame>

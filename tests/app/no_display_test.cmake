@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs PROGRAM with no display named, or with DISPLAY set to UNREACHABLE_DISPLAY (a display that
 # does not exist), and checks that it fails with exit code 1 and one line about the display.
 set(environment --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package into the build tree with cpack and checks with dpkg-deb that it holds
 # both programs (executable), the icons, the desktop entry, the design files' MIME type, the
 # AppStream metadata, the manual pages, the bash completion, the copyright and the changelog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's --plot writes the graph area that the window shows, pixel for pixel,
 // background included.
 #include <QClipboard>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time-response window: opened from the graph menu and with Ctrl+T, following completed
 // calculations, zooming, the readout, the exports, and its picture against the command line's.
 #include <QAction>

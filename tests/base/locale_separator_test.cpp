@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decimal separator of the user's locale, as start-up reads it from the environment.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design command's acoustic options, end to end: driver files in, FRD files out. Ideal
 // drivers give the electrical sum; a driver delayed, inverted or attenuated and the opposite
 // setting on its band give the ideal result; a bad driver file writes nothing.

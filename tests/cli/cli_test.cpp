@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built kaiser-crossover-cli and checks what it prints and writes.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Design files: what is written reads back unchanged, the documented example is what the program
 // writes, later additions and missing keys are taken in stride, and every refusal names the file
 // and the key or the line.

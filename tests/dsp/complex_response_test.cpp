@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The complex response at any frequency against closed forms and an independent extended sum.
 #include "dsp/complex_response.h"
 

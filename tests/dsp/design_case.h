@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A named row of design parameters for the table-driven tests of the fast paths, and the error a
 // call raises, for comparing two paths' errors.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast design against the literal one: the same taps bit for bit and the same errors.
 #include <gtest/gtest.h>
 

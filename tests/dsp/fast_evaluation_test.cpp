@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast evaluation against the literal direct sum, and beyond the lengths where the direct sum
 // is affordable, against closed forms and an independent extended-precision sum.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design and the evaluation at a rate other than the window's, against golden data that
 // tests/golden/generate_golden.py wrote with --sample-rate 48000: the same formulas with 48 000 in
 // place of 44 100, computed on its own in extended precision with the C library's sine and cosine.

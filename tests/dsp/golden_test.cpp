@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design and the evaluation against golden data: tests/golden/generate_golden.py computed
 // every tap and magnitude on its own, in extended precision with the C library's sine and cosine,
 // and wrote them with 17 significant digits. Taps must agree bit for bit, magnitudes within 1e-12,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time domain of a design: pre-ringing by its definition, step responses, dB levels, the
 // summary line.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic FRD files: what they say they hold, and that the driver reader reads them back as
 // the responses they were written from.
 #include <gtest/gtest.h>

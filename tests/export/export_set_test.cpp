@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export set: what a request may ask, and every file read back as an engine would read it.
 #include "export/export_set.h"
 

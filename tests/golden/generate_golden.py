@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Golden data of the crossover design and its evaluation, from a calculation of its own.
 
 Every number is computed here afresh from the formulas of the Kaiser window functions, the tap

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic view's picture as numbers: the logarithmic frequency axis, its ticks, the level
 // axis, the phase drawn without a line where it wraps round, and the readout.
 #include <gtest/gtest.h>

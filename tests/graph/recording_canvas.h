@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Canvas and a GraphHost that only record what is asked of them, in order.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time view's picture without pixels: ticks, clipping, the decimation per pixel column, and
 // what the drawing asks of the canvas.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ten thousand seeded random events on the real window: clicks on every control, texts of the
 // kinds people type and mistype into every field, the three check boxes, Enter and Space, the
 // graph menu from the mouse and the keyboard with its dialogs answered at random. After every

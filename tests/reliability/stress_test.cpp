@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two hundred Calc presses in a row with valid and invalid texts: memory stays flat and every
 // completed calculation equals a fresh one from the same texts.
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every error row a user can reach from the fields: the exact message shown, what changed and
 // what did not, the cursor afterwards, and a correct calculation on the next Calc.
 #include <cmath>

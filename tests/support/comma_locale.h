@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A locale whose decimal separator is a comma, compiled for the tests with glibc's localedef, so
 // that no installed locale is needed (the charmap it reads comes with Debian's locales package).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting CSV text into lines and a line into cells, for tests that read exported files.
 #pragma once
 

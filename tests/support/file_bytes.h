@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole content of a file that a test wrote or an export left, as bytes.
 #pragma once
 

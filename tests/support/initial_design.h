@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design of the window's initial texts, with and without the adjust-coefficient box, each
 // computed once per test program.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program of the project as a user would, for the tests of the command line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error that an action raises, for tables of failure cases and for comparing the errors of
 // two paths of the same calculation.
 #pragma once

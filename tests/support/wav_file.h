@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading back a WAV file that an export wrote, whatever its sample format, and the format tag of
 // its header.
 #pragma once

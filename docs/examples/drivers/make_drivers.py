@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes three example driver files (woofer.frd, midrange.frd, tweeter.frd) for Kaiser Crossover.
 
 They are models, not measurements: each driver is a product of analogue minimum-phase sections

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The look of the main window that the graph area shares: its client size, its font and its
 // system colours. Qt GUI only, no widgets, so that the command line renders the graph area
 // exactly as the window shows it.

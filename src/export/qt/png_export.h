@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures written as PNG files, through the same atomic write as the other exports.
 #pragma once
 

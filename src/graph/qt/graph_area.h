@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph area of a window as one picture: the image with the axis labels around it, on the
 // window's background. A window copies and saves what it shows; the command line renders the same
 // picture headless from a response store.

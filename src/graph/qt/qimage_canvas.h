@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph's Canvas on a QImage. Lines and rectangle outlines are set pixel by pixel by the
 // program (LinePixels), so that a line crossing the image's edge keeps exactly its own pixels;
 // Qt's painter fills the areas and draws the text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The retained pictures of the graph on Qt: the image picture and the label layer that a window
 // (or a tool that renders the graph to a file) shows, with the redraw protocol of GraphHost. A
 // redraw draws into a fresh picture and a fresh, clear label layer; only a completed redraw

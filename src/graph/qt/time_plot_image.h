@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time view's picture on Qt: the window shows it and the command line writes it, alike.
 #pragma once
 

@@ -5,8 +5,6 @@
 // completed calculation costs the view (the three crossover responses at the frequencies).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QByteArray>
 #include <QDoubleSpinBox>
 #include <QTabWidget>
 
@@ -101,18 +99,3 @@ BENCHMARK(BM_AcousticFollowDesign)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-// The window needs an application object; without a display the offscreen platform serves.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

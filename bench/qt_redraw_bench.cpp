@@ -4,8 +4,6 @@
 // painter, from the store of the initial design.
 #include <benchmark/benchmark.h>
 
-#include <QByteArray>
-#include <QGuiApplication>
 #include <QString>
 
 #include "app/look/window_look.h"
@@ -39,18 +37,3 @@ BENCHMARK(BM_RedrawQImage)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-// Painting text needs a QGuiApplication; without a display the offscreen platform serves.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-    }
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,9 +4,6 @@
 // for 100 001 taps a band.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QByteArray>
-
 #include "app/time_response_window.h"
 #include "dsp/crossover.h"
 
@@ -46,18 +43,3 @@ BENCHMARK(BM_TimeWindowFollow)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-// The window needs an application object; without a display the offscreen platform serves.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/acoustic_frd.h"
 
-
 #include "base/text_convert.h"
 #include "export/file_write.h"
 #include "export/frd_export.h"

@@ -20,8 +20,10 @@ void CheckLoaded(const kc::acoustic::DriverResponse& driver) {
     }
     for (std::size_t i = 0; i < points; ++i) {
         const bool rising = i == 0 || driver.frequenciesHz[i] > driver.frequenciesHz[i - 1];
+        // Half a turn at most; the slack covers the rounding of storing an unwrapped phase, a
+        // few ulps of phases that may reach tens of millions of degrees.
         const bool unwrapped =
-            i == 0 || std::fabs(driver.phasesDeg[i] - driver.phasesDeg[i - 1]) <= 180.0;
+            i == 0 || std::fabs(driver.phasesDeg[i] - driver.phasesDeg[i - 1]) <= 180.0 + 1e-6;
         if (!(driver.frequenciesHz[i] > 0.0) || !rising || !unwrapped ||
             !std::isfinite(driver.levelsDb[i]) || !std::isfinite(driver.phasesDeg[i])) {
             std::abort();

@@ -27,6 +27,13 @@ for target in "${targets[@]}"; do
     grep -E "stat::number_of_executed_units|^Done" "$log" || true
     if [ "$status" -ne 0 ]; then
         cat "$log"
+        # The work directory goes with the run: the failing inputs are printed so that a failure
+        # on a CI machine can be reproduced (base64 -d, then the fuzzer with the file).
+        for artifact in "$work"/crash-* "$work"/timeout-* "$work"/leak-* "$work"/oom-*; do
+            [ -e "$artifact" ] || continue
+            echo "== $(basename "$artifact") (base64)"
+            base64 "$artifact"
+        done
         exit "$status"
     fi
 done

@@ -226,11 +226,11 @@ void ReadLine(std::string_view line, const Place& place, Reading& reading) {
 }
 
 // Each phase moved by whole turns to within 180° of the one before: files give the phase wrapped
-// into ±180° or unwrapped, and the interpolation needs it continuous.
+// into ±180° or unwrapped, and the interpolation needs it continuous. The step is reduced with
+// remainder, which is exact, so no rounding of a quotient can leave a step above half a turn.
 void Unwrap(std::vector<double>& phasesDeg) {
     for (std::size_t i = 1; i < phasesDeg.size(); ++i) {
-        const double turns = std::nearbyint((phasesDeg[i] - phasesDeg[i - 1]) / 360.0);
-        phasesDeg[i] -= 360.0 * turns;
+        phasesDeg[i] = phasesDeg[i - 1] + std::remainder(phasesDeg[i] - phasesDeg[i - 1], 360.0);
     }
 }
 

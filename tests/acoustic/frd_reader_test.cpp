@@ -113,6 +113,13 @@ TEST(FrdReaderTest, ReadsTheFormsMeasurementProgramsWrite) {
          {1000, 1100, 1200},
          {0, 0, 0},
          {-360, -396, -432}},
+        // 3037.5 turns apart: a step of exactly half a turn, where a rounded quotient of turns
+        // left 180.00000000003°.
+        {"half a turn between large phases",
+         "10 0 -152984.991\n20 0 940515.009\n",
+         {10, 20},
+         {0, 0},
+         {-152984.991, -152984.991 - 180.0}},
     };
     for (const Accepted& c : cases) {
         const DriverResponse driver = ParseFrd(c.text, "good.frd");

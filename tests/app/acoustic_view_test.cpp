@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <cmath>
@@ -32,19 +31,13 @@ QString Example(const char* name) {
     return QStringLiteral(KC_DRIVER_EXAMPLES) + '/' + QString::fromLatin1(name);
 }
 
-class AcousticViewTest : public FormTest {
+class AcousticViewTest : public SavingFormTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        form = std::make_unique<TForm1>(
-            Recorder(),
-            [this](QWidget*, const QString&, const QStringList& filters) {
-                return ChosenFile{answer, filters.value(0)};
-            },
-            [this](QWidget*, const QString&, const QStringList& existing) {
-                replaceQuestions.push_back(existing);
-                return false;
-            });
+        SavingFormTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         form->Image1Menu().Action("TimeResponse")->trigger();
         form->TimeResponse()->findChild<QTabWidget*>("Views")->setCurrentWidget(&View());
         View().SetOpenChooser([this](QWidget*, const QString&, const QStringList&) {
@@ -59,11 +52,6 @@ class AcousticViewTest : public FormTest {
         T* child = View().findChild<T*>(name);
         EXPECT_NE(child, nullptr) << name.toStdString();
         return child;
-    }
-
-    void Calculate() {
-        form->Button1->click();
-        ASSERT_TRUE(reports.empty()) << reports.front().text;
     }
 
     void Choose(const char* band, const QString& path) {
@@ -99,9 +87,6 @@ class AcousticViewTest : public FormTest {
         QApplication::sendEvent(&View(), &drop);
     }
 
-    QTemporaryDir folder;
-    QString answer;
-    std::vector<QStringList> replaceQuestions;  // each answered No
     QString open;
 };
 

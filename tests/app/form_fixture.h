@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +50,33 @@ class FormTest : public testing::Test {
 
     std::vector<RecordedReport> reports;
     std::unique_ptr<TForm1> form = std::make_unique<TForm1>(Recorder());
+};
+
+// A window for tests that save: its file chooser answers `answer`, and its replace question is
+// recorded and answered No.
+class SavingFormTest : public FormTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        form = std::make_unique<TForm1>(
+            Recorder(),
+            [this](QWidget*, const QString&, const QStringList& filters) {
+                return ChosenFile{answer, filters.value(0)};
+            },
+            [this](QWidget*, const QString&, const QStringList& existing) {
+                replaceQuestions.push_back(existing);
+                return false;
+            });
+    }
+
+    void Calculate() {
+        form->Button1->click();
+        ASSERT_TRUE(reports.empty()) << reports.front().text;
+    }
+
+    QTemporaryDir folder;
+    QString answer;
+    std::vector<QStringList> replaceQuestions;  // each answered No
 };
 
 // Pixels of one column of an image that have exactly the given colour.

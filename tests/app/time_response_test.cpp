@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -23,30 +22,12 @@
 namespace kc::app {
 namespace {
 
-class TimeResponseTest : public FormTest {
+class TimeResponseTest : public SavingFormTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        form = std::make_unique<TForm1>(
-            Recorder(),
-            [this](QWidget*, const QString&, const QStringList& filters) {
-                return ChosenFile{answer, filters.value(0)};
-            },
-            [this](QWidget*, const QString&, const QStringList& existing) {
-                replaceQuestions.push_back(existing);
-                return false;
-            });
-    }
-
     TimeResponseWindow& Open() {
         form->Image1Menu().Action("TimeResponse")->trigger();
         EXPECT_NE(form->TimeResponse(), nullptr);
         return *form->TimeResponse();
-    }
-
-    void Calculate() {
-        form->Button1->click();
-        ASSERT_TRUE(reports.empty()) << reports.front().text;
     }
 
     QWidget* Plot() const { return form->TimeResponse()->findChild<QWidget*>("TimePlot"); }
@@ -59,10 +40,6 @@ class TimeResponseTest : public FormTest {
         return graph::TimePlotFrame(Plot()->width(), Plot()->height(),
                                     graph::MetricsOf(form->TimeResponse()->font()).height);
     }
-
-    QTemporaryDir folder;
-    QString answer;
-    std::vector<QStringList> replaceQuestions;  // each asked, answered No
 };
 
 TEST_F(TimeResponseTest, MenuItemAndCtrlTShowOneNonModalWindow) {

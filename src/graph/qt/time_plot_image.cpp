@@ -18,16 +18,24 @@ TextMetrics MetricsOf(const QFont& font) {
             metrics.height()};
 }
 
-QImage RenderTimePlot(const TimePlotInputs& inputs, const QFont& font) {
-    QImage image(std::max(1, inputs.width), std::max(1, inputs.height), QImage::Format_RGB32);
+QImage RenderOnWhite(int width, int height, const QFont& font,
+                     const std::function<void(Canvas&, const TextMetrics&)>& draw) {
+    QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
     image.fill(Qt::white);
     {
         QImageCanvas canvas(image);
         canvas.SetFont(font);
         canvas.SetTextColor(clBlack);
-        DrawTimePlot(canvas, inputs, MetricsOf(font));
+        draw(canvas, MetricsOf(font));
     }
     return image;
+}
+
+QImage RenderTimePlot(const TimePlotInputs& inputs, const QFont& font) {
+    return RenderOnWhite(inputs.width, inputs.height, font,
+                         [&inputs](Canvas& canvas, const TextMetrics& metrics) {
+                             DrawTimePlot(canvas, inputs, metrics);
+                         });
 }
 
 }  // namespace kc::graph

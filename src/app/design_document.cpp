@@ -236,7 +236,13 @@ bool DesignDocument::MayDiscard() {
 
 void DesignDocument::SaveTo(const QString& path) {
     const design_file::Design design = DesignShown(form_);
-    design_file::WriteDesignFile(LocalPath(path), design);
+    std::vector<std::string> drivers;
+    for (const design_file::DriverSettings& driver : design.acoustic) {
+        if (!driver.driverFile.empty()) {
+            drivers.push_back(driver.driverFile);
+        }
+    }
+    design_file::WriteDesignFile(LocalPath(path), design, drivers);
     path_ = QFileInfo(path).absoluteFilePath();
     saved_ = design;
     form_.Image1Menu().Update();

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "base/errors.h"
+#include "base/message_text.h"
 
 namespace kc::app {
 namespace {
@@ -73,6 +74,22 @@ QString ChooseFolder(QWidget* owner, const QString& current) {
     return QFileDialog::getExistingDirectory(
         owner, QStringLiteral("Export into folder"), current,
         QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+}
+
+// The texts typed are checked where they enter, before any becomes a path.
+void CheckTypedTexts(const QLineEdit* folder, const QLineEdit* name, const QLineEdit* otherRates) {
+    const std::pair<const QLineEdit*, const char*> fields[] = {
+        {folder, "folder"}, {name, "name"}, {otherRates, "list of other rates"}};
+    for (const auto& [edit, what] : fields) {
+        if (base::HasControlCharacter(edit->text().toStdString())) {
+            throw exporting::ExportRequestError(std::string("The ") + what +
+                                                " holds a control character.");
+        }
+    }
+    if (!exporting::IsOneFileName(name->text().toStdString())) {
+        throw exporting::ExportRequestError("The name " + std::string(exporting::kOneFileNameRule) +
+                                            ".");
+    }
 }
 
 }  // namespace
@@ -311,6 +328,7 @@ ExportFormats ExportDialog::Formats() const {
 
 ExportPlan ExportDialog::Plan(QString* problem) const {
     try {
+        CheckTypedTexts(Folder, Name, OtherRates);
         const ExportFormats formats = Formats();
         if (!formats.WritesAnything()) {
             throw exporting::ExportRequestError("Choose the files to write.");
@@ -339,7 +357,8 @@ void ExportDialog::ShowPlan(const ExportPlan& plan) {
     Table->clear();
     const auto addFiles = [](QTreeWidgetItem* row, const std::vector<std::string>& files) {
         for (const std::string& file : files) {
-            auto* line = new QTreeWidgetItem(row, {"    " + QFileInfo(FromStd(file)).fileName()});
+            const QString path = QFileInfo(FromStd(file)).absoluteFilePath();
+            auto* line = new QTreeWidgetItem(row, {"    " + QDir::toNativeSeparators(path)});
             line->setFirstColumnSpanned(true);
         }
         row->setExpanded(true);
@@ -381,7 +400,7 @@ bool ExportDialog::Export() {
     }
     bool written = false;
     runReportingErrors_([&] {
-        exporting::WriteExportSet(plan, exporting::DesignRates(plan));
+        exporting::WriteExportSet(plan, {}, inputFiles_);
         written = true;
     });
     const auto count = static_cast<qsizetype>(plan.AllFiles().size());

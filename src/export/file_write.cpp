@@ -416,8 +416,17 @@ void AtomicFileSet::KeepAside(Target& t) {
     }
 }
 
-// Renames the temporary onto the target, the replaced file kept aside first.
+// Renames the temporary onto the target, the replaced file kept aside first. The target must be
+// the file that was checked (or still none): what another program put there meanwhile is neither
+// replaced unseen nor kept aside in the wrong place.
 void AtomicFileSet::PutInPlace(Target& t) {
+    struct stat now {};
+    const bool exists = ::lstat(t.file.c_str(), &now) == 0;
+    if (exists != t.old.has_value() ||
+        (exists && (!S_ISREG(now.st_mode) || now.st_dev != t.old->st_dev ||
+                    now.st_ino != t.old->st_ino))) {
+        throw EFileWriteError(t.path, "another program changed it while the set was written");
+    }
     if (t.old) {
         KeepAside(t);
     }

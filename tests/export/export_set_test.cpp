@@ -403,6 +403,32 @@ TEST_F(ExportSetTest, Float32RawAndFullPhaseFrd) {
     ExpectFrdOf(In("r-high.frd"), designs[0].taps.HighTaps, 96000, 0);
 }
 
+// Each rate's files are written from its design before the next rate is designed, so that only
+// one rate's design is held at a time however many rates an export has.
+TEST_F(ExportSetTest, RatesAreDesignedAndWrittenOneAtATime) {
+    ExportFormats f;
+    f.textPrefix = In("xo-{rate}");
+    f.plotPng = In("graph-{rate}.png");
+    dsp::CrossoverParameters design;
+    design.lowCount = 31;
+    const ExportPlan plan = PlanExport(design, {44100, 48000, 96000}, f);
+    std::vector<std::string> events;
+    AtomicFileSet set(plan.AllFiles());
+    WriteExportRates(
+        plan, set,
+        [&events](const dsp::CalculationResult& d, const std::string& temporary) {
+            events.push_back("write " + std::to_string(d.taps.sampleRateHz));
+            WriteBytes(temporary, "png", 3);
+        },
+        [&events](const dsp::CalculationResult& d) {
+            events.push_back("design " + std::to_string(d.taps.sampleRateHz));
+        });
+    set.Commit();
+    EXPECT_EQ(events, (std::vector<std::string>{"design 44100", "write 44100", "design 48000",
+                                                "write 48000", "design 96000", "write 96000"}));
+    EXPECT_EQ(FolderEntries().size(), plan.AllFiles().size());
+}
+
 TEST_F(ExportSetTest, FailureLeavesNoFileOfTheSetAndTheOldFilesAsTheyWere) {
     std::ofstream(In("xo-low.wav")) << "old";
     ExportFormats f;

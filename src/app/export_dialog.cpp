@@ -141,6 +141,7 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     ShowSettings(settings);
+    startingName_ = settings.name;
     Folder->setText(folder);
     Connect();
     Refresh();
@@ -286,7 +287,11 @@ design_file::ExportSettings ExportDialog::Settings() const {
             continue;  // left out
         }
     }
-    settings.name = Name->text().toStdString();
+    // A name that could not be exported is not kept either: a design file would be refused for it.
+    const std::string typed = Name->text().toStdString();
+    settings.name = !base::HasControlCharacter(typed) && exporting::IsOneFileName(typed)
+                        ? typed
+                        : startingName_;
     return settings;
 }
 

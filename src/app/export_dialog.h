@@ -51,7 +51,8 @@ class ExportDialog : public QDialog {
                  std::function<void(const std::function<void()>&)> runReportingErrors);
 
     // The settings as the controls now say them, for the next opening and the design file: the
-    // rates checked, then the other rates that can be read, each once.
+    // rates checked, then the other rates that can be read, each once; the name typed when it is
+    // one file name, else the one the dialog started with.
     design_file::ExportSettings Settings() const;
 
     // The request as the controls now say it, and its plan; an empty plan (no rates) and the
@@ -105,6 +106,7 @@ class ExportDialog : public QDialog {
     void Browse();
 
     dsp::CrossoverParameters design_;
+    std::string startingName_;  // kept by Settings while the name typed is not one file name
     std::vector<std::string> inputFiles_;
     ExportQuestions questions_;
     std::function<void(const std::function<void()>&)> runReportingErrors_;

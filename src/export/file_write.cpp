@@ -249,11 +249,12 @@ class AtomicFileSet::FolderLocks {
     }
 
   private:
+    // A folder that cannot be opened for reading (one with write permission only) is written
+    // without a lock; whether it can be written into is checked apart.
     void Lock(const std::string& folder, const std::string& target) {
         Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (fd.get() < 0) {
-            throw EFileWriteError(target,
-                                  "its folder cannot be written into: " + SystemReason(errno));
+            return;
         }
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK || !BusyFolderNote()) {
@@ -423,8 +424,8 @@ void AtomicFileSet::PutInPlace(Target& t) {
     struct stat now {};
     const bool exists = ::lstat(t.file.c_str(), &now) == 0;
     if (exists != t.old.has_value() ||
-        (exists && (!S_ISREG(now.st_mode) || now.st_dev != t.old->st_dev ||
-                    now.st_ino != t.old->st_ino))) {
+        (exists &&
+         (!S_ISREG(now.st_mode) || now.st_dev != t.old->st_dev || now.st_ino != t.old->st_ino))) {
         throw EFileWriteError(t.path, "another program changed it while the set was written");
     }
     if (t.old) {

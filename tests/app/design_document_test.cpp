@@ -526,6 +526,8 @@ TEST_F(DesignDocumentTest, ExportDialogRefusesNamesThatAreNoFileNameInTheFolder)
         });
         EXPECT_FALSE(exportEnabled) << name.toStdString();
         EXPECT_TRUE(status.startsWith("The name ")) << status.toStdString();
+        // Nor is it kept for a design file, which would be refused for it.
+        EXPECT_EQ(form->Image1Menu().ExportChoices().name, "crossover-{rate}");
     }
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(reports.empty());

@@ -458,8 +458,6 @@ TEST_F(DesignDocumentTest, HostileDesignIsRefusedAndTheExportWritesOnlyIntoTheFo
          "export.name holds a control character."},
         {"name leaving the folder", R"({"name": "../../x-{rate}"})", "",
          "export.name must be one file name, without \"/\", \"\\\" or \"..\""},
-        {"absolute name", R"({"name": ")" + victim + R"("})", "",
-         "export.name must be one file name, without \"/\", \"\\\" or \"..\""},
         {"terminal escape in a field", "", R"({"lowTaps": "\u001b[2J61"})",
          "crossover.lowTaps holds a control character."},
     };

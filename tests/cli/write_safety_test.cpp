@@ -311,9 +311,11 @@ TEST_P(InterruptTest, RemovesTheTemporariesAndEndsWithTheSignal) {
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, KC_CLI_PATH, &files, &attributes, const_cast<char**>(arguments),
-                          environ),
-              0);
+    const int spawned = posix_spawn(&child, KC_CLI_PATH, &files, &attributes,
+                                    const_cast<char**>(arguments), environ);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    ASSERT_EQ(spawned, 0);
     // Once a temporary is there the writing has begun; the commit is seconds away.
     bool writing = false;
     for (int i = 0; i < 6000 && !writing; ++i) {

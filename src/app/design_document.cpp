@@ -119,10 +119,10 @@ QString LargeCalculationCost(const design_file::Design& design) {
 }
 
 bool AskToCalculateLargeDesign(QWidget* owner, const QString& fileName, const QString& cost) {
-    QMessageBox box(QMessageBox::Question, QString::fromStdString(ApplicationTitle()),
-                    QStringLiteral("The design in %1 has %2. Calculate it now?")
-                        .arg(fileName, cost),
-                    QMessageBox::Yes | QMessageBox::No, owner);
+    QMessageBox box(
+        QMessageBox::Question, QString::fromStdString(ApplicationTitle()),
+        QStringLiteral("The design in %1 has %2. Calculate it now?").arg(fileName, cost),
+        QMessageBox::Yes | QMessageBox::No, owner);
     box.setInformativeText(
         QStringLiteral("No opens the design without calculating it; Calc calculates it later."));
     box.setDefaultButton(QMessageBox::No);
@@ -224,8 +224,7 @@ void DesignDocument::Open(const QString& path) {
     const design_file::Design design = design_file::ReadDesignFile(LocalPath(path));
     const std::string driverProblems = ShowDesign(form_, design);
     const QString cost = LargeCalculationCost(design);
-    if (cost.isEmpty() ||
-        dialogs_.askCalculate(&form_, QFileInfo(path).fileName(), cost)) {
+    if (cost.isEmpty() || dialogs_.askCalculate(&form_, QFileInfo(path).fileName(), cost)) {
         form_.Button1->click();
     }
     // The file becomes the window's only now: a close while the calculation handles waiting

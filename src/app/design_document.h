@@ -87,9 +87,9 @@ class DesignDocument {
     // Reads `path` whole, fills the fields and boxes, gives the settings to the export dialog and
     // the time window and runs Calc as its button does (whose errors go to the error report as
     // usual), after asking when the calculation would be large (LargeCalculationCost; No opens
-    // the design without calculating it); the file becomes the window's design file. A refused file raises EDesignFileError
-    // and changes nothing. Driver files that cannot be loaded leave their bands with the ideal
-    // driver, and EDriverFileError names them once the rest is open.
+    // the design without calculating it); the file becomes the window's design file. A refused file
+    // raises EDesignFileError and changes nothing. Driver files that cannot be loaded leave their
+    // bands with the ideal driver, and EDriverFileError names them once the rest is open.
     void Open(const QString& path);
     // After MayDiscard, asks which design file to open and opens it.
     void OpenChosen();

@@ -21,14 +21,19 @@ struct Utf8Character {
     char32_t codePoint = 0;
 };
 
+// The length of the character a byte leads, 0 for a byte that leads none.
+std::size_t LengthLedBy(unsigned char lead) {
+    return lead < 0x80   ? 1
+           : lead < 0xC2 ? 0
+           : lead < 0xE0 ? 2
+           : lead < 0xF0 ? 3
+           : lead < 0xF5 ? 4
+                         : 0;
+}
+
 Utf8Character DecodeUtf8(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text.front());
-    const std::size_t length = lead < 0x80   ? 1
-                               : lead < 0xC2 ? 0
-                               : lead < 0xE0 ? 2
-                               : lead < 0xF0 ? 3
-                               : lead < 0xF5 ? 4
-                                             : 0;
+    const std::size_t length = LengthLedBy(lead);
     if (length == 0 || length > text.size()) {
         return {};
     }

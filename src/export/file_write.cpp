@@ -92,7 +92,11 @@ std::string FollowLinks(const std::string& path) {
             throw EFileWriteError(path, SystemReason(errno));
         }
         target.resize(static_cast<std::size_t>(length));
-        file = target.starts_with('/') ? target : FolderOf(file) + "/" + target;
+        if (target.starts_with('/')) {
+            file = target;
+        } else {
+            file = FolderOf(file).append("/").append(target);
+        }
     }
     throw EFileWriteError(path, SystemReason(ELOOP));
 }

@@ -29,8 +29,6 @@
 #include "support/folder_state.h"
 #include "support/program_run.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -39,7 +37,7 @@ using kc::testing_support::FolderState;
 using kc::testing_support::Outcome;
 
 fs::path NewFolder(const std::string& name) {
-    const fs::path folder =
+    fs::path folder =
         fs::temp_directory_path() / ("kc-safety-" + std::to_string(::getpid()) + "-" + name);
     fs::remove_all(folder);
     fs::create_directories(folder);

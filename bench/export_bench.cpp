@@ -69,7 +69,7 @@ void BM_AllFormatsAtSixRatesInProcess(benchmark::State& state) {
     for (auto _ : state) {
         const kc::exporting::ExportPlan plan =
             kc::exporting::PlanExport(CrossoverParameters{}, kSixRates, AllFormats(folder));
-        kc::exporting::WriteExportSet(plan, kc::exporting::DesignRates(plan));
+        kc::exporting::WriteExportSet(plan);
     }
 }
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the FRD reader: every input either loads, as a driver the interpolation can use, or is
-// refused with EDriverFileError whose message names the file and holds printable text only. No
-// crash, no hang, nothing else thrown.
+// refused with EDriverFileError whose message names the file (escaped) and holds no control
+// character and no more than a bounded text, whatever the file's name. No crash, no hang, nothing
+// else thrown. An input whose first byte is below 0x20 gives that many of the next bytes as the
+// file's name (a path may hold anything), the rest as its text.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +13,7 @@
 
 #include "acoustic/acoustic_model.h"
 #include "acoustic/frd_reader.h"
+#include "base/message_text.h"
 
 namespace {
 
@@ -40,25 +44,29 @@ void CheckLoaded(const kc::acoustic::DriverResponse& driver) {
     }
 }
 
-void CheckRefusal(std::string_view message) {
-    if (!message.starts_with("fuzz.frd:") || message.size() > 400) {
+void CheckRefusal(std::string_view message, const std::string& name) {
+    const std::string shownName = kc::base::EscapedText(name);
+    // The name, then at most a few texts of the file of 60 characters each, escaped.
+    if (!message.starts_with(shownName + ":") || message.size() > shownName.size() + 1200 ||
+        kc::base::HasControlCharacter(message) || kc::base::EscapedText(message) != message) {
         std::abort();
-    }
-    for (const char c : message) {
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
-            std::abort();
-        }
     }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string name = "fuzz.frd";
+    if (!text.empty() && static_cast<unsigned char>(text.front()) < 0x20) {
+        const std::size_t length = std::min<std::size_t>(text.front(), text.size() - 1);
+        name = std::string(text.substr(1, length));
+        text.remove_prefix(1 + length);
+    }
     try {
-        CheckLoaded(kc::acoustic::ParseFrd(text, "fuzz.frd"));
+        CheckLoaded(kc::acoustic::ParseFrd(text, name));
     } catch (const kc::acoustic::EDriverFileError& error) {
-        CheckRefusal(error.what());
+        CheckRefusal(error.what(), name);
     }
     return 0;
 }

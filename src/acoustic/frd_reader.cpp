@@ -6,17 +6,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <system_error>
+
+#include "base/file_read.h"
+#include "base/message_text.h"
 
 namespace kc::acoustic {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t kShownChars = 24;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -32,26 +31,16 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// A piece of the file as a message shows it: printable ASCII as it stands, any other byte as
-// \xNN, and no more than kShownChars bytes of it, so that garbage makes a readable message.
+// A piece of the file as a message shows it (base::ShownText): escaped and shortened, so that
+// garbage makes a readable message.
 std::string Shown(std::string_view text) {
-    std::string shown;
-    for (std::size_t i = 0; i < text.size() && i < kShownChars; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte < 0x7F) {
-            shown += static_cast<char>(byte);
-        } else {
-            std::array<char, 8> escaped{};
-            std::snprintf(escaped.data(), escaped.size(), "\\x%02X", byte);
-            shown += escaped.data();
-        }
-    }
-    return text.size() > kShownChars ? shown + "..." : shown;
+    return base::ShownText(text);
 }
 
 [[noreturn]] void RefuseSize(const std::string& name, std::uintmax_t bytes) {
-    throw EDriverFileError(name + ": " + std::to_string(bytes) + " bytes, more than the 16 MB (" +
-                           std::to_string(kMaxFrdBytes) + " bytes) a driver file may hold");
+    throw EDriverFileError(base::EscapedText(name) + ": " + std::to_string(bytes) +
+                           " bytes, more than the 16 MB (" + std::to_string(kMaxFrdBytes) +
+                           " bytes) a driver file may hold");
 }
 
 // Where the reader is: the file's name and the line, for the messages.
@@ -60,7 +49,7 @@ struct Place {
     int32_t line = 0;
 
     [[noreturn]] void Refuse(const std::string& what) const {
-        throw EDriverFileError(name + ":" + std::to_string(line) + ": " + what);
+        throw EDriverFileError(base::EscapedText(name) + ":" + std::to_string(line) + ": " + what);
     }
 };
 
@@ -164,8 +153,22 @@ std::optional<double> NumberOf(std::string_view text) {
     return value;
 }
 
+// Whether `text` is wholly a number that lies beyond double's range ("1e309").
+bool IsOutOfRange(std::string_view text) {
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
+        text.remove_prefix(1);
+    }
+    double value = 0.0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    return error == std::errc::result_out_of_range && end == text.data() + text.size();
+}
+
 double FiniteValue(std::string_view text, const char* what, const Place& place) {
     const std::optional<double> value = NumberOf(text);
+    if (!value && IsOutOfRange(text)) {
+        place.Refuse(std::string(what) + " " + Shown(text) + " is out of range");
+    }
     if (!value) {
         place.Refuse(std::string(what) + " '" + Shown(text) + "' is not a number");
     }
@@ -218,7 +221,7 @@ void ReadLine(std::string_view line, const Place& place, Reading& reading) {
     const Values values = SplitValues(content, place);
     // A line that does not start with a number is no data line with too few values: a heading
     // without its comment mark, or no text at all.
-    if (!NumberOf(values.first[0])) {
+    if (!NumberOf(values.first[0]) && !IsOutOfRange(values.first[0])) {
         place.Refuse("frequency '" + Shown(values.first[0]) + "' is not a number");
     }
     CheckValueCount(values, place);
@@ -240,6 +243,9 @@ DriverResponse ParseFrd(std::string_view text, const std::string& name) {
     if (text.size() > kMaxFrdBytes) {
         RefuseSize(name, text.size());
     }
+    if (base::LooksLikeUtf16(text)) {
+        throw EDriverFileError(base::EscapedText(name) + ": " + std::string(base::kUtf16Refusal));
+    }
     if (text.starts_with(kByteOrderMark)) {
         text.remove_prefix(kByteOrderMark.size());
     }
@@ -252,10 +258,11 @@ DriverResponse ParseFrd(std::string_view text, const std::string& name) {
         if (place.line > kMaxFrdLines) {
             place.Refuse("more than " + std::to_string(kMaxFrdLines) + " lines");
         }
-        std::size_t end = text.find('\n', start);
+        // A line ends with LF, CRLF or a CR alone (as older measurement programs save them).
+        std::size_t end = text.find_first_of("\r\n", start);
         end = end == std::string_view::npos ? text.size() : end;
         ReadLine(text.substr(start, end - start), place, reading);
-        start = end + 1;
+        start = end + (text.substr(end).starts_with("\r\n") ? 2 : 1);
     }
     const std::size_t points = reading.driver.frequenciesHz.size();
     if (points < 2) {
@@ -269,18 +276,14 @@ DriverResponse ParseFrd(std::string_view text, const std::string& name) {
 }
 
 DriverResponse ReadFrdFile(const std::string& path, const std::string& name) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) {
-        throw EDriverFileError(name + ": cannot be read (" + error.message() + ")");
-    }
-    if (size > kMaxFrdBytes) {
-        RefuseSize(name, size);
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
-        throw EDriverFileError(name + ": cannot be read");
+    std::string text;
+    try {
+        text = base::ReadRegularFile(path, kMaxFrdBytes);
+    } catch (const base::EFileReadError& error) {
+        if (error.kind() == base::EFileReadError::Kind::TooLarge) {
+            RefuseSize(name, error.bytes());
+        }
+        throw EDriverFileError(base::EscapedText(name) + ": cannot be read (" + error.what() + ")");
     }
     return ParseFrd(text, name);
 }

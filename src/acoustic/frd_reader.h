@@ -44,14 +44,16 @@ struct DriverResponse {
 // phase) separated by blanks (spaces, tabs) or by one comma or one semicolon, each with blanks
 // around it or not; "." is the decimal point and a number may carry an exponent. Blank lines and
 // lines whose first character other than a blank is "*", "#", ";" or '"' are comments, anywhere.
-// A UTF-8 byte-order mark and CRLF line ends are accepted. At most kMaxFrdBytes and kMaxFrdLines.
-// Anything else raises EDriverFileError, among others for a line without phase, a separator mixed
-// with another, a decimal comma, NaN or infinity, a frequency that is not positive or does not
-// rise, and fewer than two points.
+// A UTF-8 byte-order mark and LF, CRLF or CR line ends are accepted. At most kMaxFrdBytes and
+// kMaxFrdLines. Anything else raises EDriverFileError, among others for UTF-16 text, a line without
+// phase, a separator mixed with another, a decimal comma, NaN or infinity, a number beyond the
+// double range ("out of range"), a frequency that is not positive or does not rise, and fewer
+// than two points. Messages show the name and the file's texts escaped (base::ShownText).
 DriverResponse ParseFrd(std::string_view text, const std::string& name);
 
 // Reads the file at `path` (at most kMaxFrdBytes) and parses it as ParseFrd does, messages naming
-// it `name`. EDriverFileError also when it cannot be read.
+// it `name`. EDriverFileError also when it cannot be read (with the system's reason) or is no
+// regular file (refused at once, unread).
 DriverResponse ReadFrdFile(const std::string& path, const std::string& name);
 
 }  // namespace kc::acoustic

@@ -369,8 +369,19 @@ void AcousticView::ExportFrd() {
         return;
     }
     exporting::WriteAcousticFrd(localPrefix,
-                                exporting::AcousticFrdTexts(model_, CurrentSettings(), response_));
+                                exporting::AcousticFrdTexts(model_, CurrentSettings(), response_),
+                                DriverFiles());
     guard_.wrote(paths);
+}
+
+std::vector<std::string> AcousticView::DriverFiles() const {
+    std::vector<std::string> files;
+    for (const QString& path : driverPaths_) {
+        if (!path.isEmpty()) {
+            files.push_back(QFile::encodeName(path).toStdString());
+        }
+    }
+    return files;
 }
 
 acoustic::Settings AcousticView::CurrentSettings() const {

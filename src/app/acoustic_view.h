@@ -13,6 +13,8 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "acoustic/acoustic_model.h"
 #include "app/file_chooser.h"
@@ -71,6 +73,9 @@ class AcousticView final : public QWidget {
     // The absolute path of each band's driver file, empty for the ideal driver; also of a file
     // that a design names but that could not be loaded (its band computes with the ideal driver).
     const std::array<QString, acoustic::kBands>& DriverPaths() const { return driverPaths_; }
+    // Those files as the system names them, the ideal drivers left out: what no export may
+    // replace.
+    std::vector<std::string> DriverFiles() const;
     // Sets each band's driver file (empty: the ideal driver), gain, delay and polarity, as a
     // design file gives them. A file that cannot be loaded leaves its band with the ideal driver
     // and its path kept, shown as not loaded, so that the design still names it; once everything

@@ -17,6 +17,8 @@
 #include "app/app_title.h"
 #include "app/main_form.h"
 #include "app/transient_note.h"
+#include "dsp/calculation.h"
+#include "dsp/tap_arrays.h"
 
 namespace kc::app {
 namespace {
@@ -78,7 +80,55 @@ std::string ShowTimeWindowSettings(TForm1& form, const design_file::Design& desi
     return {};
 }
 
+// The design's field texts as the calculation reads them.
+class DesignFields final : public dsp::CalcFields {
+  public:
+    explicit DesignFields(const design_file::Design& design) : design_(design) {}
+    std::string Text(dsp::CalcField field) const override {
+        return design_file::FieldText(design_, field);
+    }
+    void SetTapCountText(dsp::CalcField /*field*/, const std::string& /*text*/) override {}
+    bool AdjustCoefficient() const override { return design_.crossover.adjustCoefficient; }
+
+  private:
+    const design_file::Design& design_;
+};
+
 }  // namespace
+
+QString LargeCalculationCost(const design_file::Design& design) {
+    DesignFields fields(design);
+    dsp::CrossoverParameters p;
+    try {
+        p = dsp::ReadCrossoverParameters(fields);
+    } catch (const std::exception&) {
+        return {};  // the calculation reports it
+    }
+    const auto bytes =
+        static_cast<double>(dsp::CalculationMemoryBytes(p.lowCount, p.midCount, p.highCount));
+    const double seconds = dsp::EstimatedCalculationSeconds(p);
+    if (bytes <= kLargeCalculationBytes && seconds <= kLargeCalculationSeconds) {
+        return {};
+    }
+    return QStringLiteral("low %1, mid %2 and high %3 taps: about %4 GB of memory and %5 s")
+        .arg(p.lowCount)
+        .arg(p.midCount)
+        .arg(p.highCount)
+        .arg(bytes / 1e9, 0, 'f', 1)
+        .arg(seconds, 0, 'f', 0);
+}
+
+bool AskToCalculateLargeDesign(QWidget* owner, const QString& fileName, const QString& cost) {
+    QMessageBox box(
+        QMessageBox::Question, QString::fromStdString(ApplicationTitle()),
+        QStringLiteral("The design in %1 has %2. Calculate it now?").arg(fileName, cost),
+        QMessageBox::Yes | QMessageBox::No, owner);
+    box.setInformativeText(
+        QStringLiteral("No opens the design without calculating it; Calc calculates it later."));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
 
 SaveChoice AskToSaveDesign(QWidget* owner, const QString& fileName) {
     QMessageBox box(QMessageBox::Question, QString::fromStdString(ApplicationTitle()),
@@ -173,7 +223,10 @@ bool DesignDocument::Changed() const {
 void DesignDocument::Open(const QString& path) {
     const design_file::Design design = design_file::ReadDesignFile(LocalPath(path));
     const std::string driverProblems = ShowDesign(form_, design);
-    form_.Button1->click();
+    const QString cost = LargeCalculationCost(design);
+    if (cost.isEmpty() || dialogs_.askCalculate(&form_, QFileInfo(path).fileName(), cost)) {
+        form_.Button1->click();
+    }
     // The file becomes the window's only now: a close while the calculation handles waiting
     // messages has nothing of the user's to lose. The calculation writes the normalised tap
     // counts back, and the acoustic view keeps its own steps of gain and delay; those are no
@@ -236,7 +289,13 @@ bool DesignDocument::MayDiscard() {
 
 void DesignDocument::SaveTo(const QString& path) {
     const design_file::Design design = DesignShown(form_);
-    design_file::WriteDesignFile(LocalPath(path), design);
+    std::vector<std::string> drivers;
+    for (const design_file::DriverSettings& driver : design.acoustic) {
+        if (!driver.driverFile.empty()) {
+            drivers.push_back(driver.driverFile);
+        }
+    }
+    design_file::WriteDesignFile(LocalPath(path), design, drivers);
     path_ = QFileInfo(path).absoluteFilePath();
     saved_ = design;
     form_.Image1Menu().Update();

@@ -27,10 +27,30 @@ using SaveQuestion = std::function<SaveChoice(QWidget* owner, const QString& fil
 // A modal question box over owner with the buttons Save, Discard and Cancel (Escape cancels).
 SaveChoice AskToSaveDesign(QWidget* owner, const QString& fileName);
 
+// Asks whether to calculate at once the design just opened from fileName (without folder), whose
+// calculation `cost` describes (its counts, memory and time); true to calculate it.
+using CalculateQuestion =
+    std::function<bool(QWidget* owner, const QString& fileName, const QString& cost)>;
+
+// A modal question box over owner with the buttons Yes (calculate) and No (open only; No is the
+// default and Escape).
+bool AskToCalculateLargeDesign(QWidget* owner, const QString& fileName, const QString& cost);
+
+// Beyond either of these a design file's calculation is asked for before it starts: it would
+// keep the window busy, or take much of the machine's memory.
+inline constexpr double kLargeCalculationBytes = 1e9;
+inline constexpr double kLargeCalculationSeconds = 2.0;
+
+// "low 100000001, mid 100000001 and high 100000001 taps: about 38.4 GB of memory and 300 s",
+// or nothing when the design's texts give a calculation within both bounds or none at all (a
+// text that does not convert is reported by the calculation itself).
+QString LargeCalculationCost(const design_file::Design& design);
+
 // What the window asks the user about design files; tests put recorders in their place.
 struct DesignDialogs {
     FileNameChooser chooseOpen = ChooseOpenFileName;
     SaveQuestion askSave = AskToSaveDesign;
+    CalculateQuestion askCalculate = AskToCalculateLargeDesign;
 };
 
 // The name filter of design files in the file dialogs.
@@ -66,9 +86,10 @@ class DesignDocument {
 
     // Reads `path` whole, fills the fields and boxes, gives the settings to the export dialog and
     // the time window and runs Calc as its button does (whose errors go to the error report as
-    // usual); the file becomes the window's design file. A refused file raises EDesignFileError
-    // and changes nothing. Driver files that cannot be loaded leave their bands with the ideal
-    // driver, and EDriverFileError names them once the rest is open.
+    // usual), after asking when the calculation would be large (LargeCalculationCost; No opens
+    // the design without calculating it); the file becomes the window's design file. A refused file
+    // raises EDesignFileError and changes nothing. Driver files that cannot be loaded leave their
+    // bands with the ideal driver, and EDriverFileError names them once the rest is open.
     void Open(const QString& path);
     // After MayDiscard, asks which design file to open and opens it.
     void OpenChosen();

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "base/errors.h"
+#include "base/message_text.h"
 
 namespace kc::app {
 namespace {
@@ -75,6 +76,22 @@ QString ChooseFolder(QWidget* owner, const QString& current) {
         QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
 }
 
+// The texts typed are checked where they enter, before any becomes a path.
+void CheckTypedTexts(const QLineEdit* folder, const QLineEdit* name, const QLineEdit* otherRates) {
+    const std::pair<const QLineEdit*, const char*> fields[] = {
+        {folder, "folder"}, {name, "name"}, {otherRates, "list of other rates"}};
+    for (const auto& [edit, what] : fields) {
+        if (base::HasControlCharacter(edit->text().toStdString())) {
+            throw exporting::ExportRequestError(std::string("The ") + what +
+                                                " holds a control character.");
+        }
+    }
+    if (!exporting::IsOneFileName(name->text().toStdString())) {
+        throw exporting::ExportRequestError("The name " + std::string(exporting::kOneFileNameRule) +
+                                            ".");
+    }
+}
+
 }  // namespace
 
 ExportQuestions StandardExportQuestions() {
@@ -124,6 +141,7 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     ShowSettings(settings);
+    startingName_ = settings.name;
     Folder->setText(folder);
     Connect();
     Refresh();
@@ -269,7 +287,11 @@ design_file::ExportSettings ExportDialog::Settings() const {
             continue;  // left out
         }
     }
-    settings.name = Name->text().toStdString();
+    // A name that could not be exported is not kept either: a design file would be refused for it.
+    const std::string typed = Name->text().toStdString();
+    settings.name = !base::HasControlCharacter(typed) && exporting::IsOneFileName(typed)
+                        ? typed
+                        : startingName_;
     return settings;
 }
 
@@ -311,6 +333,7 @@ ExportFormats ExportDialog::Formats() const {
 
 ExportPlan ExportDialog::Plan(QString* problem) const {
     try {
+        CheckTypedTexts(Folder, Name, OtherRates);
         const ExportFormats formats = Formats();
         if (!formats.WritesAnything()) {
             throw exporting::ExportRequestError("Choose the files to write.");
@@ -339,7 +362,8 @@ void ExportDialog::ShowPlan(const ExportPlan& plan) {
     Table->clear();
     const auto addFiles = [](QTreeWidgetItem* row, const std::vector<std::string>& files) {
         for (const std::string& file : files) {
-            auto* line = new QTreeWidgetItem(row, {"    " + QFileInfo(FromStd(file)).fileName()});
+            const QString path = QFileInfo(FromStd(file)).absoluteFilePath();
+            auto* line = new QTreeWidgetItem(row, {"    " + QDir::toNativeSeparators(path)});
             line->setFirstColumnSpanned(true);
         }
         row->setExpanded(true);
@@ -381,7 +405,7 @@ bool ExportDialog::Export() {
     }
     bool written = false;
     runReportingErrors_([&] {
-        exporting::WriteExportSet(plan, exporting::DesignRates(plan));
+        exporting::WriteExportSet(plan, {}, inputFiles_);
         written = true;
     });
     const auto count = static_cast<qsizetype>(plan.AllFiles().size());

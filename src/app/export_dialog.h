@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "design_file/design_file.h"
@@ -50,16 +51,23 @@ class ExportDialog : public QDialog {
                  std::function<void(const std::function<void()>&)> runReportingErrors);
 
     // The settings as the controls now say them, for the next opening and the design file: the
-    // rates checked, then the other rates that can be read, each once.
+    // rates checked, then the other rates that can be read, each once; the name typed when it is
+    // one file name, else the one the dialog started with.
     design_file::ExportSettings Settings() const;
 
     // The request as the controls now say it, and its plan; an empty plan (no rates) and the
-    // reason in `problem` when it cannot be carried out.
+    // reason in `problem` when it cannot be carried out: among others a folder, name or rate text
+    // with a control character, or a name that is not one file name in the folder. No rate
+    // checked means the design's own.
     exporting::ExportPlan Plan(QString* problem) const;
 
-    // What the Export button does: plans, asks once before replacing files, designs every rate and
-    // writes the whole set; says in the dialog what was written. False when nothing was written.
+    // What the Export button does: plans, asks once before replacing files, designs and writes
+    // the rates one at a time as one set; says in the dialog what was written. False when nothing
+    // was written.
     bool Export();
+
+    // The files the window has read, which the export may not replace.
+    void SetInputFiles(std::vector<std::string> files) { inputFiles_ = std::move(files); }
 
     // The controls, named for tests.
     QCheckBox* TapsCsv = nullptr;
@@ -78,7 +86,8 @@ class ExportDialog : public QDialog {
     QLineEdit* Folder = nullptr;
     QPushButton* BrowseButton = nullptr;
     QLineEdit* Name = nullptr;
-    // A row per rate (rate, counts, latency in samples and ms) with a line per file below it.
+    // A row per rate (rate, counts, latency in samples and ms) with a line per file below it,
+    // each file with its full path.
     QTreeWidget* Table = nullptr;
     QLabel* Status = nullptr;  // why the request cannot be carried out, or what was written
     QPushButton* ExportButton = nullptr;
@@ -97,6 +106,8 @@ class ExportDialog : public QDialog {
     void Browse();
 
     dsp::CrossoverParameters design_;
+    std::string startingName_;  // kept by Settings while the name typed is not one file name
+    std::vector<std::string> inputFiles_;
     ExportQuestions questions_;
     std::function<void(const std::function<void()>&)> runReportingErrors_;
 };

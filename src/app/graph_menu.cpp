@@ -199,7 +199,8 @@ void GraphMenu::SaveGraph() {
         return;
     }
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
-    WriteFiles({path}, [&] { exporting::WritePngFile(path.toStdString(), image); });
+    WriteFiles({path},
+               [&] { exporting::WritePngFile(path.toStdString(), image, host_.InputFiles()); });
 }
 
 // One dialog for every file kind and rate, on the design shown; it writes through the export set
@@ -215,6 +216,7 @@ void GraphMenu::ExportCoefficients() {
                         std::move(questions), [this](const std::function<void()>& run) {
                             host_.RunReportingErrors(run);
                         });
+    dialog.SetInputFiles(host_.InputFiles());
     runExportDialog_(dialog);
     exportSettings_ = dialog.Settings();
     exportFolder_ = dialog.Folder->text();
@@ -228,7 +230,8 @@ void GraphMenu::ExportResponse() {
     }
     const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
     WriteFiles({path}, [&] {
-        exporting::WriteTextFile(path.toStdString(), exporting::ResponseCsv(host_.Store()));
+        exporting::WriteTextFile(path.toStdString(), exporting::ResponseCsv(host_.Store()),
+                                 host_.InputFiles());
     });
 }
 

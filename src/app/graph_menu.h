@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -52,6 +53,9 @@ class GraphMenuHost {
     virtual void ShowNote(const QString& text) = 0;
     // The window's design file.
     virtual DesignDocument& Document() = 0;
+    // The files the window has read (its design file, the drivers of the acoustic view), which
+    // no export may replace.
+    virtual std::vector<std::string> InputFiles() const = 0;
 };
 
 // When an item can be chosen.

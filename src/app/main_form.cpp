@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -22,6 +23,7 @@
 #include "app/graph_view.h"
 #include "app/look/window_look.h"
 #include "app/transient_note.h"
+#include "base/message_text.h"
 #include "dsp/initial_texts.h"
 #include "graph/qt/graph_area.h"
 
@@ -304,10 +306,22 @@ void TForm1::RunReportingErrors(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        ReportError(reporter_, this, title_, error.what());
+        ReportError(reporter_, this, title_, base::ErrorText(error));
     } catch (...) {
         ReportError(reporter_, this, title_, "unknown error");
     }
+}
+
+std::vector<std::string> TForm1::InputFiles() const {
+    std::vector<std::string> files;
+    if (!document_->Path().isEmpty()) {
+        files.push_back(QFile::encodeName(document_->Path()).toStdString());
+    }
+    if (timeWindow_) {
+        const std::vector<std::string> drivers = timeWindow_->Acoustic().DriverFiles();
+        files.insert(files.end(), drivers.begin(), drivers.end());
+    }
+    return files;
 }
 
 bool TForm1::MayReplaceFiles(const QStringList& paths) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/error_report.h"
 #include "app/file_chooser.h"
@@ -158,6 +159,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
 
     // The window's design file (design_document.h).
     DesignDocument& Document() override { return *document_; }
+    std::vector<std::string> InputFiles() const override;
     // Opens a design file as a drop on the window or the command line does: after offering to save
     // a changed design; a refusal goes to the error report.
     void OpenDesign(const QString& path);

@@ -343,7 +343,7 @@ void TimeResponseWindow::SavePicture() {
         chooser_(this, QStringLiteral("Save time response as PNG"), {kPngFilter});
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
     if (!chosen.path.isEmpty() && MayWrite({path})) {
-        exporting::WritePngFile(path.toStdString(), picture_);
+        exporting::WritePngFile(path.toStdString(), picture_, Acoustic().DriverFiles());
         Wrote({path});
     }
 }
@@ -375,7 +375,8 @@ void TimeResponseWindow::SaveData() {
         static_cast<int32_t>(std::clamp(std::floor(response_->centre + range_.tMaxMs * tapsPerMs),
                                         -1.0, double(response_->Length())));
     exporting::WriteTextFile(path.toStdString(),
-                             exporting::TimeSeriesCsv(*response_, Kind(), first, last));
+                             exporting::TimeSeriesCsv(*response_, Kind(), first, last),
+                             Acoustic().DriverFiles());
     Wrote({path});
 }
 

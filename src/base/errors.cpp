@@ -20,11 +20,11 @@ EOverflow::EOverflow() : Error(std::string(messages::kOverflow)) {}
 EOutOfMemory::EOutOfMemory() : Error(std::string(messages::kOutOfMemory)) {}
 
 void RaiseNotAnInteger(std::string_view text) {
-    throw EConvertError(Quote(messages::kNotAnInteger, text));
+    throw EConvertError(Quote(messages::kNotAnInteger, text), text);
 }
 
 void RaiseNotAFloat(std::string_view text) {
-    throw EConvertError(Quote(messages::kNotAFloat, text));
+    throw EConvertError(Quote(messages::kNotAFloat, text), text);
 }
 
 void RaiseRangeError() {

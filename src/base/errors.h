@@ -16,10 +16,17 @@ class Error : public std::runtime_error {
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
-// A field text is not an integer or not a floating-point number.
+// A field text is not an integer or not a floating-point number. Text() is the text as it was
+// read, which the message quotes whole (a front end that shows texts from files shortens it).
 class EConvertError : public Error {
   public:
     using Error::Error;
+    EConvertError(const std::string& message, std::string_view text)
+        : Error(message), text_(text) {}
+    const std::string& Text() const { return text_; }
+
+  private:
+    std::string text_;
 };
 
 // An index outside a resizable array, or a truncation result beyond the 32-bit range.

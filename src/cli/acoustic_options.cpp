@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <stdexcept>
 
 #include "app/look/window_look.h"
 #include "base/text_convert.h"
@@ -13,6 +12,7 @@
 #include "export/acoustic_frd.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
+#include "export/qt/png_export.h"
 #include "graph/qt/acoustic_plot_image.h"
 
 namespace kc::cli {
@@ -115,14 +115,8 @@ std::optional<AcousticRequest> AcousticOptions::Read(
     return request;
 }
 
-AcousticRun::AcousticRun(const AcousticRequest& request, const std::vector<std::string>& otherFiles,
-                         int32_t rateHz)
+AcousticRun::AcousticRun(const AcousticRequest& request, int32_t rateHz)
     : request_(request), rateHz_(rateHz) {
-    for (const std::string& name : FileNames()) {
-        if (std::find(otherFiles.begin(), otherFiles.end(), name) != otherFiles.end()) {
-            throw exporting::ExportRequestError("Two outputs would be written to '" + name + "'.");
-        }
-    }
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {
         const std::string path = ToUtf8(request.driverFiles[b]);
         if (!path.empty()) {
@@ -153,6 +147,22 @@ void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
     model_.CheckFrequencies();
     model_.Evaluate(request_.settings, response_);
     evaluated_ = true;
+}
+
+std::vector<std::string> AcousticRun::DriverFiles() const {
+    std::vector<std::string> files;
+    for (const QString& file : request_.driverFiles) {
+        if (!file.isEmpty()) {
+            files.push_back(ToUtf8(file));
+        }
+    }
+    return files;
+}
+
+void AcousticRun::PrintSummary() const {
+    if (!evaluated_) {
+        return;
+    }
     const std::vector<double> levels = acoustic::LevelsDb(response_.sum);
     const auto [lowest, highest] = std::minmax_element(levels.begin(), levels.end());
     PrintLine("Acoustic sum: " + base::FixedPointText(*lowest, 2) + " ... " +
@@ -162,17 +172,16 @@ void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
               std::to_string(levels.size()) + " frequencies)");
 }
 
-void AcousticRun::Write(QSize plotSize) const {
+void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
     if (!evaluated_) {
         return;
     }
     const std::vector<std::string> names = FileNames();
-    exporting::AtomicFileSet files;
     std::size_t next = 0;
     if (!request_.frdPrefix.isEmpty()) {
         const auto texts = exporting::AcousticFrdTexts(model_, request_.settings, response_);
         for (const std::string& text : texts) {
-            files.Add(names[next++], [&text](const std::string& temporary) {
+            files.Write(names[next++], [&text](const std::string& temporary) {
                 exporting::WriteBytes(temporary, text.data(), text.size());
             });
         }
@@ -183,13 +192,10 @@ void AcousticRun::Write(QSize plotSize) const {
         inputs.height = plotSize.height();
         const QImage image =
             graph::RenderAcousticPlot(inputs, app::WindowFont(app::kWindowFontPixels));
-        files.Add(names[next], [&image](const std::string& temporary) {
-            if (!image.save(QString::fromStdString(temporary), "PNG")) {
-                throw std::runtime_error("the PNG could not be written");
-            }
+        files.Write(names[next], [&image](const std::string& temporary) {
+            exporting::SavePng(image, temporary);
         });
     }
-    files.Commit();
 }
 
 }  // namespace kc::cli

@@ -15,6 +15,7 @@
 #include "acoustic/acoustic_model.h"
 #include "design_file/design_file.h"
 #include "dsp/calculation.h"
+#include "export/file_write.h"
 
 namespace kc::cli {
 
@@ -55,24 +56,26 @@ class AcousticOptions {
 // anything is designed or written; the responses follow the design; the files come last.
 class AcousticRun {
   public:
-    // Reads the driver files (EDriverFileError naming a bad one as given, and its line) and
-    // checks that the outputs at `rateHz` take no name of `otherFiles` (ExportRequestError).
-    AcousticRun(const AcousticRequest& request, const std::vector<std::string>& otherFiles,
-                int32_t rateHz);
+    // Reads the driver files (EDriverFileError naming a bad one as given, and its line); the
+    // outputs are named for `rateHz`.
+    AcousticRun(const AcousticRequest& request, int32_t rateHz);
 
-    // The crossover of `design` with the drivers, the responses for the request's settings and
-    // the summary line "Acoustic sum: ... dB from ... to ... Hz (N frequencies)"; nothing when no
-    // acoustic option was given. EDriverFileError when the files share no frequency below half
-    // the design's rate.
+    // The crossover of `design` with the drivers and the responses for the request's settings;
+    // nothing when no acoustic option was given. EDriverFileError when the files share no
+    // frequency below half the design's rate.
     void Evaluate(const dsp::CalculationResult& design);
+    // Prints "Acoustic sum: ... dB from ... to ... Hz (N frequencies)" after an evaluation.
+    void PrintSummary() const;
 
-    // Writes the FRD files and the picture asked for (plotSize pixels, in the window's font) as
-    // one set: all or none.
-    void Write(QSize plotSize) const;
+    // The files it writes, and the driver files it read (which no output may replace).
+    std::vector<std::string> FileNames() const;
+    std::vector<std::string> DriverFiles() const;
+
+    // Writes the FRD files and the picture asked for (plotSize pixels, in the window's font)
+    // into `files`, which has FileNames among its targets.
+    void Write(QSize plotSize, exporting::AtomicFileSet& files) const;
 
   private:
-    std::vector<std::string> FileNames() const;
-
     const AcousticRequest& request_;
     int32_t rateHz_;
     acoustic::Drivers drivers_;

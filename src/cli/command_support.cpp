@@ -7,9 +7,40 @@
 #include <iterator>
 
 #include "base/errors.h"
+#include "base/message_text.h"
 #include "cli/cli.h"
 
 namespace kc::cli {
+namespace {
+
+// Every text an option is given is checked where it enters: a control character has no place in
+// a field text, a name or a path (a NUL would cut a file name short, an escape would reach the
+// terminal in a message).
+QString OptionWithControlCharacter(const QCommandLineParser& parser) {
+    for (const QString& name : parser.optionNames()) {
+        for (const QString& value : parser.values(name)) {
+            if (base::HasControlCharacter(ToUtf8(value))) {
+                return "--" + name + " holds a control character.";
+            }
+        }
+    }
+    return {};
+}
+
+// The window's message, with the text it quotes shortened (a field text from a design file may
+// be thousands of characters long) and anything that would drive the terminal escaped.
+std::string TerminalText(const std::exception& error) {
+    std::string message = base::ErrorText(error);
+    if (const auto* convert = dynamic_cast<const base::EConvertError*>(&error)) {
+        const std::size_t at = message.find(convert->Text());
+        if (!convert->Text().empty() && at != std::string::npos) {
+            message.replace(at, convert->Text().size(), base::ShownText(convert->Text()));
+        }
+    }
+    return base::EscapedText(base::ReportTextWithFullStop(message));
+}
+
+}  // namespace
 
 std::string ToUtf8(const QString& text) {
     return text.toUtf8().toStdString();
@@ -44,6 +75,9 @@ int ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments) {
     if (parsed && !parser.positionalArguments().isEmpty()) {
         problem = "Unexpected argument: " + parser.positionalArguments().first();
     }
+    if (parsed && problem.isEmpty()) {
+        problem = OptionWithControlCharacter(parser);
+    }
     if (problem.isEmpty()) {
         return -1;
     }
@@ -57,7 +91,7 @@ int RunReportingErrors(const std::function<int()>& body) {
         return body();
     } catch (const std::exception& error) {
         std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", base::ReportTextWithFullStop(error.what()).c_str());
+        std::fprintf(stderr, "%s\n", TerminalText(error).c_str());
         return kExitError;
     }
 }

@@ -23,6 +23,7 @@
 #include "dsp/calculation.h"
 #include "export/csv_export.h"
 #include "export/export_set.h"
+#include "export/file_write.h"
 #include "export/qt/png_export.h"
 #include "graph/qt/graph_area.h"
 
@@ -113,42 +114,64 @@ exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptio
 }
 
 // What the command writes: the export set at its rates, the time plots, the acoustic files and
-// the design file.
+// the design file; and what it reads, which none of them may replace.
 struct DesignOutputs {
-    std::vector<int32_t> rates;
+    std::vector<int32_t> rates;  // empty: the design's own rate
     exporting::ExportFormats formats;
     TimeOutputs time;
     AcousticRequest acoustic;
     QString designFile;                 // --save-design
     design_file::Design givenDesign{};  // the design as given: texts, boxes and settings
+    std::string readDesignFile;         // --design
 };
 
-// Designs at every rate (the first with the counts as given, the others with them scaled), prints
-// each rate's summary and pre-ringing, then writes the whole set of files, the first rate's time
-// plots and acoustic files, and the design as given. The driver files are read first: a bad one
-// leaves no file.
+// Every file the run writes, in the order they are written.
+std::vector<std::string> AllOutputs(const exporting::ExportPlan& plan, const DesignOutputs& out,
+                                    const AcousticRun& acoustic) {
+    std::vector<std::string> files = plan.AllFiles();
+    for (const std::vector<std::string>& more : {TimePlotFiles(out.time), acoustic.FileNames()}) {
+        files.insert(files.end(), more.begin(), more.end());
+    }
+    if (!out.designFile.isEmpty()) {
+        files.push_back(ToUtf8(out.designFile));
+    }
+    return files;
+}
+
+// Designs at every rate (the first with the counts as given, the others with them scaled), one at
+// a time, printing each rate's summary and pre-ringing and writing its files; the first rate's
+// design also gives the time plots and the acoustic files. Everything the run writes is one set,
+// committed at the end: a failure anywhere leaves every file as it was. The driver files are read
+// first and every target is checked before anything is designed: a bad one leaves no file.
 int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
-    design.sampleRateHz = out.rates.front();
+    design.sampleRateHz = out.rates.empty() ? dsp::SampleRate : out.rates.front();
     const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.formats);
-    std::vector<std::string> otherFiles = plan.AllFiles();
-    otherFiles.push_back(ToUtf8(out.time.impulsePlot));
-    otherFiles.push_back(ToUtf8(out.time.stepPlot));
-    otherFiles.push_back(ToUtf8(out.designFile));
-    AcousticRun acoustic(out.acoustic, otherFiles, out.rates.front());
-    const std::vector<dsp::CalculationResult> designs = exporting::DesignRates(plan);
-    for (const dsp::CalculationResult& result : designs) {
-        PrintSummary(result);
-        PrintPreRinging(result, fields.adjust, out.time);
-    }
-    acoustic.Evaluate(designs.front());
-    std::fflush(stdout);
-    exporting::WriteExportSet(plan, designs, PlotWriter(fields, plot));
-    WriteTimePlots(designs.front(), fields.adjust, out.time);
-    acoustic.Write(out.time.plotSize);
+    AcousticRun acoustic(out.acoustic, plan.rates.front().parameters.sampleRateHz);
+    std::vector<std::string> inputs = acoustic.DriverFiles();
+    inputs.push_back(out.readDesignFile);
+    exporting::AtomicFileSet set(AllOutputs(plan, out, acoustic), inputs);
+    bool first = true;
+    exporting::WriteExportRates(plan, set, PlotWriter(fields, plot),
+                                [&](const dsp::CalculationResult& result) {
+                                    PrintSummary(result);
+                                    PrintPreRinging(result, fields.adjust, out.time);
+                                    if (std::exchange(first, false)) {
+                                        acoustic.Evaluate(result);
+                                        WriteTimePlots(result, fields.adjust, out.time, set);
+                                        acoustic.Write(out.time.plotSize, set);
+                                    }
+                                });
+    acoustic.PrintSummary();
     if (!out.designFile.isEmpty()) {
-        design_file::WriteDesignFile(ToUtf8(out.designFile), out.givenDesign);
+        const std::string path = ToUtf8(out.designFile);
+        const std::string text = design_file::DesignFileText(out.givenDesign, path);
+        set.Write(path, [&text](const std::string& temporary) {
+            exporting::WriteBytes(temporary, text.data(), text.size());
+        });
     }
+    std::fflush(stdout);
+    set.Commit();
     return kExitSuccess;
 }
 
@@ -227,6 +250,7 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     outputs.time = *time;
     outputs.acoustic = *acoustic;
     outputs.designFile = parser.value(options.saveDesign);
+    outputs.readDesignFile = ToUtf8(parser.value(options.design));
     return outputs;
 }
 

@@ -4,8 +4,10 @@
 #include <QString>
 #include <cstdio>
 #include <iterator>
+#include <string>
 
 #include "base/float_checks.h"
+#include "base/message_text.h"
 #include "base/text_convert.h"
 #include "base/version.h"
 #include "cli/cli.h"
@@ -36,6 +38,11 @@ int main(int argc, char** argv) {
         QString::fromUtf8(kc::base::kVersion.data(), std::ssize(kc::base::kVersion)));
     kc::base::SetFloatingPointMode();
     kc::exporting::ReportOversizedWritesAsErrors();
+    // A second run writing into the same folder waits for the first, saying so.
+    kc::exporting::WaitForOtherWriters([](const std::string& folder) {
+        std::fprintf(stderr, "Waiting for another run writing into '%s'...\n",
+                     kc::base::EscapedText(folder).c_str());
+    });
     kc::base::SetDecimalSeparator(kc::base::LocaleDecimalSeparator());
     return kc::cli::Run(QCoreApplication::arguments());
 }

@@ -42,7 +42,7 @@ std::optional<int> ThresholdOf(const QString& text) {
 }
 
 void WritePlot(const QString& path, const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
-               const TimeOutputs& outputs) {
+               const TimeOutputs& outputs, exporting::AtomicFileSet& set) {
     graph::TimePlotInputs inputs;
     inputs.response = &response;
     inputs.kind = kind;
@@ -51,8 +51,9 @@ void WritePlot(const QString& path, const dsp::TimeResponse& response, dsp::Time
     inputs.preRinging = dsp::PreRingingFigures(response, outputs.thresholdDb);
     inputs.width = outputs.plotSize.width();
     inputs.height = outputs.plotSize.height();
-    exporting::WritePngFile(ToUtf8(path),
-                            graph::RenderTimePlot(inputs, app::WindowFont(app::kWindowFontPixels)));
+    const QImage image = graph::RenderTimePlot(inputs, app::WindowFont(app::kWindowFontPixels));
+    set.Write(ToUtf8(path),
+              [&image](const std::string& temporary) { exporting::SavePng(image, temporary); });
 }
 
 }  // namespace
@@ -100,8 +101,18 @@ void PrintPreRinging(const dsp::CalculationResult& result, bool adjusted,
                                   outputs.thresholdDb));
 }
 
-void WriteTimePlots(const dsp::CalculationResult& result, bool adjusted,
-                    const TimeOutputs& outputs) {
+std::vector<std::string> TimePlotFiles(const TimeOutputs& outputs) {
+    std::vector<std::string> files;
+    for (const QString& plot : {outputs.impulsePlot, outputs.stepPlot}) {
+        if (!plot.isEmpty()) {
+            files.push_back(ToUtf8(plot));
+        }
+    }
+    return files;
+}
+
+void WriteTimePlots(const dsp::CalculationResult& result, bool adjusted, const TimeOutputs& outputs,
+                    exporting::AtomicFileSet& set) {
     if (outputs.impulsePlot.isEmpty() && outputs.stepPlot.isEmpty()) {
         return;
     }
@@ -109,10 +120,10 @@ void WriteTimePlots(const dsp::CalculationResult& result, bool adjusted,
     if (!outputs.impulsePlot.isEmpty()) {
         WritePlot(outputs.impulsePlot, response,
                   outputs.impulseDb ? dsp::TimeSeriesKind::ImpulseDb : dsp::TimeSeriesKind::Impulse,
-                  outputs);
+                  outputs, set);
     }
     if (!outputs.stepPlot.isEmpty()) {
-        WritePlot(outputs.stepPlot, response, dsp::TimeSeriesKind::Step, outputs);
+        WritePlot(outputs.stepPlot, response, dsp::TimeSeriesKind::Step, outputs, set);
     }
 }
 

@@ -8,10 +8,13 @@
 #include <QSize>
 #include <QString>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "design_file/design_file.h"
 #include "dsp/calculation.h"
 #include "dsp/time_response.h"
+#include "export/file_write.h"
 
 namespace kc::cli {
 
@@ -46,8 +49,12 @@ class TimeOptions {
 void PrintPreRinging(const dsp::CalculationResult& result, bool adjusted,
                      const TimeOutputs& outputs);
 
-// Writes the plots asked for, the whole design at outputs.plotSize in the window's font.
-void WriteTimePlots(const dsp::CalculationResult& result, bool adjusted,
-                    const TimeOutputs& outputs);
+// The plots asked for, as the files they are written to.
+std::vector<std::string> TimePlotFiles(const TimeOutputs& outputs);
+
+// Writes the plots asked for into `set` (TimePlotFiles among its targets), the whole design at
+// outputs.plotSize in the window's font.
+void WriteTimePlots(const dsp::CalculationResult& result, bool adjusted, const TimeOutputs& outputs,
+                    exporting::AtomicFileSet& set);
 
 }  // namespace kc::cli

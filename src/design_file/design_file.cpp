@@ -3,16 +3,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "base/file_read.h"
+#include "base/message_text.h"
 #include "export/file_write.h"
 
 namespace kc::design_file {
@@ -43,7 +41,7 @@ void VisitExportKeys(Keys& section, DesignT& design) {
     section.Choice("frdPhase", settings.frdPhase, exporting::kFrdPhaseNames);
     section.Flag("camillaDsp", settings.camillaDsp);
     section.Rates("rates", settings.ratesHz);
-    section.Text("name", settings.name);
+    section.FileName("name", settings.name);
 }
 
 // Every key of a design file below "format" and "version", in the order they are written. The
@@ -105,6 +103,12 @@ bool IsWholeIn(const Json& value, int32_t lowest, int32_t highest) {
     return whole >= lowest && whole <= highest;
 }
 
+// A value of the file as a message quotes it: as JSON writes it (control characters escaped),
+// and shortened.
+std::string Dump(const Json& value) {
+    return base::ShownText(value.dump());
+}
+
 // A bound of a range as messages give it ("-40", "0.5"), whatever the locale.
 std::string NumberText(double value) {
     std::array<char, 32> text{};
@@ -141,9 +145,30 @@ class KeyReader {
         }
     }
 
+    // Checked where it enters: no control character (a NUL would cut a path short, an escape
+    // would drive the terminal a message goes to), and no longer than a field holds.
     void Text(const char* key, std::string& target) const {
         if (const Json* value = Find(key, &Json::is_string, "a JSON string")) {
-            target = value->get<std::string>();
+            const auto& text = value->get_ref<const std::string&>();
+            if (base::HasControlCharacter(text)) {
+                RefuseText(key, "holds a control character");
+            }
+            if (text.size() > kMaxTextBytes) {
+                RefuseText(key, "is longer than " + std::to_string(kMaxTextBytes) + " bytes");
+            }
+            target = text;
+        }
+    }
+
+    // A text that names files inside a folder chosen elsewhere (exporting::IsOneFileName).
+    void FileName(const char* key, std::string& target) const {
+        std::string name;
+        Text(key, name);
+        if (!exporting::IsOneFileName(name)) {
+            RefuseText(key, std::string(exporting::kOneFileNameRule));
+        }
+        if (Has(key)) {
+            target = std::move(name);
         }
     }
 
@@ -157,7 +182,7 @@ class KeyReader {
         if (const Json* value = Find(key, &Json::is_number, "a JSON number")) {
             if (!IsWholeIn(*value, lowest, highest)) {
                 Refuse(key, "must be a whole number from " + std::to_string(lowest) + " to " +
-                                std::to_string(highest) + ", not " + value->dump());
+                                std::to_string(highest) + ", not " + Dump(*value));
             }
             target = value->get<int32_t>();
         }
@@ -168,7 +193,7 @@ class KeyReader {
             const auto number = value->get<double>();
             if (!(number >= lowest && number <= highest)) {
                 Refuse(key, "must be from " + NumberText(lowest) + " to " + NumberText(highest) +
-                                ", not " + value->dump());
+                                ", not " + Dump(*value));
             }
             target = number;
         }
@@ -197,10 +222,10 @@ class KeyReader {
                 if (!IsWholeIn(rate, dsp::kMinSampleRateHz, dsp::kMaxSampleRateHz)) {
                     Refuse(key, "must hold whole numbers of hertz from " +
                                     std::to_string(dsp::kMinSampleRateHz) + " to " +
-                                    std::to_string(dsp::kMaxSampleRateHz) + ", not " + rate.dump());
+                                    std::to_string(dsp::kMaxSampleRateHz) + ", not " + Dump(rate));
                 }
                 if (std::find(rates.begin(), rates.end(), rate.get<int32_t>()) != rates.end()) {
-                    Refuse(key, "holds " + rate.dump() + " twice");
+                    Refuse(key, "holds " + Dump(rate) + " twice");
                 }
                 rates.push_back(rate.get<int32_t>());
             }
@@ -212,6 +237,13 @@ class KeyReader {
     [[noreturn]] void Refuse(const char* key, const std::string& reason) const {
         throw EDesignFileError(path_, "key \"" + prefix_ + key + "\" " + reason);
     }
+
+    // "export.name holds a control character": a text's fault, named by its key alone.
+    [[noreturn]] void RefuseText(const char* key, const std::string& reason) const {
+        throw EDesignFileError(path_, prefix_ + key + " " + reason);
+    }
+
+    bool Has(const char* key) const { return object_.find(key) != object_.end(); }
 
     // The value of `key`, nullptr when the object has none; a value for which isExpectedType
     // does not hold refuses the file.
@@ -246,6 +278,7 @@ class KeyWriter {
     }
 
     void Text(const char* key, const std::string& value) { object_[key] = value; }
+    void FileName(const char* key, const std::string& value) { object_[key] = value; }
     void Flag(const char* key, bool value) { object_[key] = value; }
     void Whole(const char* key, int32_t value, int32_t /*lowest*/, int32_t /*highest*/) {
         object_[key] = value;
@@ -283,10 +316,17 @@ class LocatingParser : public nlohmann::detail::json_sax_dom_parser<Json> {
     std::string errorText;
 };
 
-// The line (from 1) of the character at which the parser stopped: the last one it read.
+// The line (from 1) of the character at which the parser stopped: the last one it read. A line
+// ends with LF, CRLF or a CR alone, as editors save them.
 std::size_t LineAt(std::string_view content, std::size_t charactersRead) {
     const std::size_t end = std::min(content.size(), charactersRead > 0 ? charactersRead - 1 : 0);
-    return 1 + static_cast<std::size_t>(std::count(content.begin(), content.begin() + end, '\n'));
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < end; ++i) {
+        const bool crAlone =
+            content[i] == '\r' && (i + 1 >= content.size() || content[i + 1] != '\n');
+        line += content[i] == '\n' || crAlone ? 1 : 0;
+    }
+    return line;
 }
 
 // The parser's message without its identifier, its own position and the text it last read
@@ -305,7 +345,7 @@ Json ParseJson(std::string_view content, const std::string& path) {
     if (!Json::sax_parse(content.begin(), content.end(), &parser)) {
         throw EDesignFileError(path, "not valid JSON at line " +
                                          std::to_string(LineAt(content, parser.errorOffset)) +
-                                         ": " + ParserProblem(parser.errorText));
+                                         ": " + base::EscapedText(ParserProblem(parser.errorText)));
     }
     return root;
 }
@@ -325,40 +365,27 @@ void CheckFormatAndVersion(const Json& root, const std::string& path) {
         throw EDesignFileError(path, "key \"version\" must be a whole number");
     }
     if (version->is_number_unsigned() && version->get<std::uint64_t>() > kVersion) {
-        throw EDesignFileError(path, "version " + version->dump() +
+        throw EDesignFileError(path, "version " + Dump(*version) +
                                          " is newer than this program reads (" +
                                          std::to_string(kVersion) + ")");
     }
     if (version->get<std::int64_t>() < 1) {
-        throw EDesignFileError(path, "version " + version->dump() + " does not exist");
+        throw EDesignFileError(path, "version " + Dump(*version) + " does not exist");
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The whole file, read without trusting its reported size, so that no more than
-// kMaxFileBytes + 1 bytes are ever held.
+// The whole file, refused unread when it is no regular file (a FIFO would block for ever) or
+// larger than kMaxFileBytes, so that no more is ever held.
 std::string ReadBounded(const std::string& path) {
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        throw EDesignFileError(path, std::strerror(errno));
-    }
-    std::string content;
-    char buffer[16384];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        content.append(buffer, count);
-        if (content.size() > kMaxFileBytes) {
+    try {
+        return base::ReadRegularFile(path, kMaxFileBytes);
+    } catch (const base::EFileReadError& error) {
+        if (error.kind() == base::EFileReadError::Kind::TooLarge) {
             throw EDesignFileError(path, "larger than 1 MB (" + std::to_string(kMaxFileBytes) +
                                              " bytes); a design file is far smaller");
         }
+        throw EDesignFileError(path, error.what());
     }
-    if (std::ferror(file.get()) != 0) {
-        throw EDesignFileError(path, std::strerror(errno));
-    }
-    return content;
 }
 
 }  // namespace
@@ -391,9 +418,12 @@ std::string& FieldText(Design& design, dsp::CalcField field) {
 }
 
 EDesignFileError::EDesignFileError(const std::string& path, const std::string& reason)
-    : base::Error("'" + path + "' を読み込めません: " + reason) {}
+    : base::Error(base::FileMessage(path, "を読み込めません", reason)) {}
 
 Design ParseDesign(std::string_view content, const std::string& path) {
+    if (base::LooksLikeUtf16(content)) {
+        throw EDesignFileError(path, std::string(base::kUtf16Refusal));
+    }
     const Json root = ParseJson(content, path);
     CheckFormatAndVersion(root, path);
     Design design;
@@ -419,12 +449,17 @@ std::string DesignJson(const Design& design) {
     return root.dump(2) + "\n";
 }
 
-void WriteDesignFile(const std::string& path, const Design& design) {
+std::string DesignFileText(const Design& design, const std::string& path) {
     Design written = design;
     for (DriverSettings& driver : written.acoustic) {
         driver.driverFile = RelativePath(driver.driverFile, path);
     }
-    exporting::WriteTextFile(path, DesignJson(written));
+    return DesignJson(written);
+}
+
+void WriteDesignFile(const std::string& path, const Design& design,
+                     const std::vector<std::string>& inputs) {
+    exporting::WriteTextFile(path, DesignFileText(design, path), inputs);
 }
 
 // Lexically, as the names stand: a design and its drivers are moved or shared as a folder, and a

@@ -30,6 +30,8 @@ inline constexpr std::string_view kFormatName = "kaiser-crossover-design";
 inline constexpr int kVersion = 1;
 // Larger files are refused unread: a design is a few hundred bytes.
 inline constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+// The longest text a key holds: what the window's fields hold.
+inline constexpr std::size_t kMaxTextBytes = 32767;
 
 // The crossover fields (Edit1, Edit9, Edit10, Edit2, Edit5, Edit4, Edit3, Edit8) and the
 // adjust-coefficient box; the attenuation field is also the estimate's third input.
@@ -123,12 +125,15 @@ class EDesignFileError : public base::Error {
 
 // The design held by `content`, a design file's whole text; `path` only names the file in a
 // refusal. Unknown keys are ignored and a missing key keeps its default. Raises EDesignFileError
-// for a text that is not JSON (naming the line), a key of the wrong type or a value out of its
-// range (naming the key), a "format" other than kFormatName or a "version" above kVersion. The
-// driver files stay as the file writes them.
+// for UTF-16 text, a text that is not JSON (naming the line), a key of the wrong type or a value
+// out of its range (naming the key), a text with a control character or longer than
+// kMaxTextBytes ("export.name holds a control character"), an export name that is not one file
+// name (with "/", "\" or ".."), a "format" other than kFormatName or a "version" above
+// kVersion. Nothing of a refused file is kept. The driver files stay as the file writes them.
 Design ParseDesign(std::string_view content, const std::string& path);
 
-// Reads and parses the design file at `path`: a file that cannot be read, or that is larger than
+// Reads and parses the design file at `path`: a file that cannot be read, that is no regular
+// file (a FIFO, a device, a folder: refused at once, unread) or that is larger than
 // kMaxFileBytes, is refused like a broken one. A relative driver file is taken relative to the
 // folder of `path` and given as a path from there (ResolvedPath).
 Design ReadDesignFile(const std::string& path);
@@ -137,10 +142,14 @@ Design ReadDesignFile(const std::string& path);
 // line break.
 std::string DesignJson(const Design& design);
 
-// Writes DesignJson(design) to `path` atomically (exporting::WriteTextFile), each driver file
-// relative to the folder of `path` (RelativePath): a failure raises EFileWriteError and leaves
-// `path` as it was.
-void WriteDesignFile(const std::string& path, const Design& design);
+// The text of `design` as a design file at `path` holds it: DesignJson with each driver file
+// relative to the folder of `path` (RelativePath).
+std::string DesignFileText(const Design& design, const std::string& path);
+
+// Writes DesignFileText(design, path) to `path` atomically (exporting::WriteTextFile): a failure
+// raises EFileWriteError and leaves `path` as it was; `path` may not be one of `inputs`.
+void WriteDesignFile(const std::string& path, const Design& design,
+                     const std::vector<std::string>& inputs = {});
 
 // `file` (absolute, or relative to the working folder) as a path relative to the folder of the
 // design file `designPath`, with "/" between names ("drivers/woofer.frd", "../woofer.frd"); the

@@ -6,6 +6,7 @@
 #include "base/float_checks.h"
 #include "base/text_convert.h"
 #include "dsp/initial_texts.h"
+#include "dsp/tap_arrays.h"
 
 namespace kc::dsp {
 namespace {
@@ -87,13 +88,22 @@ CrossoverParameters ReadCrossoverParameters(CalcFields& fields) {
     return p;
 }
 
+// The whole calculation's memory is checked before its first array is made.
 CalculationResult CalculateCrossover(const CrossoverParameters& parameters) {
+    CheckTapArraySizes(parameters.lowCount, parameters.midCount, parameters.highCount);
+    CheckCalculationMemory(parameters.lowCount, parameters.midCount, parameters.highCount);
     CalculationResult result;
     result.parameters = parameters;
     result.taps = DesignCrossover(parameters);
     result.evaluation = EvaluateResponses(result.taps);
     result.cmaxLine = CMaxLine(result.evaluation.CMax);
     return result;
+}
+
+double EstimatedCalculationSeconds(const CrossoverParameters& parameters) {
+    const double taps = static_cast<double>(parameters.lowCount) + parameters.midCount +
+                        static_cast<double>(parameters.highCount);
+    return kCalculationSecondsPerTap * taps;
 }
 
 }  // namespace kc::dsp

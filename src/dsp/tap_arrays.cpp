@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <fstream>
@@ -50,11 +51,12 @@ std::size_t AvailableMemoryBytes() {
                : 0;
 }
 
-// A calculation and the windows that show it hold some sixteen arrays of the common length at
-// once (the four tap arrays and the three band designs, the window's copy of the taps, the time
-// response's series). An array beyond a sixteenth of the available memory therefore counts as
-// memory that cannot be obtained: the system would otherwise grant it on paper and end the
-// process when the pages are touched, instead of the calculation reporting EOutOfMemory.
+// A calculation and the windows that show it hold sixteen arrays of the common length at once:
+// the four tap arrays, the evaluation's two transform arrays (real and half-complex), the window's
+// copy of the four, the time response's four step series and two for the band being prepared.
+// An array beyond a sixteenth of the available memory therefore counts as memory that cannot be
+// obtained: the system would otherwise grant it on paper and end the process when the pages are
+// touched, instead of the calculation reporting EOutOfMemory.
 constexpr std::size_t kArraysHeldAtOnce = 16;
 
 std::size_t EffectiveLimitBytes() {
@@ -74,6 +76,19 @@ std::vector<double> AllocateTaps(int32_t length) {
     try {
         return std::vector<double>(static_cast<std::size_t>(length), 0.0);
     } catch (const std::bad_alloc&) {
+        base::RaiseOutOfMemory();
+    }
+}
+
+std::size_t CalculationMemoryBytes(int32_t lowCount, int32_t midCount, int32_t highCount) {
+    const auto length = static_cast<std::size_t>(std::max(Max3(lowCount, midCount, highCount), 0));
+    return kArraysHeldAtOnce * length * sizeof(double);
+}
+
+void CheckCalculationMemory(int32_t lowCount, int32_t midCount, int32_t highCount) {
+    const std::size_t cap = TapArrayMemoryLimit().load();
+    const std::size_t available = cap != 0 ? cap * kArraysHeldAtOnce : AvailableMemoryBytes();
+    if (available != 0 && CalculationMemoryBytes(lowCount, midCount, highCount) > available) {
         base::RaiseOutOfMemory();
     }
 }

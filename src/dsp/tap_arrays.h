@@ -15,6 +15,17 @@ namespace kc::dsp {
 // sixteenth of the memory the machine has available now.
 std::vector<double> AllocateTaps(int32_t length);
 
+// The bytes a calculation of these (odd, non-negative) counts holds at once together with the
+// windows that show it: every array of the common length it makes, as AllocateTaps counts them
+// (kArraysHeldAtOnce in tap_arrays.cpp names them).
+std::size_t CalculationMemoryBytes(int32_t lowCount, int32_t midCount, int32_t highCount);
+
+// Raises EOutOfMemory before anything is allocated when CalculationMemoryBytes exceeds the memory
+// the machine has available now (or the cap of a ScopedTapArrayMemoryLimit for each of those
+// arrays), so that a calculation too large for the machine is refused whole instead of failing
+// at one of its later arrays, or being ended by the system when its pages are touched.
+void CheckCalculationMemory(int32_t lowCount, int32_t midCount, int32_t highCount);
+
 // Caps the memory of any one tap array of a design while it lives, in bytes (0: only the
 // machine's limit, as without a cap), and puts the cap before it back when it goes. An array
 // beyond the cap counts as memory that cannot be obtained and raises EOutOfMemory, so that a test

@@ -65,11 +65,12 @@ std::array<std::string, 4> AcousticFrdTexts(const acoustic::AcousticModel& model
     return texts;
 }
 
-void WriteAcousticFrd(const std::string& prefix, const std::array<std::string, 4>& texts) {
+void WriteAcousticFrd(const std::string& prefix, const std::array<std::string, 4>& texts,
+                      const std::vector<std::string>& inputs) {
     const std::array<std::string, 4> names = AcousticFrdNames(prefix);
-    AtomicFileSet files;
+    AtomicFileSet files({names.begin(), names.end()}, inputs);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        files.Add(names[i], [&texts, i](const std::string& temporary) {
+        files.Write(names[i], [&texts, i](const std::string& temporary) {
             WriteBytes(temporary, texts[i].data(), texts[i].size());
         });
     }

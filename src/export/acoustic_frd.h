@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "acoustic/acoustic_model.h"
 
@@ -20,7 +21,9 @@ std::array<std::string, 4> AcousticFrdTexts(const acoustic::AcousticModel& model
                                             const acoustic::Settings& settings,
                                             const acoustic::AcousticResponse& response);
 
-// Writes the four texts to their names as one AtomicFileSet: all or none.
-void WriteAcousticFrd(const std::string& prefix, const std::array<std::string, 4>& texts);
+// Writes the four texts to their names as one AtomicFileSet: all or none; none of them may be one
+// of `inputs` (the driver files).
+void WriteAcousticFrd(const std::string& prefix, const std::array<std::string, 4>& texts,
+                      const std::vector<std::string>& inputs = {});
 
 }  // namespace kc::exporting

@@ -118,9 +118,6 @@ std::vector<std::string> Names(const ExportFormats& f) {
 }
 
 void CheckRates(const std::vector<int32_t>& ratesHz) {
-    if (ratesHz.empty()) {
-        throw ExportRequestError("No sample rate is given.");
-    }
     for (std::size_t i = 0; i < ratesHz.size(); ++i) {
         if (!dsp::IsSupportedSampleRate(ratesHz[i])) {
             throw ExportRequestError("The sample rate " + std::to_string(ratesHz[i]) +
@@ -188,6 +185,11 @@ std::array<std::string, 3> CamillaDspWavPaths(const ExportPlan& plan) {
 
 }  // namespace
 
+bool IsOneFileName(std::string_view name) {
+    return name.find_first_of("/\\") == std::string_view::npos &&
+           name.find("..") == std::string_view::npos;
+}
+
 bool ExportFormats::WritesAnything() const {
     return !tapsCsv.empty() || !responseCsv.empty() || !wavPrefix.empty() || !rawPrefix.empty() ||
            !textPrefix.empty() || !frdPrefix.empty() || !camillaDsp.empty() || !plotPng.empty();
@@ -239,9 +241,12 @@ std::string WithRate(const std::string& pattern, int32_t sampleRateHz) {
 
 void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportFormats& formats) {
     CheckRates(ratesHz);
-    CheckNames(formats, ratesHz.size());
+    // Without a rate the design's own is written: one rate, whichever it is.
+    const std::vector<int32_t> rates =
+        ratesHz.empty() ? std::vector<int32_t>{dsp::SampleRate} : ratesHz;
+    CheckNames(formats, rates.size());
     std::vector<std::string> files;
-    for (int32_t rate : ratesHz) {
+    for (int32_t rate : rates) {
         for (const RateFile& file : RateFiles(formats, rate, {})) {
             files.push_back(file.path);
         }
@@ -255,7 +260,7 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
                       const ExportFormats& formats) {
     CheckExportRequest(ratesHz, formats);
     ExportPlan plan{formats, {}, formats.camillaDsp};
-    for (int32_t rate : ratesHz) {
+    for (int32_t rate : ratesHz.empty() ? std::vector<int32_t>{design.sampleRateHz} : ratesHz) {
         RatePlan r;
         r.parameters = dsp::AtSampleRate(design, rate);
         r.latencySamples =
@@ -269,35 +274,37 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
     return plan;
 }
 
-std::vector<dsp::CalculationResult> DesignRates(const ExportPlan& plan) {
-    std::vector<dsp::CalculationResult> designs;
-    for (const RatePlan& rate : plan.rates) {
-        designs.push_back(dsp::CalculateCrossover(rate.parameters));
-    }
-    return designs;
-}
-
-void WriteExportSet(const ExportPlan& plan, const std::vector<dsp::CalculationResult>& designs,
-                    const RateFileWriter& plotWriter) {
-    AtomicFileSet set;
+// One rate at a time: its design, its FRD texts and its files are let go before the next rate is
+// designed, so that an export of many rates needs the memory of one.
+void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set, const RateFileWriter& plotWriter,
+                      const RateObserver& designed) {
     std::vector<CamillaDspRate> camillaRates;
-    for (std::size_t i = 0; i < plan.rates.size(); ++i) {
-        const dsp::CalculationResult& design = designs.at(i);
+    for (const RatePlan& rate : plan.rates) {
+        const dsp::CalculationResult design = dsp::CalculateCrossover(rate.parameters);
+        if (designed) {
+            designed(design);
+        }
         RateContent content{design, {}};
         if (!plan.formats.frdPrefix.empty()) {
             content.frd = FrdTexts(design, plan.formats.frdPhase);
         }
         for (const RateFile& file : RateFiles(plan.formats, design.taps.sampleRateHz, plotWriter)) {
-            set.Add(file.path,
-                    [&](const std::string& temporary) { file.write(content, temporary); });
+            set.Write(file.path,
+                      [&](const std::string& temporary) { file.write(content, temporary); });
         }
         camillaRates.push_back({design.taps.sampleRateHz, design.taps.CommonCentre});
     }
     if (!plan.camillaDsp.empty()) {
         const std::string fragment = CamillaDspFragment(CamillaDspWavPaths(plan), camillaRates);
-        set.Add(plan.camillaDsp,
-                [&](const std::string& temporary) { WriteString(temporary, fragment); });
+        set.Write(plan.camillaDsp,
+                  [&](const std::string& temporary) { WriteString(temporary, fragment); });
     }
+}
+
+void WriteExportSet(const ExportPlan& plan, const RateFileWriter& plotWriter,
+                    const std::vector<std::string>& inputs) {
+    AtomicFileSet set(plan.AllFiles(), inputs);
+    WriteExportRates(plan, set, plotWriter);
     set.Commit();
 }
 

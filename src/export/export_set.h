@@ -13,6 +13,7 @@
 
 #include "dsp/calculation.h"
 #include "export/coefficient_files.h"
+#include "export/file_write.h"
 #include "export/frd_export.h"
 #include "export/wav_export.h"
 
@@ -20,6 +21,14 @@ namespace kc::exporting {
 
 // The mark in a name that each rate replaces with its whole hertz: "xo-{rate}" is xo-48000.
 inline constexpr std::string_view kRatePlaceholder = "{rate}";
+
+// Whether `name` is one file name for the files of a folder chosen elsewhere (the export dialog's
+// and design files' name): no "/" or "\" that would make it a path, no ".." that could lead out
+// of the folder.
+bool IsOneFileName(std::string_view name);
+// What such a name must be, for messages.
+inline constexpr std::string_view kOneFileNameRule =
+    "must be one file name, without \"/\", \"\\\" or \"..\"";
 
 enum class WavLayout {
     Bands,         // PREFIX-low.wav, PREFIX-mid.wav, PREFIX-high.wav, one channel each
@@ -109,25 +118,34 @@ void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportFormats
 // Checks a request and lays out its export. `design` holds the counts for its own rate
 // (design.sampleRateHz): that rate keeps them, every other rate of `ratesHz` gets the same
 // cut-offs with the counts scaled to it (AtSampleRate), so that every rate's filters have the same
-// length in time. ExportRequestError when there is no rate, a rate lies outside 22050 ... 768000
-// or is given twice, several rates meet a name without {rate} (the fragment's excepted), the
-// CamillaDSP fragment lacks band WAV files or holds {rate}, or two files would have one name.
-// ERangeError when a scaled count leaves the 32-bit range.
+// length in time; no rate at all means the design's own. ExportRequestError when a rate lies
+// outside 22050 ... 768000 or is given twice, several rates meet a name without {rate} (the
+// fragment's excepted), the CamillaDSP fragment lacks band WAV files or holds {rate}, or two files
+// would have one name. ERangeError when a scaled count leaves the 32-bit range.
 ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<int32_t>& ratesHz,
                       const ExportFormats& formats);
-
-// Designs and evaluates each rate of the plan, in its order, raising what the calculation raises.
-std::vector<dsp::CalculationResult> DesignRates(const ExportPlan& plan);
 
 // Writes a front end's own file of one rate into the temporary path it is given.
 using RateFileWriter =
     std::function<void(const dsp::CalculationResult& design, const std::string& temporaryPath)>;
 
-// Writes every file of the plan from `designs` (DesignRates, one per rate) as one AtomicFileSet:
-// all are written in full before any replaces its name, so EFileWriteError, naming the file and
-// the reason, leaves none of the set written and every file it would have replaced as it was.
-// `plotWriter` writes the plan's PNG files; it is needed when formats.plotPng is set.
-void WriteExportSet(const ExportPlan& plan, const std::vector<dsp::CalculationResult>& designs,
-                    const RateFileWriter& plotWriter = {});
+// Sees each rate's design once it is made, before its files are written: a front end prints it,
+// or writes files of its own from it into the same set.
+using RateObserver = std::function<void(const dsp::CalculationResult& design)>;
+
+// Designs and evaluates the plan's rates one at a time, in their order, raising what the
+// calculation raises, and writes each rate's files into `set` before the next rate is designed,
+// so that the memory held is about one rate's design however many rates there are; the
+// CamillaDSP fragment comes last. `set` must have every file of the plan (AllFiles) among its
+// targets; `designed` sees each design first. `plotWriter` writes the plan's PNG files; it is
+// needed when formats.plotPng is set.
+void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set,
+                      const RateFileWriter& plotWriter = {}, const RateObserver& designed = {});
+
+// The plan's files as one AtomicFileSet of their own, written by WriteExportRates and committed:
+// EFileWriteError, naming the file and the reason, leaves none of the set written and every file
+// it would have replaced as it was. No file of the plan may be one of `inputs`.
+void WriteExportSet(const ExportPlan& plan, const RateFileWriter& plotWriter = {},
+                    const std::vector<std::string>& inputs = {});
 
 }  // namespace kc::exporting

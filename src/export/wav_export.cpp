@@ -87,18 +87,18 @@ void WriteWavChannels(const std::string& path,
     }
 }
 
-void WriteWav(const std::string& path, const std::vector<double>& samples, WavSampleFormat format,
-              int32_t sampleRateHz) {
-    WriteFileAtomically(path, [&](const std::string& temporary) {
-        WriteWavChannels(temporary, {&samples}, sampleRateHz, format);
-    });
-}
-
 void WriteBandWavs(const std::string& prefix, const dsp::CrossoverTaps& taps,
                    WavSampleFormat format) {
-    WriteWav(prefix + "-low.wav", taps.LowTaps, format, taps.sampleRateHz);
-    WriteWav(prefix + "-mid.wav", taps.MidTaps, format, taps.sampleRateHz);
-    WriteWav(prefix + "-high.wav", taps.HighTaps, format, taps.sampleRateHz);
+    const std::vector<double>* bands[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
+    const std::vector<std::string> names = {prefix + "-low.wav", prefix + "-mid.wav",
+                                            prefix + "-high.wav"};
+    AtomicFileSet set(names);
+    for (std::size_t b = 0; b < names.size(); ++b) {
+        set.Write(names[b], [&](const std::string& temporary) {
+            WriteWavChannels(temporary, {bands[b]}, taps.sampleRateHz, format);
+        });
+    }
+    set.Commit();
 }
 
 }  // namespace kc::exporting

@@ -21,12 +21,8 @@ void WriteWavChannels(const std::string& path,
                       const std::vector<const std::vector<double>*>& channels, int32_t sampleRateHz,
                       WavSampleFormat format);
 
-// Writes `samples` as a mono WAV file at sampleRateHz, atomically.
-void WriteWav(const std::string& path, const std::vector<double>& samples, WavSampleFormat format,
-              int32_t sampleRateHz = dsp::SampleRate);
-
 // Writes PREFIX-low.wav, PREFIX-mid.wav and PREFIX-high.wav from LowTaps, MidTaps and HighTaps, at
-// the taps' rate.
+// the taps' rate, as one set: all three or none.
 void WriteBandWavs(const std::string& prefix, const dsp::CrossoverTaps& taps,
                    WavSampleFormat format);
 

@@ -39,7 +39,22 @@ TEST(FrdReaderTest, MalformedFilesAreRefusedNamingFileAndLine) {
         {"NaN", "10 0 0\n20 nan 0\n", "2: magnitude nan is not a finite number"},
         {"inf", "10 0 -inf\n20 0 0\n", "1: phase -inf is not a finite number"},
         {"infinite frequency", "10 0 0\ninf 0 0\n", "2: frequency inf is not a finite number"},
-        {"beyond double", "10 0 0\n1e999 0 0\n", "2: frequency '1e999' is not a number"},
+        {"beyond double", "10 0 0\n1e999 0 0\n", "2: frequency 1e999 is out of range"},
+        {"magnitude beyond double", "10 1e309 0\n", "1: magnitude 1e309 is out of range"},
+        {"UTF-16 with its mark",
+         std::string("\xFF\xFE"
+                     "1\0"
+                     "0\0 \0"
+                     "0\0",
+                     10),
+         " UTF-16 is not read: save the file as UTF-8"},
+        {"UTF-16 without a mark",
+         std::string("1\0"
+                     "0\0 \0"
+                     "0\0 \0"
+                     "0\0",
+                     12),
+         " UTF-16 is not read: save the file as UTF-8"},
         {"negative frequency", "-20 0 0\n20 0 0\n", "1: frequency -20 is not positive"},
         {"zero frequency", "0 0 0\n20 0 0\n", "1: frequency 0 is not positive"},
         {"one point", "# one\n100 0 0\n\n", "2: only one point; at least 2 are needed"},
@@ -67,8 +82,10 @@ TEST(FrdReaderTest, MalformedFilesAreRefusedNamingFileAndLine) {
          "1: magnitude 1e4 dB lies outside -1000 ... 1000 dB"},
         {"too many lines", Repeated("* comment\n", kMaxFrdLines + 1),
          "100001: more than 100000 lines"},
-        {"long garbage", std::string(40, '\x01') + " 0 0\n",
-         "1: frequency '" + Repeated("\\x01", 24) + "...' is not a number"},
+        {"long garbage", std::string(70, '\x01') + " 0 0\n",
+         "1: frequency '" + Repeated("\\x01", 60) + "…' is not a number"},
+        {"terminal escapes", "\x1b[2J\x1b]0\x07 0 0\n",
+         "1: frequency '\\x1B[2J\\x1B]0\\x07' is not a number"},
     };
     for (const Refusal& r : refusals) {
         EXPECT_EQ(RaisedMessage([&] { ParseFrd(r.text, "bad.frd"); }), "bad.frd:" + r.message)
@@ -102,6 +119,7 @@ TEST(FrdReaderTest, ReadsTheFormsMeasurementProgramsWrite) {
          {-1.5, -2},
          {20, 190}},
         {"commas with blanks", "10, -1, 5\n20 ,-2 , 6", {10, 20}, {-1, -2}, {5, 6}},
+        {"CR alone ends a line", "* old Mac\r10 -1 5\r20 -2 6\r", {10, 20}, {-1, -2}, {5, 6}},
         {"semicolons", "10;-1;5\n20;-2;6\n", {10, 20}, {-1, -2}, {5, 6}},
         {"exponents and plus signs",
          "1e1 +0.5 -1.5E1\n2E1 0 +3.5e2\n",

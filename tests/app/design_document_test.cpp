@@ -3,6 +3,7 @@
 // opening fills the fields and calculates, a refused file changes nothing, closing or replacing a
 // changed design asks first, and a design file dropped on the window opens. The dialogs answer
 // as the tests say.
+#include <sys/stat.h>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -19,12 +20,15 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/design_document.h"
 #include "design_file/design_file.h"
 #include "form_fixture.h"
+#include "support/file_bytes.h"
 
 namespace kc::app {
 namespace {
@@ -63,6 +67,10 @@ class DesignDocumentTest : public FormTest {
         dialogs.askSave = [this](QWidget*, const QString& fileName) {
             saveQuestions.push_back(fileName);
             return saveAnswer;
+        };
+        dialogs.askCalculate = [this](QWidget*, const QString& fileName, const QString& cost) {
+            calculateQuestions.push_back(fileName + ": " + cost);
+            return false;
         };
         FileNameChooser saveAs = [this](QWidget*, const QString& caption, const QStringList& f) {
             saveAsQuestions.push_back(caption + " " + f.join(';'));
@@ -117,6 +125,7 @@ class DesignDocumentTest : public FormTest {
     std::vector<QString> saveQuestions;
     std::vector<QString> saveAsQuestions;
     std::vector<QStringList> replaceQuestions;  // each answered No
+    std::vector<QString> calculateQuestions;    // each answered No
 };
 
 struct RoundTrip {
@@ -427,6 +436,118 @@ TEST_F(DesignDocumentTest, DesignFileDroppedOnTheWindowOrAFieldOpens) {
     EXPECT_TRUE(reports.empty());
     EXPECT_EQ(Text(form->Edit1), "61");
     EXPECT_EQ(form->Document().FileName(), "dropped.KCX");
+    EXPECT_TRUE(form->HasCalculation());
+}
+
+struct HostileDesign {
+    const char* what;
+    std::string exportSection;  // the file's "export" object, or empty
+    std::string crossoverSection;
+    std::string refusal;  // the end of the report (a closing quote gets no full stop)
+};
+
+// A shared design can never make the window write where the user did not ask: a hostile one is
+// refused when it is opened, naming its key, nothing of it is applied, and the export that
+// follows writes into the folder chosen in the dialog only. The victim, a file of the user's
+// that the design names, stays as it was.
+TEST_F(DesignDocumentTest, HostileDesignIsRefusedAndTheExportWritesOnlyIntoTheFolder) {
+    QTemporaryDir elsewhere;
+    const std::string victim = elsewhere.filePath("notes.txt").toStdString();
+    const HostileDesign designs[] = {
+        {"NUL after a path", R"({"name": ")" + victim + R"(\u0000"})", "",
+         "export.name holds a control character."},
+        {"name leaving the folder", R"({"name": "../../x-{rate}"})", "",
+         "export.name must be one file name, without \"/\", \"\\\" or \"..\""},
+        {"terminal escape in a field", "", R"({"lowTaps": "\u001b[2J61"})",
+         "crossover.lowTaps holds a control character."},
+    };
+    for (const HostileDesign& row : designs) {
+        SCOPED_TRACE(row.what);
+        { std::ofstream(victim) << "the user's notes"; }
+        QFile file(Path("hostile.kcx"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        std::string content = R"({"format": "kaiser-crossover-design", "version": 1)";
+        if (!row.exportSection.empty()) {
+            content += R"(, "export": )" + row.exportSection;
+        }
+        if (!row.crossoverSection.empty()) {
+            content += R"(, "crossover": )" + row.crossoverSection;
+        }
+        file.write((content + "}").c_str());
+        file.close();
+        reports.clear();
+        const Design before = DesignShown(*form);
+        Open(*form, Path("hostile.kcx"));
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_TRUE(reports[0].text.ends_with(row.refusal)) << reports[0].text;
+        EXPECT_EQ(DesignShown(*form), before);
+
+        UseShortFilters();
+        form->Button1->click();
+        QTemporaryDir chosen;
+        ExportDialogThen(*form, [&chosen](ExportDialog& d) {
+            d.Folder->setText(chosen.path());
+            d.ExportButton->click();
+        });
+        EXPECT_EQ(testing_support::ReadBytes(victim), "the user's notes");
+        EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  QStringList{"notes.txt"});
+        EXPECT_EQ(QDir(chosen.path()).entryList(QDir::Files).size(), 3);  // crossover-44100-*.wav
+    }
+}
+
+// A FIFO named as a design is refused at once instead of blocking the window for ever.
+TEST_F(DesignDocumentTest, FifoAsADesignIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo(Path("pipe.kcx").toLocal8Bit().constData(), 0600), 0);
+    Open(*form, Path("pipe.kcx"));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].text.ends_with("を読み込めません: not a regular file but a FIFO."))
+        << reports[0].text;
+}
+
+// Names typed into the export dialog are checked as a design file's are: the status says why
+// and nothing is written.
+TEST_F(DesignDocumentTest, ExportDialogRefusesNamesThatAreNoFileNameInTheFolder) {
+    UseShortFilters();
+    form->Button1->click();
+    const QString names[] = {"../x-{rate}", "/tmp/x-{rate}", "a\\b", QString("x") + QChar(0) + "y",
+                             "x\ny"};
+    for (const QString& name : names) {
+        QString status;
+        bool exportEnabled = true;
+        ExportDialogThen(*form, [&](ExportDialog& d) {
+            d.Folder->setText(folder.path());
+            d.Name->setText(name);
+            exportEnabled = d.ExportButton->isEnabled();
+            d.Export();
+            status = d.Status->text();
+        });
+        EXPECT_FALSE(exportEnabled) << name.toStdString();
+        EXPECT_TRUE(status.startsWith("The name ")) << status.toStdString();
+        // Nor is it kept for a design file, which would be refused for it.
+        EXPECT_EQ(form->Image1Menu().ExportChoices().name, "crossover-{rate}");
+    }
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(reports.empty());
+}
+
+// Opening a design whose calculation would take gigabytes or many seconds asks first, naming
+// the counts; No opens it without calculating. A small design is calculated without a question.
+TEST_F(DesignDocumentTest, LargeDesignAsksBeforeItIsCalculated) {
+    Design large = ShortDesign();
+    large.crossover.lowTaps = large.crossover.midTaps = large.crossover.highTaps = "100000000";
+    Open(*form, WriteDesign("large.kcx", large));
+    ASSERT_EQ(calculateQuestions.size(), 1u);
+    // 16 arrays of 100 000 001 doubles: 12.8 GB; 3 × 100 000 001 taps at 1 µs a tap: 300 s.
+    EXPECT_EQ(calculateQuestions[0].toStdString(),
+              "large.kcx: low 100000001, mid 100000001 and high 100000001 taps: about 12.8 GB "
+              "of memory and 300 s");
+    EXPECT_FALSE(form->HasCalculation());
+    EXPECT_EQ(Text(form->Edit1), "100000000");
+    EXPECT_TRUE(reports.empty());
+
+    Open(*form, WriteDesign("small.kcx", ShortDesign()));
+    EXPECT_EQ(calculateQuestions.size(), 1u);
     EXPECT_TRUE(form->HasCalculation());
 }
 

@@ -300,10 +300,20 @@ TEST_F(GraphMenuTest, ExportDialogShowsEachRateThenWritesTheLibrarysFiles) {
     ASSERT_EQ(dialogsRun, 1);
     // At 48 000 Hz: 61·48000/44100 = 66.4 → 67, 41 → 44.6 → 45, 21 → 22.9 → 23; latency 33
     // samples = 0.6875 ms.
-    EXPECT_EQ(table, QStringList({"44100 61 41 21 30 0.680 xo-44100.csv xo-44100-low.dbl "
-                                  "xo-44100-mid.dbl xo-44100-high.dbl",
-                                  "48000 67 45 23 33 0.688 xo-48000.csv xo-48000-low.dbl "
-                                  "xo-48000-mid.dbl xo-48000-high.dbl"}));
+    // Each file with its full path, so that the table shows where it goes.
+    const auto in = [this](const QStringList& names) {
+        QStringList paths;
+        for (const QString& name : names) {
+            paths << QDir::toNativeSeparators(folder.filePath(name));
+        }
+        return paths.join(' ');
+    };
+    EXPECT_EQ(
+        table,
+        QStringList({"44100 61 41 21 30 0.680 " + in({"xo-44100.csv", "xo-44100-low.dbl",
+                                                      "xo-44100-mid.dbl", "xo-44100-high.dbl"}),
+                     "48000 67 45 23 33 0.688 " + in({"xo-48000.csv", "xo-48000-low.dbl",
+                                                      "xo-48000-mid.dbl", "xo-48000-high.dbl"})}));
     EXPECT_TRUE(status.startsWith("Wrote 8 files")) << status.toStdString();
     EXPECT_TRUE(replaceQuestions.empty());
     EXPECT_TRUE(reports.empty());

@@ -64,7 +64,7 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     designs[2].crossover.lowTaps = "";  // an empty field
     designs[2].crossover.midLow = "九〇〇";
     designs[2].estimate = {"300 ", "a\"b\\c/d"};
-    designs[3].crossover.highCut = std::string("1\t2\n3\x01", 6) + std::string(1, '\0') + "4";
+    designs[3].crossover.highCut = "1 2\u00A03 ½";  // no control character: those are refused
     designs[3].graph.logAmplitude = false;
     // Every later setting away from its default; the driver files at absolute paths, which go
     // into the file relative to it and come back as they were.
@@ -80,7 +80,7 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
                                  exporting::FrdPhase::Full,
                                  true,
                                  {96000, 44100, 22050, 768000},
-                                 "xo/{rate}-九"};
+                                 "xo {rate}-九"};
     designs[4].time = {160, true, true};
     designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
     designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}};
@@ -161,6 +161,24 @@ TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
          "key \"export.rates\" holds 48000 twice"},
         {"unknown format", kHeader + R"(, "export": {"wavFormat": "pcm16"}})",
          "key \"export.wavFormat\" must be \"float32\", \"float64\" or \"pcm24\""},
+        // Texts, names and paths are checked where they enter.
+        {"NUL in the export name", kHeader + R"(, "export": {"name": "/home/u/notes.txt\u0000"}})",
+         "export.name holds a control character"},
+        {"terminal escape in a field", kHeader + R"(, "crossover": {"lowTaps": "\u001b[2J901"}})",
+         "crossover.lowTaps holds a control character"},
+        {"line break in a driver path",
+         kHeader + R"(, "acoustic": {"mid": {"driverFile": "a\nb.frd"}}})",
+         "acoustic.mid.driverFile holds a control character"},
+        {"export name leaving its folder", kHeader + R"(, "export": {"name": "../../x-{rate}"}})",
+         "export.name must be one file name, without \"/\", \"\\\" or \"..\""},
+        {"absolute export name", kHeader + R"(, "export": {"name": "/tmp/x"}})",
+         "export.name must be one file name, without \"/\", \"\\\" or \"..\""},
+        {"backslash in the export name", kHeader + R"(, "export": {"name": "a\\b"}})",
+         "export.name must be one file name, without \"/\", \"\\\" or \"..\""},
+        {"text longer than a field",
+         kHeader + R"(, "estimate": {"passBand": ")" + std::string(32768, '1') + "\"}}",
+         "estimate.passBand is longer than 32767 bytes"},
+        {"UTF-16", std::string("\xFF\xFE{\0}\0", 6), "UTF-16 is not read: save the file as UTF-8"},
     };
     for (const Refusal& row : refusals) {
         EXPECT_EQ(RefusalOf(row.content), "'d.kcx' を読み込めません: " + row.reason) << row.what;

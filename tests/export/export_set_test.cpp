@@ -47,6 +47,15 @@ double Number(const std::string& text) {
     return value;
 }
 
+// The design of each rate of the plan, as the export makes it: what its files are checked against.
+std::vector<dsp::CalculationResult> Designs(const ExportPlan& plan) {
+    std::vector<dsp::CalculationResult> designs;
+    for (const RatePlan& rate : plan.rates) {
+        designs.push_back(dsp::CalculateCrossover(rate.parameters));
+    }
+    return designs;
+}
+
 class ExportSetTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -79,7 +88,6 @@ struct RequestCase {
 
 TEST(ExportRequestTest, ImpossibleRequestsAreRefusedWithTheirReason) {
     const RequestCase cases[] = {
-        {"NoRate", {}, [](ExportFormats&) {}, "No sample rate"},
         {"RateTooLow", {22049}, [](ExportFormats&) {}, "outside 22050 to 768000"},
         {"RateTwice", {48000, 96000, 48000}, [](ExportFormats&) {}, "given twice"},
         {"NameWithoutRate",
@@ -157,6 +165,19 @@ TEST(ExportRequestTest, OtherRatesScaleTheCountsOfTheDesignsOwnRate) {
                                         "xo-48000-sum.frd"}));
 }
 
+// A design file's "rates": [] and a dialog with no rate checked export the design's own rate.
+TEST(ExportRequestTest, NoRateMeansTheDesignsOwn) {
+    ExportFormats formats;
+    formats.wavPrefix = "xo";
+    dsp::CrossoverParameters design;
+    design.sampleRateHz = 96000;
+    const ExportPlan plan = PlanExport(design, {}, formats);
+    ASSERT_EQ(plan.rates.size(), 1u);
+    EXPECT_EQ(plan.rates[0].parameters.sampleRateHz, 96000);
+    EXPECT_EQ(plan.rates[0].parameters.lowCount, design.lowCount);
+    EXPECT_NO_THROW(CheckExportRequest({}, formats));
+}
+
 // Σ x[n]·e^(−j2π·f·(n − d)/R) in extended precision, term by term, from taps read back from an
 // exported file: the response an FRD line must show.
 std::complex<long double> ResponseOf(const std::vector<double>& taps, double f, int32_t rate,
@@ -227,8 +248,8 @@ TEST_F(ExportSetTest, EveryFileReadsBackAtTwoRates) {
     f.frdPrefix = In("xo-{rate}");
     f.camillaDsp = In("camilla.yml");
     const ExportPlan plan = PlanExport(dsp::CrossoverParameters{}, {44100, 48000}, f);
-    const std::vector<dsp::CalculationResult> designs = DesignRates(plan);
-    WriteExportSet(plan, designs);
+    WriteExportSet(plan);
+    const std::vector<dsp::CalculationResult> designs = Designs(plan);
     EXPECT_EQ(FolderEntries().size(), plan.AllFiles().size());
 
     const dsp::CrossoverTaps& taps = designs[1].taps;  // 48 000 Hz
@@ -266,7 +287,7 @@ TEST_F(ExportSetTest, CamillaDspFragmentParsesAndNamesTheWrittenFiles) {
     design.highCount = 21;
     const std::vector<int32_t> rates = {44100, 96000};
     const ExportPlan plan = PlanExport(design, rates, f);
-    WriteExportSet(plan, DesignRates(plan));
+    WriteExportSet(plan);
 
     const YAML::Node config = YAML::LoadFile(In("camilla.yml"));
     const YAML::Node filters = config["filters"];
@@ -336,8 +357,8 @@ TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
         f.wavFormat = row.format;
         f.wavLayout = row.layout;
         const ExportPlan plan = PlanExport(design, {88200}, f);
-        const std::vector<dsp::CalculationResult> designs = DesignRates(plan);
-        WriteExportSet(plan, designs);
+        WriteExportSet(plan);
+        const std::vector<dsp::CalculationResult> designs = Designs(plan);
         const dsp::CrossoverTaps& taps = designs[0].taps;  // 123, 83, 43 taps: 61·2 = 122 → 123
         ASSERT_EQ(taps.CommonLength, 123);
         const std::vector<double>* arrays[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
@@ -369,8 +390,8 @@ TEST_F(ExportSetTest, Float32RawAndFullPhaseFrd) {
     design.highCount = 101;
     design.sampleRateHz = 96000;
     const ExportPlan plan = PlanExport(design, {96000}, f);
-    const std::vector<dsp::CalculationResult> designs = DesignRates(plan);
-    WriteExportSet(plan, designs);
+    WriteExportSet(plan);
+    const std::vector<dsp::CalculationResult> designs = Designs(plan);
     const std::string raw = ReadAll(In("r-mid.raw"));
     ASSERT_EQ(raw.size(), 301u * 4u);
     std::vector<float> samples(301);
@@ -380,6 +401,32 @@ TEST_F(ExportSetTest, Float32RawAndFullPhaseFrd) {
     }
     // The full phase keeps the latency: the response of the taps counted from their first one.
     ExpectFrdOf(In("r-high.frd"), designs[0].taps.HighTaps, 96000, 0);
+}
+
+// Each rate's files are written from its design before the next rate is designed, so that only
+// one rate's design is held at a time however many rates an export has.
+TEST_F(ExportSetTest, RatesAreDesignedAndWrittenOneAtATime) {
+    ExportFormats f;
+    f.textPrefix = In("xo-{rate}");
+    f.plotPng = In("graph-{rate}.png");
+    dsp::CrossoverParameters design;
+    design.lowCount = 31;
+    const ExportPlan plan = PlanExport(design, {44100, 48000, 96000}, f);
+    std::vector<std::string> events;
+    AtomicFileSet set(plan.AllFiles());
+    WriteExportRates(
+        plan, set,
+        [&events](const dsp::CalculationResult& d, const std::string& temporary) {
+            events.push_back("write " + std::to_string(d.taps.sampleRateHz));
+            WriteBytes(temporary, "png", 3);
+        },
+        [&events](const dsp::CalculationResult& d) {
+            events.push_back("design " + std::to_string(d.taps.sampleRateHz));
+        });
+    set.Commit();
+    EXPECT_EQ(events, (std::vector<std::string>{"design 44100", "write 44100", "design 48000",
+                                                "write 48000", "design 96000", "write 96000"}));
+    EXPECT_EQ(FolderEntries().size(), plan.AllFiles().size());
 }
 
 TEST_F(ExportSetTest, FailureLeavesNoFileOfTheSetAndTheOldFilesAsTheyWere) {
@@ -392,7 +439,7 @@ TEST_F(ExportSetTest, FailureLeavesNoFileOfTheSetAndTheOldFilesAsTheyWere) {
     design.lowCount = 31;
     const ExportPlan plan = PlanExport(design, {44100}, f);
     try {
-        WriteExportSet(plan, DesignRates(plan));
+        WriteExportSet(plan);
         FAIL() << "no error";
     } catch (const EFileWriteError& error) {
         EXPECT_NE(std::string(error.what()).find(In("missing-folder/xo-low.txt")),

@@ -116,6 +116,7 @@ exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptio
 // the design file.
 struct DesignOutputs {
     std::vector<int32_t> rates;
+    int32_t countsRateHz = dsp::SampleRate;  // the rate the tap counts are meant at
     exporting::ExportFormats formats;
     TimeOutputs time;
     AcousticRequest acoustic;
@@ -123,13 +124,13 @@ struct DesignOutputs {
     design_file::Design givenDesign{};  // the design as given: texts, boxes and settings
 };
 
-// Designs at every rate (the first with the counts as given, the others with them scaled), prints
+// Designs at every rate (the counts as given at the counts' rate, scaled at every other), prints
 // each rate's summary and pre-ringing, then writes the whole set of files, the first rate's time
 // plots and acoustic files, and the design as given. The driver files are read first: a bad one
 // leaves no file.
 int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
-    design.sampleRateHz = out.rates.front();
+    design.sampleRateHz = out.countsRateHz;
     const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.formats);
     std::vector<std::string> otherFiles = plan.AllFiles();
     otherFiles.push_back(ToUtf8(out.time.impulsePlot));
@@ -213,6 +214,7 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     try {
         TakeExportOptions(parser, options.exports, design.exportSettings);
         outputs.rates = design.exportSettings.ratesHz;
+        outputs.countsRateHz = design.exportSettings.countsRateHz;
         outputs.formats = ReadFormats(parser, options.exports, design.exportSettings);
         exporting::CheckExportRequest(outputs.rates, outputs.formats);
     } catch (const exporting::ExportRequestError& error) {

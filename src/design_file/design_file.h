@@ -78,6 +78,9 @@ struct ExportSettings {
     // Whole hertz, kMinSampleRateHz ... kMaxSampleRateHz, none twice; empty when none is chosen.
     std::vector<int32_t> ratesHz{dsp::SampleRate};
     std::string name{"crossover-{rate}"};
+    // The rate the tap counts are meant at (kMinSampleRateHz ... kMaxSampleRateHz): every rate
+    // scales them from there. The window's rate unless a design says otherwise.
+    int32_t countsRateHz = dsp::SampleRate;
     bool operator==(const ExportSettings&) const = default;
 };
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/float_checks.h"
 #include "base/math_constants.h"
 #include "base/text_convert.h"
@@ -48,13 +49,16 @@ double Level(long double magnitude) {
     return StoreDouble((20.0L * base::CheckedLog10(magnitude) + 100.0L) / 100.0L);
 }
 
-// Writes the four levels of point k from the magnitudes stored there.
+// Writes the four levels of point k from the magnitudes stored there; an error names its array.
 void StoreLevels(ResponseStore& store, int32_t k) {
     const auto i = static_cast<std::size_t>(k);
-    store.LowDb[i] = Level(store.LowMag[i]);
-    store.MidDb[i] = Level(store.MidMag[i]);
-    store.HighDb[i] = Level(store.HighMag[i]);
-    store.SumDb[i] = Level(static_cast<long double>(store.SumMag[i]) + SumEpsilon(k));
+    const auto level = [](std::size_t array, long double magnitude) {
+        return base::RunMarkingWhere(kArrayPlaces[array], [&] { return Level(magnitude); });
+    };
+    store.LowDb[i] = level(0, store.LowMag[i]);
+    store.MidDb[i] = level(1, store.MidMag[i]);
+    store.HighDb[i] = level(2, store.HighMag[i]);
+    store.SumDb[i] = level(3, static_cast<long double>(store.SumMag[i]) + SumEpsilon(k));
 }
 
 // Writes the four magnitudes of point k, then the four levels from the stored magnitudes.

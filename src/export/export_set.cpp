@@ -188,6 +188,10 @@ std::array<std::string, 3> CamillaDspWavPaths(const ExportPlan& plan) {
 
 }  // namespace
 
+ERateError::ERateError(const base::Error& cause, int32_t sampleRateHz)
+    : base::Error(base::ReportTextWithFullStop(cause.what()) + " (" + std::to_string(sampleRateHz) +
+                  " Hz" + (cause.Where().empty() ? "" : ", " + cause.Where()) + ")") {}
+
 bool ExportFormats::WritesAnything() const {
     return !tapsCsv.empty() || !responseCsv.empty() || !wavPrefix.empty() || !rawPrefix.empty() ||
            !textPrefix.empty() || !frdPrefix.empty() || !camillaDsp.empty() || !plotPng.empty();
@@ -257,7 +261,11 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
     ExportPlan plan{formats, {}, formats.camillaDsp};
     for (int32_t rate : ratesHz) {
         RatePlan r;
-        r.parameters = dsp::AtSampleRate(design, rate);
+        try {
+            r.parameters = dsp::AtSampleRate(design, rate);
+        } catch (const base::Error& error) {
+            throw ERateError(error, rate);
+        }
         r.latencySamples =
             dsp::Max3(r.parameters.lowCount, r.parameters.midCount, r.parameters.highCount) / 2;
         r.latencyMs = 1000.0 * r.latencySamples / rate;
@@ -272,7 +280,11 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
 std::vector<dsp::CalculationResult> DesignRates(const ExportPlan& plan) {
     std::vector<dsp::CalculationResult> designs;
     for (const RatePlan& rate : plan.rates) {
-        designs.push_back(dsp::CalculateCrossover(rate.parameters));
+        try {
+            designs.push_back(dsp::CalculateCrossover(rate.parameters));
+        } catch (const base::Error& error) {
+            throw ERateError(error, rate.parameters.sampleRateHz);
+        }
     }
     return designs;
 }

@@ -247,20 +247,49 @@ TEST_F(CliTest, SeveralRatesPrintEachRatesSummaryAndWriteItsFiles) {
         RunCli({"design", "--sample-rate", "48000,96000", "--wav", Path("rates-{rate}"), "--frd",
                 Path("rates-{rate}"), "--text", Path("rates-{rate}")});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    // The counts as given at the first rate, scaled at the second: 901·96000/48000 = 1802 → 1803.
-    for (const char* line : {"Sample rate: 48000 Hz\nTap counts: low 901, mid 701, high 301\n",
-                             "Latency: 450 samples (9.375 ms at 48000 Hz)\n",
-                             "Sample rate: 96000 Hz\nTap counts: low 1803, mid 1403, high 603\n",
-                             "Latency: 901 samples (9.385 ms at 96000 Hz)\n"}) {
+    // The counts are the window's, at 44 100 Hz: the centres 450, 350, 150 scaled by hand,
+    // 489.8, 381.0, 163.3 at 48 kHz and 979.6, 761.9, 326.5 at 96 kHz; the latency stays 10.2 ms.
+    for (const char* line : {"Sample rate: 48000 Hz\nTap counts: low 981, mid 763, high 327\n",
+                             "Latency: 490 samples (10.208 ms at 48000 Hz)\n",
+                             "Sample rate: 96000 Hz\nTap counts: low 1961, mid 1525, high 655\n",
+                             "Latency: 980 samples (10.208 ms at 96000 Hz)\n"}) {
         EXPECT_NE(outcome.out.find(line), std::string::npos) << line << outcome.out;
     }
     const kc::testing_support::WavFile high =
         kc::testing_support::ReadWav(folder_ / "rates-96000-high.wav");
     EXPECT_EQ(high.info.samplerate, 96000);
-    EXPECT_EQ(high.info.frames, 1803);
+    EXPECT_EQ(high.info.frames, 1961);
     for (const char* file : {"rates-48000-mid.frd", "rates-96000-sum.frd", "rates-48000-low.txt"}) {
         EXPECT_TRUE(fs::exists(folder_ / file)) << file;
     }
+}
+
+// --counts-rate, and the design file's key that --save-design writes, say the counts are meant at
+// 48 kHz: that rate keeps them, 96 kHz doubles the centres (450, 350, 150).
+TEST_F(CliTest, CountsRateKeepsTheCountsThereAndScalesThemElsewhere) {
+    const QString design = Path("counts.kcx");
+    const Outcome given = RunCli({"design", "--sample-rate", "48000,96000", "--counts-rate",
+                                  "48000", "--save-design", design});
+    const Outcome reopened = RunCli({"design", "--design", design});
+    for (const Outcome& outcome : {given, reopened}) {
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        for (const char* line : {"Tap counts: low 901, mid 701, high 301\n",
+                                 "Latency: 450 samples (9.375 ms at 48000 Hz)\n",
+                                 "Tap counts: low 1801, mid 1401, high 601\n",
+                                 "Latency: 900 samples (9.375 ms at 96000 Hz)\n"}) {
+            EXPECT_NE(outcome.out.find(line), std::string::npos) << line << outcome.out;
+        }
+    }
+}
+
+// A high-pass cut-off at half of one export rate leaves that rate's band without taps: the
+// window's message, then the rate and the band; nothing of the set is written.
+TEST_F(CliTest, AnErrorOfOneRateNamesTheRateAndTheBand) {
+    const Outcome outcome = RunCli({"design", "--sample-rate", "44100,22050", "--high-cut", "11025",
+                                    "--wav", Path("z-{rate}")});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "0 による浮動小数点数除算. (22050 Hz, high band)\n");
+    EXPECT_FALSE(fs::exists(folder_ / "z-44100-high.wav"));
 }
 
 TEST(CliOutputTest, UsageErrorsWriteNothing) {
@@ -273,6 +302,7 @@ TEST(CliOutputTest, UsageErrorsWriteNothing) {
         {"--sample-rate", "44100,48000", "--wav", wav},      // no {rate}
         {"--sample-rate", "96 kHz", "--wav", wav},           // not whole hertz
         {"--sample-rate", "800000", "--wav", wav},           // beyond 768000
+        {"--counts-rate", "44100,48000", "--wav", wav},      // not one rate
         {"--wav", wav, "--wav-format", "pcm16"},             // unknown format
         {"--wav", wav, "--frd", wav, "--frd-phase", "min"},  // unknown phase
         {"--camilladsp", yml},                               // no WAV files to name
@@ -344,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"LowCutOffZero",
                                 {"design", "--low-taps", "31", "--low-cut", "0"},
                                 1,
-                                "0 による浮動小数点数除算.\n"},
+                                "0 による浮動小数点数除算. (44100 Hz, low band)\n"},
                       ErrorCase{"EqualEdges",
                                 {"estimate", "--pass", "500", "--stop", "500"},
                                 1,

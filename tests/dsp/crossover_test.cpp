@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "base/errors.h"
@@ -35,17 +36,20 @@ TEST(NormaliseTapCountTest, MakesEveryCountOdd) {
     }
 }
 
-// count · to / from rounded up, then made odd upwards; worked by hand: 901·48000/44100 = 980.7,
-// 901·192000/44100 = 3922.7, 701·192000/44100 = 3051.7, 301·192000/44100 = 1310.5,
-// 901·44100/48000 = 827.8.
-TEST(ScaledTapCountTest, KeepsTheLengthInTimeAndStaysOdd) {
+// The centre c = count div 2 scaled, c · to / from, to the nearest whole number (halves up), at
+// least 1, and the count 2·c′ + 1; worked by hand: 450·48000/44100 = 489.8, 450·88200/44100 = 900,
+// 450·192000/44100 = 1959.2, 350·192000/44100 = 1523.8, 150·192000/44100 = 653.1,
+// 450·44100/48000 = 413.4, 1·66150/44100 = 1.5 (a half: up), 1·22050/96000 = 0.23 (at least 1).
+// Below 3 taps a count stays as it is, so that the design reports it as at the first rate.
+TEST(ScaledTapCountTest, KeepsTheLengthInTimeAndTheLatency) {
     struct Row {
         int32_t count, fromHz, toHz, expected;
     };
     for (const Row& row :
-         {Row{901, 44100, 48000, 981}, Row{901, 44100, 192000, 3923}, Row{701, 44100, 192000, 3053},
-          Row{301, 44100, 192000, 1311}, Row{901, 48000, 44100, 829}, Row{901, 44100, 44100, 901},
-          Row{1, 44100, 768000, 19}, Row{-3, 44100, 96000, -3}}) {
+         {Row{901, 44100, 48000, 981}, Row{901, 44100, 88200, 1801}, Row{901, 44100, 192000, 3919},
+          Row{701, 44100, 192000, 3049}, Row{301, 44100, 192000, 1307}, Row{901, 48000, 44100, 827},
+          Row{901, 44100, 44100, 901}, Row{3, 44100, 66150, 5}, Row{3, 96000, 22050, 3},
+          Row{1, 44100, 768000, 1}, Row{-3, 44100, 96000, -3}}) {
         EXPECT_EQ(ScaledTapCount(row.count, row.fromHz, row.toHz), row.expected)
             << row.count << " " << row.toHz;
     }
@@ -61,7 +65,7 @@ TEST(CrossoverDesignTest, RatesOutsideTheSupportedRangeAreRangeErrors) {
         EXPECT_THROW(DesignCrossoverLiteral(p), base::ERangeError) << rate;
     }
     const CrossoverParameters at96k = AtSampleRate(CrossoverParameters{}, 96000);
-    EXPECT_EQ(DesignCrossover(at96k).CommonLength, 1963);  // 901·96000/44100 = 1961.2
+    EXPECT_EQ(DesignCrossover(at96k).CommonLength, 1961);  // centre 450·96000/44100 = 979.6
     EXPECT_EQ(DesignCrossover(at96k).sampleRateHz, 96000);
 }
 
@@ -163,25 +167,39 @@ TEST(CrossoverDesignTest, OddCasesDesignWithoutError) {
     EXPECT_EQ(t.CommonLength, 51);
 }
 
+// The band an error of `action` names (base::Error::Where), or "none" when it raises nothing.
+std::string WhereOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const base::Error& error) {
+        return error.Where();
+    }
+    return "none";
+}
+
 struct CountFailure {
     const char* name;
     int32_t low, mid, high;
+    const char* where;  // the band the error names: the negative one, or the longest
 };
 
 class DesignRejectsCountsTest : public ::testing::TestWithParam<CountFailure> {};
 
-TEST_P(DesignRejectsCountsTest, NegativeOrHugeCountsAreRangeErrors) {
+TEST_P(DesignRejectsCountsTest, NegativeOrHugeCountsAreRangeErrorsOfTheirBand) {
     CrossoverParameters p;
     p.lowCount = GetParam().low;
     p.midCount = GetParam().mid;
     p.highCount = GetParam().high;
     EXPECT_THROW(DesignCrossover(p), base::ERangeError);
+    EXPECT_EQ(WhereOf([&] { DesignCrossover(p); }), GetParam().where);
+    EXPECT_EQ(WhereOf([&] { DesignCrossoverLiteral(p); }), GetParam().where);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, DesignRejectsCountsTest,
-                         ::testing::Values(CountFailure{"OneNegative", 901, -1, 301},
-                                           CountFailure{"AllNegative", -3, -1, -5},
-                                           CountFailure{"TwoToTheTwentyEight", 268435457, 3, 3}),
+                         ::testing::Values(CountFailure{"OneNegative", 901, -1, 301, "mid band"},
+                                           CountFailure{"AllNegative", -3, -5, -1, "high band"},
+                                           CountFailure{"TwoToTheTwentyEight", 268435457, 3, 3,
+                                                        "low band"}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CrossoverDesignTest, ArraysBeyondTheMemoryCapAreOutOfMemory) {
@@ -218,10 +236,12 @@ TEST(CrossoverDesignTest, ArraysTheMachineCannotHoldAreOutOfMemory) {
     EXPECT_THROW(DesignCrossover(p), base::EOutOfMemory);
 }
 
-TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperation) {
+TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperationOfItsBand) {
     CrossoverParameters p;
-    p.midCount = 1;
+    p.highCount = 1;
     EXPECT_THROW(DesignCrossover(p), base::EInvalidOp);
+    EXPECT_EQ(WhereOf([&] { DesignCrossover(p); }), "high band");
+    EXPECT_EQ(WhereOf([&] { DesignCrossoverLiteral(p); }), "high band");
 }
 
 }  // namespace

@@ -84,8 +84,9 @@ struct ExportSettings {
     bool operator==(const ExportSettings&) const = default;
 };
 
-// The time-response window's view: the pre-ringing threshold in dB below each band's largest tap
-// (kMinPreRingingDb ... kMaxPreRingingDb), the step or the impulse responses, the latter in dB.
+// The time-response window's view: the pre-ringing threshold in dB below the largest magnitude of
+// each band's step response (kMinPreRingingDb ... kMaxPreRingingDb), the step or the impulse
+// responses, the latter in dB.
 struct TimeSettings {
     int32_t preRingingDb = dsp::kDefaultPreRingingDb;
     bool step = false;

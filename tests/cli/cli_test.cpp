@@ -392,35 +392,43 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 // The pre-ringing line recomputed from a taps CSV by its definition: for each column (low, mid,
-// high, sum) the first row whose level 20·log10(|h| / largest |h|) reaches −thresholdDb, and its
-// distance to the centre row in ms at 44 100 Hz, printed with three decimals.
+// high, sum) the step (the running sum of the taps, sample n standing for time n + ½), the first
+// sample whose level 20·log10(|step| / largest |step|) reaches −thresholdDb, the crossing between
+// it and the sample before (0 before the first) by linear interpolation of |step|, and its
+// distance to the centre row in ms at 44 100 Hz, 0 when the first such sample is the centre or
+// later, printed with three decimals.
 std::string PreRingingFromTapsCsv(const fs::path& csv, int thresholdDb) {
     const auto lines = Lines(csv);
-    std::vector<std::vector<double>> columns(4);
+    std::vector<std::vector<double>> steps(4);
+    std::vector<long double> sums(4, 0.0L);
     for (std::size_t row = 1; row < lines.size(); ++row) {
         const auto cells = Cells(lines[row]);
         for (std::size_t c = 0; c < 4; ++c) {
-            columns[c].push_back(std::strtod(cells.at(c + 1).c_str(), nullptr));
+            sums[c] += std::strtod(cells.at(c + 1).c_str(), nullptr);
+            steps[c].push_back(static_cast<double>(sums[c]));
         }
     }
-    const auto centre = static_cast<long>(columns[0].size() / 2);
+    const auto centre = static_cast<long>(steps[0].size() / 2);
     std::string line = "Pre-ringing (-" + std::to_string(thresholdDb) + " dB):";
     const char* names[] = {"low", "mid", "high", "sum"};
     for (std::size_t c = 0; c < 4; ++c) {
         double largest = 0.0;
-        for (const double h : columns[c]) {
-            largest = std::max(largest, std::fabs(h));
+        for (const double s : steps[c]) {
+            largest = std::max(largest, std::fabs(s));
         }
-        long first = centre;
-        for (std::size_t i = 0; largest > 0.0 && i < columns[c].size(); ++i) {
-            if (20.0 * std::log10(std::fabs(columns[c][i]) / largest) >= -thresholdDb) {
-                first = static_cast<long>(i);
+        double ms = 0.0;
+        for (long i = 0; largest > 0.0 && i < centre; ++i) {
+            const double at = std::fabs(steps[c][static_cast<std::size_t>(i)]);
+            if (20.0 * std::log10(at / largest) >= -thresholdDb) {
+                const double before = i == 0 ? 0.0 : std::fabs(steps[c][i - 1]);
+                const double threshold = largest * std::pow(10.0, -thresholdDb / 20.0);
+                const double crossing = i - 0.5 + (threshold - before) / (at - before);
+                ms = (centre - crossing) * 1000.0 / 44100.0;
                 break;
             }
         }
         char figure[64];
-        std::snprintf(figure, sizeof figure, "%s %s %.3f ms", c == 0 ? "" : ",", names[c],
-                      static_cast<double>(centre - first) * 1000.0 / 44100.0);
+        std::snprintf(figure, sizeof figure, "%s %s %.3f ms", c == 0 ? "" : ",", names[c], ms);
         line += figure;
     }
     return line;

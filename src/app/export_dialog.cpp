@@ -175,11 +175,10 @@ QWidget* ExportDialog::CreateRates() {
     CountsRate->setRange(dsp::kMinSampleRateHz, dsp::kMaxSampleRateHz);
     CountsRate->setSuffix(QStringLiteral(" Hz"));
     CountsRate->setToolTip(QStringLiteral(
-        "The rate the window's tap counts are meant at. At 44100 Hz, the window's rate, the design "
-        "shown is exported as it is and every other rate scales its counts so that the filters "
-        "keep "
-        "their length in time and their latency; at another rate every rate, 44100 Hz too, scales "
-        "them from there."));
+        "The rate the window's tap counts are meant at. At 44100 Hz, the window's rate, the "
+        "design shown is exported as it is and every other rate scales its counts so that the "
+        "filters keep their length in time and their latency; at another rate every rate, "
+        "44100 Hz too, scales them from there."));
     auto* other = new QFormLayout;
     other->addRow(QStringLiteral("Other:"), OtherRates);
     other->addRow(QStringLiteral("Tap counts at:"), CountsRate);

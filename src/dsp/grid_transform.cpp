@@ -194,9 +194,9 @@ class HalfTurnPhasor {
     std::vector<Phasor> coarse_;
 };
 
-// At most this many lengths keep their plans: a run uses one or a few rates, and the chirp-z plans
-// of the largest lengths take some 30 MB each.
-constexpr std::size_t kKeptLengths = 4;
+// At most this many lengths keep their plans: a run uses one or a few rates, replanning costs a few
+// milliseconds, and the chirp-z plans of the largest lengths hold some 23 MB each.
+constexpr std::size_t kKeptLengths = 2;
 
 }  // namespace
 

@@ -417,13 +417,14 @@ std::string PreRingingFromTapsCsv(const fs::path& csv, int thresholdDb) {
             largest = std::max(largest, std::fabs(s));
         }
         double ms = 0.0;
-        for (long i = 0; largest > 0.0 && i < centre; ++i) {
-            const double at = std::fabs(steps[c][static_cast<std::size_t>(i)]);
+        for (std::size_t i = 0; largest > 0.0 && i < steps[c].size() / 2; ++i) {
+            const double at = std::fabs(steps[c][i]);
             if (20.0 * std::log10(at / largest) >= -thresholdDb) {
                 const double before = i == 0 ? 0.0 : std::fabs(steps[c][i - 1]);
                 const double threshold = largest * std::pow(10.0, -thresholdDb / 20.0);
-                const double crossing = i - 0.5 + (threshold - before) / (at - before);
-                ms = (centre - crossing) * 1000.0 / 44100.0;
+                const double crossing =
+                    static_cast<double>(i) - 0.5 + (threshold - before) / (at - before);
+                ms = (static_cast<double>(centre) - crossing) * 1000.0 / 44100.0;
                 break;
             }
         }

@@ -2,6 +2,7 @@
 #include "dsp/evaluation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -49,16 +50,35 @@ double Level(long double magnitude) {
     return StoreDouble((20.0L * base::CheckedLog10(magnitude) + 100.0L) / 100.0L);
 }
 
-// Writes the four levels of point k from the magnitudes stored there; an error names its array.
+// The four magnitudes whose levels point k stores: low, mid, high, and the sum with its floor.
+std::array<long double, 4> LevelMagnitudes(const ResponseStore& store, int32_t k) {
+    const auto i = static_cast<std::size_t>(k);
+    return {store.LowMag[i], store.MidMag[i], store.HighMag[i],
+            static_cast<long double>(store.SumMag[i]) + SumEpsilon(k)};
+}
+
+// Writes the four levels of point k from the magnitudes stored there.
 void StoreLevels(ResponseStore& store, int32_t k) {
     const auto i = static_cast<std::size_t>(k);
-    const auto level = [](std::size_t array, long double magnitude) {
-        return base::RunMarkingWhere(kArrayPlaces[array], [&] { return Level(magnitude); });
-    };
-    store.LowDb[i] = level(0, store.LowMag[i]);
-    store.MidDb[i] = level(1, store.MidMag[i]);
-    store.HighDb[i] = level(2, store.HighMag[i]);
-    store.SumDb[i] = level(3, static_cast<long double>(store.SumMag[i]) + SumEpsilon(k));
+    const std::array<long double, 4> magnitudes = LevelMagnitudes(store, k);
+    store.LowDb[i] = Level(magnitudes[0]);
+    store.MidDb[i] = Level(magnitudes[1]);
+    store.HighDb[i] = Level(magnitudes[2]);
+    store.SumDb[i] = Level(magnitudes[3]);
+}
+
+// Names in `error` the array whose level at point k raised it. Found only once an error has been
+// raised, so that the 3800 levels of an evaluation cost nothing for it.
+void NameFailingArray(base::Error& error, const ResponseStore& store, int32_t k) {
+    const std::array<long double, 4> magnitudes = LevelMagnitudes(store, k);
+    for (std::size_t array = 0; array < magnitudes.size(); ++array) {
+        try {
+            Level(magnitudes[array]);
+        } catch (const base::Error&) {
+            error.SetWhere(kArrayPlaces[array]);
+            return;
+        }
+    }
 }
 
 // Writes the four magnitudes of point k, then the four levels from the stored magnitudes.
@@ -123,9 +143,15 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
     const int32_t rate = taps.sampleRateHz;
     for (int32_t k = 1; k <= kGridPoints; ++k) {
         const int32_t f = FreqGrid(k);
-        StorePoint(*result.store, k, DirectMagnitude(taps.LowTaps, f, rate),
-                   DirectMagnitude(taps.MidTaps, f, rate), DirectMagnitude(taps.HighTaps, f, rate),
-                   DirectMagnitude(taps.SumTaps, f, rate));
+        try {
+            StorePoint(*result.store, k, DirectMagnitude(taps.LowTaps, f, rate),
+                       DirectMagnitude(taps.MidTaps, f, rate),
+                       DirectMagnitude(taps.HighTaps, f, rate),
+                       DirectMagnitude(taps.SumTaps, f, rate));
+        } catch (base::Error& error) {
+            NameFailingArray(error, *result.store, k);
+            throw;
+        }
     }
     result.CMax = FindCMax(*result.store);
     return result;
@@ -146,9 +172,15 @@ Evaluation EvaluateResponses(const CrossoverTaps& taps) {
     }
     RecomputeByDirectSum(zeros, taps.SumTaps.size(), taps.sampleRateHz);
     // The levels as the direct sum computes them, point by point; the first magnitude of exactly
-    // 0 raises EZeroDivide, and the fresh store is dropped with it.
-    for (int32_t k = 1; k <= kGridPoints; ++k) {
-        StoreLevels(store, k);
+    // 0 raises EZeroDivide, naming its array, and the fresh store is dropped with it.
+    int32_t k = 1;
+    try {
+        for (; k <= kGridPoints; ++k) {
+            StoreLevels(store, k);
+        }
+    } catch (base::Error& error) {
+        NameFailingArray(error, store, k);
+        throw;
     }
     result.CMax = FindCMax(store);
     return result;

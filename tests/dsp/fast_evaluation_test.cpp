@@ -5,12 +5,14 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/errors.h"
 #include "dsp/crossover.h"
 #include "dsp/design_case.h"
 #include "dsp/evaluation.h"
@@ -180,11 +182,28 @@ TEST(FastEvaluationRatesTest, AgreesWithTheDirectSumAtEveryKindOfRate) {
 
 class FastEvaluationErrorTest : public ::testing::TestWithParam<DesignCase> {};
 
+// The band an error of `action` names, or "none" when it raises nothing.
+std::string WhereOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const base::Error& error) {
+        return error.Where();
+    }
+    return "none";
+}
+
 TEST_P(FastEvaluationErrorTest, ZeroBandRaisesTheDirectSumsError) {
     const CrossoverTaps taps = DesignCrossover(GetParam().Parameters());
     const std::string literal = RaisedError([&] { EvaluateResponsesLiteral(taps); });
     EXPECT_NE(literal.find("EZeroDivide"), std::string::npos) << literal;
     EXPECT_EQ(RaisedError([&] { EvaluateResponses(taps); }), literal);
+    // Both name the band of zeros, whose row name begins with it.
+    const std::string name = GetParam().name;
+    const std::string band = name.rfind("Low", 0) == 0   ? "low band"
+                             : name.rfind("Mid", 0) == 0 ? "mid band"
+                                                         : "high band";
+    EXPECT_EQ(WhereOf([&] { EvaluateResponses(taps); }), band);
+    EXPECT_EQ(WhereOf([&] { EvaluateResponsesLiteral(taps); }), band);
 }
 
 // A band of zeros: a low-pass cut-off of 0, a band-pass of no width, a high-pass cut-off at half

@@ -25,9 +25,15 @@ function(kc_append_debian_item text item)
     set(${text} "${result}${row}\n" PARENT_SCOPE)
 endfunction()
 
-# The closing line of an entry dated YYYY-MM-DD (RFC 2822 time, as Debian changelogs have it).
-function(kc_debian_trailer text date)
-    execute_process(COMMAND date -u -R -d "${date} 12:00" OUTPUT_VARIABLE stamp
+# The closing line of an entry dated YYYY-MM-DD (RFC 2822 time, as Debian changelogs have it),
+# the `index`-th from the newest (0). Entries of one day are a minute apart from 12:59 down, the
+# newest latest, so that every entry is later than the one before it, as lintian wants.
+function(kc_debian_trailer text date index)
+    math(EXPR minute "59 - ${index}")
+    if(minute LESS 0)
+        set(minute 0)
+    endif()
+    execute_process(COMMAND date -u -R -d "${date} 12:${minute}" OUTPUT_VARIABLE stamp
                     OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
     set(${text} "${${text}}\n -- ${KC_MAINTAINER}  ${stamp}\n" PARENT_SCOPE)
 endfunction()
@@ -42,6 +48,7 @@ string(REPLACE "\n" ";" kc_lines "${kc_text}")
 set(kc_debian "")
 set(kc_item "")
 set(kc_date "")
+set(kc_entries 0)  # entries closed so far
 foreach(line IN LISTS kc_lines)
     if(line MATCHES "^## ([0-9]+\\.[0-9]+\\.[0-9]+) \\(([0-9]+-[0-9]+-[0-9]+)\\)$")
         if(kc_item)
@@ -49,7 +56,8 @@ foreach(line IN LISTS kc_lines)
             set(kc_item "")
         endif()
         if(kc_date)
-            kc_debian_trailer(kc_debian "${kc_date}")
+            kc_debian_trailer(kc_debian "${kc_date}" ${kc_entries})
+            math(EXPR kc_entries "${kc_entries} + 1")
             string(APPEND kc_debian "\n")
         else()
             set(kc_newest_version "${CMAKE_MATCH_1}")
@@ -72,7 +80,7 @@ endif()
 if(NOT kc_date)
     message(FATAL_ERROR "CHANGELOG.md holds no '## VERSION (YYYY-MM-DD)' entry")
 endif()
-kc_debian_trailer(kc_debian "${kc_date}")
+kc_debian_trailer(kc_debian "${kc_date}" ${kc_entries})
 if(NOT kc_newest_version STREQUAL PROJECT_VERSION)
     message(FATAL_ERROR "CHANGELOG.md's newest version ${kc_newest_version} is not the project's "
                         "version ${PROJECT_VERSION}: add its entry first")

@@ -6,18 +6,19 @@
 #include <cmath>
 #include <cstddef>
 #include <fstream>
-#include <functional>
 #include <string>
 
 #include "base/errors.h"
 #include "dsp/tap_arrays.h"
 #include "support/initial_design.h"
+#include "support/raised_error.h"
 
 namespace kc::dsp {
 namespace {
 
 using testing_support::AdjustedInitialDesign;
 using testing_support::InitialDesign;
+using testing_support::RaisedWhere;
 
 TEST(NormaliseTapCountTest, MakesEveryCountOdd) {
     const std::pair<int32_t, int32_t> cases[] = {{901, 901},
@@ -167,16 +168,6 @@ TEST(CrossoverDesignTest, OddCasesDesignWithoutError) {
     EXPECT_EQ(t.CommonLength, 51);
 }
 
-// The band an error of `action` names (base::Error::Where), or "none" when it raises nothing.
-std::string WhereOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const base::Error& error) {
-        return error.Where();
-    }
-    return "none";
-}
-
 struct CountFailure {
     const char* name;
     int32_t low, mid, high;
@@ -191,8 +182,8 @@ TEST_P(DesignRejectsCountsTest, NegativeOrHugeCountsAreRangeErrorsOfTheirBand) {
     p.midCount = GetParam().mid;
     p.highCount = GetParam().high;
     EXPECT_THROW(DesignCrossover(p), base::ERangeError);
-    EXPECT_EQ(WhereOf([&] { DesignCrossover(p); }), GetParam().where);
-    EXPECT_EQ(WhereOf([&] { DesignCrossoverLiteral(p); }), GetParam().where);
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossover(p); }), GetParam().where);
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossoverLiteral(p); }), GetParam().where);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, DesignRejectsCountsTest,
@@ -240,8 +231,8 @@ TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperationOfItsBand) {
     CrossoverParameters p;
     p.highCount = 1;
     EXPECT_THROW(DesignCrossover(p), base::EInvalidOp);
-    EXPECT_EQ(WhereOf([&] { DesignCrossover(p); }), "high band");
-    EXPECT_EQ(WhereOf([&] { DesignCrossoverLiteral(p); }), "high band");
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossover(p); }), "high band");
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossoverLiteral(p); }), "high band");
 }
 
 }  // namespace

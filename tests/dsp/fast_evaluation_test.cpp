@@ -5,14 +5,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "base/errors.h"
 #include "dsp/crossover.h"
 #include "dsp/design_case.h"
 #include "dsp/evaluation.h"
@@ -182,16 +180,6 @@ TEST(FastEvaluationRatesTest, AgreesWithTheDirectSumAtEveryKindOfRate) {
 
 class FastEvaluationErrorTest : public ::testing::TestWithParam<DesignCase> {};
 
-// The band an error of `action` names, or "none" when it raises nothing.
-std::string WhereOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const base::Error& error) {
-        return error.Where();
-    }
-    return "none";
-}
-
 TEST_P(FastEvaluationErrorTest, ZeroBandRaisesTheDirectSumsError) {
     const CrossoverTaps taps = DesignCrossover(GetParam().Parameters());
     const std::string literal = RaisedError([&] { EvaluateResponsesLiteral(taps); });
@@ -202,8 +190,8 @@ TEST_P(FastEvaluationErrorTest, ZeroBandRaisesTheDirectSumsError) {
     const std::string band = name.rfind("Low", 0) == 0   ? "low band"
                              : name.rfind("Mid", 0) == 0 ? "mid band"
                                                          : "high band";
-    EXPECT_EQ(WhereOf([&] { EvaluateResponses(taps); }), band);
-    EXPECT_EQ(WhereOf([&] { EvaluateResponsesLiteral(taps); }), band);
+    EXPECT_EQ(RaisedWhere([&] { EvaluateResponses(taps); }), band);
+    EXPECT_EQ(RaisedWhere([&] { EvaluateResponsesLiteral(taps); }), band);
 }
 
 // A band of zeros: a low-pass cut-off of 0, a band-pass of no width, a high-pass cut-off at half

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -187,8 +188,18 @@ QWidget* ExportDialog::CreateRates() {
     OtherRates = new QLineEdit;
     OtherRates->setObjectName(QStringLiteral("OtherRates"));
     OtherRates->setPlaceholderText(QStringLiteral("e.g. 32000,64000"));
+    CountsRate = new QSpinBox;
+    CountsRate->setObjectName(QStringLiteral("CountsRate"));
+    CountsRate->setRange(dsp::kMinSampleRateHz, dsp::kMaxSampleRateHz);
+    CountsRate->setSuffix(QStringLiteral(" Hz"));
+    CountsRate->setToolTip(QStringLiteral(
+        "The rate the window's tap counts are meant at. At 44100 Hz, the window's rate, the "
+        "design shown is exported as it is and every other rate scales its counts so that the "
+        "filters keep their length in time and their latency; at another rate every rate, "
+        "44100 Hz too, scales them from there."));
     auto* other = new QFormLayout;
     other->addRow(QStringLiteral("Other:"), OtherRates);
+    other->addRow(QStringLiteral("Tap counts at:"), CountsRate);
     layout->addLayout(other);
     layout->addStretch();
     return group;
@@ -224,6 +235,7 @@ void ExportDialog::Connect() {
     for (QLineEdit* edit : {OtherRates, Folder, Name}) {
         connect(edit, &QLineEdit::textChanged, this, [this] { Refresh(); });
     }
+    connect(CountsRate, &QSpinBox::valueChanged, this, [this] { Refresh(); });
     connect(BrowseButton, &QPushButton::clicked, this, [this] { Browse(); });
     connect(ExportButton, &QPushButton::clicked, this, [this] { Export(); });
 }
@@ -252,6 +264,7 @@ void ExportDialog::ShowSettings(const design_file::ExportSettings& settings) {
                                            kOfferedRates[i]) != settings.ratesHz.end());
     }
     OtherRates->setText(others.join(','));
+    CountsRate->setValue(settings.countsRateHz);
     Name->setText(FromStd(settings.name));
 }
 
@@ -292,6 +305,7 @@ design_file::ExportSettings ExportDialog::Settings() const {
     settings.name = !base::HasControlCharacter(typed) && exporting::IsOneFileName(typed)
                         ? typed
                         : startingName_;
+    settings.countsRateHz = CountsRate->value();
     return settings;
 }
 
@@ -341,7 +355,9 @@ ExportPlan ExportDialog::Plan(QString* problem) const {
         if (Name->text().trimmed().isEmpty()) {
             throw exporting::ExportRequestError("Give the files a name.");
         }
-        return exporting::PlanExport(design_, Rates(), formats);
+        dsp::CrossoverParameters design = design_;
+        design.sampleRateHz = CountsRate->value();
+        return exporting::PlanExport(design, Rates(), formats);
     } catch (const std::exception& error) {  // a request error, or counts beyond 32 bits
         *problem = QString::fromUtf8(error.what());
         return {};

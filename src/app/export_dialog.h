@@ -21,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTreeWidget;
 
 namespace kc::app {
@@ -42,7 +43,8 @@ class ExportDialog : public QDialog {
     // The rates offered with a box each; 44 100 Hz is the design on screen and checked at first.
     static const std::vector<int32_t> kOfferedRates;
 
-    // `design`: the numbers of the design on screen, at 44 100 Hz; other rates scale its counts.
+    // `design`: the numbers of the design on screen, at 44 100 Hz; the rates scale its counts from
+    // the counts' rate of `settings` (44 100 Hz unless a design file says otherwise).
     // The controls start from `settings` and `folder`. `runReportingErrors` runs the export so
     // that what it raises goes to the window's report.
     ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design,
@@ -83,6 +85,7 @@ class ExportDialog : public QDialog {
     QCheckBox* CamillaDsp = nullptr;
     std::vector<QCheckBox*> RateBoxes;  // one per kOfferedRates entry
     QLineEdit* OtherRates = nullptr;    // further rates, "RATE[,RATE…]"
+    QSpinBox* CountsRate = nullptr;     // the rate the tap counts are meant at, Hz
     QLineEdit* Folder = nullptr;
     QPushButton* BrowseButton = nullptr;
     QLineEdit* Name = nullptr;

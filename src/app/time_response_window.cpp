@@ -153,6 +153,10 @@ void TimeResponseWindow::CreateControls() {
     thresholdBox_->setValue(dsp::kDefaultPreRingingDb);
     thresholdBox_->setPrefix(QStringLiteral("-"));
     thresholdBox_->setSuffix(QStringLiteral(" dB"));
+    const QString definition =
+        QString::fromUtf8(dsp::kPreRingingDefinition.data(),
+                          static_cast<qsizetype>(dsp::kPreRingingDefinition.size()));
+    thresholdBox_->setToolTip(definition);
     resetButton_ = new QPushButton(QStringLiteral("Reset zoom"), this);
     pngButton_ = new QPushButton(QStringLiteral("Save PNG…"), this);
     csvButton_ = new QPushButton(QStringLiteral("Save CSV…"), this);
@@ -168,6 +172,7 @@ void TimeResponseWindow::CreateControls() {
     plot_ = new TimePlotView(*this, this);
     figuresLabel_ = new QLabel(this);
     figuresLabel_->setObjectName(QStringLiteral("Figures"));
+    figuresLabel_->setToolTip(definition);
     adjustNote_ = new QLabel(this);
     adjustNote_->setObjectName(QStringLiteral("AdjustNote"));
     readout_ = new QLabel(this);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kc::base {
 
@@ -14,7 +15,33 @@ namespace kc::base {
 class Error : public std::runtime_error {
   public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
+
+    // The part of a design the error arose in ("high band"), where the code that met it knows,
+    // else empty. It is not part of what(), so that the window shows its messages as they are; an
+    // export names it after the message.
+    const std::string& Where() const { return where_; }
+    // Sets Where() unless it is set already: the innermost code that knows the part names it.
+    void SetWhere(std::string_view where) {
+        if (where_.empty()) {
+            where_ = where;
+        }
+    }
+
+  private:
+    std::string where_;
 };
+
+// Runs work() and returns what it returns; an Error it raises gets `where` as its Where() (unless
+// it has one) and is raised on.
+template <class Work>
+decltype(auto) RunMarkingWhere(std::string_view where, Work&& work) {
+    try {
+        return std::forward<Work>(work)();
+    } catch (Error& error) {
+        error.SetWhere(where);
+        throw;
+    }
+}
 
 // A field text is not an integer or not a floating-point number. Text() is the text as it was
 // read, which the message quotes whole (a front end that shows texts from files shortens it).

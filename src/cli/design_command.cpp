@@ -117,6 +117,7 @@ exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptio
 // the design file; and what it reads, which none of them may replace.
 struct DesignOutputs {
     std::vector<int32_t> rates;  // empty: the design's own rate
+    int32_t countsRateHz = dsp::SampleRate;  // the rate the tap counts are meant at
     exporting::ExportFormats formats;
     TimeOutputs time;
     AcousticRequest acoustic;
@@ -138,14 +139,14 @@ std::vector<std::string> AllOutputs(const exporting::ExportPlan& plan, const Des
     return files;
 }
 
-// Designs at every rate (the first with the counts as given, the others with them scaled), one at
+// Designs at every rate (the counts as given at the counts' rate, scaled at every other), one at
 // a time, printing each rate's summary and pre-ringing and writing its files; the first rate's
 // design also gives the time plots and the acoustic files. Everything the run writes is one set,
 // committed at the end: a failure anywhere leaves every file as it was. The driver files are read
 // first and every target is checked before anything is designed: a bad one leaves no file.
 int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
-    design.sampleRateHz = out.rates.empty() ? dsp::SampleRate : out.rates.front();
+    design.sampleRateHz = out.countsRateHz;
     const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.formats);
     AcousticRun acoustic(out.acoustic, plan.rates.front().parameters.sampleRateHz);
     std::vector<std::string> inputs = acoustic.DriverFiles();
@@ -236,6 +237,7 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     try {
         TakeExportOptions(parser, options.exports, design.exportSettings);
         outputs.rates = design.exportSettings.ratesHz;
+        outputs.countsRateHz = design.exportSettings.countsRateHz;
         outputs.formats = ReadFormats(parser, options.exports, design.exportSettings);
         exporting::CheckExportRequest(outputs.rates, outputs.formats);
     } catch (const exporting::ExportRequestError& error) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "cli/command_support.h"
 
@@ -33,12 +34,31 @@ void Choice(const QCommandLineParser& parser, const QCommandLineOption& option,
                                         names + ", not '" + value + "'.");
 }
 
+// The rates of `text`, or none when it is not a list of rates.
+std::vector<int32_t> ParseRatesOrNone(const std::string& text) {
+    try {
+        return exporting::ParseRates(text);
+    } catch (const exporting::ExportRequestError&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
                        design_file::ExportSettings& settings) {
     if (parser.isSet(o.rates)) {
         settings.ratesHz = exporting::ParseRates(ToUtf8(parser.value(o.rates)));
+    }
+    if (parser.isSet(o.countsRate)) {
+        const std::string text = ToUtf8(parser.value(o.countsRate));
+        const std::vector<int32_t> rates = ParseRatesOrNone(text);
+        if (rates.size() != 1) {
+            throw exporting::ExportRequestError(
+                "--counts-rate takes one rate in whole hertz from 22050 to 768000, not '" + text +
+                "'.");
+        }
+        settings.countsRateHz = rates.front();
     }
     Choice(parser, o.wavFormat, exporting::kWavFormatNames, settings.wavFormat);
     Choice(parser, o.wavLayout, exporting::kWavLayoutNames, settings.wavLayout);

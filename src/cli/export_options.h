@@ -18,6 +18,10 @@ struct ExportOptions {
                              "Sample rates in whole Hz, 22050 to 768000, separated by commas "
                              "(44100). With several, every name must hold {rate}.",
                              "RATE[,RATE...]", "44100"};
+    QCommandLineOption countsRate{"counts-rate",
+                                  "The rate in whole Hz the tap counts are meant at (44100, the "
+                                  "window's); every --sample-rate scales them from there.",
+                                  "RATE", "44100"};
     QCommandLineOption taps{"taps", "Write the taps as CSV.", "FILE.csv"};
     QCommandLineOption response{"response", "Write the response as CSV.", "FILE.csv"};
     QCommandLineOption wav{"wav", "Write PREFIX-low/mid/high.wav (or PREFIX.wav).", "PREFIX"};
@@ -42,14 +46,14 @@ struct ExportOptions {
     QCommandLineOption plot{"plot", "Write the graph as PNG.", "FILE.png"};
 
     QList<QCommandLineOption> All() const {
-        return {rates,     taps, response, wav,      wavFormat,  wavLayout, raw,
-                rawFormat, text, frd,      frdPhase, camillaDsp, plot};
+        return {rates, countsRate, taps, response, wav,      wavFormat,  wavLayout,
+                raw,   rawFormat,  text, frd,      frdPhase, camillaDsp, plot};
     }
 };
 
-// Puts the rates and the formats, layouts and phases of the options given over those of a design
-// file (or the defaults). ExportRequestError, with a message naming the option, for rates that
-// cannot be read or a choice that is not one of its own.
+// Puts the rates, the counts' rate and the formats, layouts and phases of the options given over
+// those of a design file (or the defaults). ExportRequestError, with a message naming the option,
+// for rates that cannot be read or a choice that is not one of its own.
 void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
                        design_file::ExportSettings& settings);
 

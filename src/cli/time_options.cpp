@@ -65,8 +65,9 @@ TimeOptions::TimeOptions()
       plotSize_("plot-size", "Size of the impulse, step and acoustic plots (800x480).", "WxH",
                 "800x480"),
       preRingingDb_("pre-ringing-db",
-                    "Pre-ringing threshold, dB below each band's largest tap, 20 to 160 (60).", "N",
-                    "60") {}
+                    "Pre-ringing threshold, dB below the largest magnitude of each band's step "
+                    "response, 20 to 160 (60).",
+                    "N", "60") {}
 
 void TimeOptions::AddTo(QCommandLineParser& parser) const {
     parser.addOptions({impulsePlot_, stepPlot_, timeDb_, plotSize_, preRingingDb_});

@@ -41,6 +41,8 @@ void VisitExportKeys(Keys& section, DesignT& design) {
     section.Choice("frdPhase", settings.frdPhase, exporting::kFrdPhaseNames);
     section.Flag("camillaDsp", settings.camillaDsp);
     section.Rates("rates", settings.ratesHz);
+    section.Whole("countsRate", settings.countsRateHz, dsp::kMinSampleRateHz,
+                  dsp::kMaxSampleRateHz);
     section.FileName("name", settings.name);
 }
 

@@ -80,11 +80,15 @@ struct ExportSettings {
     // Whole hertz, kMinSampleRateHz ... kMaxSampleRateHz, none twice; empty when none is chosen.
     std::vector<int32_t> ratesHz{dsp::SampleRate};
     std::string name{"crossover-{rate}"};
+    // The rate the tap counts are meant at (kMinSampleRateHz ... kMaxSampleRateHz): every rate
+    // scales them from there. The window's rate unless a design says otherwise.
+    int32_t countsRateHz = dsp::SampleRate;
     bool operator==(const ExportSettings&) const = default;
 };
 
-// The time-response window's view: the pre-ringing threshold in dB below each band's largest tap
-// (kMinPreRingingDb ... kMaxPreRingingDb), the step or the impulse responses, the latter in dB.
+// The time-response window's view: the pre-ringing threshold in dB below the largest magnitude of
+// each band's step response (kMinPreRingingDb ... kMaxPreRingingDb), the step or the impulse
+// responses, the latter in dB.
 struct TimeSettings {
     int32_t preRingingDb = dsp::kDefaultPreRingingDb;
     bool step = false;

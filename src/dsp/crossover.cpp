@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/checked_int.h"
+#include "base/errors.h"
 #include "base/float_checks.h"
 #include "dsp/band_taps.h"
 #include "dsp/design_steps.h"
@@ -165,11 +166,15 @@ CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
     const double beta = KaiserBeta(p.attenuationDb);
     std::vector<BandPlan> bands;
     bands.reserve(3);  // the bands point at each other: no reallocation
-    bands.push_back(PlanBand(p.lowCount, LowPassTap, LowPassPair, taps.LowTaps, taps, beta, bands));
-    bands.push_back(
-        PlanBand(p.midCount, BandPassTap, BandPassPair, taps.MidTaps, taps, beta, bands));
-    bands.push_back(
-        PlanBand(p.highCount, HighPassTap, HighPassPair, taps.HighTaps, taps, beta, bands));
+    const auto plan = [&](std::size_t band, int32_t count, TapFormula formula,
+                          PairFormula pairFormula, std::vector<double>& target) {
+        bands.push_back(base::RunMarkingWhere(kArrayPlaces[band], [&] {
+            return PlanBand(count, formula, pairFormula, target, taps, beta, bands);
+        }));
+    };
+    plan(0, p.lowCount, LowPassTap, LowPassPair, taps.LowTaps);
+    plan(1, p.midCount, BandPassTap, BandPassPair, taps.MidTaps);
+    plan(2, p.highCount, HighPassTap, HighPassPair, taps.HighTaps);
     FillWindows(bands);
     ApplyTapFormulas(bands, p);
     FormSum(taps);

@@ -3,8 +3,10 @@
 // Kaiser-windowed ideal filter, centred in arrays of one common length.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "dsp/response_store.h"
@@ -56,20 +58,28 @@ void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount);
 // Raises ERangeError for a rate outside kMinSampleRateHz ... kMaxSampleRateHz.
 void CheckSampleRate(int64_t sampleRateHz);
 
+// How an error names the array it arose in (base::Error::Where): the three bands and their sum.
+inline constexpr std::array<std::string_view, 4> kArrayPlaces = {"low band", "mid band",
+                                                                 "high band", "sum"};
+
 // A normalised (odd) count designed for `fromRateHz`, scaled to `toRateHz` so that the filter
-// keeps its length in time and its transition widths: count · toRate / fromRate rounded up, then
-// made odd by going up (901 taps at 44 100 Hz give 981 at 48 000 Hz and 3923 at 192 000 Hz). A
-// count below 1 stays as it is, so that the design reports it. ERangeError when the scaled count
-// lies beyond the 32-bit range.
+// keeps its length in time, its transition widths and its latency: the centre c = count div 2
+// becomes c′ = c · toRate / fromRate rounded to the nearest whole number (halves up), never below
+// 1, and the count 2·c′ + 1, so that every rate's latency is the first rate's within half a sample
+// (901 taps at 44 100 Hz give 981 at 48 000 Hz, 1801 at 88 200 Hz and 3919 at 192 000 Hz; 3 taps
+// stay 3 at any rate). At the same rate, and for a count below 3, the count stays as it is, so that
+// the design reports what it reports at the first rate. ERangeError when the scaled count lies
+// beyond the 32-bit range.
 int32_t ScaledTapCount(int32_t count, int32_t fromRateHz, int32_t toRateHz);
 
 // The same design at `toRateHz`: the cut-offs, attenuation and adjustment of `parameters`, its
-// three counts scaled from its own rate with ScaledTapCount.
+// three counts scaled from its own rate with ScaledTapCount (an error names its band).
 CrossoverParameters AtSampleRate(const CrossoverParameters& parameters, int32_t toRateHz);
 
 // Designs the three bands for normalised (odd) counts. Raises ERangeError for an unsupported rate,
 // for negative counts or a common length of 2^28 or more, EOutOfMemory when the arrays cannot be
-// allocated, and EInvalidOp for a one-tap band (its window divides 0 by 0). Each window value is
+// allocated, and EInvalidOp for a one-tap band (its window divides 0 by 0); an error of one band
+// names it (kArrayPlaces; the longest band for a common length too long). Each window value is
 // computed afresh with KaiserWindow, one tap after the other; this is the reference design.
 CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters);
 

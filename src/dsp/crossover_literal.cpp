@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/checked_int.h"
+#include "base/errors.h"
 #include "base/float_checks.h"
 #include "dsp/band_taps.h"
 #include "dsp/crossover.h"
@@ -64,9 +65,13 @@ CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters) {
     taps.SumTaps = AllocateTaps(taps.CommonLength);
 
     const double beta = KaiserBeta(p.attenuationDb);
-    taps.LowTaps = DesignBand(p.lowCount, taps, beta, LowPassTap, p);
-    taps.MidTaps = DesignBand(p.midCount, taps, beta, BandPassTap, p);
-    taps.HighTaps = DesignBand(p.highCount, taps, beta, HighPassTap, p);
+    const auto design = [&](std::size_t band, int32_t count, TapFormula formula) {
+        return base::RunMarkingWhere(kArrayPlaces[band],
+                                     [&] { return DesignBand(count, taps, beta, formula, p); });
+    };
+    taps.LowTaps = design(0, p.lowCount, LowPassTap);
+    taps.MidTaps = design(1, p.midCount, BandPassTap);
+    taps.HighTaps = design(2, p.highCount, HighPassTap);
     FormSum(taps);
     if (p.adjustCoefficient) {
         AdjustMidBandLiteral(taps);

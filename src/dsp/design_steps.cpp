@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dsp/design_steps.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/checked_int.h"
@@ -53,23 +54,24 @@ void CheckSampleRate(int64_t sampleRateHz) {
 int32_t ScaledTapCount(int32_t count, int32_t fromRateHz, int32_t toRateHz) {
     CheckSampleRate(fromRateHz);
     CheckSampleRate(toRateHz);
-    if (count < 1) {
+    if (count < 3 || fromRateHz == toRateHz) {
         return count;
     }
-    // In 64 bits: a count below 2^31 times a rate below 2^20 cannot overflow.
-    const int64_t product = static_cast<int64_t>(count) * toRateHz;
-    int64_t scaled = (product + fromRateHz - 1) / fromRateHz;
-    if (scaled % 2 == 0) {
-        ++scaled;
-    }
-    return base::NarrowToInt32(scaled);
+    // In 64 bits: a centre below 2^30 times twice a rate below 2^20 cannot overflow. The nearest
+    // whole number, halves up: (2·c·to + from) div (2·from).
+    const int64_t centre = count / 2;
+    const int64_t scaled = (2 * centre * toRateHz + fromRateHz) / (2 * int64_t{fromRateHz});
+    return base::NarrowToInt32(2 * std::max<int64_t>(scaled, 1) + 1);
 }
 
 CrossoverParameters AtSampleRate(const CrossoverParameters& parameters, int32_t toRateHz) {
     CrossoverParameters p = parameters;
-    p.lowCount = ScaledTapCount(parameters.lowCount, parameters.sampleRateHz, toRateHz);
-    p.midCount = ScaledTapCount(parameters.midCount, parameters.sampleRateHz, toRateHz);
-    p.highCount = ScaledTapCount(parameters.highCount, parameters.sampleRateHz, toRateHz);
+    int32_t* counts[] = {&p.lowCount, &p.midCount, &p.highCount};
+    for (std::size_t band = 0; band < 3; ++band) {
+        *counts[band] = base::RunMarkingWhere(kArrayPlaces[band], [&] {
+            return ScaledTapCount(*counts[band], parameters.sampleRateHz, toRateHz);
+        });
+    }
     p.sampleRateHz = toRateHz;
     return p;
 }

@@ -2,9 +2,11 @@
 #include "dsp/evaluation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/float_checks.h"
 #include "base/math_constants.h"
 #include "base/text_convert.h"
@@ -48,13 +50,35 @@ double Level(long double magnitude) {
     return StoreDouble((20.0L * base::CheckedLog10(magnitude) + 100.0L) / 100.0L);
 }
 
+// The four magnitudes whose levels point k stores: low, mid, high, and the sum with its floor.
+std::array<long double, 4> LevelMagnitudes(const ResponseStore& store, int32_t k) {
+    const auto i = static_cast<std::size_t>(k);
+    return {store.LowMag[i], store.MidMag[i], store.HighMag[i],
+            static_cast<long double>(store.SumMag[i]) + SumEpsilon(k)};
+}
+
 // Writes the four levels of point k from the magnitudes stored there.
 void StoreLevels(ResponseStore& store, int32_t k) {
     const auto i = static_cast<std::size_t>(k);
-    store.LowDb[i] = Level(store.LowMag[i]);
-    store.MidDb[i] = Level(store.MidMag[i]);
-    store.HighDb[i] = Level(store.HighMag[i]);
-    store.SumDb[i] = Level(static_cast<long double>(store.SumMag[i]) + SumEpsilon(k));
+    const std::array<long double, 4> magnitudes = LevelMagnitudes(store, k);
+    store.LowDb[i] = Level(magnitudes[0]);
+    store.MidDb[i] = Level(magnitudes[1]);
+    store.HighDb[i] = Level(magnitudes[2]);
+    store.SumDb[i] = Level(magnitudes[3]);
+}
+
+// Names in `error` the array whose level at point k raised it. Found only once an error has been
+// raised, so that the 3800 levels of an evaluation cost nothing for it.
+void NameFailingArray(base::Error& error, const ResponseStore& store, int32_t k) {
+    const std::array<long double, 4> magnitudes = LevelMagnitudes(store, k);
+    for (std::size_t array = 0; array < magnitudes.size(); ++array) {
+        try {
+            Level(magnitudes[array]);
+        } catch (const base::Error&) {
+            error.SetWhere(kArrayPlaces[array]);
+            return;
+        }
+    }
 }
 
 // Writes the four magnitudes of point k, then the four levels from the stored magnitudes.
@@ -67,42 +91,46 @@ void StorePoint(ResponseStore& store, int32_t k, double low, double mid, double 
     StoreLevels(store, k);
 }
 
-// A grid point of one array whose transform magnitude its rounding error could hide: not above
-// the error's bound, an exact 0.0 among them, where the direct sum gives some 1e-16. Such points
-// lie deep in a stop band, rare at ordinary attenuations; above the bound the true magnitude
-// cannot be 0 and the transform's value is within the bound of it.
-struct UnclearPoint {
+// A grid point of one array where the transform gave exactly 0.0. Deep in a stop band (some 300 dB)
+// the transform's value is its own rounding error, and that can be an exact 0 where the direct sum
+// gives some 1e-16; such a 0 would raise EZeroDivide where the direct sum raises nothing. Every
+// other transform value is kept: it is not 0, so it raises nothing, and it lies within the
+// transform's rounding error (a few ε times the taps' absolute sum, some 1e-15) of the exact
+// modulus, far inside the 1e-12 the evaluation promises. So only these points cost a direct sum;
+// at ordinary attenuations there are none, at any length.
+struct ZeroPoint {
     const std::vector<double>* taps;
     double* magnitude;
     int32_t frequencyHz;
 };
 
-void CollectUnclearPoints(const GridTransform& transform, const std::vector<double>& taps,
-                          Curve& magnitudes, std::vector<UnclearPoint>& unclear) {
-    const double bound = transform.RoundingErrorBound(taps);
-    if (bound == 0.0) {
-        return;  // taps of zeros: every magnitude is exactly 0 by either sum
-    }
+void CollectZeroPoints(const std::vector<double>& taps, Curve& magnitudes,
+                       std::vector<ZeroPoint>& zeros) {
+    const std::size_t before = zeros.size();
     for (int32_t k = 1; k <= kGridPoints; ++k) {
         double& magnitude = magnitudes[static_cast<std::size_t>(k)];
-        if (magnitude <= bound) {
-            unclear.push_back({&taps, &magnitude, FreqGrid(k)});
+        if (magnitude == 0.0) {
+            zeros.push_back({&taps, &magnitude, FreqGrid(k)});
         }
+    }
+    const bool allZero = std::all_of(taps.begin(), taps.end(), [](double t) { return t == 0.0; });
+    if (allZero) {
+        zeros.resize(before);  // taps of zeros: every magnitude is exactly 0 by either sum
     }
 }
 
-// Below this many terms of the direct sum (about 2 ms of sines and cosines) the unclear points
+// Below this many terms of the direct sum (about 2 ms of sines and cosines) the zero points
 // are recomputed on one thread.
 constexpr std::size_t kMinTermsToSplit = 8192;
 
-// Recomputes every unclear point by the direct sum, as the reference does, over two cores.
-void RecomputeByDirectSum(const std::vector<UnclearPoint>& unclear, std::size_t length,
+// Recomputes every zero point by the direct sum, as the reference does, over two cores.
+void RecomputeByDirectSum(const std::vector<ZeroPoint>& zeros, std::size_t length,
                           int32_t sampleRateHz) {
     const std::size_t minPointsToSplit = kMinTermsToSplit / std::max<std::size_t>(length, 1) + 1;
-    RunInTwoHalves(unclear.size(), minPointsToSplit, [&](std::size_t begin, std::size_t end) {
+    RunInTwoHalves(zeros.size(), minPointsToSplit, [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
-            *unclear[i].magnitude =
-                DirectMagnitude(*unclear[i].taps, unclear[i].frequencyHz, sampleRateHz);
+            *zeros[i].magnitude =
+                DirectMagnitude(*zeros[i].taps, zeros[i].frequencyHz, sampleRateHz);
         }
     });
 }
@@ -115,9 +143,15 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
     const int32_t rate = taps.sampleRateHz;
     for (int32_t k = 1; k <= kGridPoints; ++k) {
         const int32_t f = FreqGrid(k);
-        StorePoint(*result.store, k, DirectMagnitude(taps.LowTaps, f, rate),
-                   DirectMagnitude(taps.MidTaps, f, rate), DirectMagnitude(taps.HighTaps, f, rate),
-                   DirectMagnitude(taps.SumTaps, f, rate));
+        try {
+            StorePoint(*result.store, k, DirectMagnitude(taps.LowTaps, f, rate),
+                       DirectMagnitude(taps.MidTaps, f, rate),
+                       DirectMagnitude(taps.HighTaps, f, rate),
+                       DirectMagnitude(taps.SumTaps, f, rate));
+        } catch (base::Error& error) {
+            NameFailingArray(error, *result.store, k);
+            throw;
+        }
     }
     result.CMax = FindCMax(*result.store);
     return result;
@@ -127,19 +161,26 @@ Evaluation EvaluateResponses(const CrossoverTaps& taps) {
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
     ResponseStore& store = *result.store;
     GridTransform transform(taps.sampleRateHz);
-    std::vector<UnclearPoint> unclear;
+    transform.Magnitudes(taps.LowTaps, taps.MidTaps, store.LowMag, store.MidMag);
+    transform.Magnitudes(taps.HighTaps, taps.SumTaps, store.HighMag, store.SumMag);
+    std::vector<ZeroPoint> zeros;
     for (const auto& [array, curve] : {std::pair{&taps.LowTaps, &store.LowMag},
                                        {&taps.MidTaps, &store.MidMag},
                                        {&taps.HighTaps, &store.HighMag},
                                        {&taps.SumTaps, &store.SumMag}}) {
-        transform.Magnitudes(*array, *curve);
-        CollectUnclearPoints(transform, *array, *curve, unclear);
+        CollectZeroPoints(*array, *curve, zeros);
     }
-    RecomputeByDirectSum(unclear, taps.SumTaps.size(), taps.sampleRateHz);
+    RecomputeByDirectSum(zeros, taps.SumTaps.size(), taps.sampleRateHz);
     // The levels as the direct sum computes them, point by point; the first magnitude of exactly
-    // 0 raises EZeroDivide, and the fresh store is dropped with it.
-    for (int32_t k = 1; k <= kGridPoints; ++k) {
-        StoreLevels(store, k);
+    // 0 raises EZeroDivide, naming its array, and the fresh store is dropped with it.
+    int32_t k = 1;
+    try {
+        for (; k <= kGridPoints; ++k) {
+            StoreLevels(store, k);
+        }
+    } catch (base::Error& error) {
+        NameFailingArray(error, store, k);
+        throw;
     }
     result.CMax = FindCMax(store);
     return result;

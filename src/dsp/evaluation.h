@@ -25,11 +25,12 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps);
 
 // The evaluation the program uses: the store of EvaluateResponsesLiteral to within rounding (the
 // magnitudes within about 1e-14 of it for filters of a few thousand taps), with the levels
-// computed from the magnitudes in the same way and the same errors, in well under a millisecond
-// at any length: each array's response at all 950 points comes from one real FFT (GridTransform).
-// A magnitude the FFT cannot tell from its own rounding error (deep in a stop band of some 300 dB)
-// is taken from the direct sum instead, so that it is never a false 0: such a point costs what
-// it costs the direct sum, and at 300 dB a third of the points can be such.
+// computed from the magnitudes in the same way, at any rate and length in a few milliseconds: each
+// array's response at all 950 points comes from one FFT of the taps folded to the rate's period
+// (GridTransform), whose cost grows with the rate, not with the taps. A magnitude that the FFT
+// gives as exactly 0 (possible only deep in a stop band, some 300 dB down) is taken from the direct
+// sum instead, so that it is never a false 0 and raises EZeroDivide only where the direct sum does;
+// such a point costs what it costs the direct sum.
 Evaluation EvaluateResponses(const CrossoverTaps& taps);
 
 // The largest of LowMag, MidMag and HighMag over points 1 ... 950 (0.0 when all are 0).

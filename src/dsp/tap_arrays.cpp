@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <fstream>
@@ -100,11 +101,16 @@ ScopedTapArrayMemoryLimit::~ScopedTapArrayMemoryLimit() {
     TapArrayMemoryLimit().store(previousBytes_);
 }
 
+// A common length too long is the longest band's error; a negative count its own band's.
 void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount) {
-    CheckArrayLength(Max3(lowCount, midCount, highCount));
-    CheckArrayLength(lowCount);
-    CheckArrayLength(midCount);
-    CheckArrayLength(highCount);
+    const std::array<int32_t, 3> counts = {lowCount, midCount, highCount};
+    const auto longest =
+        static_cast<std::size_t>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    base::RunMarkingWhere(kArrayPlaces[longest],
+                          [&] { CheckArrayLength(Max3(lowCount, midCount, highCount)); });
+    for (std::size_t band = 0; band < counts.size(); ++band) {
+        base::RunMarkingWhere(kArrayPlaces[band], [&] { CheckArrayLength(counts[band]); });
+    }
 }
 
 }  // namespace kc::dsp

@@ -42,25 +42,35 @@ double ImpulseLevelDb(double tap) {
     return std::max(20.0 * std::log10(magnitude), kImpulseFloorDb);
 }
 
-PreRinging PreRingingOf(std::span<const double> taps, int32_t centre, int32_t thresholdDb,
+PreRinging PreRingingOf(std::span<const double> step, int32_t centre, int32_t thresholdDb,
                         int32_t sampleRateHz) {
     if (thresholdDb < kMinPreRingingDb || thresholdDb > kMaxPreRingingDb) {
         base::RaiseRangeError();
     }
     double peak = 0.0;
-    for (const double tap : taps) {
-        peak = std::max(peak, std::fabs(tap));
+    for (const double value : step) {
+        peak = std::max(peak, std::fabs(value));
     }
     if (peak == 0.0) {
         return {centre, 0.0};
     }
-    // The threshold as a magnitude, in extended precision so that a tap exactly at it counts.
+    // The threshold as a magnitude, in extended precision so that a sample exactly at it counts.
     const long double threshold = peak * std::pow(10.0L, -thresholdDb / 20.0L);
-    int32_t first = 0;
-    while (std::fabs(taps[static_cast<std::size_t>(first)]) < threshold) {
-        ++first;  // stops at the latest at the peak tap
+    std::size_t first = 0;
+    while (std::fabs(step[first]) < threshold) {
+        ++first;  // stops at the latest at the largest sample
     }
-    return {first, SamplesToMs(int64_t{centre} - first, sampleRateHz)};
+    if (first >= static_cast<std::size_t>(centre)) {
+        return {centre, 0.0};
+    }
+    // Between the samples at times first − ½ and first + ½; |step| rises through the threshold
+    // there, so the fraction lies in (0, 1].
+    const long double before = first == 0 ? 0.0L : std::fabs(step[first - 1]);
+    const long double at = std::fabs(step[first]);
+    const long double crossing =
+        static_cast<long double>(first) - 0.5L + (threshold - before) / (at - before);
+    const long double ms = (static_cast<long double>(centre) - crossing) * 1000.0L / sampleRateHz;
+    return {static_cast<int32_t>(first), base::StoreDouble(ms)};
 }
 
 TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted) {
@@ -93,8 +103,8 @@ std::array<PreRinging, kTimeCurves> PreRingingFigures(const TimeResponse& respon
                                                       int32_t thresholdDb) {
     std::array<PreRinging, kTimeCurves> figures;
     for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
-        figures[curve] = PreRingingOf(response.impulse[curve], response.centre, thresholdDb,
-                                      response.sampleRateHz);
+        figures[curve] =
+            PreRingingOf(response.step[curve], response.centre, thresholdDb, response.sampleRateHz);
     }
     return figures;
 }

@@ -30,7 +30,8 @@ enum class TimeSeriesKind { Impulse, ImpulseDb, Step };
 // The lowest level the dB view shows, dB; a zero tap lies there too.
 inline constexpr double kImpulseFloorDb = -160.0;
 
-// The pre-ringing threshold, dB below a band's largest tap magnitude: its default and its range.
+// The pre-ringing threshold, dB below the largest magnitude of a band's step response: its default
+// and its range.
 inline constexpr int32_t kDefaultPreRingingDb = 60;
 inline constexpr int32_t kMinPreRingingDb = 20;
 inline constexpr int32_t kMaxPreRingingDb = 160;
@@ -44,16 +45,30 @@ std::vector<double> StepResponse(std::span<const double> taps);
 // 20·log10|tap| in dB, never below kImpulseFloorDb (a zero tap gives the floor).
 double ImpulseLevelDb(double tap);
 
-// How long a band rings before its centre tap: the first tap whose magnitude reaches the band's
-// largest tap magnitude less thresholdDb, and its distance to the centre tap in ms.
+// The definition of the pre-ringing figure as the time window explains it.
+inline constexpr std::string_view kPreRingingDefinition =
+    "Pre-ringing: the time from where the step response first reaches the threshold (dB below its "
+    "largest magnitude) to the centre tap, the crossing interpolated between samples, so that the "
+    "same filter reads the same at every sample rate; 0 when the step reaches the threshold only "
+    "at the centre.";
+
+// How long a band rings before its centre tap, measured on its step response so that the figure
+// belongs to the filter, not to its sampling: the same filter (the same length in time) gives the
+// same figure at every rate, within some microseconds. The threshold is thresholdDb below the
+// step's largest magnitude. Sample n of the step, the sum of the taps up to n, stands for the
+// step at time n + ½ (the end of tap n's sample; before the first tap the step is 0), and the time
+// where |step| first reaches the threshold is interpolated linearly between the two samples
+// around it. The figure is the time from there to the centre tap; 0 when no sample before the
+// centre reaches the threshold (a unit impulse, the adjusted sum).
 struct PreRinging {
-    int32_t firstIndex = 0;  // the first tap at or above the threshold
-    double ms = 0.0;         // (centre − firstIndex) · 1000 / rate
+    int32_t firstIndex = 0;  // the first step sample at or above the threshold, else the centre
+    double ms = 0.0;         // (centre − crossing time) · 1000 / rate
 };
 
-// The pre-ringing of `taps` (centred at `centre`) for a threshold of thresholdDb (20 ... 160 dB;
-// ERangeError outside). A band of zeros does not ring: its first index is the centre, 0 ms.
-PreRinging PreRingingOf(std::span<const double> taps, int32_t centre, int32_t thresholdDb,
+// The pre-ringing of the step response `step` (centred at `centre`) for a threshold of thresholdDb
+// (20 ... 160 dB; ERangeError outside). A step of zeros does not ring: its first index is the
+// centre, 0 ms.
+PreRinging PreRingingOf(std::span<const double> step, int32_t centre, int32_t thresholdDb,
                         int32_t sampleRateHz = SampleRate);
 
 // A design in the time domain: the four impulse responses (low, mid, high, sum: copies of the
@@ -76,7 +91,7 @@ TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted);
 double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::size_t curve,
                        int32_t index);
 
-// The pre-ringing of the four curves, in the order low, mid, high, sum.
+// The pre-ringing of the four curves, in the order low, mid, high, sum, from their steps.
 std::array<PreRinging, kTimeCurves> PreRingingFigures(const TimeResponse& response,
                                                       int32_t thresholdDb);
 

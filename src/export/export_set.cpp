@@ -185,6 +185,10 @@ std::array<std::string, 3> CamillaDspWavPaths(const ExportPlan& plan) {
 
 }  // namespace
 
+ERateError::ERateError(const base::Error& cause, int32_t sampleRateHz)
+    : base::Error(base::ReportTextWithFullStop(cause.what()) + " (" + std::to_string(sampleRateHz) +
+                  " Hz" + (cause.Where().empty() ? "" : ", " + cause.Where()) + ")") {}
+
 bool IsOneFileName(std::string_view name) {
     return name.find_first_of("/\\") == std::string_view::npos &&
            name.find("..") == std::string_view::npos;
@@ -262,7 +266,11 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
     ExportPlan plan{formats, {}, formats.camillaDsp};
     for (int32_t rate : ratesHz.empty() ? std::vector<int32_t>{design.sampleRateHz} : ratesHz) {
         RatePlan r;
-        r.parameters = dsp::AtSampleRate(design, rate);
+        try {
+            r.parameters = dsp::AtSampleRate(design, rate);
+        } catch (const base::Error& error) {
+            throw ERateError(error, rate);
+        }
         r.latencySamples =
             dsp::Max3(r.parameters.lowCount, r.parameters.midCount, r.parameters.highCount) / 2;
         r.latencyMs = 1000.0 * r.latencySamples / rate;
@@ -274,13 +282,27 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
     return plan;
 }
 
+namespace {
+
+// The design of one rate of the plan; what the calculation raises is raised as an ERateError
+// naming the rate and the band.
+dsp::CalculationResult DesignRate(const RatePlan& rate) {
+    try {
+        return dsp::CalculateCrossover(rate.parameters);
+    } catch (const base::Error& error) {
+        throw ERateError(error, rate.parameters.sampleRateHz);
+    }
+}
+
+}  // namespace
+
 // One rate at a time: its design, its FRD texts and its files are let go before the next rate is
 // designed, so that an export of many rates needs the memory of one.
 void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set, const RateFileWriter& plotWriter,
                       const RateObserver& designed) {
     std::vector<CamillaDspRate> camillaRates;
     for (const RatePlan& rate : plan.rates) {
-        const dsp::CalculationResult design = dsp::CalculateCrossover(rate.parameters);
+        const dsp::CalculationResult design = DesignRate(rate);
         if (designed) {
             designed(design);
         }

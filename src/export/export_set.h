@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/errors.h"
 #include "dsp/calculation.h"
 #include "export/coefficient_files.h"
 #include "export/file_write.h"
@@ -87,6 +88,14 @@ class ExportRequestError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// An error of one rate of an export: the calculation's message with its full stop, then the rate
+// and, where known, the part of the design it arose in: "0 による浮動小数点数除算. (22050 Hz,
+// high band)".
+class ERateError : public base::Error {
+  public:
+    ERateError(const base::Error& cause, int32_t sampleRateHz);
+};
+
 // One rate of an export, known before anything is designed.
 struct RatePlan {
     dsp::CrossoverParameters parameters;  // the design at this rate: its counts scaled
@@ -115,13 +124,14 @@ std::string WithRate(const std::string& pattern, int32_t sampleRateHz);
 // checks does not depend on the design.
 void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportFormats& formats);
 
-// Checks a request and lays out its export. `design` holds the counts for its own rate
-// (design.sampleRateHz): that rate keeps them, every other rate of `ratesHz` gets the same
-// cut-offs with the counts scaled to it (AtSampleRate), so that every rate's filters have the same
-// length in time; no rate at all means the design's own. ExportRequestError when a rate lies
-// outside 22050 ... 768000 or is given twice, several rates meet a name without {rate} (the
-// fragment's excepted), the CamillaDSP fragment lacks band WAV files or holds {rate}, or two files
-// would have one name. ERangeError when a scaled count leaves the 32-bit range.
+// Checks a request and lays out its export. `design` holds the counts for the rate they are meant
+// at (design.sampleRateHz, 44 100 Hz unless the request names another): that rate keeps them,
+// every other rate of `ratesHz` gets the same cut-offs with the counts scaled to it
+// (AtSampleRate), so that every rate's filters have the same length in time and latency; no rate
+// at all means the design's own. ExportRequestError when a rate lies outside 22050 ... 768000 or
+// is given twice, several rates meet a name without {rate} (the fragment's excepted), the
+// CamillaDSP fragment lacks band WAV files or holds {rate}, or two files would have one name.
+// ERateError (of ERangeError) when a scaled count leaves the 32-bit range.
 ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<int32_t>& ratesHz,
                       const ExportFormats& formats);
 

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -298,8 +299,8 @@ TEST_F(GraphMenuTest, ExportDialogShowsEachRateThenWritesTheLibrarysFiles) {
     };
     Choose("ExportCoefficients");
     ASSERT_EQ(dialogsRun, 1);
-    // At 48 000 Hz: 61·48000/44100 = 66.4 → 67, 41 → 44.6 → 45, 21 → 22.9 → 23; latency 33
-    // samples = 0.6875 ms.
+    // At 48 000 Hz the centres 30, 20, 10 times 48000/44100: 32.7 → 33, 21.8 → 22, 10.9 → 11, so
+    // 67, 45 and 23 taps; latency 33 samples = 0.6875 ms.
     // Each file with its full path, so that the table shows where it goes.
     const auto in = [this](const QStringList& names) {
         QStringList paths;
@@ -324,6 +325,28 @@ TEST_F(GraphMenuTest, ExportDialogShowsEachRateThenWritesTheLibrarysFiles) {
         dsp::DesignCrossover(dsp::AtSampleRate(form->DesignParameters(), 48000));
     EXPECT_EQ(ReadDoubles(folder.filePath("xo-48000-low.dbl")), at48k.LowTaps);
     EXPECT_EQ(ReadFile("xo-48000.csv"), exporting::TapsCsv(at48k));
+}
+
+// Counts meant at 48 000 Hz: that rate keeps them, 44 100 Hz scales the centres 30, 20, 10 by
+// 44100/48000 (27.6 → 28, 18.4 → 18, 9.2 → 9); the next opening keeps the setting.
+TEST_F(GraphMenuTest, TapCountsRateKeepsItsCountsAndScalesTheOthers) {
+    Calculate();  // 61, 41 and 21 taps
+    QStringList counts;
+    fillIn = [&](ExportDialog& d) {
+        AskForTwoRates(d, folder.path());
+        d.CountsRate->setValue(48000);
+        for (int row = 0; row < d.Table->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = d.Table->topLevelItem(row);
+            counts << item->text(0) + ' ' + item->text(1) + ' ' + item->text(2) + ' ' +
+                          item->text(3);
+        }
+    };
+    Choose("ExportCoefficients");
+    EXPECT_EQ(counts, QStringList({"44100 57 37 19", "48000 61 41 21"}));
+    int reopenedAt = 0;
+    fillIn = [&](ExportDialog& d) { reopenedAt = d.CountsRate->value(); };
+    Choose("ExportCoefficients");
+    EXPECT_EQ(reopenedAt, 48000);
 }
 
 TEST_F(GraphMenuTest, ReplacingFilesAsksOnceNamingThemAll) {

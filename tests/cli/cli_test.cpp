@@ -247,20 +247,49 @@ TEST_F(CliTest, SeveralRatesPrintEachRatesSummaryAndWriteItsFiles) {
         RunCli({"design", "--sample-rate", "48000,96000", "--wav", Path("rates-{rate}"), "--frd",
                 Path("rates-{rate}"), "--text", Path("rates-{rate}")});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    // The counts as given at the first rate, scaled at the second: 901·96000/48000 = 1802 → 1803.
-    for (const char* line : {"Sample rate: 48000 Hz\nTap counts: low 901, mid 701, high 301\n",
-                             "Latency: 450 samples (9.375 ms at 48000 Hz)\n",
-                             "Sample rate: 96000 Hz\nTap counts: low 1803, mid 1403, high 603\n",
-                             "Latency: 901 samples (9.385 ms at 96000 Hz)\n"}) {
+    // The counts are the window's, at 44 100 Hz: the centres 450, 350, 150 scaled by hand,
+    // 489.8, 381.0, 163.3 at 48 kHz and 979.6, 761.9, 326.5 at 96 kHz; the latency stays 10.2 ms.
+    for (const char* line : {"Sample rate: 48000 Hz\nTap counts: low 981, mid 763, high 327\n",
+                             "Latency: 490 samples (10.208 ms at 48000 Hz)\n",
+                             "Sample rate: 96000 Hz\nTap counts: low 1961, mid 1525, high 655\n",
+                             "Latency: 980 samples (10.208 ms at 96000 Hz)\n"}) {
         EXPECT_NE(outcome.out.find(line), std::string::npos) << line << outcome.out;
     }
     const kc::testing_support::WavFile high =
         kc::testing_support::ReadWav(folder_ / "rates-96000-high.wav");
     EXPECT_EQ(high.info.samplerate, 96000);
-    EXPECT_EQ(high.info.frames, 1803);
+    EXPECT_EQ(high.info.frames, 1961);
     for (const char* file : {"rates-48000-mid.frd", "rates-96000-sum.frd", "rates-48000-low.txt"}) {
         EXPECT_TRUE(fs::exists(folder_ / file)) << file;
     }
+}
+
+// --counts-rate, and the design file's key that --save-design writes, say the counts are meant at
+// 48 kHz: that rate keeps them, 96 kHz doubles the centres (450, 350, 150).
+TEST_F(CliTest, CountsRateKeepsTheCountsThereAndScalesThemElsewhere) {
+    const QString design = Path("counts.kcx");
+    const Outcome given = RunCli({"design", "--sample-rate", "48000,96000", "--counts-rate",
+                                  "48000", "--save-design", design});
+    const Outcome reopened = RunCli({"design", "--design", design});
+    for (const Outcome& outcome : {given, reopened}) {
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        for (const char* line : {"Tap counts: low 901, mid 701, high 301\n",
+                                 "Latency: 450 samples (9.375 ms at 48000 Hz)\n",
+                                 "Tap counts: low 1801, mid 1401, high 601\n",
+                                 "Latency: 900 samples (9.375 ms at 96000 Hz)\n"}) {
+            EXPECT_NE(outcome.out.find(line), std::string::npos) << line << outcome.out;
+        }
+    }
+}
+
+// A high-pass cut-off at half of one export rate leaves that rate's band without taps: the
+// window's message, then the rate and the band; nothing of the set is written.
+TEST_F(CliTest, AnErrorOfOneRateNamesTheRateAndTheBand) {
+    const Outcome outcome = RunCli({"design", "--sample-rate", "44100,22050", "--high-cut", "11025",
+                                    "--wav", Path("z-{rate}")});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "0 による浮動小数点数除算. (22050 Hz, high band)\n");
+    EXPECT_FALSE(fs::exists(folder_ / "z-44100-high.wav"));
 }
 
 TEST(CliOutputTest, UsageErrorsWriteNothing) {
@@ -273,6 +302,7 @@ TEST(CliOutputTest, UsageErrorsWriteNothing) {
         {"--sample-rate", "44100,48000", "--wav", wav},      // no {rate}
         {"--sample-rate", "96 kHz", "--wav", wav},           // not whole hertz
         {"--sample-rate", "800000", "--wav", wav},           // beyond 768000
+        {"--counts-rate", "44100,48000", "--wav", wav},      // not one rate
         {"--wav", wav, "--wav-format", "pcm16"},             // unknown format
         {"--wav", wav, "--frd", wav, "--frd-phase", "min"},  // unknown phase
         {"--camilladsp", yml},                               // no WAV files to name
@@ -344,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"LowCutOffZero",
                                 {"design", "--low-taps", "31", "--low-cut", "0"},
                                 1,
-                                "0 による浮動小数点数除算.\n"},
+                                "0 による浮動小数点数除算. (44100 Hz, low band)\n"},
                       ErrorCase{"EqualEdges",
                                 {"estimate", "--pass", "500", "--stop", "500"},
                                 1,
@@ -362,35 +392,44 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 // The pre-ringing line recomputed from a taps CSV by its definition: for each column (low, mid,
-// high, sum) the first row whose level 20·log10(|h| / largest |h|) reaches −thresholdDb, and its
-// distance to the centre row in ms at 44 100 Hz, printed with three decimals.
+// high, sum) the step (the running sum of the taps, sample n standing for time n + ½), the first
+// sample whose level 20·log10(|step| / largest |step|) reaches −thresholdDb, the crossing between
+// it and the sample before (0 before the first) by linear interpolation of |step|, and its
+// distance to the centre row in ms at 44 100 Hz, 0 when the first such sample is the centre or
+// later, printed with three decimals.
 std::string PreRingingFromTapsCsv(const fs::path& csv, int thresholdDb) {
     const auto lines = Lines(csv);
-    std::vector<std::vector<double>> columns(4);
+    std::vector<std::vector<double>> steps(4);
+    std::vector<long double> sums(4, 0.0L);
     for (std::size_t row = 1; row < lines.size(); ++row) {
         const auto cells = Cells(lines[row]);
         for (std::size_t c = 0; c < 4; ++c) {
-            columns[c].push_back(std::strtod(cells.at(c + 1).c_str(), nullptr));
+            sums[c] += std::strtod(cells.at(c + 1).c_str(), nullptr);
+            steps[c].push_back(static_cast<double>(sums[c]));
         }
     }
-    const auto centre = static_cast<long>(columns[0].size() / 2);
+    const auto centre = static_cast<long>(steps[0].size() / 2);
     std::string line = "Pre-ringing (-" + std::to_string(thresholdDb) + " dB):";
     const char* names[] = {"low", "mid", "high", "sum"};
     for (std::size_t c = 0; c < 4; ++c) {
         double largest = 0.0;
-        for (const double h : columns[c]) {
-            largest = std::max(largest, std::fabs(h));
+        for (const double s : steps[c]) {
+            largest = std::max(largest, std::fabs(s));
         }
-        long first = centre;
-        for (std::size_t i = 0; largest > 0.0 && i < columns[c].size(); ++i) {
-            if (20.0 * std::log10(std::fabs(columns[c][i]) / largest) >= -thresholdDb) {
-                first = static_cast<long>(i);
+        double ms = 0.0;
+        for (std::size_t i = 0; largest > 0.0 && i < steps[c].size() / 2; ++i) {
+            const double at = std::fabs(steps[c][i]);
+            if (20.0 * std::log10(at / largest) >= -thresholdDb) {
+                const double before = i == 0 ? 0.0 : std::fabs(steps[c][i - 1]);
+                const double threshold = largest * std::pow(10.0, -thresholdDb / 20.0);
+                const double crossing =
+                    static_cast<double>(i) - 0.5 + (threshold - before) / (at - before);
+                ms = (static_cast<double>(centre) - crossing) * 1000.0 / 44100.0;
                 break;
             }
         }
         char figure[64];
-        std::snprintf(figure, sizeof figure, "%s %s %.3f ms", c == 0 ? "" : ",", names[c],
-                      static_cast<double>(centre - first) * 1000.0 / 44100.0);
+        std::snprintf(figure, sizeof figure, "%s %s %.3f ms", c == 0 ? "" : ",", names[c], ms);
         line += figure;
     }
     return line;

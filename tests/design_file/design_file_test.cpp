@@ -80,7 +80,8 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
                                  exporting::FrdPhase::Full,
                                  true,
                                  {96000, 44100, 22050, 768000},
-                                 "xo {rate}-九"};
+                                 "xo {rate}-九",
+                                 48000};
     designs[4].time = {160, true, true};
     designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
     designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}};
@@ -159,6 +160,8 @@ TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
          "key \"export.rates\" must hold whole numbers of hertz from 22050 to 768000, not 8000"},
         {"rate twice", kHeader + R"(, "export": {"rates": [48000, 96000, 48000]}})",
          "key \"export.rates\" holds 48000 twice"},
+        {"counts' rate out of range", kHeader + R"(, "export": {"countsRate": 800000}})",
+         "key \"export.countsRate\" must be a whole number from 22050 to 768000, not 800000"},
         {"unknown format", kHeader + R"(, "export": {"wavFormat": "pcm16"}})",
          "key \"export.wavFormat\" must be \"float32\", \"float64\" or \"pcm24\""},
         // Texts, names and paths are checked where they enter.

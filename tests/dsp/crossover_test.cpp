@@ -11,12 +11,14 @@
 #include "base/errors.h"
 #include "dsp/tap_arrays.h"
 #include "support/initial_design.h"
+#include "support/raised_error.h"
 
 namespace kc::dsp {
 namespace {
 
 using testing_support::AdjustedInitialDesign;
 using testing_support::InitialDesign;
+using testing_support::RaisedWhere;
 
 TEST(NormaliseTapCountTest, MakesEveryCountOdd) {
     const std::pair<int32_t, int32_t> cases[] = {{901, 901},
@@ -35,17 +37,20 @@ TEST(NormaliseTapCountTest, MakesEveryCountOdd) {
     }
 }
 
-// count · to / from rounded up, then made odd upwards; worked by hand: 901·48000/44100 = 980.7,
-// 901·192000/44100 = 3922.7, 701·192000/44100 = 3051.7, 301·192000/44100 = 1310.5,
-// 901·44100/48000 = 827.8.
-TEST(ScaledTapCountTest, KeepsTheLengthInTimeAndStaysOdd) {
+// The centre c = count div 2 scaled, c · to / from, to the nearest whole number (halves up), at
+// least 1, and the count 2·c′ + 1; worked by hand: 450·48000/44100 = 489.8, 450·88200/44100 = 900,
+// 450·192000/44100 = 1959.2, 350·192000/44100 = 1523.8, 150·192000/44100 = 653.1,
+// 450·44100/48000 = 413.4, 1·66150/44100 = 1.5 (a half: up), 1·22050/96000 = 0.23 (at least 1).
+// Below 3 taps a count stays as it is, so that the design reports it as at the first rate.
+TEST(ScaledTapCountTest, KeepsTheLengthInTimeAndTheLatency) {
     struct Row {
         int32_t count, fromHz, toHz, expected;
     };
     for (const Row& row :
-         {Row{901, 44100, 48000, 981}, Row{901, 44100, 192000, 3923}, Row{701, 44100, 192000, 3053},
-          Row{301, 44100, 192000, 1311}, Row{901, 48000, 44100, 829}, Row{901, 44100, 44100, 901},
-          Row{1, 44100, 768000, 19}, Row{-3, 44100, 96000, -3}}) {
+         {Row{901, 44100, 48000, 981}, Row{901, 44100, 88200, 1801}, Row{901, 44100, 192000, 3919},
+          Row{701, 44100, 192000, 3049}, Row{301, 44100, 192000, 1307}, Row{901, 48000, 44100, 827},
+          Row{901, 44100, 44100, 901}, Row{3, 44100, 66150, 5}, Row{3, 96000, 22050, 3},
+          Row{1, 44100, 768000, 1}, Row{-3, 44100, 96000, -3}}) {
         EXPECT_EQ(ScaledTapCount(row.count, row.fromHz, row.toHz), row.expected)
             << row.count << " " << row.toHz;
     }
@@ -61,7 +66,7 @@ TEST(CrossoverDesignTest, RatesOutsideTheSupportedRangeAreRangeErrors) {
         EXPECT_THROW(DesignCrossoverLiteral(p), base::ERangeError) << rate;
     }
     const CrossoverParameters at96k = AtSampleRate(CrossoverParameters{}, 96000);
-    EXPECT_EQ(DesignCrossover(at96k).CommonLength, 1963);  // 901·96000/44100 = 1961.2
+    EXPECT_EQ(DesignCrossover(at96k).CommonLength, 1961);  // centre 450·96000/44100 = 979.6
     EXPECT_EQ(DesignCrossover(at96k).sampleRateHz, 96000);
 }
 
@@ -166,22 +171,26 @@ TEST(CrossoverDesignTest, OddCasesDesignWithoutError) {
 struct CountFailure {
     const char* name;
     int32_t low, mid, high;
+    const char* where;  // the band the error names: the negative one, or the longest
 };
 
 class DesignRejectsCountsTest : public ::testing::TestWithParam<CountFailure> {};
 
-TEST_P(DesignRejectsCountsTest, NegativeOrHugeCountsAreRangeErrors) {
+TEST_P(DesignRejectsCountsTest, NegativeOrHugeCountsAreRangeErrorsOfTheirBand) {
     CrossoverParameters p;
     p.lowCount = GetParam().low;
     p.midCount = GetParam().mid;
     p.highCount = GetParam().high;
     EXPECT_THROW(DesignCrossover(p), base::ERangeError);
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossover(p); }), GetParam().where);
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossoverLiteral(p); }), GetParam().where);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, DesignRejectsCountsTest,
-                         ::testing::Values(CountFailure{"OneNegative", 901, -1, 301},
-                                           CountFailure{"AllNegative", -3, -1, -5},
-                                           CountFailure{"TwoToTheTwentyEight", 268435457, 3, 3}),
+                         ::testing::Values(CountFailure{"OneNegative", 901, -1, 301, "mid band"},
+                                           CountFailure{"AllNegative", -3, -5, -1, "high band"},
+                                           CountFailure{"TwoToTheTwentyEight", 268435457, 3, 3,
+                                                        "low band"}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CrossoverDesignTest, ArraysBeyondTheMemoryCapAreOutOfMemory) {
@@ -218,10 +227,12 @@ TEST(CrossoverDesignTest, ArraysTheMachineCannotHoldAreOutOfMemory) {
     EXPECT_THROW(DesignCrossover(p), base::EOutOfMemory);
 }
 
-TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperation) {
+TEST(CrossoverDesignTest, OneTapBandIsAnInvalidOperationOfItsBand) {
     CrossoverParameters p;
-    p.midCount = 1;
+    p.highCount = 1;
     EXPECT_THROW(DesignCrossover(p), base::EInvalidOp);
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossover(p); }), "high band");
+    EXPECT_EQ(RaisedWhere([&] { DesignCrossoverLiteral(p); }), "high band");
 }
 
 }  // namespace

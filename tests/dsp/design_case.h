@@ -39,5 +39,6 @@ inline void PrintTo(const DesignCase& c, std::ostream* os) {
 }
 
 using testing_support::RaisedError;
+using testing_support::RaisedWhere;
 
 }  // namespace kc::dsp

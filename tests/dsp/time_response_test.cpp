@@ -15,44 +15,71 @@ namespace {
 
 struct PreRingingCase {
     const char* name;
-    std::vector<double> taps;
+    std::vector<double> step;
     int32_t centre;
     int32_t thresholdDb;
     int32_t sampleRateHz;
-    int32_t firstIndex;  // by hand: the first |tap| >= largest |tap| · 10^(−threshold / 20)
+    int32_t firstIndex;  // by hand: the first |step| >= largest |step| · 10^(−threshold / 20)
+    double crossing;     // by hand: where |step| reaches it, sample n standing at n + ½
 };
 
-// Times are (centre − first) · 1000 / rate, computed here in double from the hand-found index.
-TEST(PreRingingTest, FirstTapWithinTheThresholdOfTheLargest) {
+// Times are (centre − crossing) · 1000 / rate, computed here in double from the hand-found
+// crossing.
+TEST(PreRingingTest, StepCrossesTheThresholdOfItsLargestBetweenSamples) {
     const PreRingingCase cases[] = {
-        // 60 dB below 1 is 0.001: 0.0005 stays below, 0.002 reaches it.
-        {"OneTapEarly", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 60, 44100, 1},
-        {"OtherRate", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 60, 48000, 1},
-        // 40 dB: 0.01, which only the centre reaches.
-        {"OnlyTheCentre", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 40, 44100, 2},
-        // 70 dB: 3.16e-4, which the outermost taps reach.
-        {"WholeLength", {0.0005, 0.002, 1.0, 0.002, 0.0005}, 2, 70, 44100, 0},
-        // Magnitudes count: a negative peak of 2 at 63 dB gives 1.42e-3, reached by -0.0015.
-        {"NegativeTaps", {-0.0015, 0.0, -2.0, 0.0, -0.0015}, 2, 63, 44100, 0},
-        {"NegativeTapsBelow", {-0.0015, 0.0, -2.0, 0.0, -0.0015}, 2, 60, 44100, 2},
+        // 60 dB below 1 is 0.001: reached between 0.0005 (at 1.5) and 0.003 (at 2.5), a fifth on.
+        {"Interpolated", {0.0, 0.0005, 0.003, 0.5, 1.0, 1.0, 1.0}, 3, 60, 44100, 2, 1.7},
+        {"OtherRate", {0.0, 0.0005, 0.003, 0.5, 1.0, 1.0, 1.0}, 3, 60, 48000, 2, 1.7},
+        // 40 dB: 0.01, which only the centre's own step reaches: no ringing before it.
+        {"OnlyTheCentre", {0.0, 0.0005, 0.003, 0.5, 1.0, 1.0, 1.0}, 3, 40, 44100, 3, 3.0},
+        // The first sample reaches it: halfway from the step's 0 before the first tap (at −½).
+        {"FirstSample", {0.002, 0.002, 1.0, 1.0, 1.0}, 2, 60, 44100, 0, 0.0},
+        // Magnitudes count: 0.001 between 0.0004 and 0.0024, three tenths on from 0.5.
+        {"NegativeStep", {-0.0004, -0.0024, -1.0, -1.0, -1.0}, 2, 60, 44100, 1, 0.8},
         // A band of zeros (a cut-off of 0 Hz) does not ring.
-        {"Zeros", {0.0, 0.0, 0.0}, 1, 60, 44100, 1},
+        {"Zeros", {0.0, 0.0, 0.0}, 1, 60, 44100, 1, 1.0},
     };
     for (const PreRingingCase& row : cases) {
         SCOPED_TRACE(row.name);
         const PreRinging figure =
-            PreRingingOf(row.taps, row.centre, row.thresholdDb, row.sampleRateHz);
+            PreRingingOf(row.step, row.centre, row.thresholdDb, row.sampleRateHz);
         EXPECT_EQ(figure.firstIndex, row.firstIndex);
-        EXPECT_DOUBLE_EQ(figure.ms, (row.centre - row.firstIndex) * 1000.0 / row.sampleRateHz);
+        EXPECT_NEAR(figure.ms, (row.centre - row.crossing) * 1000.0 / row.sampleRateHz, 1e-12);
+    }
+}
+
+// The same filter at four rates (the initial design, its counts scaled to the same length in
+// time): each band's and the sum's figure within 0.03 ms of the others at every threshold. The
+// figure from the largest tap gave the high-pass 1.429 ms at 44.1 kHz and 0.652 ms at 352.8 kHz.
+TEST(PreRingingTest, TheSameFilterRingsAsLongAtEveryRate) {
+    for (const bool adjust : {false, true}) {
+        CrossoverParameters design;
+        design.adjustCoefficient = adjust;
+        std::vector<TimeResponse> responses;
+        for (const int32_t rate : {44100, 88200, 176400, 352800}) {
+            responses.push_back(
+                MakeTimeResponse(DesignCrossover(AtSampleRate(design, rate)), adjust));
+        }
+        for (const int32_t db : {20, 60, 120, 160}) {
+            const auto reference = PreRingingFigures(responses.front(), db);
+            for (const TimeResponse& response : responses) {
+                const auto figures = PreRingingFigures(response, db);
+                for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
+                    EXPECT_NEAR(figures[curve].ms, reference[curve].ms, 0.03)
+                        << kTimeCurveNames[curve] << " at " << response.sampleRateHz << " Hz, "
+                        << db << " dB, adjust " << adjust;
+                }
+            }
+        }
     }
 }
 
 TEST(PreRingingTest, ThresholdOutsideItsRangeIsARangeError) {
-    const std::vector<double> taps = {0.1, 1.0, 0.1};
-    EXPECT_THROW(PreRingingOf(taps, 1, 19), base::ERangeError);
-    EXPECT_THROW(PreRingingOf(taps, 1, 161), base::ERangeError);
-    EXPECT_NO_THROW(PreRingingOf(taps, 1, 20));
-    EXPECT_NO_THROW(PreRingingOf(taps, 1, 160));
+    const std::vector<double> step = {0.1, 1.1, 1.2};
+    EXPECT_THROW(PreRingingOf(step, 1, 19), base::ERangeError);
+    EXPECT_THROW(PreRingingOf(step, 1, 161), base::ERangeError);
+    EXPECT_NO_THROW(PreRingingOf(step, 1, 20));
+    EXPECT_NO_THROW(PreRingingOf(step, 1, 160));
 }
 
 // With adjust on, the sum is a unit impulse at the centre up to rounding (below 1e-15): it

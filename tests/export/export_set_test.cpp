@@ -149,12 +149,12 @@ TEST(ExportRequestTest, OtherRatesScaleTheCountsOfTheDesignsOwnRate) {
     formats.frdPrefix = "xo-{rate}";
     const ExportPlan plan = PlanExport(dsp::CrossoverParameters{}, {48000, 44100}, formats);
     ASSERT_EQ(plan.rates.size(), 2u);
-    // 901·48000/44100 = 980.7, 701·48000/44100 = 763.0 (exactly 763, odd), 301 → 327.6.
+    // The centres 450, 350, 150 times 48000/44100: 489.8, 381.0, 163.3.
     const dsp::CrossoverParameters& at48k = plan.rates[0].parameters;
     EXPECT_EQ(at48k.sampleRateHz, 48000);
     EXPECT_EQ(at48k.lowCount, 981);
     EXPECT_EQ(at48k.midCount, 763);
-    EXPECT_EQ(at48k.highCount, 329);
+    EXPECT_EQ(at48k.highCount, 327);
     EXPECT_EQ(plan.rates[0].latencySamples, 490);
     EXPECT_NEAR(plan.rates[0].latencyMs, 10.2083333, 1e-6);
     EXPECT_EQ(plan.rates[1].parameters.lowCount, 901);
@@ -359,8 +359,8 @@ TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
         const ExportPlan plan = PlanExport(design, {88200}, f);
         WriteExportSet(plan);
         const std::vector<dsp::CalculationResult> designs = Designs(plan);
-        const dsp::CrossoverTaps& taps = designs[0].taps;  // 123, 83, 43 taps: 61·2 = 122 → 123
-        ASSERT_EQ(taps.CommonLength, 123);
+        const dsp::CrossoverTaps& taps = designs[0].taps;  // 121, 81, 41 taps: centres doubled
+        ASSERT_EQ(taps.CommonLength, 121);
         const std::vector<double>* arrays[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
         const bool multichannel = row.layout == WavLayout::Multichannel;
         for (std::size_t b = 0; b < 3; ++b) {
@@ -370,8 +370,8 @@ TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
             EXPECT_EQ(WavFormatTag(path), row.tag) << path;
             EXPECT_EQ(wav.info.samplerate, 88200);
             EXPECT_EQ(wav.info.channels, multichannel ? 3 : 1);
-            ASSERT_EQ(wav.info.frames, 123);
-            for (std::size_t i = 0; i < 123; ++i) {
+            ASSERT_EQ(wav.info.frames, 121);
+            for (std::size_t i = 0; i < 121; ++i) {
                 EXPECT_EQ(wav.At(i, multichannel ? b : 0), row.expected((*arrays[b])[i]))
                     << path << " " << i;
             }

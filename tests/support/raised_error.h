@@ -22,6 +22,17 @@ inline std::string RaisedError(const std::function<void()>& action) {
     return "none";
 }
 
+// The part of the design the kc::base::Error that `action` raises names (its Where(), "high
+// band"), or "none" when it raises nothing.
+inline std::string RaisedWhere(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const base::Error& error) {
+        return error.Where();
+    }
+    return "none";
+}
+
 // The message alone of the kc::base::Error that `action` raises, or "none".
 inline std::string RaisedMessage(const std::function<void()>& action) {
     try {

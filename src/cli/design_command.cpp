@@ -116,7 +116,7 @@ exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptio
 // What the command writes: the export set at its rates, the time plots, the acoustic files and
 // the design file; and what it reads, which none of them may replace.
 struct DesignOutputs {
-    std::vector<int32_t> rates;  // empty: the design's own rate
+    std::vector<int32_t> rates;              // empty: the design's own rate
     int32_t countsRateHz = dsp::SampleRate;  // the rate the tap counts are meant at
     exporting::ExportFormats formats;
     TimeOutputs time;

@@ -4,6 +4,7 @@
 // the format tag 3 (float) or 1 (PCM), never the extensible one that some engines reject.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@ namespace kc::exporting {
 // Float32: each tap as the nearest float. Float64: the taps as they are. Pcm24: 24-bit integers,
 // each tap rounded to the nearest step of 2^−23 (1.0 is full scale, 2^23; beyond it is clipped).
 enum class WavSampleFormat { Float32, Float64, Pcm24 };
+
+// How the bands go into files.
+enum class WavLayout {
+    Bands,         // PREFIX-low.wav, PREFIX-mid.wav, PREFIX-high.wav, one channel each
+    Multichannel,  // PREFIX.wav with low, mid and high in channels 1, 2 and 3
+};
 
 // Writes the channels (of equal length; channel c of frame i is channels[c][i]) at sampleRateHz to
 // the file at `path` directly; throws std::runtime_error with libsndfile's reason when it cannot.

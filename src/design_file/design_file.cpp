@@ -339,17 +339,27 @@ class KeyWriter {
     OrderedJson& object_;
 };
 
-// The JSON parser's own document builder, which also keeps where the first error arose.
-class LocatingParser : public nlohmann::detail::json_sax_dom_parser<Json> {
+// A reader of the JSON parser's events that builds nothing and keeps where the first error arose
+// and why; the document is built by a second parse once the text is known to be JSON.
+class ErrorLocator final : public nlohmann::json_sax<Json> {
   public:
-    explicit LocatingParser(Json& document) : json_sax_dom_parser(document, false) {}
-
-    template <class Exception>
-    bool parse_error(std::size_t charactersRead, const std::string& lastToken,
-                     const Exception& error) {
+    bool null() override { return true; }
+    bool boolean(bool /*value*/) override { return true; }
+    bool number_integer(number_integer_t /*value*/) override { return true; }
+    bool number_unsigned(number_unsigned_t /*value*/) override { return true; }
+    bool number_float(number_float_t /*value*/, const string_t& /*text*/) override { return true; }
+    bool string(string_t& /*value*/) override { return true; }
+    bool binary(binary_t& /*value*/) override { return true; }
+    bool start_object(std::size_t /*elements*/) override { return true; }
+    bool key(string_t& /*value*/) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t /*elements*/) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t charactersRead, const std::string& /*lastToken*/,
+                     const Json::exception& error) override {
         errorOffset = charactersRead;
         errorText = error.what();
-        return json_sax_dom_parser::parse_error(charactersRead, lastToken, error);
+        return false;
     }
 
     std::size_t errorOffset = 0;
@@ -380,14 +390,13 @@ std::string ParserProblem(const std::string& message) {
 }
 
 Json ParseJson(std::string_view content, const std::string& path) {
-    Json root;
-    LocatingParser parser(root);
-    if (!Json::sax_parse(content.begin(), content.end(), &parser)) {
-        throw EDesignFileError(path, "not valid JSON at line " +
-                                         std::to_string(LineAt(content, parser.errorOffset)) +
-                                         ": " + base::EscapedText(ParserProblem(parser.errorText)));
+    ErrorLocator locator;
+    if (!Json::sax_parse(content.begin(), content.end(), &locator)) {
+        throw EDesignFileError(
+            path, "not valid JSON at line " + std::to_string(LineAt(content, locator.errorOffset)) +
+                      ": " + base::EscapedText(ParserProblem(locator.errorText)));
     }
-    return root;
+    return Json::parse(content.begin(), content.end());
 }
 
 void CheckFormatAndVersion(const Json& root, const std::string& path) {

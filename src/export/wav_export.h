@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "dsp/crossover.h"
-
 namespace kc::exporting {
 
 // Float32: each tap as the nearest float. Float64: the taps as they are. Pcm24: 24-bit integers,
@@ -27,10 +25,5 @@ enum class WavLayout {
 void WriteWavChannels(const std::string& path,
                       const std::vector<const std::vector<double>*>& channels, int32_t sampleRateHz,
                       WavSampleFormat format);
-
-// Writes PREFIX-low.wav, PREFIX-mid.wav and PREFIX-high.wav from LowTaps, MidTaps and HighTaps, at
-// the taps' rate, as one set: all three or none.
-void WriteBandWavs(const std::string& prefix, const dsp::CrossoverTaps& taps,
-                   WavSampleFormat format);
 
 }  // namespace kc::exporting

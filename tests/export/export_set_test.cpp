@@ -337,12 +337,17 @@ TEST_F(ExportSetTest, CamillaDspFragmentParsesAndNamesTheWrittenFiles) {
 struct WavCase {
     const char* format;  // the options' values
     const char* layout;
-    int tag;  // the header's format tag
+    int tag;      // the header's format tag
+    int subtype;  // libsndfile's sample format
     double (*expected)(double tap);
 };
 
 double AsDouble(double tap) {
     return tap;
+}
+
+double AsFloat(double tap) {
+    return static_cast<double>(static_cast<float>(tap));
 }
 
 // The nearest step of 2^−23 (every tap here lies well inside ±1).
@@ -355,10 +360,11 @@ TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
     design.lowCount = 61;
     design.midCount = 41;
     design.highCount = 21;
-    for (const WavCase& row :
-         {WavCase{"float64", "bands", 3, AsDouble}, WavCase{"pcm24", "bands", 1, AsPcm24},
-          WavCase{"float64", "multichannel", 3, AsDouble},
-          WavCase{"pcm24", "multichannel", 1, AsPcm24}}) {
+    for (const WavCase& row : {WavCase{"float32", "bands", 3, SF_FORMAT_FLOAT, AsFloat},
+                               WavCase{"float64", "bands", 3, SF_FORMAT_DOUBLE, AsDouble},
+                               WavCase{"pcm24", "bands", 1, SF_FORMAT_PCM_24, AsPcm24},
+                               WavCase{"float64", "multichannel", 3, SF_FORMAT_DOUBLE, AsDouble},
+                               WavCase{"pcm24", "multichannel", 1, SF_FORMAT_PCM_24, AsPcm24}}) {
         ExportRequest f;
         f.Kind("wav").name = In("w");
         f.Option("wavFormat") = row.format;
@@ -375,6 +381,7 @@ TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
             const WavFile wav = ReadWav(path);
             ASSERT_TRUE(wav.opened) << path;
             EXPECT_EQ(WavFormatTag(path), row.tag) << path;
+            EXPECT_EQ(wav.info.format & SF_FORMAT_SUBMASK, row.subtype) << path;
             EXPECT_EQ(wav.info.samplerate, 88200);
             EXPECT_EQ(wav.info.channels, multichannel ? 3 : 1);
             ASSERT_EQ(wav.info.frames, 121);

@@ -252,8 +252,7 @@ void ExportDialog::ShowSettings(const design_file::ExportSettings& settings) {
         const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
         row.box->setChecked(choice.chosen);
         for (std::size_t o = 0; o < row.choices.size(); ++o) {
-            row.choices[o]->setCurrentIndex(
-                static_cast<int>(kind.ChoiceIndex({{}, choice.options}, o)));
+            row.choices[o]->setCurrentIndex(static_cast<int>(kind.ChoiceIndex(choice.options, o)));
         }
     }
     QStringList others;

@@ -127,7 +127,7 @@ std::string CamillaDspFragment(const std::array<std::string, 3>& bandWavPaths,
 
 void CheckCamillaDspRequest(const ExportRequest& request) {
     const KindRequest& wav = request.Kind("wav");
-    const std::size_t layout = ExportKinds()[KindIndex("wav")].ChoiceIndex(wav, 1);
+    const std::size_t layout = ExportKinds()[KindIndex("wav")].ChoiceIndex(wav.options, 1);
     if (wav.name.empty() || static_cast<WavLayout>(layout) != WavLayout::Bands) {
         throw ExportRequestError(
             "The CamillaDSP fragment names the WAV files of the bands: it needs the WAV files "

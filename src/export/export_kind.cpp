@@ -54,7 +54,7 @@ constexpr std::array<KindOption, 1> kFrdOptions{{
 // The option's value as the enumeration its choices stand for.
 template <class Enum>
 Enum ChoiceOf(const RateWrite& w, std::size_t option) {
-    return static_cast<Enum>(w.kind.ChoiceIndex(w.request, option));
+    return static_cast<Enum>(w.kind.ChoiceIndex(w.request.options, option));
 }
 
 std::string SameName(std::string_view name) {
@@ -69,8 +69,13 @@ std::vector<std::string> OneFile(const ExportKind& /*kind*/, const KindRequest& 
 // PREFIX-low, PREFIX-mid, PREFIX-high with the extension.
 std::vector<std::string> BandFiles(const std::string& prefix, const std::string& extension) {
     std::vector<std::string> files;
+    files.reserve(acoustic::kBandNames.size());
     for (const std::string_view band : acoustic::kBandNames) {
-        files.push_back(prefix + "-" + std::string(band) + extension);
+        std::string file = prefix;
+        file += '-';
+        file += band;
+        file += extension;
+        files.push_back(std::move(file));
     }
     return files;
 }
@@ -81,7 +86,7 @@ const std::vector<double>& BandTaps(const dsp::CrossoverTaps& taps, std::size_t 
 
 std::vector<std::string> WavFiles(const ExportKind& kind, const KindRequest& request,
                                   const std::string& prefix) {
-    if (static_cast<WavLayout>(kind.ChoiceIndex(request, 1)) == WavLayout::Multichannel) {
+    if (static_cast<WavLayout>(kind.ChoiceIndex(request.options, 1)) == WavLayout::Multichannel) {
         return {prefix + ".wav"};
     }
     return BandFiles(prefix, ".wav");
@@ -106,7 +111,7 @@ void WriteWav(const RateWrite& w) {
 
 std::vector<std::string> RawFiles(const ExportKind& kind, const KindRequest& request,
                                   const std::string& prefix) {
-    const auto format = static_cast<RawSampleFormat>(kind.ChoiceIndex(request, 0));
+    const auto format = static_cast<RawSampleFormat>(kind.ChoiceIndex(request.options, 0));
     std::string extension = ".";  // appended, not "." + ..., which GCC 12 warns of wrongly
     extension += RawExtension(format);
     return BandFiles(prefix, extension);
@@ -250,17 +255,18 @@ std::span<const ExportKind> ExportKinds() {
 }
 
 std::size_t KindIndex(std::string_view id) {
-    const auto found = std::find_if(kKinds.begin(), kKinds.end(),
-                                    [id](const ExportKind& kind) { return kind.id == id; });
+    const auto* const found = std::find_if(kKinds.begin(), kKinds.end(),
+                                           [id](const ExportKind& kind) { return kind.id == id; });
     if (found == kKinds.end()) {
         throw std::invalid_argument("no export kind '" + std::string(id) + "'");
     }
     return static_cast<std::size_t>(found - kKinds.begin());
 }
 
-std::size_t ExportKind::ChoiceIndex(const KindRequest& request, std::size_t option) const {
+std::size_t ExportKind::ChoiceIndex(const std::vector<std::string>& values,
+                                    std::size_t option) const {
     const std::span<const OptionChoice> choices = options[option].choices;
-    const std::string& value = request.options.at(option);
+    const std::string& value = values.at(option);
     for (std::size_t i = 0; i < choices.size(); ++i) {
         if (choices[i].name == value) {
             return i;

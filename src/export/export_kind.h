@@ -147,9 +147,9 @@ struct ExportKind {
     void (*writeSet)(const SetWrite& write) = nullptr;
 
     bool OfferedInDialog() const { return !dialogLabel.empty(); }
-    // The index of the choice that option `option` of `request` names; ExportRequestError, naming
-    // the option, for a value that is none of its choices.
-    std::size_t ChoiceIndex(const KindRequest& request, std::size_t option) const;
+    // The index of the choice that values[option] (the values of the kind's options) names;
+    // ExportRequestError, naming the option, for a value that is none of its choices.
+    std::size_t ChoiceIndex(const std::vector<std::string>& values, std::size_t option) const;
 };
 
 // Every kind, in the order of the command line's help, of design files' keys and of the dialog's

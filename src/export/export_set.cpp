@@ -80,7 +80,8 @@ void CheckNames(const ExportRequest& request, std::size_t rateCount) {
             continue;
         }
         for (std::size_t option = 0; option < kind.options.size(); ++option) {
-            kind.ChoiceIndex(request.Kinds()[k], option);  // raises for a value of no choice
+            kind.ChoiceIndex(request.Kinds()[k].options,
+                             option);  // raises for a value of no choice
         }
         if (kind.check != nullptr) {
             kind.check(request);

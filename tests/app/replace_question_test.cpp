@@ -32,7 +32,7 @@ class WriteGuardTest : public ::testing::Test {
 
     // Asks the recorded question, answered with `answer` after running `whileAsked`.
     WriteGuard Guard(
-        bool answer, std::function<void()> whileAsked = [] {}) {
+        bool answer, const std::function<void()>& whileAsked = [] {}) {
         return {nullptr, QStringLiteral("caption"),
                 [this, answer, whileAsked](QWidget*, const QString&, const QStringList& existing) {
                     questions.push_back(existing);

@@ -52,16 +52,15 @@ struct Folder {
     std::string Name(const char* name) const { return (path / name).string(); }
 };
 
-kc::exporting::ExportFormats AllFormats(const Folder& folder) {
-    kc::exporting::ExportFormats f;
-    f.tapsCsv = folder.Name("xo-{rate}.csv");
-    f.responseCsv = folder.Name("xo-{rate}-response.csv");
-    f.wavPrefix = folder.Name("xo-{rate}");
-    f.rawPrefix = folder.Name("xo-{rate}");
-    f.textPrefix = folder.Name("xo-{rate}");
-    f.frdPrefix = folder.Name("xo-{rate}");
-    f.camillaDsp = folder.Name("xo.yml");
-    return f;
+kc::exporting::ExportRequest AllFormats(const Folder& folder) {
+    kc::exporting::ExportRequest request;
+    request.Kind("tapsCsv").name = folder.Name("xo-{rate}.csv");
+    request.Kind("responseCsv").name = folder.Name("xo-{rate}-response.csv");
+    for (const char* prefixed : {"wav", "raw", "text", "frd"}) {
+        request.Kind(prefixed).name = folder.Name("xo-{rate}");
+    }
+    request.Kind("camillaDsp").name = folder.Name("xo.yml");
+    return request;
 }
 
 void BM_AllFormatsAtSixRatesInProcess(benchmark::State& state) {

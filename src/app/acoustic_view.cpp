@@ -129,7 +129,7 @@ QString HzText(double hz) {
 }  // namespace
 
 AcousticView::AcousticView(QWidget* parent, FileNameChooser saveChooser,
-                           ReportingRunner runReporting, ExportGuard guard)
+                           ReportingRunner runReporting, WriteGuard guard)
     : QWidget(parent),
       saveChooser_(std::move(saveChooser)),
       guard_(std::move(guard)),
@@ -361,17 +361,14 @@ void AcousticView::ExportFrd() {
         prefix.chop(4);
     }
     const std::string localPrefix = QFile::encodeName(prefix).toStdString();
-    QStringList paths;
-    for (const std::string& name : exporting::AcousticFrdNames(localPrefix)) {
-        paths << QFile::decodeName(name.c_str());
-    }
-    if (!guard_.mayWrite(paths)) {
-        return;
-    }
-    exporting::WriteAcousticFrd(localPrefix,
-                                exporting::AcousticFrdTexts(model_, CurrentSettings(), response_),
-                                DriverFiles());
-    guard_.wrote(paths);
+    const std::array<std::string, 4> names = exporting::AcousticFrdNames(localPrefix);
+    const std::array<std::string, 4> texts =
+        exporting::AcousticFrdTexts(model_, CurrentSettings(), response_);
+    guard_.Write({names.begin(), names.end()}, DriverFiles(), [&](exporting::AtomicFileSet& set) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            set.WriteText(names[i], texts[i]);
+        }
+    });
 }
 
 std::vector<std::string> AcousticView::DriverFiles() const {

@@ -18,6 +18,7 @@
 
 #include "acoustic/acoustic_model.h"
 #include "app/file_chooser.h"
+#include "app/replace_question.h"
 #include "dsp/crossover.h"
 #include "graph/acoustic_plot.h"
 
@@ -35,19 +36,12 @@ using ReportingRunner = std::function<void(const std::function<void()>& handler)
 
 class AcousticPlotView;
 
-// What the view's export asks of its window: whether the files may be written (one question
-// before any is replaced), and to say what was written.
-struct ExportGuard {
-    std::function<bool(const QStringList& paths)> mayWrite;
-    std::function<void(const QStringList& paths)> wrote;
-};
-
 class AcousticView final : public QWidget {
   public:
-    // Exports ask `saveChooser` for the file and `guard` before they write; driver files come
-    // from ChooseOpenFileName until SetOpenChooser replaces it.
+    // Exports ask `saveChooser` for the file and write through `guard` (its window's); driver
+    // files come from ChooseOpenFileName until SetOpenChooser replaces it.
     AcousticView(QWidget* parent, FileNameChooser saveChooser, ReportingRunner runReporting,
-                 ExportGuard guard);
+                 WriteGuard guard);
     ~AcousticView() override;
     AcousticView(const AcousticView&) = delete;
     AcousticView& operator=(const AcousticView&) = delete;
@@ -126,7 +120,7 @@ class AcousticView final : public QWidget {
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
 
     FileNameChooser saveChooser_;
-    ExportGuard guard_;
+    WriteGuard guard_;
     FileNameChooser openChooser_ = ChooseOpenFileName;
     ReportingRunner runReporting_;
     std::array<BandRow, acoustic::kBands> rows_{};

@@ -16,7 +16,6 @@
 
 #include "app/app_title.h"
 #include "app/main_form.h"
-#include "app/transient_note.h"
 #include "dsp/calculation.h"
 #include "dsp/tap_arrays.h"
 
@@ -255,8 +254,7 @@ void DesignDocument::Save() {
     if (path_.isEmpty()) {
         SaveAs();
     } else {
-        SaveTo(path_);
-        form_.ShowNote(WrittenFilesNote({path_}));
+        SaveTo(path_, WriteGuard::Ask::Never);
     }
 }
 
@@ -265,9 +263,8 @@ void DesignDocument::SaveAs() {
     const ChosenFile chosen =
         chooseSave_(&form_, QStringLiteral("Save design as"), {DesignFileFilter()});
     const QString path = WithSuffix(chosen.path, QStringLiteral("kcx"));
-    if (!chosen.path.isEmpty() && form_.MayReplaceFiles({path})) {
-        SaveTo(path);
-        form_.ShowNote(WrittenFilesNote({path}));
+    if (!chosen.path.isEmpty()) {
+        SaveTo(path, WriteGuard::Ask::BeforeReplacing);
     }
 }
 
@@ -277,7 +274,7 @@ bool DesignDocument::MayDiscard() {
     }
     switch (dialogs_.askSave(&form_, FileName())) {
         case SaveChoice::Save:
-            SaveTo(path_);
+            SaveTo(path_, WriteGuard::Ask::Never);
             return true;
         case SaveChoice::Discard:
             return true;
@@ -287,7 +284,7 @@ bool DesignDocument::MayDiscard() {
     return false;  // not reached: every answer is listed above
 }
 
-void DesignDocument::SaveTo(const QString& path) {
+void DesignDocument::SaveTo(const QString& path, WriteGuard::Ask ask) {
     const design_file::Design design = DesignShown(form_);
     std::vector<std::string> drivers;
     for (const design_file::DriverSettings& driver : design.acoustic) {
@@ -295,7 +292,10 @@ void DesignDocument::SaveTo(const QString& path) {
             drivers.push_back(driver.driverFile);
         }
     }
-    design_file::WriteDesignFile(LocalPath(path), design, drivers);
+    const std::string text = design_file::DesignFileText(design, LocalPath(path));
+    if (!form_.Guard().WriteFile(path, drivers, exporting::ContentWriter(text), ask)) {
+        return;
+    }
     path_ = QFileInfo(path).absoluteFilePath();
     saved_ = design;
     form_.Image1Menu().Update();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/file_chooser.h"
+#include "app/replace_question.h"
 #include "design_file/design_file.h"
 
 class QMimeData;
@@ -102,7 +103,8 @@ class DesignDocument {
     bool MayDiscard();
 
   private:
-    void SaveTo(const QString& path);
+    // Writes the design shown to `path` through the window's guard, asking as `ask` says.
+    void SaveTo(const QString& path, WriteGuard::Ask ask);
 
     TForm1& form_;
     FileNameChooser chooseSave_;

@@ -17,6 +17,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -26,29 +29,34 @@
 namespace kc::app {
 namespace {
 
-using exporting::ExportFormats;
 using exporting::ExportPlan;
 
-QString FromStd(const std::string& text) {
-    return QString::fromStdString(text);
+QString FromStd(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QCheckBox* MakeBox(const char* objectName, const QString& text, bool checked) {
+// "wavFormat" as an object name: "WavFormat".
+QString ObjectName(std::string_view key) {
+    const QString name = FromStd(key);
+    return name.left(1).toUpper() + name.mid(1);
+}
+
+QCheckBox* MakeBox(const QString& objectName, const QString& text, bool checked) {
     auto* box = new QCheckBox(text);
-    box->setObjectName(QString::fromLatin1(objectName));
+    box->setObjectName(objectName);
     box->setChecked(checked);
     return box;
 }
 
-QComboBox* MakeChoice(const char* objectName, const QStringList& items) {
+QComboBox* MakeChoice(const QString& objectName, const QStringList& items) {
     auto* choice = new QComboBox;
-    choice->setObjectName(QString::fromLatin1(objectName));
+    choice->setObjectName(objectName);
     choice->addItems(items);
     return choice;
 }
 
 // A box and its choices on one line.
-QWidget* Row(QWidget* box, std::initializer_list<QWidget*> choices) {
+QWidget* BoxWithChoices(QWidget* box, const std::vector<QComboBox*>& choices) {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -58,17 +66,6 @@ QWidget* Row(QWidget* box, std::initializer_list<QWidget*> choices) {
     }
     layout->addStretch();
     return row;
-}
-
-// The fragment is one file for every rate: the name without its {rate}.
-std::string FragmentName(const QString& name) {
-    QString base = name;
-    base.remove(QString::fromLatin1(exporting::kRatePlaceholder.data(),
-                                    static_cast<qsizetype>(exporting::kRatePlaceholder.size())));
-    while (base.endsWith('-') || base.endsWith('_') || base.endsWith('.')) {
-        base.chop(1);
-    }
-    return (base.isEmpty() ? QStringLiteral("crossover") : base).toStdString() + ".yml";
 }
 
 QString ChooseFolder(QWidget* owner, const QString& current) {
@@ -108,11 +105,12 @@ const std::vector<int32_t> ExportDialog::kOfferedRates = {44100, 48000,  88200,
 
 ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design,
                            const design_file::ExportSettings& settings, const QString& folder,
-                           ExportQuestions questions,
+                           FolderChooser chooseFolder, const WriteGuard& guard,
                            std::function<void(const std::function<void()>&)> runReportingErrors)
     : QDialog(owner),
       design_(design),
-      questions_(std::move(questions)),
+      chooseFolder_(std::move(chooseFolder)),
+      guard_(guard.SayingWrittenWith([this](const QStringList& paths) { SayWritten(paths); })),
       runReportingErrors_(std::move(runReportingErrors)) {
     setObjectName(QStringLiteral("ExportDialog"));
     setWindowTitle(QStringLiteral("Export coefficients"));
@@ -153,23 +151,32 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
 QWidget* ExportDialog::CreateFileKinds() {
     auto* group = new QGroupBox(QStringLiteral("Files"));
     auto* layout = new QVBoxLayout(group);
-    TapsCsv = MakeBox("TapsCsv", QStringLiteral("Taps as CSV (.csv)"), false);
-    ResponseCsv = MakeBox("ResponseCsv", QStringLiteral("Response on the grid as CSV"), false);
-    Wav = MakeBox("Wav", QStringLiteral("WAV"), true);
-    WavFormat = MakeChoice("WavFormat", {"32-bit float", "64-bit float", "24-bit PCM"});
-    WavLayout = MakeChoice("WavLayout", {"one file per band", "one three-channel file"});
-    Raw = MakeBox("Raw", QStringLiteral("Raw samples"), false);
-    RawFormat = MakeChoice("RawFormat", {"32-bit float (.raw)", "64-bit float (.dbl)"});
-    Text = MakeBox("Text", QStringLiteral("Text, one coefficient a line (.txt)"), false);
-    Frd = MakeBox("Frd", QStringLiteral("Responses as FRD"), false);
-    FrdPhase = MakeChoice("FrdPhase", {"excess phase (latency taken out)", "full phase"});
-    CamillaDsp = MakeBox("CamillaDsp", QStringLiteral("CamillaDSP configuration (.yml)"), false);
-    for (QWidget* row :
-         {static_cast<QWidget*>(TapsCsv), static_cast<QWidget*>(ResponseCsv),
-          Row(Wav, {WavFormat, WavLayout}), Row(Raw, {RawFormat}), static_cast<QWidget*>(Text),
-          Row(Frd, {FrdPhase}), static_cast<QWidget*>(CamillaDsp)}) {
-        layout->addWidget(row);
+    const std::span<const exporting::ExportKind> kinds = exporting::ExportKinds();
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        if (!kinds[k].OfferedInDialog()) {
+            continue;
+        }
+        KindRow row{k, MakeBox(ObjectName(kinds[k].id), FromStd(kinds[k].dialogLabel), false), {}};
+        for (const exporting::KindOption& option : kinds[k].options) {
+            QStringList labels;
+            for (const exporting::OptionChoice& choice : option.choices) {
+                labels << FromStd(choice.label);
+            }
+            row.choices.push_back(MakeChoice(ObjectName(option.key), labels));
+        }
+        layout->addWidget(BoxWithChoices(row.box, row.choices));
+        KindRows.push_back(std::move(row));
     }
+    TapsCsv = Row("tapsCsv").box;
+    ResponseCsv = Row("responseCsv").box;
+    Wav = Row("wav").box;
+    WavFormat = Row("wav").choices.at(0);
+    WavLayout = Row("wav").choices.at(1);
+    Raw = Row("raw").box;
+    RawFormat = Row("raw").choices.at(0);
+    Text = Row("text").box;
+    Frd = Row("frd").box;
+    FrdPhase = Row("frd").choices.at(0);
     return group;
 }
 
@@ -180,8 +187,7 @@ QWidget* ExportDialog::CreateRates() {
         const QString text = rate == dsp::SampleRate
                                  ? QStringLiteral("%1 Hz (the design shown)").arg(rate)
                                  : QStringLiteral("%1 Hz").arg(rate);
-        QCheckBox* box = MakeBox("Rate", text, rate == dsp::SampleRate);
-        box->setObjectName(QStringLiteral("Rate%1").arg(rate));
+        QCheckBox* box = MakeBox(QStringLiteral("Rate%1").arg(rate), text, rate == dsp::SampleRate);
         RateBoxes.push_back(box);
         layout->addWidget(box);
     }
@@ -241,17 +247,14 @@ void ExportDialog::Connect() {
 }
 
 void ExportDialog::ShowSettings(const design_file::ExportSettings& settings) {
-    TapsCsv->setChecked(settings.tapsCsv);
-    ResponseCsv->setChecked(settings.responseCsv);
-    Wav->setChecked(settings.wav);
-    WavFormat->setCurrentIndex(static_cast<int>(settings.wavFormat));
-    WavLayout->setCurrentIndex(static_cast<int>(settings.wavLayout));
-    Raw->setChecked(settings.raw);
-    RawFormat->setCurrentIndex(static_cast<int>(settings.rawFormat));
-    Text->setChecked(settings.text);
-    Frd->setChecked(settings.frd);
-    FrdPhase->setCurrentIndex(static_cast<int>(settings.frdPhase));
-    CamillaDsp->setChecked(settings.camillaDsp);
+    for (const KindRow& row : KindRows) {
+        const exporting::KindChoice& choice = settings.kinds.at(row.kind);
+        const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
+        row.box->setChecked(choice.chosen);
+        for (std::size_t o = 0; o < row.choices.size(); ++o) {
+            row.choices[o]->setCurrentIndex(static_cast<int>(kind.ChoiceIndex(choice.options, o)));
+        }
+    }
     QStringList others;
     for (const int32_t rate : settings.ratesHz) {
         const auto offered = std::find(kOfferedRates.begin(), kOfferedRates.end(), rate);
@@ -271,17 +274,15 @@ void ExportDialog::ShowSettings(const design_file::ExportSettings& settings) {
 // An other rate that cannot be read is left out; while the dialog is open, its status says why.
 design_file::ExportSettings ExportDialog::Settings() const {
     design_file::ExportSettings settings;
-    settings.tapsCsv = TapsCsv->isChecked();
-    settings.responseCsv = ResponseCsv->isChecked();
-    settings.wav = Wav->isChecked();
-    settings.wavFormat = static_cast<exporting::WavSampleFormat>(WavFormat->currentIndex());
-    settings.wavLayout = static_cast<exporting::WavLayout>(WavLayout->currentIndex());
-    settings.raw = Raw->isChecked();
-    settings.rawFormat = static_cast<exporting::RawSampleFormat>(RawFormat->currentIndex());
-    settings.text = Text->isChecked();
-    settings.frd = Frd->isChecked();
-    settings.frdPhase = static_cast<exporting::FrdPhase>(FrdPhase->currentIndex());
-    settings.camillaDsp = CamillaDsp->isChecked();
+    for (const KindRow& row : KindRows) {
+        exporting::KindChoice& choice = settings.kinds.at(row.kind);
+        const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
+        choice.chosen = row.box->isChecked();
+        for (std::size_t o = 0; o < row.choices.size(); ++o) {
+            const auto index = static_cast<std::size_t>(row.choices[o]->currentIndex());
+            choice.options.at(o) = std::string(kind.options[o].choices[index].name);
+        }
+    }
     settings.ratesHz.clear();
     const auto add = [&rates = settings.ratesHz](int32_t rate) {
         if (std::find(rates.begin(), rates.end(), rate) == rates.end()) {
@@ -325,31 +326,26 @@ std::vector<int32_t> ExportDialog::Rates() const {
     return rates;
 }
 
-ExportFormats ExportDialog::Formats() const {
-    const std::string stem = QDir(Folder->text()).filePath(Name->text()).toStdString();
-    ExportFormats f;
-    f.tapsCsv = TapsCsv->isChecked() ? stem + ".csv" : "";
-    f.responseCsv = ResponseCsv->isChecked() ? stem + "-response.csv" : "";
-    f.wavPrefix = Wav->isChecked() ? stem : "";
-    f.wavFormat = static_cast<exporting::WavSampleFormat>(WavFormat->currentIndex());
-    f.wavLayout = static_cast<exporting::WavLayout>(WavLayout->currentIndex());
-    f.rawPrefix = Raw->isChecked() ? stem : "";
-    f.rawFormat = static_cast<exporting::RawSampleFormat>(RawFormat->currentIndex());
-    f.textPrefix = Text->isChecked() ? stem : "";
-    f.frdPrefix = Frd->isChecked() ? stem : "";
-    f.frdPhase = static_cast<exporting::FrdPhase>(FrdPhase->currentIndex());
-    f.camillaDsp =
-        CamillaDsp->isChecked()
-            ? QDir(Folder->text()).filePath(FromStd(FragmentName(Name->text()))).toStdString()
-            : "";
-    return f;
+exporting::ExportRequest ExportDialog::Request() const {
+    return exporting::RequestInFolder(Settings().kinds, Folder->text().toStdString(),
+                                      Name->text().toStdString());
+}
+
+const ExportDialog::KindRow& ExportDialog::Row(std::string_view kindId) const {
+    const std::size_t kind = exporting::KindIndex(kindId);
+    const auto found = std::find_if(KindRows.begin(), KindRows.end(),
+                                    [kind](const KindRow& row) { return row.kind == kind; });
+    if (found == KindRows.end()) {
+        throw std::invalid_argument("the dialog offers no " + std::string(kindId));
+    }
+    return *found;
 }
 
 ExportPlan ExportDialog::Plan(QString* problem) const {
     try {
         CheckTypedTexts(Folder, Name, OtherRates);
-        const ExportFormats formats = Formats();
-        if (!formats.WritesAnything()) {
+        const exporting::ExportRequest request = Request();
+        if (!request.WritesAnything()) {
             throw exporting::ExportRequestError("Choose the files to write.");
         }
         if (Name->text().trimmed().isEmpty()) {
@@ -357,7 +353,7 @@ ExportPlan ExportDialog::Plan(QString* problem) const {
         }
         dsp::CrossoverParameters design = design_;
         design.sampleRateHz = CountsRate->value();
-        return exporting::PlanExport(design, Rates(), formats);
+        return exporting::PlanExport(design, Rates(), request);
     } catch (const std::exception& error) {  // a request error, or counts beyond 32 bits
         *problem = QString::fromUtf8(error.what());
         return {};
@@ -392,10 +388,10 @@ void ExportDialog::ShowPlan(const ExportPlan& plan) {
                     QString::number(rate.latencySamples), QString::number(rate.latencyMs, 'f', 3)});
         addFiles(row, rate.files);
     }
-    if (!plan.camillaDsp.empty()) {
+    if (!plan.setFiles.empty()) {
         auto* row = new QTreeWidgetItem(Table, {QStringLiteral("every rate")});
         row->setFirstColumnSpanned(true);
-        addFiles(row, {plan.camillaDsp});
+        addFiles(row, plan.setFiles);
     }
     for (int column = 0; column < Table->columnCount(); ++column) {
         Table->resizeColumnToContents(column);
@@ -409,32 +405,30 @@ bool ExportDialog::Export() {
         Status->setText(problem);
         return false;
     }
-    QStringList existing;
-    for (const std::string& file : plan.AllFiles()) {
-        if (QFileInfo::exists(FromStd(file))) {
-            existing << FromStd(file);
-        }
-    }
-    if (!existing.isEmpty() && !questions_.confirmReplace(this, existing)) {
-        Status->setText(QStringLiteral("Nothing was written."));
-        return false;
-    }
-    bool written = false;
+    std::optional<bool> written;  // none when the export failed
     runReportingErrors_([&] {
-        exporting::WriteExportSet(plan, {}, inputFiles_);
-        written = true;
+        written = guard_.Write(
+            plan.AllFiles(), inputFiles_,
+            [&plan](exporting::AtomicFileSet& set) { exporting::WriteExportRates(plan, set); });
     });
-    const auto count = static_cast<qsizetype>(plan.AllFiles().size());
-    Status->setText(written ? QStringLiteral("Wrote %1 file%2 to %3, as the table lists them.")
-                                  .arg(count)
-                                  .arg(count == 1 ? "" : "s")
-                                  .arg(QDir::toNativeSeparators(Folder->text()))
-                            : QStringLiteral("The export failed (see the message)."));
-    return written;
+    if (!written) {
+        Status->setText(QStringLiteral("The export failed (see the message)."));
+    } else if (!*written) {
+        Status->setText(QStringLiteral("Nothing was written."));
+    }
+    return written.value_or(false);
+}
+
+void ExportDialog::SayWritten(const QStringList& paths) {
+    const auto count = paths.size();
+    Status->setText(QStringLiteral("Wrote %1 file%2 to %3, as the table lists them.")
+                        .arg(count)
+                        .arg(count == 1 ? "" : "s")
+                        .arg(QDir::toNativeSeparators(Folder->text())));
 }
 
 void ExportDialog::Browse() {
-    const QString folder = questions_.chooseFolder(this, Folder->text());
+    const QString folder = chooseFolder_(this, Folder->text());
     if (!folder.isEmpty()) {
         Folder->setText(folder);
     }

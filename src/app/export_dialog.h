@@ -8,10 +8,13 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/replace_question.h"
 #include "design_file/design_file.h"
 #include "dsp/crossover.h"
 #include "export/export_set.h"
@@ -26,16 +29,18 @@ class QTreeWidget;
 
 namespace kc::app {
 
+// The folder to export into, starting at `current`; empty when the user cancelled.
+using FolderChooser = std::function<QString(QWidget* owner, const QString& current)>;
+
 // The questions the dialog asks, made replaceable so that tests answer them instead of a user.
 struct ExportQuestions {
-    // Asked once before an export replaces files, naming every one; true to replace them all.
-    std::function<bool(QWidget* owner, const QStringList& existingFiles)> confirmReplace;
-    // The folder to export into, starting at `current`; empty when the user cancelled.
-    std::function<QString(QWidget* owner, const QString& current)> chooseFolder;
+    // Asked instead of the window's question before files are replaced, when set.
+    ReplaceQuestion replaceFiles;
+    FolderChooser chooseFolder;
 };
 
-// The toolkit's folder dialog, and no replace question of its own: the graph menu gives the
-// dialog the window's (replace_question.h).
+// The toolkit's folder dialog, and no replace question of its own: the dialog writes through the
+// window's guard (replace_question.h).
 ExportQuestions StandardExportQuestions();
 
 class ExportDialog : public QDialog {
@@ -45,11 +50,12 @@ class ExportDialog : public QDialog {
 
     // `design`: the numbers of the design on screen, at 44 100 Hz; the rates scale its counts from
     // the counts' rate of `settings` (44 100 Hz unless a design file says otherwise).
-    // The controls start from `settings` and `folder`. `runReportingErrors` runs the export so
-    // that what it raises goes to the window's report.
+    // The controls start from `settings` and `folder`; Browse asks `chooseFolder`. The export
+    // writes through `guard` (its question; what was written the dialog says itself), run by
+    // `runReportingErrors` so that what it raises goes to the window's report.
     ExportDialog(QWidget* owner, const dsp::CrossoverParameters& design,
                  const design_file::ExportSettings& settings, const QString& folder,
-                 ExportQuestions questions,
+                 FolderChooser chooseFolder, const WriteGuard& guard,
                  std::function<void(const std::function<void()>&)> runReportingErrors);
 
     // The settings as the controls now say them, for the next opening and the design file: the
@@ -71,7 +77,19 @@ class ExportDialog : public QDialog {
     // The files the window has read, which the export may not replace.
     void SetInputFiles(std::vector<std::string> files) { inputFiles_ = std::move(files); }
 
-    // The controls, named for tests.
+    // A row of the file kinds (exporting::ExportKinds(), those the dialog offers): the kind's box
+    // and a choice per option, named after the design file's keys ("Wav", "WavFormat").
+    struct KindRow {
+        std::size_t kind = 0;  // its index in ExportKinds()
+        QCheckBox* box = nullptr;
+        std::vector<QComboBox*> choices;
+    };
+    std::vector<KindRow> KindRows;
+    // The row of the kind with this id; std::invalid_argument when the dialog offers none.
+    const KindRow& Row(std::string_view kindId) const;
+
+    // The controls of the kinds the dialog has always offered, named for tests; a kind added to
+    // the table has its row only.
     QCheckBox* TapsCsv = nullptr;
     QCheckBox* ResponseCsv = nullptr;
     QCheckBox* Wav = nullptr;
@@ -82,7 +100,7 @@ class ExportDialog : public QDialog {
     QCheckBox* Text = nullptr;
     QCheckBox* Frd = nullptr;
     QComboBox* FrdPhase = nullptr;  // excess, full
-    QCheckBox* CamillaDsp = nullptr;
+    // The other controls, named for tests.
     std::vector<QCheckBox*> RateBoxes;  // one per kOfferedRates entry
     QLineEdit* OtherRates = nullptr;    // further rates, "RATE[,RATE…]"
     QSpinBox* CountsRate = nullptr;     // the rate the tap counts are meant at, Hz
@@ -104,14 +122,17 @@ class ExportDialog : public QDialog {
     // Refreshes the table, the status and the Export button from the controls.
     void Refresh();
     void ShowPlan(const exporting::ExportPlan& plan);
-    exporting::ExportFormats Formats() const;
+    exporting::ExportRequest Request() const;
     std::vector<int32_t> Rates() const;
     void Browse();
+    // The status line after `paths` were written.
+    void SayWritten(const QStringList& paths);
 
     dsp::CrossoverParameters design_;
     std::string startingName_;  // kept by Settings while the name typed is not one file name
     std::vector<std::string> inputFiles_;
-    ExportQuestions questions_;
+    FolderChooser chooseFolder_;
+    WriteGuard guard_;
     std::function<void(const std::function<void()>&)> runReportingErrors_;
 };
 

@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <string>
 
-#include "app/transient_note.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
@@ -172,19 +171,11 @@ void GraphMenu::Choose(const Item& item) {
     }
 }
 
-void GraphMenu::WriteFiles(const QStringList& paths, const std::function<void()>& write) {
-    if (!host_.MayReplaceFiles(paths)) {
-        return;
-    }
-    write();
-    host_.ShowNote(WrittenFilesNote(paths));
-}
-
 void GraphMenu::CopyGraph() {
     const QImage image = host_.GraphAreaImage();
     if (!image.isNull()) {
         QGuiApplication::clipboard()->setImage(image);
-        host_.ShowNote(QStringLiteral("グラフをコピーしました  Copied the graph"));
+        host_.Guard().Say(QStringLiteral("グラフをコピーしました  Copied the graph"));
     }
 }
 
@@ -199,23 +190,18 @@ void GraphMenu::SaveGraph() {
         return;
     }
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
-    WriteFiles({path},
-               [&] { exporting::WritePngFile(path.toStdString(), image, host_.InputFiles()); });
+    host_.Guard().WriteFile(path, host_.InputFiles(), [&image](const std::string& temporary) {
+        exporting::SavePng(image, temporary);
+    });
 }
 
 // One dialog for every file kind and rate, on the design shown; it writes through the export set
 // as the command line does.
 void GraphMenu::ExportCoefficients() {
-    ExportQuestions questions = exportQuestions_;
-    if (!questions.confirmReplace) {
-        questions.confirmReplace = [this](QWidget*, const QStringList& existing) {
-            return host_.MayReplaceFiles(existing);
-        };
-    }
-    ExportDialog dialog(host_.MenuOwner(), host_.DesignParameters(), exportSettings_, exportFolder_,
-                        std::move(questions), [this](const std::function<void()>& run) {
-                            host_.RunReportingErrors(run);
-                        });
+    ExportDialog dialog(
+        host_.MenuOwner(), host_.DesignParameters(), exportSettings_, exportFolder_,
+        exportQuestions_.chooseFolder, host_.Guard().AskingWith(exportQuestions_.replaceFiles),
+        [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
     dialog.SetInputFiles(host_.InputFiles());
     runExportDialog_(dialog);
     exportSettings_ = dialog.Settings();
@@ -229,10 +215,8 @@ void GraphMenu::ExportResponse() {
         return;
     }
     const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
-    WriteFiles({path}, [&] {
-        exporting::WriteTextFile(path.toStdString(), exporting::ResponseCsv(host_.Store()),
-                                 host_.InputFiles());
-    });
+    const std::string text = exporting::ResponseCsv(host_.Store());
+    host_.Guard().WriteFile(path, host_.InputFiles(), exporting::ContentWriter(text));
 }
 
 void GraphMenu::ShowTimeResponse() {

@@ -22,6 +22,7 @@
 #include "app/design_document.h"
 #include "app/export_dialog.h"
 #include "app/file_chooser.h"
+#include "app/replace_question.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
 
@@ -46,11 +47,10 @@ class GraphMenuHost {
     virtual void RunReportingErrors(const std::function<void()>& handler) = 0;
     // Shows the time-response window (one instance), in front.
     virtual void ShowTimeResponse() = 0;
-    // Whether an export may write `paths`: true when none of them exists, else the answer to one
-    // question that names every one that does (replace_question.h).
-    virtual bool MayReplaceFiles(const QStringList& paths) = 0;
-    // Says `text` in the window for a while, next to the graph (transient_note.h).
-    virtual void ShowNote(const QString& text) = 0;
+    // What every file the window writes goes through: the checks, the one question before files
+    // are replaced, and the note next to the graph that says what was written
+    // (replace_question.h).
+    virtual const WriteGuard& Guard() const = 0;
     // The window's design file.
     virtual DesignDocument& Document() = 0;
     // The files the window has read (its design file, the drivers of the acoustic view), which
@@ -73,9 +73,8 @@ QString DisabledReason(EnabledWhen rule);
 // object name, text (Japanese, two blanks, English, as the window's own captions), EnabledWhen
 // rule, handler and optionally a shortcut, and the handler as a member function below; a rule
 // that reads more of the window adds an EnabledWhen value, its reason in DisabledReason and a
-// GraphMenuHost question. A row without a handler is a separator. An export asks
-// host.MayReplaceFiles before it writes and says what it wrote with
-// host.ShowNote(WrittenFilesNote(paths)).
+// GraphMenuHost question. A row without a handler is a separator. An export writes through
+// host.Guard(), which asks before it replaces files and says what was written.
 class GraphMenu {
   public:
     // Creates the menu with every item (objects named after the items, for tests) in the font of
@@ -87,8 +86,8 @@ class GraphMenu {
     GraphMenu& operator=(const GraphMenu&) = delete;
 
     // How "Export coefficients…" asks its questions and runs its dialog (modally, with the
-    // toolkit's boxes, unless a test says otherwise). Without a confirmReplace of its own, it
-    // asks the host's MayReplaceFiles, as the window's other exports do.
+    // toolkit's boxes, unless a test says otherwise). Without a replace question of its own, it
+    // asks the host's guard's, as the window's other exports do.
     void UseExportDialog(ExportQuestions questions, ExportDialogRunner run);
 
     // The export dialog's settings: it starts from them and gives them back when it closes, so
@@ -120,9 +119,6 @@ class GraphMenu {
     bool Holds(EnabledWhen rule) const;
     void Choose(const Item& item);
     void PopupFromKeyboard(QWidget* image);
-    // Writes the files of `paths` through write, once the host agrees that existing ones may be
-    // replaced, and then notes them in the window.
-    void WriteFiles(const QStringList& paths, const std::function<void()>& write);
 
     // The handlers, one per item.
     void CopyGraph();

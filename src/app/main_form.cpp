@@ -132,6 +132,7 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion 
     : reporter_(std::move(reporter)),
       replaceQuestion_(std::move(replaceQuestion)),
       title_(QString::fromStdString(ApplicationTitle())),
+      guard_(this, title_, replaceQuestion_, [this](const QString& text) { Note->Show(text); }),
       store_(std::make_unique<dsp::ResponseStore>()),
       graph_(std::make_unique<WindowGraph>(*this, QSize(kMainClientWidth, kMainClientHeight))) {
     Form1 = this;
@@ -322,14 +323,6 @@ std::vector<std::string> TForm1::InputFiles() const {
         files.insert(files.end(), drivers.begin(), drivers.end());
     }
     return files;
-}
-
-bool TForm1::MayReplaceFiles(const QStringList& paths) {
-    return MayWriteFiles(replaceQuestion_, this, title_, paths);
-}
-
-void TForm1::ShowNote(const QString& text) {
-    Note->Show(text);
 }
 
 bool TForm1::GraphShown() const {

@@ -164,10 +164,9 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // a changed design; a refusal goes to the error report.
     void OpenDesign(const QString& path);
 
-    // Whether a file the window writes may replace `paths` (one question naming those that
-    // exist), and a note next to the graph that says for a while what was written.
-    bool MayReplaceFiles(const QStringList& paths) override;
-    void ShowNote(const QString& text) override;
+    // What every file the window writes goes through: one question before files are replaced,
+    // and a note next to the graph that says for a while what was written.
+    const WriteGuard& Guard() const override { return guard_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -194,6 +193,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     ErrorReporter reporter_;
     ReplaceQuestion replaceQuestion_;
     QString title_;
+    WriteGuard guard_;
     dsp::CrossoverParameters parameters_;
     dsp::CrossoverTaps taps_;
     std::unique_ptr<dsp::ResponseStore> store_;

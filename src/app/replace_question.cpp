@@ -2,8 +2,12 @@
 #include "app/replace_question.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <utility>
+
+#include "app/transient_note.h"
 
 namespace kc::app {
 
@@ -40,10 +44,59 @@ QStringList ExistingFiles(const QStringList& paths) {
     return existing;
 }
 
-bool MayWriteFiles(const ReplaceQuestion& question, QWidget* owner, const QString& caption,
-                   const QStringList& paths) {
+std::string LocalFileName(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+WriteGuard::WriteGuard(QWidget* owner, QString caption, ReplaceQuestion question,
+                       std::function<void(const QString& text)> say)
+    : owner_(owner),
+      caption_(std::move(caption)),
+      question_(std::move(question)),
+      say_(std::move(say)),
+      wrote_([say = say_](const QStringList& paths) { say(WrittenFilesNote(paths)); }) {}
+
+bool WriteGuard::Write(const std::vector<std::string>& files,
+                       const std::vector<std::string>& inputs, const Filler& fill, Ask ask) const {
+    exporting::AtomicFileSet set(files, inputs);
+    QStringList paths;
+    for (const std::string& file : files) {
+        paths << QFile::decodeName(file.c_str());
+    }
     const QStringList existing = ExistingFiles(paths);
-    return existing.isEmpty() || question(owner, caption, existing);
+    if (ask == Ask::BeforeReplacing && !existing.isEmpty() &&
+        !question_(owner_, caption_, existing)) {
+        return false;
+    }
+    fill(set);
+    set.Commit();
+    wrote_(paths);
+    return true;
+}
+
+bool WriteGuard::WriteFile(const QString& path, const std::vector<std::string>& inputs,
+                           const exporting::FileWriter& write, Ask ask) const {
+    const std::string file = LocalFileName(path);
+    return Write(
+        {file}, inputs, [&](exporting::AtomicFileSet& set) { set.Write(file, write); }, ask);
+}
+
+void WriteGuard::Say(const QString& text) const {
+    say_(text);
+}
+
+WriteGuard WriteGuard::AskingWith(ReplaceQuestion question) const {
+    WriteGuard guard = *this;
+    if (question) {
+        guard.question_ = std::move(question);
+    }
+    return guard;
+}
+
+WriteGuard WriteGuard::SayingWrittenWith(WrittenNote wrote) const {
+    WriteGuard guard = *this;
+    guard.wrote_ = std::move(wrote);
+    return guard;
 }
 
 }  // namespace kc::app

@@ -98,6 +98,11 @@ constexpr double kSmallestBand = 4.0;
 const QString kPngFilter = QStringLiteral("PNG image (*.png)");
 const QString kCsvFilter = QStringLiteral("CSV, one row per tap (*.csv)");
 
+// The window's title, which its replace question has as caption too.
+QString WindowTitle() {
+    return QStringLiteral("Time and acoustic response");
+}
+
 QCheckBox* MakeCurveBox(QWidget* parent, std::string_view name) {
     QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     auto* box = new QCheckBox(text.left(1).toUpper() + text.mid(1), parent);
@@ -113,10 +118,11 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
                                        ReportingRunner runReporting)
     : QWidget(owner, Qt::Window),
       chooser_(std::move(chooser)),
-      replaceQuestion_(std::move(replaceQuestion)),
+      guard_(this, WindowTitle(), std::move(replaceQuestion),
+             [this](const QString& text) { note_->Show(text); }),
       runReporting_(std::move(runReporting)) {
     setObjectName(QStringLiteral("TimeResponse"));
-    setWindowTitle(QStringLiteral("Time and acoustic response"));
+    setWindowTitle(WindowTitle());
     setFont(WindowFont(kWindowFontPixels));
     CreateControls();
     ConnectControls();
@@ -192,9 +198,7 @@ void TimeResponseWindow::CreateControls() {
 
 // The time views on one tab, the acoustic view on another.
 void TimeResponseWindow::CreateTabs(QWidget* timePage) {
-    acoustic_ = new AcousticView(this, chooser_, runReporting_,
-                                 {[this](const QStringList& paths) { return MayWrite(paths); },
-                                  [this](const QStringList& paths) { Wrote(paths); }});
+    acoustic_ = new AcousticView(this, chooser_, runReporting_, guard_);
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("Views"));
     tabs->addTab(timePage, QStringLiteral("Time"));
@@ -347,18 +351,11 @@ void TimeResponseWindow::SavePicture() {
     const ChosenFile chosen =
         chooser_(this, QStringLiteral("Save time response as PNG"), {kPngFilter});
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
-    if (!chosen.path.isEmpty() && MayWrite({path})) {
-        exporting::WritePngFile(path.toStdString(), picture_, Acoustic().DriverFiles());
-        Wrote({path});
+    if (!chosen.path.isEmpty()) {
+        guard_.WriteFile(path, Acoustic().DriverFiles(), [this](const std::string& temporary) {
+            exporting::SavePng(picture_, temporary);
+        });
     }
-}
-
-bool TimeResponseWindow::MayWrite(const QStringList& paths) {
-    return MayWriteFiles(replaceQuestion_, this, windowTitle(), paths);
-}
-
-void TimeResponseWindow::Wrote(const QStringList& paths) {
-    note_->Show(WrittenFilesNote(paths));
 }
 
 // The taps whose times lie in the visible range.
@@ -369,7 +366,7 @@ void TimeResponseWindow::SaveData() {
     const ChosenFile chosen =
         chooser_(this, QStringLiteral("Save time response as CSV"), {kCsvFilter});
     const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
-    if (chosen.path.isEmpty() || !MayWrite({path})) {
+    if (chosen.path.isEmpty()) {
         return;
     }
     const double tapsPerMs = response_->sampleRateHz / 1000.0;
@@ -379,10 +376,8 @@ void TimeResponseWindow::SaveData() {
     const auto last =
         static_cast<int32_t>(std::clamp(std::floor(response_->centre + range_.tMaxMs * tapsPerMs),
                                         -1.0, double(response_->Length())));
-    exporting::WriteTextFile(path.toStdString(),
-                             exporting::TimeSeriesCsv(*response_, Kind(), first, last),
-                             Acoustic().DriverFiles());
-    Wrote({path});
+    const std::string text = exporting::TimeSeriesCsv(*response_, Kind(), first, last);
+    guard_.WriteFile(path, Acoustic().DriverFiles(), exporting::ContentWriter(text));
 }
 
 void TimeResponseWindow::Render() {

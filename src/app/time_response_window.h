@@ -93,13 +93,9 @@ class TimeResponseWindow final : public QWidget {
     void UpdateEnabled();
     std::array<bool, dsp::kTimeCurves> Shown() const;
 
-    // Whether an export may write `paths` (asking once before it replaces any), and the note of
-    // what it wrote.
-    bool MayWrite(const QStringList& paths);
-    void Wrote(const QStringList& paths);
-
     FileNameChooser chooser_;
-    ReplaceQuestion replaceQuestion_;
+    // Asks once before an export replaces files, and says in the window what it wrote.
+    WriteGuard guard_;
     ReportingRunner runReporting_;
     QRadioButton* impulseButton_ = nullptr;
     QRadioButton* stepButton_ = nullptr;

@@ -118,7 +118,7 @@ exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptio
 struct DesignOutputs {
     std::vector<int32_t> rates;              // empty: the design's own rate
     int32_t countsRateHz = dsp::SampleRate;  // the rate the tap counts are meant at
-    exporting::ExportFormats formats;
+    exporting::ExportRequest request;
     TimeOutputs time;
     AcousticRequest acoustic;
     QString designFile;                 // --save-design
@@ -147,7 +147,7 @@ std::vector<std::string> AllOutputs(const exporting::ExportPlan& plan, const Des
 int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
     design.sampleRateHz = out.countsRateHz;
-    const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.formats);
+    const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.request);
     AcousticRun acoustic(out.acoustic, plan.rates.front().parameters.sampleRateHz);
     std::vector<std::string> inputs = acoustic.DriverFiles();
     inputs.push_back(out.readDesignFile);
@@ -238,8 +238,8 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
         TakeExportOptions(parser, options.exports, design.exportSettings);
         outputs.rates = design.exportSettings.ratesHz;
         outputs.countsRateHz = design.exportSettings.countsRateHz;
-        outputs.formats = ReadFormats(parser, options.exports, design.exportSettings);
-        exporting::CheckExportRequest(outputs.rates, outputs.formats);
+        outputs.request = ReadRequest(parser, options.exports, design.exportSettings);
+        exporting::CheckExportRequest(outputs.rates, outputs.request);
     } catch (const exporting::ExportRequestError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return std::nullopt;

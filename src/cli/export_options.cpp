@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/export_options.h"
 
-#include <array>
 #include <cstddef>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "cli/command_support.h"
 
@@ -12,22 +11,21 @@ namespace kc::cli {
 namespace {
 
 // The value of a choice option given among `choices`; `target` unchanged when it is not given.
-template <typename T, std::size_t N>
 void Choice(const QCommandLineParser& parser, const QCommandLineOption& option,
-            const std::array<exporting::NamedChoice<T>, N>& choices, T& target) {
+            std::span<const exporting::OptionChoice> choices, std::string& target) {
     if (!parser.isSet(option)) {
         return;
     }
     const std::string value = ToUtf8(parser.value(option));
-    for (const auto& [name, choice] : choices) {
-        if (value == name) {
-            target = choice;
+    for (const exporting::OptionChoice& choice : choices) {
+        if (value == choice.name) {
+            target = value;
             return;
         }
     }
     std::string names;
-    for (std::size_t i = 0; i < N; ++i) {
-        names += (i == 0 ? "" : i + 1 == N ? " or " : ", ");
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        names += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ");
         names += choices[i].name;
     }
     throw exporting::ExportRequestError("--" + ToUtf8(option.names().constFirst()) + " takes " +
@@ -43,7 +41,35 @@ std::vector<int32_t> ParseRatesOrNone(const std::string& text) {
     }
 }
 
+QCommandLineOption Option(std::string_view name, std::string_view help,
+                          std::string_view valueName) {
+    return {FromUtf8(name), FromUtf8(help), FromUtf8(valueName)};
+}
+
 }  // namespace
+
+ExportOptions::ExportOptions() {
+    for (const exporting::ExportKind& kind : exporting::ExportKinds()) {
+        kindNames.push_back(Option(kind.cliOption, kind.help, kind.cliValueName));
+        std::vector<QCommandLineOption>& settings = kindSettings.emplace_back();
+        for (const exporting::KindOption& option : kind.options) {
+            QCommandLineOption setting = Option(option.cliOption, option.help, option.valueName);
+            setting.setDefaultValue(FromUtf8(option.choices.front().name));
+            settings.push_back(setting);
+        }
+    }
+}
+
+QList<QCommandLineOption> ExportOptions::All() const {
+    QList<QCommandLineOption> all{rates, countsRate};
+    for (std::size_t k = 0; k < kindNames.size(); ++k) {
+        all.append(kindNames[k]);
+        for (const QCommandLineOption& setting : kindSettings[k]) {
+            all.append(setting);
+        }
+    }
+    return all;
+}
 
 void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
                        design_file::ExportSettings& settings) {
@@ -60,28 +86,22 @@ void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
         }
         settings.countsRateHz = rates.front();
     }
-    Choice(parser, o.wavFormat, exporting::kWavFormatNames, settings.wavFormat);
-    Choice(parser, o.wavLayout, exporting::kWavLayoutNames, settings.wavLayout);
-    Choice(parser, o.rawFormat, exporting::kRawFormatNames, settings.rawFormat);
-    Choice(parser, o.frdPhase, exporting::kFrdPhaseNames, settings.frdPhase);
+    const std::span<const exporting::ExportKind> kinds = exporting::ExportKinds();
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        for (std::size_t option = 0; option < kinds[k].options.size(); ++option) {
+            Choice(parser, o.kindSettings[k][option], kinds[k].options[option].choices,
+                   settings.kinds.at(k).options.at(option));
+        }
+    }
 }
 
-exporting::ExportFormats ReadFormats(const QCommandLineParser& parser, const ExportOptions& o,
+exporting::ExportRequest ReadRequest(const QCommandLineParser& parser, const ExportOptions& o,
                                      const design_file::ExportSettings& settings) {
-    exporting::ExportFormats f;
-    f.tapsCsv = ToUtf8(parser.value(o.taps));
-    f.responseCsv = ToUtf8(parser.value(o.response));
-    f.wavPrefix = ToUtf8(parser.value(o.wav));
-    f.wavFormat = settings.wavFormat;
-    f.wavLayout = settings.wavLayout;
-    f.rawPrefix = ToUtf8(parser.value(o.raw));
-    f.rawFormat = settings.rawFormat;
-    f.textPrefix = ToUtf8(parser.value(o.text));
-    f.frdPrefix = ToUtf8(parser.value(o.frd));
-    f.frdPhase = settings.frdPhase;
-    f.camillaDsp = ToUtf8(parser.value(o.camillaDsp));
-    f.plotPng = ToUtf8(parser.value(o.plot));
-    return f;
+    std::vector<std::string> names;
+    for (const QCommandLineOption& option : o.kindNames) {
+        names.push_back(ToUtf8(parser.value(option)));
+    }
+    return exporting::RequestOfNames(settings.kinds, names);
 }
 
 }  // namespace kc::cli

@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <utility>
 
 #include "base/file_read.h"
 #include "base/message_text.h"
+#include "export/export_set.h"
 #include "export/file_write.h"
 
 namespace kc::design_file {
@@ -26,20 +28,23 @@ constexpr std::array<exporting::NamedChoice<bool>, 2> kTimeViewNames{{
     {"step", true},
 }};
 
+// Per kind the dialog offers its box and its options, then the rates, the counts' rate and the
+// name.
 template <class Keys, class DesignT>
 void VisitExportKeys(Keys& section, DesignT& design) {
     auto& settings = design.exportSettings;
-    section.Flag("tapsCsv", settings.tapsCsv);
-    section.Flag("responseCsv", settings.responseCsv);
-    section.Flag("wav", settings.wav);
-    section.Choice("wavFormat", settings.wavFormat, exporting::kWavFormatNames);
-    section.Choice("wavLayout", settings.wavLayout, exporting::kWavLayoutNames);
-    section.Flag("raw", settings.raw);
-    section.Choice("rawFormat", settings.rawFormat, exporting::kRawFormatNames);
-    section.Flag("text", settings.text);
-    section.Flag("frd", settings.frd);
-    section.Choice("frdPhase", settings.frdPhase, exporting::kFrdPhaseNames);
-    section.Flag("camillaDsp", settings.camillaDsp);
+    const std::span<const exporting::ExportKind> kinds = exporting::ExportKinds();
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        if (!kinds[k].OfferedInDialog()) {
+            continue;
+        }
+        auto& choice = settings.kinds.at(k);
+        section.Flag(kinds[k].id, choice.chosen);
+        for (std::size_t o = 0; o < kinds[k].options.size(); ++o) {
+            section.Choice(kinds[k].options[o].key, choice.options.at(o),
+                           kinds[k].options[o].choices);
+        }
+    }
     section.Rates("rates", settings.ratesHz);
     section.Whole("countsRate", settings.countsRateHz, dsp::kMinSampleRateHz,
                   dsp::kMaxSampleRateHz);
@@ -81,15 +86,14 @@ void VisitKeys(Keys& keys, DesignT& design) {
     });
     keys.Section("acoustic", [&design](auto& section) {
         for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-            section.Section(acoustic::kBandNames[b].data(),
-                            [&driver = design.acoustic[b]](auto& band) {
-                                band.Text("driverFile", driver.driverFile);
-                                band.Number("gainDb", driver.band.gainDb, acoustic::kMinGainDb,
-                                            acoustic::kMaxGainDb);
-                                band.Number("delayMs", driver.band.delayMs, acoustic::kMinDelayMs,
-                                            acoustic::kMaxDelayMs);
-                                band.Flag("inverted", driver.band.inverted);
-                            });
+            section.Section(acoustic::kBandNames[b], [&driver = design.acoustic[b]](auto& band) {
+                band.Text("driverFile", driver.driverFile);
+                band.Number("gainDb", driver.band.gainDb, acoustic::kMinGainDb,
+                            acoustic::kMaxGainDb);
+                band.Number("delayMs", driver.band.delayMs, acoustic::kMinDelayMs,
+                            acoustic::kMaxDelayMs);
+                band.Flag("inverted", driver.band.inverted);
+            });
         }
     });
 }
@@ -118,17 +122,25 @@ std::string NumberText(double value) {
     return std::string(text.data(), result.ptr);
 }
 
-// "\"a\", \"b\" or \"c\"".
-template <class T, std::size_t N>
-std::string ChoicesText(const std::array<exporting::NamedChoice<T>, N>& names) {
+// "\"a\", \"b\" or \"c\"" of anything with a name: NamedChoice, OptionChoice.
+template <class Named>
+std::string ChoicesText(std::span<const Named> names) {
     std::string text;
-    for (std::size_t i = 0; i < N; ++i) {
-        text += (i == 0 ? "" : i + 1 == N ? " or " : ", ");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ");
         text += '"';
         text += names[i].name;
         text += '"';
     }
     return text;
+}
+
+// The entry of `names` named `text`, or nullptr.
+template <class Named>
+const Named* FindNamed(std::span<const Named> names, const std::string& text) {
+    const auto found = std::find_if(names.begin(), names.end(),
+                                    [&text](const auto& named) { return named.name == text; });
+    return found == names.end() ? nullptr : &*found;
 }
 
 // Reads the keys of one JSON object into a design: a missing key leaves its default, a key of
@@ -140,16 +152,16 @@ class KeyReader {
         : object_(object), prefix_(std::move(prefix)), path_(path) {}
 
     template <class Body>
-    void Section(const char* key, Body&& body) const {
+    void Section(std::string_view key, Body&& body) const {
         if (const Json* value = Find(key, &Json::is_object, "a JSON object")) {
-            KeyReader section(*value, prefix_ + key + ".", path_);
+            KeyReader section(*value, prefix_ + std::string(key) + ".", path_);
             std::forward<Body>(body)(section);
         }
     }
 
     // Checked where it enters: no control character (a NUL would cut a path short, an escape
     // would drive the terminal a message goes to), and no longer than a field holds.
-    void Text(const char* key, std::string& target) const {
+    void Text(std::string_view key, std::string& target) const {
         if (const Json* value = Find(key, &Json::is_string, "a JSON string")) {
             const auto& text = value->get_ref<const std::string&>();
             if (base::HasControlCharacter(text)) {
@@ -163,7 +175,7 @@ class KeyReader {
     }
 
     // A text that names files inside a folder chosen elsewhere (exporting::IsOneFileName).
-    void FileName(const char* key, std::string& target) const {
+    void FileName(std::string_view key, std::string& target) const {
         std::string name;
         Text(key, name);
         if (!exporting::IsOneFileName(name)) {
@@ -174,13 +186,13 @@ class KeyReader {
         }
     }
 
-    void Flag(const char* key, bool& target) const {
+    void Flag(std::string_view key, bool& target) const {
         if (const Json* value = Find(key, &Json::is_boolean, "true or false")) {
             target = value->get<bool>();
         }
     }
 
-    void Whole(const char* key, int32_t& target, int32_t lowest, int32_t highest) const {
+    void Whole(std::string_view key, int32_t& target, int32_t lowest, int32_t highest) const {
         if (const Json* value = Find(key, &Json::is_number, "a JSON number")) {
             if (!IsWholeIn(*value, lowest, highest)) {
                 Refuse(key, "must be a whole number from " + std::to_string(lowest) + " to " +
@@ -190,7 +202,7 @@ class KeyReader {
         }
     }
 
-    void Number(const char* key, double& target, double lowest, double highest) const {
+    void Number(std::string_view key, double& target, double lowest, double highest) const {
         if (const Json* value = Find(key, &Json::is_number, "a JSON number")) {
             const auto number = value->get<double>();
             if (!(number >= lowest && number <= highest)) {
@@ -202,22 +214,23 @@ class KeyReader {
     }
 
     template <class T, std::size_t N>
-    void Choice(const char* key, T& target,
+    void Choice(std::string_view key, T& target,
                 const std::array<exporting::NamedChoice<T>, N>& names) const {
-        if (const Json* value = Find(key, &Json::is_string, "a JSON string")) {
-            const auto& text = value->get_ref<const std::string&>();
-            const auto found = std::find_if(names.begin(), names.end(), [&text](const auto& named) {
-                return named.name == text;
-            });
-            if (found == names.end()) {
-                Refuse(key, "must be " + ChoicesText(names));
-            }
+        if (const auto* found =
+                FindChoice(key, std::span<const exporting::NamedChoice<T>>(names))) {
             target = found->value;
         }
     }
 
+    void Choice(std::string_view key, std::string& target,
+                std::span<const exporting::OptionChoice> choices) const {
+        if (const auto* found = FindChoice(key, choices)) {
+            target = std::string(found->name);
+        }
+    }
+
     // Whole hertz in the range of rates, none twice.
-    void Rates(const char* key, std::vector<int32_t>& target) const {
+    void Rates(std::string_view key, std::vector<int32_t>& target) const {
         if (const Json* value = Find(key, &Json::is_array, "a JSON array")) {
             std::vector<int32_t> rates;
             for (const Json& rate : *value) {
@@ -236,22 +249,37 @@ class KeyReader {
     }
 
   private:
-    [[noreturn]] void Refuse(const char* key, const std::string& reason) const {
-        throw EDesignFileError(path_, "key \"" + prefix_ + key + "\" " + reason);
+    [[noreturn]] void Refuse(std::string_view key, const std::string& reason) const {
+        throw EDesignFileError(path_, "key \"" + prefix_ + std::string(key) + "\" " + reason);
     }
 
     // "export.name holds a control character": a text's fault, named by its key alone.
-    [[noreturn]] void RefuseText(const char* key, const std::string& reason) const {
-        throw EDesignFileError(path_, prefix_ + key + " " + reason);
+    [[noreturn]] void RefuseText(std::string_view key, const std::string& reason) const {
+        throw EDesignFileError(path_, prefix_ + std::string(key) + " " + reason);
     }
 
-    bool Has(const char* key) const { return object_.find(key) != object_.end(); }
+    // The choice named by the value of `key`, nullptr when the object has none; a value that
+    // names none of them refuses the file.
+    template <class Named>
+    const Named* FindChoice(std::string_view key, std::span<const Named> names) const {
+        const Json* value = Find(key, &Json::is_string, "a JSON string");
+        if (value == nullptr) {
+            return nullptr;
+        }
+        const Named* found = FindNamed(names, value->get_ref<const std::string&>());
+        if (found == nullptr) {
+            Refuse(key, "must be " + ChoicesText(names));
+        }
+        return found;
+    }
+
+    bool Has(std::string_view key) const { return object_.find(std::string(key)) != object_.end(); }
 
     // The value of `key`, nullptr when the object has none; a value for which isExpectedType
     // does not hold refuses the file.
-    const Json* Find(const char* key, bool (Json::*isExpectedType)() const noexcept,
+    const Json* Find(std::string_view key, bool (Json::*isExpectedType)() const noexcept,
                      const char* expected) const {
-        const auto found = object_.find(key);
+        const auto found = object_.find(std::string(key));
         if (found == object_.end()) {
             return nullptr;
         }
@@ -272,46 +300,66 @@ class KeyWriter {
     explicit KeyWriter(OrderedJson& object) : object_(object) {}
 
     template <class Body>
-    void Section(const char* key, Body&& body) {
+    void Section(std::string_view key, Body&& body) {
         OrderedJson section = OrderedJson::object();
         KeyWriter writer(section);
         std::forward<Body>(body)(writer);
-        object_[key] = std::move(section);
+        object_[std::string(key)] = std::move(section);
     }
 
-    void Text(const char* key, const std::string& value) { object_[key] = value; }
-    void FileName(const char* key, const std::string& value) { object_[key] = value; }
-    void Flag(const char* key, bool value) { object_[key] = value; }
-    void Whole(const char* key, int32_t value, int32_t /*lowest*/, int32_t /*highest*/) {
-        object_[key] = value;
+    void Text(std::string_view key, const std::string& value) { object_[std::string(key)] = value; }
+    void FileName(std::string_view key, const std::string& value) {
+        object_[std::string(key)] = value;
     }
-    void Number(const char* key, double value, double /*lowest*/, double /*highest*/) {
-        object_[key] = value;
+    void Flag(std::string_view key, bool value) { object_[std::string(key)] = value; }
+    void Whole(std::string_view key, int32_t value, int32_t /*lowest*/, int32_t /*highest*/) {
+        object_[std::string(key)] = value;
+    }
+    void Number(std::string_view key, double value, double /*lowest*/, double /*highest*/) {
+        object_[std::string(key)] = value;
     }
     template <class T, std::size_t N>
-    void Choice(const char* key, T value, const std::array<exporting::NamedChoice<T>, N>& names) {
+    void Choice(std::string_view key, T value,
+                const std::array<exporting::NamedChoice<T>, N>& names) {
         const auto found = std::find_if(names.begin(), names.end(), [value](const auto& named) {
             return named.value == value;
         });
-        object_[key] = std::string(found != names.end() ? found->name : names.front().name);
+        object_[std::string(key)] =
+            std::string(found != names.end() ? found->name : names.front().name);
     }
-    void Rates(const char* key, const std::vector<int32_t>& rates) { object_[key] = rates; }
+    void Choice(std::string_view key, const std::string& value,
+                std::span<const exporting::OptionChoice> /*choices*/) {
+        object_[std::string(key)] = value;
+    }
+    void Rates(std::string_view key, const std::vector<int32_t>& rates) {
+        object_[std::string(key)] = rates;
+    }
 
   private:
     OrderedJson& object_;
 };
 
-// The JSON parser's own document builder, which also keeps where the first error arose.
-class LocatingParser : public nlohmann::detail::json_sax_dom_parser<Json> {
+// A reader of the JSON parser's events that builds nothing and keeps where the first error arose
+// and why; the document is built by a second parse once the text is known to be JSON.
+class ErrorLocator final : public nlohmann::json_sax<Json> {
   public:
-    explicit LocatingParser(Json& document) : json_sax_dom_parser(document, false) {}
-
-    template <class Exception>
-    bool parse_error(std::size_t charactersRead, const std::string& lastToken,
-                     const Exception& error) {
+    bool null() override { return true; }
+    bool boolean(bool /*value*/) override { return true; }
+    bool number_integer(number_integer_t /*value*/) override { return true; }
+    bool number_unsigned(number_unsigned_t /*value*/) override { return true; }
+    bool number_float(number_float_t /*value*/, const string_t& /*text*/) override { return true; }
+    bool string(string_t& /*value*/) override { return true; }
+    bool binary(binary_t& /*value*/) override { return true; }
+    bool start_object(std::size_t /*elements*/) override { return true; }
+    bool key(string_t& /*value*/) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t /*elements*/) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t charactersRead, const std::string& /*lastToken*/,
+                     const Json::exception& error) override {
         errorOffset = charactersRead;
         errorText = error.what();
-        return json_sax_dom_parser::parse_error(charactersRead, lastToken, error);
+        return false;
     }
 
     std::size_t errorOffset = 0;
@@ -342,14 +390,13 @@ std::string ParserProblem(const std::string& message) {
 }
 
 Json ParseJson(std::string_view content, const std::string& path) {
-    Json root;
-    LocatingParser parser(root);
-    if (!Json::sax_parse(content.begin(), content.end(), &parser)) {
-        throw EDesignFileError(path, "not valid JSON at line " +
-                                         std::to_string(LineAt(content, parser.errorOffset)) +
-                                         ": " + base::EscapedText(ParserProblem(parser.errorText)));
+    ErrorLocator locator;
+    if (!Json::sax_parse(content.begin(), content.end(), &locator)) {
+        throw EDesignFileError(
+            path, "not valid JSON at line " + std::to_string(LineAt(content, locator.errorOffset)) +
+                      ": " + base::EscapedText(ParserProblem(locator.errorText)));
     }
-    return root;
+    return Json::parse(content.begin(), content.end());
 }
 
 void CheckFormatAndVersion(const Json& root, const std::string& path) {

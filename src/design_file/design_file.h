@@ -18,7 +18,7 @@
 #include "dsp/initial_texts.h"
 #include "dsp/response_store.h"
 #include "dsp/time_response.h"
-#include "export/export_set.h"
+#include "export/export_kind.h"
 
 namespace kc::design_file {
 
@@ -62,21 +62,11 @@ struct GraphSettings {
     bool operator==(const GraphSettings&) const = default;
 };
 
-// The export dialog's settings (export/export_set.h): the file kinds with their formats, the
-// rates, and the name of the files, which may hold {rate}. The folder belongs to the machine, not
-// to the design, and is not kept.
+// The export dialog's settings (export/export_kind.h, export/export_set.h): for every kind of
+// file whether it is chosen and its options, the rates, and the name of the files, which may hold
+// {rate}. The folder belongs to the machine, not to the design, and is not kept.
 struct ExportSettings {
-    bool tapsCsv = false;
-    bool responseCsv = false;
-    bool wav = true;
-    exporting::WavSampleFormat wavFormat = exporting::WavSampleFormat::Float32;
-    exporting::WavLayout wavLayout = exporting::WavLayout::Bands;
-    bool raw = false;
-    exporting::RawSampleFormat rawFormat = exporting::RawSampleFormat::Float32;
-    bool text = false;
-    bool frd = false;
-    exporting::FrdPhase frdPhase = exporting::FrdPhase::Excess;
-    bool camillaDsp = false;
+    exporting::KindChoices kinds = exporting::DefaultKindChoices();
     // Whole hertz, kMinSampleRateHz ... kMaxSampleRateHz, none twice; empty when none is chosen.
     std::vector<int32_t> ratesHz{dsp::SampleRate};
     std::string name{"crossover-{rate}"};

@@ -2,6 +2,11 @@
 #include "export/camilladsp_export.h"
 
 #include <cstdio>
+#include <filesystem>
+
+#include "export/export_set.h"
+#include "export/file_write.h"
+#include "export/wav_export.h"
 
 namespace kc::exporting {
 namespace {
@@ -14,12 +19,12 @@ std::string FilterName(int side, int band) {
     return std::string("kc_") + kSides[side] + "_" + kBands[band];
 }
 
-std::string Comments(const std::vector<CamillaDspRate>& rates) {
+std::string Comments(const std::vector<RateLatency>& rates) {
     std::string text =
         "# Kaiser Crossover: a three-way linear-phase crossover for CamillaDSP.\n"
         "# Merge these sections into a configuration whose capture device has 2 channels and\n"
         "# whose playback device has 6: left low, mid, high on 0-2, right low, mid, high on 3-5.\n";
-    for (const CamillaDspRate& rate : rates) {
+    for (const RateLatency& rate : rates) {
         text += "# At " + std::to_string(rate.sampleRateHz) + " Hz every band is delayed by " +
                 std::to_string(rate.latencySamples) + " samples.\n";
     }
@@ -74,6 +79,27 @@ std::string Pipeline() {
     return text;
 }
 
+// The band WAV files as the fragment names them: absolute, and with "$samplerate$" for the rate
+// when the files were written for several rates.
+std::array<std::string, 3> WavPaths(const SetWrite& write) {
+    const ExportKind& wav = ExportKinds()[KindIndex("wav")];
+    const KindRequest& request = write.request.Kind("wav");
+    const std::string prefix = write.rates.size() > 1
+                                   ? request.name
+                                   : WithRate(request.name, write.rates.front().sampleRateHz);
+    const std::vector<std::string> files = wav.files(wav, request, prefix);
+    std::array<std::string, 3> paths;
+    for (std::size_t band = 0; band < paths.size(); ++band) {
+        std::string path = files.at(band);
+        for (std::size_t at = path.find(kRatePlaceholder); at != std::string::npos;
+             at = path.find(kRatePlaceholder, at)) {
+            path.replace(at, kRatePlaceholder.size(), "$samplerate$");
+        }
+        paths[band] = std::filesystem::absolute(path).lexically_normal().string();
+    }
+    return paths;
+}
+
 }  // namespace
 
 std::string YamlQuoted(const std::string& text) {
@@ -95,8 +121,22 @@ std::string YamlQuoted(const std::string& text) {
 }
 
 std::string CamillaDspFragment(const std::array<std::string, 3>& bandWavPaths,
-                               const std::vector<CamillaDspRate>& rates) {
+                               const std::vector<RateLatency>& rates) {
     return Comments(rates) + "\n" + Filters(bandWavPaths) + "\n" + Mixer() + "\n" + Pipeline();
+}
+
+void CheckCamillaDspRequest(const ExportRequest& request) {
+    const KindRequest& wav = request.Kind("wav");
+    const std::size_t layout = ExportKinds()[KindIndex("wav")].ChoiceIndex(wav.options, 1);
+    if (wav.name.empty() || static_cast<WavLayout>(layout) != WavLayout::Bands) {
+        throw ExportRequestError(
+            "The CamillaDSP fragment names the WAV files of the bands: it needs the WAV files "
+            "written one per band.");
+    }
+}
+
+void WriteCamillaDspFragment(const SetWrite& write) {
+    write.set.WriteText(write.file, CamillaDspFragment(WavPaths(write), write.rates));
 }
 
 }  // namespace kc::exporting

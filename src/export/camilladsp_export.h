@@ -4,17 +4,12 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-namespace kc::exporting {
+#include "export/export_kind.h"
 
-// One rate the fragment can run at, for its comments.
-struct CamillaDspRate {
-    int32_t sampleRateHz;
-    int32_t latencySamples;
-};
+namespace kc::exporting {
 
 // The YAML of the fragment, following CamillaDSP's configuration format: `filters`, six `Conv`
 // filters of `type: Wav` (left and right of each band, channel 0 of the band's file), a `mixer`
@@ -24,7 +19,14 @@ struct CamillaDspRate {
 // several, which CamillaDSP replaces by the rate it runs at). Comments name the rates and their
 // latencies.
 std::string CamillaDspFragment(const std::array<std::string, 3>& bandWavPaths,
-                               const std::vector<CamillaDspRate>& rates);
+                               const std::vector<RateLatency>& rates);
+
+// Raises ExportRequestError when the request asks for the fragment without the band WAV files it
+// names (none, or the three bands in one file).
+void CheckCamillaDspRequest(const ExportRequest& request);
+
+// Writes the fragment of the export into its set, naming the band WAV files of the request.
+void WriteCamillaDspFragment(const SetWrite& write);
 
 // `text` as a double-quoted YAML scalar: backslash, quote and control characters escaped.
 std::string YamlQuoted(const std::string& text);

@@ -2,14 +2,12 @@
 #include "export/export_set.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <filesystem>
 #include <set>
+#include <span>
 
 #include "dsp/kaiser.h"
-#include "export/camilladsp_export.h"
-#include "export/csv_export.h"
 #include "export/file_write.h"
 
 namespace kc::exporting {
@@ -17,104 +15,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::array<const char*, 3> kBandSuffixes = {"-low", "-mid", "-high"};
-constexpr std::array<const char*, 4> kFrdSuffixes = {"-low", "-mid", "-high", "-sum"};
-
-// What one rate's files are written from: its design, and its FRD texts when any are written.
-struct RateContent {
-    const dsp::CalculationResult& design;
-    std::array<std::string, 4> frd;
-};
-
-using ContentWriter =
-    std::function<void(const RateContent& content, const std::string& temporaryPath)>;
-
-struct RateFile {
-    std::string path;
-    ContentWriter write;
-};
-
-void WriteString(const std::string& path, const std::string& content) {
-    WriteBytes(path, content.data(), content.size());
+// A kind's files at one rate, made of its name with the rate put in.
+std::vector<std::string> KindFiles(const ExportKind& kind, const KindRequest& request,
+                                   int32_t sampleRateHz) {
+    return kind.files(kind, request, WithRate(request.name, sampleRateHz));
 }
 
-const std::vector<double>& BandTaps(const dsp::CrossoverTaps& taps, std::size_t band) {
-    return band == 0 ? taps.LowTaps : band == 1 ? taps.MidTaps : taps.HighTaps;
-}
-
-void AddWavFiles(const ExportFormats& f, const std::string& prefix, std::vector<RateFile>& files) {
-    if (f.wavLayout == WavLayout::Multichannel) {
-        files.push_back({prefix + ".wav", [format = f.wavFormat](const RateContent& c,
-                                                                 const std::string& temporary) {
-                             const dsp::CrossoverTaps& t = c.design.taps;
-                             WriteWavChannels(temporary, {&t.LowTaps, &t.MidTaps, &t.HighTaps},
-                                              t.sampleRateHz, format);
-                         }});
-        return;
-    }
-    for (std::size_t band = 0; band < 3; ++band) {
-        files.push_back(
-            {prefix + kBandSuffixes[band] + ".wav",
-             [band, format = f.wavFormat](const RateContent& c, const std::string& temporary) {
-                 const dsp::CrossoverTaps& t = c.design.taps;
-                 WriteWavChannels(temporary, {&BandTaps(t, band)}, t.sampleRateHz, format);
-             }});
-    }
-}
-
-void AddCoefficientFiles(const ExportFormats& f, int32_t rate, std::vector<RateFile>& files) {
-    for (std::size_t band = 0; band < 3 && !f.rawPrefix.empty(); ++band) {
-        files.push_back(
-            {WithRate(f.rawPrefix, rate) + kBandSuffixes[band] + "." + RawExtension(f.rawFormat),
-             [band, format = f.rawFormat](const RateContent& c, const std::string& tmp) {
-                 WriteString(tmp, RawSamples(BandTaps(c.design.taps, band), format));
-             }});
-    }
-    for (std::size_t band = 0; band < 3 && !f.textPrefix.empty(); ++band) {
-        files.push_back({WithRate(f.textPrefix, rate) + kBandSuffixes[band] + ".txt",
-                         [band](const RateContent& c, const std::string& tmp) {
-                             WriteString(tmp, CoefficientLines(BandTaps(c.design.taps, band)));
-                         }});
-    }
-}
-
-// Every file of one rate with its writer, in the order they are written.
-std::vector<RateFile> RateFiles(const ExportFormats& f, int32_t rate,
-                                const RateFileWriter& plotWriter) {
-    std::vector<RateFile> files;
-    if (!f.tapsCsv.empty()) {
-        files.push_back(
-            {WithRate(f.tapsCsv, rate), [](const RateContent& c, const std::string& tmp) {
-                 WriteString(tmp, TapsCsv(c.design.taps));
-             }});
-    }
-    if (!f.responseCsv.empty()) {
-        files.push_back(
-            {WithRate(f.responseCsv, rate), [](const RateContent& c, const std::string& tmp) {
-                 WriteString(tmp, ResponseCsv(*c.design.evaluation.store));
-             }});
-    }
-    if (!f.wavPrefix.empty()) {
-        AddWavFiles(f, WithRate(f.wavPrefix, rate), files);
-    }
-    AddCoefficientFiles(f, rate, files);
-    for (std::size_t i = 0; i < kFrdSuffixes.size() && !f.frdPrefix.empty(); ++i) {
-        files.push_back(
-            {WithRate(f.frdPrefix, rate) + kFrdSuffixes[i] + ".frd",
-             [i](const RateContent& c, const std::string& tmp) { WriteString(tmp, c.frd[i]); }});
-    }
-    if (!f.plotPng.empty()) {
-        files.push_back(
-            {WithRate(f.plotPng, rate), [plotWriter](const RateContent& c, const std::string& tmp) {
-                 plotWriter(c.design, tmp);
-             }});
+// The files of every kind of `scope` at one rate, in the order they are written (a name for
+// every rate has no {rate} to put it in).
+std::vector<std::string> FilesOf(const ExportRequest& request, KindScope scope,
+                                 int32_t sampleRateHz) {
+    std::vector<std::string> files;
+    for (std::size_t k = 0; k < ExportKinds().size(); ++k) {
+        const ExportKind& kind = ExportKinds()[k];
+        const KindRequest& asked = request.Kinds()[k];
+        if (kind.scope == scope && !asked.name.empty()) {
+            const std::vector<std::string> more = KindFiles(kind, asked, sampleRateHz);
+            files.insert(files.end(), more.begin(), more.end());
+        }
     }
     return files;
 }
 
-std::vector<std::string> Names(const ExportFormats& f) {
-    return {f.tapsCsv,    f.responseCsv, f.wavPrefix, f.rawPrefix,
-            f.textPrefix, f.frdPrefix,   f.plotPng};
+std::vector<std::string> RateFiles(const ExportRequest& request, int32_t sampleRateHz) {
+    return FilesOf(request, KindScope::PerRate, sampleRateHz);
+}
+
+std::vector<std::string> SetFiles(const ExportRequest& request) {
+    return FilesOf(request, KindScope::PerSet, dsp::SampleRate);
 }
 
 void CheckRates(const std::vector<int32_t>& ratesHz) {
@@ -131,27 +59,37 @@ void CheckRates(const std::vector<int32_t>& ratesHz) {
     }
 }
 
-void CheckNames(const ExportFormats& f, std::size_t rateCount) {
-    for (const std::string& name : Names(f)) {
-        if (rateCount > 1 && !name.empty() && name.find(kRatePlaceholder) == std::string::npos) {
+void CheckNames(const ExportRequest& request, std::size_t rateCount) {
+    const auto holdsRate = [](const std::string& name) {
+        return name.find(kRatePlaceholder) != std::string::npos;
+    };
+    for (std::size_t k = 0; k < ExportKinds().size(); ++k) {
+        const std::string& name = request.Kinds()[k].name;
+        if (ExportKinds()[k].scope == KindScope::PerRate && rateCount > 1 && !name.empty() &&
+            !holdsRate(name)) {
             throw ExportRequestError(
                 "With several sample rates every name must hold {rate}, "
                 "which each rate replaces; '" +
                 name + "' does not.");
         }
     }
-    if (f.camillaDsp.empty()) {
-        return;
-    }
-    if (f.wavPrefix.empty() || f.wavLayout != WavLayout::Bands) {
-        throw ExportRequestError(
-            "The CamillaDSP fragment names the WAV files of the bands: it needs the WAV files "
-            "written one per band.");
-    }
-    if (f.camillaDsp.find(kRatePlaceholder) != std::string::npos) {
-        throw ExportRequestError(
-            "The CamillaDSP fragment is one file for every rate; its name "
-            "takes no {rate}.");
+    for (std::size_t k = 0; k < ExportKinds().size(); ++k) {
+        const ExportKind& kind = ExportKinds()[k];
+        const std::string& name = request.Kinds()[k].name;
+        if (name.empty()) {
+            continue;
+        }
+        for (std::size_t option = 0; option < kind.options.size(); ++option) {
+            kind.ChoiceIndex(request.Kinds()[k].options,
+                             option);  // raises for a value of no choice
+        }
+        if (kind.check != nullptr) {
+            kind.check(request);
+        }
+        if (kind.scope == KindScope::PerSet && holdsRate(name)) {
+            throw ExportRequestError("The " + std::string(kind.noun) +
+                                     " is one file for every rate; its name takes no {rate}.");
+        }
     }
 }
 
@@ -162,25 +100,6 @@ void CheckDistinct(const std::vector<std::string>& files) {
             throw ExportRequestError("Two files of the export would both be named '" + file + "'.");
         }
     }
-}
-
-// The band WAV files as the fragment names them: absolute, and with "$samplerate$" for the rate
-// when the files were written for several rates.
-std::array<std::string, 3> CamillaDspWavPaths(const ExportPlan& plan) {
-    const std::string& pattern = plan.formats.wavPrefix;
-    const std::string prefix = plan.rates.size() > 1
-                                   ? pattern
-                                   : WithRate(pattern, plan.rates.front().parameters.sampleRateHz);
-    std::array<std::string, 3> paths;
-    for (std::size_t band = 0; band < 3; ++band) {
-        std::string path = prefix + kBandSuffixes[band] + ".wav";
-        for (std::size_t at = path.find(kRatePlaceholder); at != std::string::npos;
-             at = path.find(kRatePlaceholder, at)) {
-            path.replace(at, kRatePlaceholder.size(), "$samplerate$");
-        }
-        paths[band] = fs::absolute(fs::path(path)).lexically_normal().string();
-    }
-    return paths;
 }
 
 }  // namespace
@@ -194,19 +113,12 @@ bool IsOneFileName(std::string_view name) {
            name.find("..") == std::string_view::npos;
 }
 
-bool ExportFormats::WritesAnything() const {
-    return !tapsCsv.empty() || !responseCsv.empty() || !wavPrefix.empty() || !rawPrefix.empty() ||
-           !textPrefix.empty() || !frdPrefix.empty() || !camillaDsp.empty() || !plotPng.empty();
-}
-
 std::vector<std::string> ExportPlan::AllFiles() const {
     std::vector<std::string> files;
     for (const RatePlan& rate : rates) {
         files.insert(files.end(), rate.files.begin(), rate.files.end());
     }
-    if (!camillaDsp.empty()) {
-        files.push_back(camillaDsp);
-    }
+    files.insert(files.end(), setFiles.begin(), setFiles.end());
     return files;
 }
 
@@ -243,27 +155,26 @@ std::string WithRate(const std::string& pattern, int32_t sampleRateHz) {
     return name;
 }
 
-void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportFormats& formats) {
+void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportRequest& request) {
     CheckRates(ratesHz);
     // Without a rate the design's own is written: one rate, whichever it is.
     const std::vector<int32_t> rates =
         ratesHz.empty() ? std::vector<int32_t>{dsp::SampleRate} : ratesHz;
-    CheckNames(formats, rates.size());
+    CheckNames(request, rates.size());
     std::vector<std::string> files;
     for (int32_t rate : rates) {
-        for (const RateFile& file : RateFiles(formats, rate, {})) {
-            files.push_back(file.path);
-        }
+        const std::vector<std::string> more = RateFiles(request, rate);
+        files.insert(files.end(), more.begin(), more.end());
     }
-    files.push_back(formats.camillaDsp);
-    std::erase(files, std::string());
+    const std::vector<std::string> once = SetFiles(request);
+    files.insert(files.end(), once.begin(), once.end());
     CheckDistinct(files);
 }
 
 ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<int32_t>& ratesHz,
-                      const ExportFormats& formats) {
-    CheckExportRequest(ratesHz, formats);
-    ExportPlan plan{formats, {}, formats.camillaDsp};
+                      const ExportRequest& request) {
+    CheckExportRequest(ratesHz, request);
+    ExportPlan plan{request, {}, SetFiles(request)};
     for (int32_t rate : ratesHz.empty() ? std::vector<int32_t>{design.sampleRateHz} : ratesHz) {
         RatePlan r;
         try {
@@ -274,9 +185,7 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
         r.latencySamples =
             dsp::Max3(r.parameters.lowCount, r.parameters.midCount, r.parameters.highCount) / 2;
         r.latencyMs = 1000.0 * r.latencySamples / rate;
-        for (const RateFile& file : RateFiles(formats, rate, {})) {
-            r.files.push_back(file.path);
-        }
+        r.files = RateFiles(request, rate);
         plan.rates.push_back(std::move(r));
     }
     return plan;
@@ -296,30 +205,32 @@ dsp::CalculationResult DesignRate(const RatePlan& rate) {
 
 }  // namespace
 
-// One rate at a time: its design, its FRD texts and its files are let go before the next rate is
-// designed, so that an export of many rates needs the memory of one.
+// One rate at a time: its design and its files are let go before the next rate is designed, so
+// that an export of many rates needs the memory of one.
 void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set, const RateFileWriter& plotWriter,
                       const RateObserver& designed) {
-    std::vector<CamillaDspRate> camillaRates;
+    const std::span<const ExportKind> kinds = ExportKinds();
+    std::vector<RateLatency> latencies;
     for (const RatePlan& rate : plan.rates) {
         const dsp::CalculationResult design = DesignRate(rate);
         if (designed) {
             designed(design);
         }
-        RateContent content{design, {}};
-        if (!plan.formats.frdPrefix.empty()) {
-            content.frd = FrdTexts(design, plan.formats.frdPhase);
+        for (std::size_t k = 0; k < kinds.size(); ++k) {
+            const KindRequest& asked = plan.request.Kinds()[k];
+            if (kinds[k].scope == KindScope::PerRate && !asked.name.empty()) {
+                const std::vector<std::string> files =
+                    KindFiles(kinds[k], asked, design.taps.sampleRateHz);
+                kinds[k].writeRate({design, kinds[k], asked, files, plotWriter, set});
+            }
         }
-        for (const RateFile& file : RateFiles(plan.formats, design.taps.sampleRateHz, plotWriter)) {
-            set.Write(file.path,
-                      [&](const std::string& temporary) { file.write(content, temporary); });
-        }
-        camillaRates.push_back({design.taps.sampleRateHz, design.taps.CommonCentre});
+        latencies.push_back({design.taps.sampleRateHz, design.taps.CommonCentre});
     }
-    if (!plan.camillaDsp.empty()) {
-        const std::string fragment = CamillaDspFragment(CamillaDspWavPaths(plan), camillaRates);
-        set.Write(plan.camillaDsp,
-                  [&](const std::string& temporary) { WriteString(temporary, fragment); });
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        const KindRequest& asked = plan.request.Kinds()[k];
+        if (kinds[k].scope == KindScope::PerSet && !asked.name.empty()) {
+            kinds[k].writeSet({plan.request, asked, latencies, asked.name, set});
+        }
     }
 }
 

@@ -4,8 +4,6 @@
 // writing of the whole set at once.
 #pragma once
 
-#include <array>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,10 +11,8 @@
 
 #include "base/errors.h"
 #include "dsp/calculation.h"
-#include "export/coefficient_files.h"
+#include "export/export_kind.h"
 #include "export/file_write.h"
-#include "export/frd_export.h"
-#include "export/wav_export.h"
 
 namespace kc::exporting {
 
@@ -31,55 +27,11 @@ bool IsOneFileName(std::string_view name);
 inline constexpr std::string_view kOneFileNameRule =
     "must be one file name, without \"/\", \"\\\" or \"..\"";
 
-enum class WavLayout {
-    Bands,         // PREFIX-low.wav, PREFIX-mid.wav, PREFIX-high.wav, one channel each
-    Multichannel,  // PREFIX.wav with low, mid and high in channels 1, 2 and 3
-};
-
-// A choice's name as the command line's options and design files spell it, and what it stands for.
+// A choice's name as design files spell it, and what it stands for.
 template <class T>
 struct NamedChoice {
     std::string_view name;
     T value;
-};
-inline constexpr std::array<NamedChoice<WavSampleFormat>, 3> kWavFormatNames{{
-    {"float32", WavSampleFormat::Float32},
-    {"float64", WavSampleFormat::Float64},
-    {"pcm24", WavSampleFormat::Pcm24},
-}};
-inline constexpr std::array<NamedChoice<WavLayout>, 2> kWavLayoutNames{{
-    {"bands", WavLayout::Bands},
-    {"multichannel", WavLayout::Multichannel},
-}};
-inline constexpr std::array<NamedChoice<RawSampleFormat>, 2> kRawFormatNames{{
-    {"float32", RawSampleFormat::Float32},
-    {"float64", RawSampleFormat::Float64},
-}};
-inline constexpr std::array<NamedChoice<FrdPhase>, 2> kFrdPhaseNames{{
-    {"excess", FrdPhase::Excess},
-    {"full", FrdPhase::Full},
-}};
-
-// What to write. An empty name writes nothing of its kind; a prefix gets "-low", "-mid", "-high"
-// (and "-sum" for FRD) and the extension. Every name may hold {rate}.
-struct ExportFormats {
-    std::string tapsCsv;      // the taps of the four arrays, TapsCsv
-    std::string responseCsv;  // the grid's magnitudes and levels, ResponseCsv
-    std::string wavPrefix;
-    WavSampleFormat wavFormat = WavSampleFormat::Float32;
-    WavLayout wavLayout = WavLayout::Bands;
-    std::string rawPrefix;  // .raw (float32) or .dbl (float64)
-    RawSampleFormat rawFormat = RawSampleFormat::Float32;
-    std::string textPrefix;  // .txt, one coefficient a line
-    std::string frdPrefix;   // .frd, low, mid, high and sum
-    FrdPhase frdPhase = FrdPhase::Excess;
-    // The CamillaDSP fragment: one file for every rate (so it takes no {rate}), naming the band WAV
-    // files, which it needs.
-    std::string camillaDsp;
-    // The graph of each rate as a PNG, which a front end with pictures writes (RateFileWriter).
-    std::string plotPng;
-
-    bool WritesAnything() const;
 };
 
 // A request that cannot be carried out as it stands; nothing is written. The message says why.
@@ -105,9 +57,10 @@ struct RatePlan {
 };
 
 struct ExportPlan {
-    ExportFormats formats;
+    ExportRequest request;
     std::vector<RatePlan> rates;
-    std::string camillaDsp;  // the fragment's file, written after every rate's, or empty
+    std::vector<std::string>
+        setFiles;  // the files for every rate (KindScope::PerSet), written last
 
     // Every file of the export, in the order written.
     std::vector<std::string> AllFiles() const;
@@ -122,22 +75,19 @@ std::string WithRate(const std::string& pattern, int32_t sampleRateHz);
 
 // Raises ExportRequestError when the request cannot be carried out, as PlanExport does; what it
 // checks does not depend on the design.
-void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportFormats& formats);
+void CheckExportRequest(const std::vector<int32_t>& ratesHz, const ExportRequest& request);
 
 // Checks a request and lays out its export. `design` holds the counts for the rate they are meant
 // at (design.sampleRateHz, 44 100 Hz unless the request names another): that rate keeps them,
 // every other rate of `ratesHz` gets the same cut-offs with the counts scaled to it
 // (AtSampleRate), so that every rate's filters have the same length in time and latency; no rate
 // at all means the design's own. ExportRequestError when a rate lies outside 22050 ... 768000 or
-// is given twice, several rates meet a name without {rate} (the fragment's excepted), the
-// CamillaDSP fragment lacks band WAV files or holds {rate}, or two files would have one name.
-// ERateError (of ERangeError) when a scaled count leaves the 32-bit range.
+// is given twice, several rates meet a name of a per-rate kind without {rate}, the name of a file
+// for every rate holds {rate}, a kind's own check fails (ExportKind::check), an option's value is
+// none of its choices, or two files would have one name. ERateError (of ERangeError) when a
+// scaled count leaves the 32-bit range.
 ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<int32_t>& ratesHz,
-                      const ExportFormats& formats);
-
-// Writes a front end's own file of one rate into the temporary path it is given.
-using RateFileWriter =
-    std::function<void(const dsp::CalculationResult& design, const std::string& temporaryPath)>;
+                      const ExportRequest& request);
 
 // Sees each rate's design once it is made, before its files are written: a front end prints it,
 // or writes files of its own from it into the same set.
@@ -145,10 +95,10 @@ using RateObserver = std::function<void(const dsp::CalculationResult& design)>;
 
 // Designs and evaluates the plan's rates one at a time, in their order, raising what the
 // calculation raises, and writes each rate's files into `set` before the next rate is designed,
-// so that the memory held is about one rate's design however many rates there are; the
-// CamillaDSP fragment comes last. `set` must have every file of the plan (AllFiles) among its
-// targets; `designed` sees each design first. `plotWriter` writes the plan's PNG files; it is
-// needed when formats.plotPng is set.
+// so that the memory held is about one rate's design however many rates there are; the files for
+// every rate come last. `set` must have every file of the plan (AllFiles) among its targets;
+// `designed` sees each design first. `plotWriter` writes the files that only a front end can make
+// (the graph as PNG); it is needed when the request names any.
 void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set,
                       const RateFileWriter& plotWriter = {}, const RateObserver& designed = {});
 

@@ -508,6 +508,16 @@ void WriteFileAtomically(const std::string& path, const FileWriter& writeTo,
     set.Commit();
 }
 
+void AtomicFileSet::WriteText(const std::string& target, std::string_view content) {
+    Write(target, ContentWriter(content));
+}
+
+FileWriter ContentWriter(std::string_view content) {
+    return [content](const std::string& temporary) {
+        WriteBytes(temporary, content.data(), content.size());
+    };
+}
+
 void WriteBytes(const std::string& path, const char* data, std::size_t size) {
     Descriptor file(
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -532,12 +542,7 @@ void WriteBytes(const std::string& path, const char* data, std::size_t size) {
 
 void WriteTextFile(const std::string& path, const std::string& content,
                    const std::vector<std::string>& inputs) {
-    WriteFileAtomically(
-        path,
-        [&content](const std::string& temporary) {
-            WriteBytes(temporary, content.data(), content.size());
-        },
-        inputs);
+    WriteFileAtomically(path, ContentWriter(content), inputs);
 }
 
 void ReportOversizedWritesAsErrors() {

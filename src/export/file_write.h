@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/errors.h"
@@ -52,6 +53,8 @@ class AtomicFileSet {
     // writeTo throws, the temporary is removed and EFileWriteError naming `target` is raised with
     // the reason (EOutOfMemory as it stands, for memory that could not be obtained).
     void Write(const std::string& target, const FileWriter& writeTo);
+    // Write with `content` (text or bytes) as the whole file.
+    void WriteText(const std::string& target, std::string_view content);
 
     // Puts every target in place: each replaced file kept aside under a hidden name in its folder,
     // each temporary renamed onto its target, the folders flushed, then the files kept aside
@@ -80,6 +83,9 @@ void WriteFileAtomically(const std::string& path, const FileWriter& writeTo,
 // Writes `size` bytes as the whole content of the file at `path` (a temporary of a set); throws
 // std::runtime_error with the system's reason (a full disk, a file-size limit) when it cannot.
 void WriteBytes(const std::string& path, const char* data, std::size_t size);
+
+// A writer of `content` (text or bytes) as the whole file; `content` must outlast it.
+FileWriter ContentWriter(std::string_view content);
 
 // Writes `content` to `path` through WriteFileAtomically.
 void WriteTextFile(const std::string& path, const std::string& content,

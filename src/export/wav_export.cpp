@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "export/file_write.h"
-
 namespace kc::exporting {
 namespace {
 
@@ -85,20 +83,6 @@ void WriteWavChannels(const std::string& path,
     if (!error.empty()) {
         throw std::runtime_error(error);
     }
-}
-
-void WriteBandWavs(const std::string& prefix, const dsp::CrossoverTaps& taps,
-                   WavSampleFormat format) {
-    const std::vector<double>* bands[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
-    const std::vector<std::string> names = {prefix + "-low.wav", prefix + "-mid.wav",
-                                            prefix + "-high.wav"};
-    AtomicFileSet set(names);
-    for (std::size_t b = 0; b < names.size(); ++b) {
-        set.Write(names[b], [&](const std::string& temporary) {
-            WriteWavChannels(temporary, {bands[b]}, taps.sampleRateHz, format);
-        });
-    }
-    set.Commit();
 }
 
 }  // namespace kc::exporting

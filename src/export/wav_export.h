@@ -4,10 +4,9 @@
 // the format tag 3 (float) or 1 (PCM), never the extensible one that some engines reject.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
-
-#include "dsp/crossover.h"
 
 namespace kc::exporting {
 
@@ -15,15 +14,16 @@ namespace kc::exporting {
 // each tap rounded to the nearest step of 2^−23 (1.0 is full scale, 2^23; beyond it is clipped).
 enum class WavSampleFormat { Float32, Float64, Pcm24 };
 
+// How the bands go into files.
+enum class WavLayout {
+    Bands,         // PREFIX-low.wav, PREFIX-mid.wav, PREFIX-high.wav, one channel each
+    Multichannel,  // PREFIX.wav with low, mid and high in channels 1, 2 and 3
+};
+
 // Writes the channels (of equal length; channel c of frame i is channels[c][i]) at sampleRateHz to
 // the file at `path` directly; throws std::runtime_error with libsndfile's reason when it cannot.
 void WriteWavChannels(const std::string& path,
                       const std::vector<const std::vector<double>*>& channels, int32_t sampleRateHz,
                       WavSampleFormat format);
-
-// Writes PREFIX-low.wav, PREFIX-mid.wav and PREFIX-high.wav from LowTaps, MidTaps and HighTaps, at
-// the taps' rate, as one set: all three or none.
-void WriteBandWavs(const std::string& prefix, const dsp::CrossoverTaps& taps,
-                   WavSampleFormat format);
 
 }  // namespace kc::exporting

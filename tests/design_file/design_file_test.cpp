@@ -68,20 +68,16 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     designs[3].graph.logAmplitude = false;
     // Every later setting away from its default; the driver files at absolute paths, which go
     // into the file relative to it and come back as they were.
-    designs[4].exportSettings = {true,
-                                 true,
-                                 false,
-                                 exporting::WavSampleFormat::Pcm24,
-                                 exporting::WavLayout::Multichannel,
-                                 true,
-                                 exporting::RawSampleFormat::Float64,
-                                 true,
-                                 true,
-                                 exporting::FrdPhase::Full,
-                                 true,
-                                 {96000, 44100, 22050, 768000},
-                                 "xo {rate}-九",
-                                 48000};
+    ExportSettings& exported = designs[4].exportSettings;
+    for (const char* kind : {"tapsCsv", "responseCsv", "raw", "text", "frd", "camillaDsp"}) {
+        exported.kinds[exporting::KindIndex(kind)].chosen = true;
+    }
+    exported.kinds[exporting::KindIndex("wav")] = {false, {"pcm24", "multichannel"}};
+    exported.kinds[exporting::KindIndex("raw")].options = {"float64"};
+    exported.kinds[exporting::KindIndex("frd")].options = {"full"};
+    exported.ratesHz = {96000, 44100, 22050, 768000};
+    exported.name = "xo {rate}-九";
+    exported.countsRateHz = 48000;
     designs[4].time = {160, true, true};
     designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
     designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}};

@@ -82,47 +82,54 @@ class ExportSetTest : public ::testing::Test {
 struct RequestCase {
     const char* name;
     std::vector<int32_t> rates;
-    std::function<void(ExportFormats&)> ask;
+    std::function<void(ExportRequest&)> ask;
     const char* reason;  // part of the message
 };
 
 TEST(ExportRequestTest, ImpossibleRequestsAreRefusedWithTheirReason) {
     const RequestCase cases[] = {
-        {"RateTooLow", {22049}, [](ExportFormats&) {}, "outside 22050 to 768000"},
-        {"RateTwice", {48000, 96000, 48000}, [](ExportFormats&) {}, "given twice"},
+        {"RateTooLow", {22049}, [](ExportRequest&) {}, "outside 22050 to 768000"},
+        {"RateTwice", {48000, 96000, 48000}, [](ExportRequest&) {}, "given twice"},
         {"NameWithoutRate",
          {44100, 48000},
-         [](ExportFormats& f) { f.frdPrefix = "xo"; },
+         [](ExportRequest& f) { f.Kind("frd").name = "xo"; },
          "'xo' does not"},
         {"FragmentWithoutWav",
          {44100},
-         [](ExportFormats& f) { f.camillaDsp = "c.yml"; },
+         [](ExportRequest& f) { f.Kind("camillaDsp").name = "c.yml"; },
          "WAV files written one per band"},
         {"FragmentWithMultichannelWav",
          {44100},
-         [](ExportFormats& f) {
-             f.wavPrefix = "xo";
-             f.wavLayout = WavLayout::Multichannel;
-             f.camillaDsp = "c.yml";
+         [](ExportRequest& f) {
+             f.Kind("wav").name = "xo";
+             f.Option("wavLayout") = "multichannel";
+             f.Kind("camillaDsp").name = "c.yml";
          },
          "one per band"},
         {"FragmentNamedPerRate",
          {44100, 48000},
-         [](ExportFormats& f) {
-             f.wavPrefix = "xo-{rate}";
-             f.camillaDsp = "c-{rate}.yml";
+         [](ExportRequest& f) {
+             f.Kind("wav").name = "xo-{rate}";
+             f.Kind("camillaDsp").name = "c-{rate}.yml";
          },
          "takes no {rate}"},
         {"SameNameTwice",
          {44100},
-         [](ExportFormats& f) {
-             f.tapsCsv = "out/../a.csv";
-             f.responseCsv = "a.csv";
+         [](ExportRequest& f) {
+             f.Kind("tapsCsv").name = "out/../a.csv";
+             f.Kind("responseCsv").name = "a.csv";
          },
          "both be named 'a.csv'"},
+        {"UnknownChoice",
+         {44100},
+         [](ExportRequest& f) {
+             f.Kind("wav").name = "xo";
+             f.Option("wavFormat") = "pcm16";
+         },
+         "'pcm16' is none of its choices"},
     };
     for (const RequestCase& row : cases) {
-        ExportFormats formats;
+        ExportRequest formats;
         row.ask(formats);
         try {
             PlanExport(dsp::CrossoverParameters{}, row.rates, formats);
@@ -144,9 +151,9 @@ TEST(ExportRequestTest, RatesAreWholeHertzInRangeSeparatedByCommas) {
 }
 
 TEST(ExportRequestTest, OtherRatesScaleTheCountsOfTheDesignsOwnRate) {
-    ExportFormats formats;
-    formats.wavPrefix = "xo-{rate}";
-    formats.frdPrefix = "xo-{rate}";
+    ExportRequest formats;
+    formats.Kind("wav").name = "xo-{rate}";
+    formats.Kind("frd").name = "xo-{rate}";
     const ExportPlan plan = PlanExport(dsp::CrossoverParameters{}, {48000, 44100}, formats);
     ASSERT_EQ(plan.rates.size(), 2u);
     // The centres 450, 350, 150 times 48000/44100: 489.8, 381.0, 163.3.
@@ -167,8 +174,8 @@ TEST(ExportRequestTest, OtherRatesScaleTheCountsOfTheDesignsOwnRate) {
 
 // A design file's "rates": [] and a dialog with no rate checked export the design's own rate.
 TEST(ExportRequestTest, NoRateMeansTheDesignsOwn) {
-    ExportFormats formats;
-    formats.wavPrefix = "xo";
+    ExportRequest formats;
+    formats.Kind("wav").name = "xo";
     dsp::CrossoverParameters design;
     design.sampleRateHz = 96000;
     const ExportPlan plan = PlanExport(design, {}, formats);
@@ -239,14 +246,14 @@ std::vector<double> TextTaps(const fs::path& path) {
 }
 
 TEST_F(ExportSetTest, EveryFileReadsBackAtTwoRates) {
-    ExportFormats f;
-    f.tapsCsv = In("taps-{rate}.csv");
-    f.wavPrefix = In("xo-{rate}");
-    f.rawPrefix = In("xo-{rate}");
-    f.rawFormat = RawSampleFormat::Float64;
-    f.textPrefix = In("xo-{rate}");
-    f.frdPrefix = In("xo-{rate}");
-    f.camillaDsp = In("camilla.yml");
+    ExportRequest f;
+    f.Kind("tapsCsv").name = In("taps-{rate}.csv");
+    f.Kind("wav").name = In("xo-{rate}");
+    f.Kind("raw").name = In("xo-{rate}");
+    f.Option("rawFormat") = "float64";
+    f.Kind("text").name = In("xo-{rate}");
+    f.Kind("frd").name = In("xo-{rate}");
+    f.Kind("camillaDsp").name = In("camilla.yml");
     const ExportPlan plan = PlanExport(dsp::CrossoverParameters{}, {44100, 48000}, f);
     WriteExportSet(plan);
     const std::vector<dsp::CalculationResult> designs = Designs(plan);
@@ -278,9 +285,10 @@ TEST_F(ExportSetTest, EveryFileReadsBackAtTwoRates) {
 }
 
 TEST_F(ExportSetTest, CamillaDspFragmentParsesAndNamesTheWrittenFiles) {
-    ExportFormats f;
-    f.wavPrefix = In("xo \"{rate}\"");  // a blank and quotes in the name, as YAML must escape
-    f.camillaDsp = In("camilla.yml");
+    ExportRequest f;
+    f.Kind("wav").name =
+        In("xo \"{rate}\"");  // a blank and quotes in the name, as YAML must escape
+    f.Kind("camillaDsp").name = In("camilla.yml");
     dsp::CrossoverParameters design;
     design.lowCount = 61;
     design.midCount = 41;
@@ -327,14 +335,19 @@ TEST_F(ExportSetTest, CamillaDspFragmentParsesAndNamesTheWrittenFiles) {
 }
 
 struct WavCase {
-    WavSampleFormat format;
-    WavLayout layout;
-    int tag;  // the header's format tag
+    const char* format;  // the options' values
+    const char* layout;
+    int tag;      // the header's format tag
+    int subtype;  // libsndfile's sample format
     double (*expected)(double tap);
 };
 
 double AsDouble(double tap) {
     return tap;
+}
+
+double AsFloat(double tap) {
+    return static_cast<double>(static_cast<float>(tap));
 }
 
 // The nearest step of 2^−23 (every tap here lies well inside ±1).
@@ -347,27 +360,28 @@ TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
     design.lowCount = 61;
     design.midCount = 41;
     design.highCount = 21;
-    for (const WavCase& row :
-         {WavCase{WavSampleFormat::Float64, WavLayout::Bands, 3, AsDouble},
-          WavCase{WavSampleFormat::Pcm24, WavLayout::Bands, 1, AsPcm24},
-          WavCase{WavSampleFormat::Float64, WavLayout::Multichannel, 3, AsDouble},
-          WavCase{WavSampleFormat::Pcm24, WavLayout::Multichannel, 1, AsPcm24}}) {
-        ExportFormats f;
-        f.wavPrefix = In("w");
-        f.wavFormat = row.format;
-        f.wavLayout = row.layout;
+    for (const WavCase& row : {WavCase{"float32", "bands", 3, SF_FORMAT_FLOAT, AsFloat},
+                               WavCase{"float64", "bands", 3, SF_FORMAT_DOUBLE, AsDouble},
+                               WavCase{"pcm24", "bands", 1, SF_FORMAT_PCM_24, AsPcm24},
+                               WavCase{"float64", "multichannel", 3, SF_FORMAT_DOUBLE, AsDouble},
+                               WavCase{"pcm24", "multichannel", 1, SF_FORMAT_PCM_24, AsPcm24}}) {
+        ExportRequest f;
+        f.Kind("wav").name = In("w");
+        f.Option("wavFormat") = row.format;
+        f.Option("wavLayout") = row.layout;
         const ExportPlan plan = PlanExport(design, {88200}, f);
         WriteExportSet(plan);
         const std::vector<dsp::CalculationResult> designs = Designs(plan);
         const dsp::CrossoverTaps& taps = designs[0].taps;  // 121, 81, 41 taps: centres doubled
         ASSERT_EQ(taps.CommonLength, 121);
         const std::vector<double>* arrays[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
-        const bool multichannel = row.layout == WavLayout::Multichannel;
+        const bool multichannel = std::string(row.layout) == "multichannel";
         for (std::size_t b = 0; b < 3; ++b) {
             const std::string path = multichannel ? In("w.wav") : plan.rates[0].files[b];
             const WavFile wav = ReadWav(path);
             ASSERT_TRUE(wav.opened) << path;
             EXPECT_EQ(WavFormatTag(path), row.tag) << path;
+            EXPECT_EQ(wav.info.format & SF_FORMAT_SUBMASK, row.subtype) << path;
             EXPECT_EQ(wav.info.samplerate, 88200);
             EXPECT_EQ(wav.info.channels, multichannel ? 3 : 1);
             ASSERT_EQ(wav.info.frames, 121);
@@ -380,10 +394,10 @@ TEST_F(ExportSetTest, WavFormatsAndLayoutsReadBackAtTheRate) {
 }
 
 TEST_F(ExportSetTest, Float32RawAndFullPhaseFrd) {
-    ExportFormats f;
-    f.rawPrefix = In("r");
-    f.frdPrefix = In("r");
-    f.frdPhase = FrdPhase::Full;
+    ExportRequest f;
+    f.Kind("raw").name = In("r");
+    f.Kind("frd").name = In("r");
+    f.Option("frdPhase") = "full";
     dsp::CrossoverParameters design;
     design.lowCount = 301;
     design.midCount = 201;
@@ -406,9 +420,9 @@ TEST_F(ExportSetTest, Float32RawAndFullPhaseFrd) {
 // Each rate's files are written from its design before the next rate is designed, so that only
 // one rate's design is held at a time however many rates an export has.
 TEST_F(ExportSetTest, RatesAreDesignedAndWrittenOneAtATime) {
-    ExportFormats f;
-    f.textPrefix = In("xo-{rate}");
-    f.plotPng = In("graph-{rate}.png");
+    ExportRequest f;
+    f.Kind("text").name = In("xo-{rate}");
+    f.Kind("plotPng").name = In("graph-{rate}.png");
     dsp::CrossoverParameters design;
     design.lowCount = 31;
     const ExportPlan plan = PlanExport(design, {44100, 48000, 96000}, f);
@@ -431,10 +445,11 @@ TEST_F(ExportSetTest, RatesAreDesignedAndWrittenOneAtATime) {
 
 TEST_F(ExportSetTest, FailureLeavesNoFileOfTheSetAndTheOldFilesAsTheyWere) {
     std::ofstream(In("xo-low.wav")) << "old";
-    ExportFormats f;
-    f.tapsCsv = In("taps.csv");
-    f.wavPrefix = In("xo");
-    f.textPrefix = In("missing-folder/xo");  // written after the WAV files; its folder is missing
+    ExportRequest f;
+    f.Kind("tapsCsv").name = In("taps.csv");
+    f.Kind("wav").name = In("xo");
+    f.Kind("text").name =
+        In("missing-folder/xo");  // written after the WAV files; its folder is missing
     dsp::CrossoverParameters design;
     design.lowCount = 31;
     const ExportPlan plan = PlanExport(design, {44100}, f);

@@ -21,10 +21,4 @@ void SavePng(const QImage& image, const std::string& path) {
     WriteBytes(path, encoded.constData(), static_cast<std::size_t>(encoded.size()));
 }
 
-void WritePngFile(const std::string& path, const QImage& image,
-                  const std::vector<std::string>& inputs) {
-    WriteFileAtomically(
-        path, [&image](const std::string& temporary) { SavePng(image, temporary); }, inputs);
-}
-
 }  // namespace kc::exporting

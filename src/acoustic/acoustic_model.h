@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,9 +58,19 @@ std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRa
 ComplexCurve InterpolateDriver(const DriverResponse& driver,
                                const std::vector<double>& frequenciesHz);
 
+// Raises EDriverFileError, naming each file with its range, when the files share no frequency
+// below half of sampleRateHz (AcousticFrequencies gives none).
+void CheckCommonFrequencies(const Drivers& drivers, int32_t sampleRateHz);
+
 // Where a driver's sound lies in frequency: e^(mean of ln f weighted by the power 10^(dB/10) over
 // log-frequency), Hz. It orders a woofer, a midrange and a tweeter from low to high.
 double CentreFrequencyHz(const DriverResponse& driver);
+
+// The band of each of kBands drivers given in any order, by where their sound lies: entry b is
+// the index in `drivers` of band b's driver, the lowest CentreFrequencyHz the low band (equal
+// centres keep their order).
+std::array<std::size_t, kBands> BandsByCentreFrequency(
+    std::span<const DriverResponse, kBands> drivers);
 
 // The responses for some settings, at the model's frequencies.
 struct AcousticResponse {

@@ -18,7 +18,6 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -328,20 +327,18 @@ void AcousticView::DropFiles(std::optional<Band> band, const QStringList& paths)
         throw std::runtime_error(
             "Drop one .frd file onto a band's row, or the three drivers at once onto the plot");
     }
-    std::vector<std::pair<acoustic::DriverResponse, QString>> read;
-    for (const QString& path : paths) {
-        read.emplace_back(ReadDriver(path), QFileInfo(path).absoluteFilePath());
+    std::array<acoustic::DriverResponse, acoustic::kBands> read;
+    for (std::size_t i = 0; i < acoustic::kBands; ++i) {
+        read[i] = ReadDriver(paths[static_cast<qsizetype>(i)]);
     }
-    std::stable_sort(read.begin(), read.end(), [](const auto& a, const auto& b) {
-        return acoustic::CentreFrequencyHz(a.first) < acoustic::CentreFrequencyHz(b.first);
-    });
+    const std::array<std::size_t, acoustic::kBands> order = acoustic::BandsByCentreFrequency(read);
     acoustic::Drivers drivers;
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        drivers[b] = std::move(read[b].first);
+        drivers[b] = std::move(read[order[b]]);
     }
     model_.SetDrivers(std::move(drivers));
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        driverPaths_[b] = read[b].second;
+        driverPaths_[b] = QFileInfo(paths[static_cast<qsizetype>(order[b])]).absoluteFilePath();
     }
     ShowDrivers();
     UpdateResponses();
@@ -400,13 +397,7 @@ QString AcousticView::ReadoutText() const {
 void AcousticView::ShowReadoutAt(std::optional<QPointF> pixel) {
     const graph::PlotFrame frame =
         graph::AcousticPlotFrame(plot_->width(), plot_->height(), graph::MetricsOf(font()).height);
-    readoutIndex_.reset();
-    if (pixel && pixel->x() >= frame.left && pixel->x() < frame.left + frame.width &&
-        inputs_.note.empty()) {
-        const double hz =
-            graph::FrequencyOfX(frame, graph::AxisOf(inputs_.frequenciesHz), pixel->x());
-        readoutIndex_ = graph::NearestFrequency(inputs_.frequenciesHz, hz);
-    }
+    readoutIndex_ = pixel ? graph::FrequencyIndexAtPixel(frame, inputs_, pixel->x()) : std::nullopt;
     readout_->setText(
         readoutIndex_ ? QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_))
                       : QString());

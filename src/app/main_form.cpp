@@ -19,12 +19,12 @@
 #include <utility>
 
 #include "app/app_title.h"
-#include "app/graph_readout.h"
 #include "app/graph_view.h"
 #include "app/look/window_look.h"
 #include "app/transient_note.h"
 #include "base/message_text.h"
 #include "dsp/initial_texts.h"
+#include "graph/graph_readout.h"
 #include "graph/qt/graph_area.h"
 
 namespace kc::app {
@@ -347,8 +347,8 @@ QString TForm1::ReadoutAt(int x) const {
         return QString();
     }
     const int32_t pictureWidth = qRound(graph_->Picture().deviceIndependentSize().width());
-    const int32_t k = NearestGridPoint(x, shownLogFrequency_, pictureWidth);
-    return QString::fromStdString(ReadoutText(*store_, k, shownLevelsInDb_));
+    const int32_t k = graph::NearestGridPoint(x, shownLogFrequency_, pictureWidth);
+    return QString::fromStdString(graph::ReadoutText(*store_, k, shownLevelsInDb_));
 }
 
 void TForm1::paintEvent(QPaintEvent* /*event*/) {

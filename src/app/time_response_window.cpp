@@ -14,7 +14,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
-#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -23,6 +22,7 @@
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
 #include "graph/qt/time_plot_image.h"
+#include "graph/time_zoom.h"
 
 namespace kc::app {
 
@@ -88,12 +88,6 @@ class TimePlotView final : public QWidget {
 };
 
 namespace {
-
-// The smallest zoom: two taps across, and an amplitude span that a double still resolves.
-constexpr double kSmallestSpanTaps = 2.0;
-constexpr double kSmallestAmplitudeSpan = 1e-9;
-// A rubber band smaller than this (pixels) is taken for a click.
-constexpr double kSmallestBand = 4.0;
 
 const QString kPngFilter = QStringLiteral("PNG image (*.png)");
 const QString kCsvFilter = QStringLiteral("CSV, one row per tap (*.csv)");
@@ -280,46 +274,32 @@ graph::PlotFrame TimeResponseWindow::Frame() const {
     return graph::TimePlotFrame(plot_->width(), plot_->height(), graph::MetricsOf(font()).height);
 }
 
-// Keeps a zoom from going below two taps across or an amplitude span that doubles no longer
-// resolve, widening it about its middle.
 void TimeResponseWindow::SetRange(const graph::TimeRange& range) {
-    graph::TimeRange next = range;
-    const double smallestMs = kSmallestSpanTaps * 1000.0 / response_->sampleRateHz;
-    if (next.tMaxMs - next.tMinMs < smallestMs) {
-        const double middle = (next.tMinMs + next.tMaxMs) / 2.0;
-        next.tMinMs = middle - smallestMs / 2.0;
-        next.tMaxMs = middle + smallestMs / 2.0;
-    }
-    const double smallestSpan = kSmallestAmplitudeSpan * std::max(1.0, std::fabs(next.yMax));
-    if (next.yMax - next.yMin < smallestSpan) {
-        const double middle = (next.yMin + next.yMax) / 2.0;
-        next.yMin = middle - smallestSpan / 2.0;
-        next.yMax = middle + smallestSpan / 2.0;
-    }
-    range_ = next;
+    range_ = range;
     Render();
 }
 
 void TimeResponseWindow::ZoomToRect(const QRectF& pixels) {
-    if (!response_ || pixels.width() < kSmallestBand || pixels.height() < kSmallestBand) {
+    if (!response_) {
         return;
     }
-    const graph::PlotFrame frame = Frame();
-    SetRange({graph::TimeOfX(frame, range_, pixels.left()),
-              graph::TimeOfX(frame, range_, pixels.right()),
-              graph::ValueOfY(frame, range_, pixels.bottom()),
-              graph::ValueOfY(frame, range_, pixels.top())});
+    const auto range = graph::ZoomedToBand(
+        Frame(), range_, {pixels.left(), pixels.top(), pixels.right(), pixels.bottom()},
+        response_->sampleRateHz);
+    if (range) {
+        SetRange(*range);
+    }
 }
 
 void TimeResponseWindow::ZoomAt(QPointF pixel, double factor) {
-    if (!response_ || !(factor > 0.0)) {
+    if (!response_) {
         return;
     }
-    const graph::PlotFrame frame = Frame();
-    const double t = graph::TimeOfX(frame, range_, pixel.x());
-    const double v = graph::ValueOfY(frame, range_, pixel.y());
-    SetRange({t - (t - range_.tMinMs) * factor, t + (range_.tMaxMs - t) * factor,
-              v - (v - range_.yMin) * factor, v + (range_.yMax - v) * factor});
+    const auto range =
+        graph::ZoomedAbout(Frame(), range_, pixel.x(), pixel.y(), factor, response_->sampleRateHz);
+    if (range) {
+        SetRange(*range);
+    }
 }
 
 void TimeResponseWindow::ResetZoom() {
@@ -330,12 +310,9 @@ void TimeResponseWindow::ResetZoom() {
 }
 
 void TimeResponseWindow::ShowReadoutAt(std::optional<QPointF> pixel) {
-    const graph::PlotFrame frame = Frame();
-    if (!response_ || !pixel || pixel->x() < frame.left || pixel->x() >= frame.left + frame.width) {
-        readout_->clear();
-        return;
-    }
-    const auto tap = graph::NearestTap(*response_, graph::TimeOfX(frame, range_, pixel->x()));
+    const std::optional<int32_t> tap =
+        response_ && pixel ? graph::TapAtPixel(Frame(), range_, *response_, pixel->x())
+                           : std::nullopt;
     readout_->setText(tap ? QString::fromStdString(graph::TimeReadoutText(*response_, Kind(), *tap))
                           : QString());
 }
@@ -372,15 +349,9 @@ void TimeResponseWindow::SaveData() {
     if (chosen.path.isEmpty() || !MayWrite({path})) {
         return;
     }
-    const double tapsPerMs = response_->sampleRateHz / 1000.0;
-    const auto first =
-        static_cast<int32_t>(std::clamp(std::ceil(response_->centre + range_.tMinMs * tapsPerMs),
-                                        0.0, double(response_->Length())));
-    const auto last =
-        static_cast<int32_t>(std::clamp(std::floor(response_->centre + range_.tMaxMs * tapsPerMs),
-                                        -1.0, double(response_->Length())));
+    const graph::TapSpan taps = graph::VisibleTaps(*response_, range_);
     exporting::WriteTextFile(path.toStdString(),
-                             exporting::TimeSeriesCsv(*response_, Kind(), first, last),
+                             exporting::TimeSeriesCsv(*response_, Kind(), taps.first, taps.last),
                              Acoustic().DriverFiles());
     Wrote({path});
 }

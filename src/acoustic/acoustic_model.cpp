@@ -180,12 +180,16 @@ AcousticModel::AcousticModel()
       driver_(DriversAt({}, frequencies_)) {}
 
 void AcousticModel::SetDesign(const dsp::CrossoverTaps& taps) {
-    std::vector<double> frequencies = AcousticFrequencies(drivers_, taps.sampleRateHz);
-    std::array<ComplexCurve, kBands> crossover = CrossoverAt(taps, frequencies);
+    SetDesign(std::make_shared<const dsp::CrossoverTaps>(taps));
+}
+
+void AcousticModel::SetDesign(std::shared_ptr<const dsp::CrossoverTaps> taps) {
+    std::vector<double> frequencies = AcousticFrequencies(drivers_, taps->sampleRateHz);
+    std::array<ComplexCurve, kBands> crossover = CrossoverAt(*taps, frequencies);
     if (frequencies != frequencies_) {
         driver_ = DriversAt(drivers_, frequencies);
     }
-    design_ = taps;
+    design_ = std::move(taps);
     frequencies_ = std::move(frequencies);
     crossover_ = std::move(crossover);
 }

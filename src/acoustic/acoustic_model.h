@@ -8,6 +8,7 @@
 #include <complex>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -91,9 +92,11 @@ class AcousticModel {
     // No design, ideal drivers, the frequencies without files at the default rate.
     AcousticModel();
 
-    // A completed design replaces the last one: H_b afresh at the frequencies now set.
+    // A completed design replaces the last one: H_b afresh at the frequencies now set. The model
+    // keeps the taps shared (a copy of them for the reference).
+    void SetDesign(std::shared_ptr<const dsp::CrossoverTaps> taps);
     void SetDesign(const dsp::CrossoverTaps& taps);
-    bool HasDesign() const { return design_.has_value(); }
+    bool HasDesign() const { return design_ != nullptr; }
     // The design's rate and latency (CommonCentre), or the default rate and 0 without design.
     int32_t SampleRateHz() const;
     int32_t LatencySamples() const;
@@ -116,7 +119,7 @@ class AcousticModel {
     void Evaluate(const Settings& settings, AcousticResponse& out) const;
 
   private:
-    std::optional<dsp::CrossoverTaps> design_;
+    std::shared_ptr<const dsp::CrossoverTaps> design_;
     Drivers drivers_;
     std::vector<double> frequencies_;
     std::array<ComplexCurve, kBands> crossover_;  // H_b at frequencies_, with a design

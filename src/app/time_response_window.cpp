@@ -1,22 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/time_response_window.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRubberBand>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWheelEvent>
-#include <cmath>
 #include <utility>
 
+#include "app/design_session.h"
 #include "app/look/window_look.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
@@ -25,67 +21,6 @@
 #include "graph/time_zoom.h"
 
 namespace kc::app {
-
-// The plot: shows the window's picture; a drag with the left button draws a rubber band that
-// zooms to it, the wheel zooms about the pointer, a double click shows the whole design again,
-// and the pointer's tap is read out while it moves.
-class TimePlotView final : public QWidget {
-  public:
-    TimePlotView(TimeResponseWindow& window, QWidget* parent)
-        : QWidget(parent), window_(window), band_(QRubberBand::Rectangle, this) {
-        setObjectName(QStringLiteral("TimePlot"));
-        setMouseTracking(true);
-        setMinimumSize(480, 300);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
-        QPainter painter(this);
-        painter.drawImage(QPoint(0, 0), window_.Picture());
-    }
-    void resizeEvent(QResizeEvent* /*event*/) override {
-        window_.RunReporting([this] { window_.Render(); });
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton) {
-            origin_ = event->position().toPoint();
-            band_.setGeometry(QRect(origin_, QSize()));
-            band_.show();
-        }
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (band_.isVisible()) {
-            band_.setGeometry(QRect(origin_, event->position().toPoint()).normalized());
-        }
-        const QPointF position = event->position();
-        window_.RunReporting([this, position] { window_.ShowReadoutAt(position); });
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && band_.isVisible()) {
-            band_.hide();
-            const QRectF band = QRectF(origin_, event->position()).normalized();
-            window_.RunReporting([this, band] { window_.ZoomToRect(band); });
-        }
-    }
-    void mouseDoubleClickEvent(QMouseEvent* /*event*/) override {
-        window_.RunReporting([this] { window_.ResetZoom(); });
-    }
-    void wheelEvent(QWheelEvent* event) override {
-        // One notch (120) zooms in by a fifth; backwards out by as much.
-        const QPointF position = event->position();
-        const double factor = std::pow(0.8, event->angleDelta().y() / 120.0);
-        window_.RunReporting([this, position, factor] { window_.ZoomAt(position, factor); });
-    }
-    void leaveEvent(QEvent* /*event*/) override {
-        window_.RunReporting([this] { window_.ShowReadoutAt(std::nullopt); });
-    }
-
-  private:
-    TimeResponseWindow& window_;
-    QRubberBand band_;
-    QPoint origin_;
-};
 
 namespace {
 
@@ -100,12 +35,20 @@ QCheckBox* MakeCurveBox(QWidget* parent, std::string_view name) {
     return box;
 }
 
+dsp::TimeSeriesKind KindOf(const design_file::TimeSettings& settings) {
+    if (settings.step) {
+        return dsp::TimeSeriesKind::Step;
+    }
+    return settings.impulseDb ? dsp::TimeSeriesKind::ImpulseDb : dsp::TimeSeriesKind::Impulse;
+}
+
 }  // namespace
 
-TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
-                                       ReplaceQuestion replaceQuestion,
+TimeResponseWindow::TimeResponseWindow(QWidget* owner, DesignSession& session,
+                                       FileNameChooser chooser, ReplaceQuestion replaceQuestion,
                                        ReportingRunner runReporting)
     : QWidget(owner, Qt::Window),
+      session_(session),
       chooser_(std::move(chooser)),
       replaceQuestion_(std::move(replaceQuestion)),
       runReporting_(std::move(runReporting)) {
@@ -113,10 +56,17 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
     setWindowTitle(QStringLiteral("Time and acoustic response"));
     setFont(WindowFont(kWindowFontPixels));
     CreateControls();
+    shownSettings_ = session_.Design().time;
+    SetControls(shownSettings_);
     ConnectControls();
+    ConnectSession();
     resize(880, 620);
-    UpdateFigures();
-    UpdateEnabled();
+    if (session_.Result()) {
+        FollowResult();
+    } else {
+        UpdateFigures();
+        UpdateEnabled();
+    }
 }
 
 TimeResponseWindow::~TimeResponseWindow() = default;
@@ -163,7 +113,15 @@ void TimeResponseWindow::CreateControls() {
         actions->addWidget(button);
     }
     actions->addStretch();
-    plot_ = new TimePlotView(*this, this);
+    PictureHandlers handlers;
+    handlers.render = [this] { Render(); };
+    handlers.readout = [this](std::optional<QPointF> pixel) { ShowReadoutAt(pixel); };
+    handlers.zoomToRect = [this](const QRectF& pixels) { ZoomToRect(pixels); };
+    handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
+    handlers.resetZoom = [this] { ResetZoom(); };
+    plot_ = new PictureView(this, std::move(handlers), runReporting_);
+    plot_->setObjectName(QStringLiteral("TimePlot"));
+    plot_->setMinimumSize(480, 300);
     figuresLabel_ = new QLabel(this);
     figuresLabel_->setObjectName(QStringLiteral("Figures"));
     figuresLabel_->setToolTip(definition);
@@ -186,7 +144,7 @@ void TimeResponseWindow::CreateControls() {
 
 // The time views on one tab, the acoustic view on another.
 void TimeResponseWindow::CreateTabs(QWidget* timePage) {
-    acoustic_ = new AcousticView(this, chooser_, runReporting_,
+    acoustic_ = new AcousticView(this, session_, chooser_, runReporting_,
                                  {[this](const QStringList& paths) { return MayWrite(paths); },
                                   [this](const QStringList& paths) { Wrote(paths); }});
     auto* tabs = new QTabWidget(this);
@@ -212,50 +170,82 @@ void TimeResponseWindow::ConnectControls() {
         return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
     };
     connect(impulseButton_, &QRadioButton::toggled, this,
-            reporting(&TimeResponseWindow::KindChanged));
-    connect(dbBox_, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::KindChanged));
+            reporting(&TimeResponseWindow::StoreSettings));
+    connect(dbBox_, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::StoreSettings));
     for (QCheckBox* box : curveBoxes_) {
         connect(box, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::Render));
     }
     connect(thresholdBox_, &QSpinBox::valueChanged, this,
-            reporting(&TimeResponseWindow::UpdateFigures));
+            reporting(&TimeResponseWindow::StoreSettings));
     connect(resetButton_, &QPushButton::clicked, this, reporting(&TimeResponseWindow::ResetZoom));
     connect(pngButton_, &QPushButton::clicked, this, reporting(&TimeResponseWindow::SavePicture));
     connect(csvButton_, &QPushButton::clicked, this, reporting(&TimeResponseWindow::SaveData));
 }
 
-void TimeResponseWindow::Follow(const dsp::CrossoverTaps& taps, bool adjusted) {
-    acoustic_->Follow(taps);
-    response_ = dsp::MakeTimeResponse(taps, adjusted);
+void TimeResponseWindow::ConnectSession() {
+    const auto reporting = [this](void (TimeResponseWindow::*handler)()) {
+        return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
+    };
+    connect(&session_, &DesignSession::resultChanged, this,
+            reporting(&TimeResponseWindow::FollowResult));
+    connect(&session_, &DesignSession::designChanged, this,
+            reporting(&TimeResponseWindow::FollowSettings));
+}
+
+// Adjusted as the calculation read the box: its bands add up to a unit impulse.
+void TimeResponseWindow::FollowResult() {
+    const std::shared_ptr<const dsp::CalculationResult>& result = session_.Result();
+    response_ = dsp::MakeTimeResponse(session_.Taps(), result->parameters.adjustCoefficient);
     range_ = graph::FullTimeRange(*response_, Kind(), Shown());
     readout_->clear();
     UpdateEnabled();
     UpdateFigures();
 }
 
-dsp::TimeSeriesKind TimeResponseWindow::Kind() const {
-    if (stepButton_->isChecked()) {
-        return dsp::TimeSeriesKind::Step;
+void TimeResponseWindow::StoreSettings() {
+    const design_file::TimeSettings settings{thresholdBox_->value(), stepButton_->isChecked(),
+                                             dbBox_->isChecked()};
+    session_.Edit([&settings](design_file::Design& design) { design.time = settings; });
+}
+
+// A new series refits the amplitude; a new threshold gives new figures.
+void TimeResponseWindow::FollowSettings() {
+    const design_file::TimeSettings settings = session_.Design().time;
+    if (settings == shownSettings_) {
+        return;
     }
-    return dbBox_->isChecked() ? dsp::TimeSeriesKind::ImpulseDb : dsp::TimeSeriesKind::Impulse;
+    const bool kindChanged = KindOf(settings) != KindOf(shownSettings_);
+    const bool thresholdChanged = settings.preRingingDb != shownSettings_.preRingingDb;
+    shownSettings_ = settings;
+    SetControls(settings);
+    if (kindChanged) {
+        KindChanged();
+    }
+    if (thresholdChanged) {
+        UpdateFigures();
+    }
+}
+
+// Without signals: the controls show the session, they do not change it.
+void TimeResponseWindow::SetControls(const design_file::TimeSettings& settings) {
+    const QSignalBlocker blockers[] = {QSignalBlocker(impulseButton_), QSignalBlocker(stepButton_),
+                                       QSignalBlocker(dbBox_), QSignalBlocker(thresholdBox_)};
+    (settings.step ? stepButton_ : impulseButton_)->setChecked(true);
+    dbBox_->setChecked(settings.impulseDb);
+    dbBox_->setEnabled(!settings.step);
+    thresholdBox_->setValue(settings.preRingingDb);
+}
+
+dsp::TimeSeriesKind TimeResponseWindow::Kind() const {
+    return KindOf(session_.Design().time);
 }
 
 int TimeResponseWindow::ThresholdDb() const {
-    return thresholdBox_->value();
+    return session_.Design().time.preRingingDb;
 }
 
-bool TimeResponseWindow::StepShown() const {
-    return stepButton_->isChecked();
-}
-
-bool TimeResponseWindow::ImpulseInDb() const {
-    return dbBox_->isChecked();
-}
-
-void TimeResponseWindow::SetView(int thresholdDb, bool step, bool impulseDb) {
-    (step ? stepButton_ : impulseButton_)->setChecked(true);
-    dbBox_->setChecked(impulseDb);
-    thresholdBox_->setValue(thresholdDb);
+const QImage& TimeResponseWindow::Picture() const {
+    return plot_->Picture();
 }
 
 QString TimeResponseWindow::ReadoutText() const {
@@ -325,7 +315,7 @@ void TimeResponseWindow::SavePicture() {
         chooser_(this, QStringLiteral("Save time response as PNG"), {kPngFilter});
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
     if (!chosen.path.isEmpty() && MayWrite({path})) {
-        exporting::WritePngFile(path.toStdString(), picture_, Acoustic().DriverFiles());
+        exporting::WritePngFile(path.toStdString(), Picture(), Acoustic().DriverFiles());
         Wrote({path});
     }
 }
@@ -366,13 +356,11 @@ void TimeResponseWindow::Render() {
     inputs.preRinging = figures_;
     inputs.width = plot_->width();
     inputs.height = plot_->height();
-    picture_ = graph::RenderTimePlot(inputs, font());
-    plot_->update();
+    plot_->SetPicture(graph::RenderTimePlot(inputs, font()));
 }
 
 // A new series keeps the time span shown and fits the amplitude to it afresh.
 void TimeResponseWindow::KindChanged() {
-    dbBox_->setEnabled(impulseButton_->isChecked());
     if (response_) {
         graph::TimeRange range = graph::FullTimeRange(*response_, Kind(), Shown());
         range.tMinMs = range_.tMinMs;

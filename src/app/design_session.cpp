@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <stdexcept>
 #include <utility>
 
 namespace kc::app {
@@ -87,7 +88,7 @@ void DesignSession::SetDriverFile(acoustic::Band band, const QString& path) {
 
 void DesignSession::SetDriverFilesByFrequency(const QStringList& paths) {
     if (paths.size() != static_cast<qsizetype>(acoustic::kBands)) {
-        return;
+        throw std::invalid_argument("one driver file a band is needed");
     }
     std::array<std::string, acoustic::kBands> given;
     std::array<acoustic::DriverResponse, acoustic::kBands> read;

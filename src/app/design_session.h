@@ -47,7 +47,7 @@ class DesignSession final : public QObject {
     // no frequency) leaves everything as it was.
     void SetDriverFile(acoustic::Band band, const QString& path);
     // Reads kBands dropped files, all or none, and gives them to the bands by where their sound
-    // lies (acoustic::BandsByCentreFrequency).
+    // lies (acoustic::BandsByCentreFrequency); std::invalid_argument for another number.
     void SetDriverFilesByFrequency(const QStringList& paths);
     // The design's driver files as the system names them, the ideal drivers left out: what no
     // export may replace.

@@ -7,7 +7,9 @@
 
 #include <QDoubleSpinBox>
 #include <QTabWidget>
+#include <utility>
 
+#include "app/design_session.h"
 #include "app/time_response_window.h"
 #include "dsp/crossover.h"
 #include "graph/acoustic_plot.h"
@@ -28,15 +30,19 @@ QString Example(const char* name) {
 
 // The window as a user has it: the acoustic tab shown, three drivers, a 4001-tap design.
 struct Window {
+    kc::app::DesignSession session;
     kc::app::TimeResponseWindow window{
-        nullptr, [](QWidget*, const QString&, const QStringList&) { return kc::app::ChosenFile{}; },
+        nullptr, session,
+        [](QWidget*, const QString&, const QStringList&) { return kc::app::ChosenFile{}; },
         [](QWidget*, const QString&, const QStringList&) { return false; },
         [](const std::function<void()>& handler) { handler(); }};
 
     Window() {
         window.findChild<QTabWidget*>("Views")->setCurrentWidget(&window.Acoustic());
         window.show();
-        window.Follow(Design4001(), false);
+        kc::dsp::CalculationResult result;
+        result.taps = Design4001();
+        session.SetResult(std::move(result));
         window.Acoustic().LoadDriver(Band::Low, Example("woofer.frd"));
         window.Acoustic().LoadDriver(Band::Mid, Example("midrange.frd"));
         window.Acoustic().LoadDriver(Band::High, Example("tweeter.frd"));

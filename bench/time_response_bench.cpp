@@ -1,32 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of the time-response window following a completed calculation: the time series, the
-// pre-ringing figures and the decimated picture at the window's size, for the initial design and
-// for 100 001 taps a band.
+// pre-ringing figures and the decimated picture at the window's size, and the acoustic view's
+// crossover responses, for the initial design and for 100 001 taps a band.
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
+#include "app/design_session.h"
 #include "app/time_response_window.h"
-#include "dsp/crossover.h"
+#include "dsp/calculation.h"
 
 namespace {
 
-kc::dsp::CrossoverTaps DesignWithCounts(int32_t count) {
+std::shared_ptr<const kc::dsp::CalculationResult> DesignWithCounts(int32_t count) {
     kc::dsp::CrossoverParameters parameters;  // the initial texts
     if (count > 0) {
         parameters.lowCount = parameters.midCount = parameters.highCount = count;
     }
-    return kc::dsp::DesignCrossover(parameters);
+    return std::make_shared<const kc::dsp::CalculationResult>(
+        kc::dsp::CalculateCrossover(parameters));
 }
 
 // Argument: taps a band, 0 for the initial texts (901, 701, 301).
 void BM_TimeWindowFollow(benchmark::State& state) {
-    const kc::dsp::CrossoverTaps taps = DesignWithCounts(static_cast<int32_t>(state.range(0)));
+    const auto result = DesignWithCounts(static_cast<int32_t>(state.range(0)));
+    kc::app::DesignSession session;
     kc::app::TimeResponseWindow window(
-        nullptr, [](QWidget*, const QString&, const QStringList&) { return kc::app::ChosenFile{}; },
+        nullptr, session,
+        [](QWidget*, const QString&, const QStringList&) { return kc::app::ChosenFile{}; },
         [](QWidget*, const QString&, const QStringList&) { return false; },
         [](const std::function<void()>& handler) { handler(); });
     window.show();  // the plot gets its size from the window's layout
     for (auto _ : state) {
-        window.Follow(taps, false);
+        session.SetResult(result);
         benchmark::DoNotOptimize(window.Picture().constBits());
     }
     state.counters["width"] = window.Picture().width();

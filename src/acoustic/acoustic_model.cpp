@@ -119,6 +119,12 @@ ComplexCurve InterpolateDriver(const DriverResponse& driver,
     return values;
 }
 
+void CheckCommonFrequencies(const Drivers& drivers, int32_t sampleRateHz) {
+    if (AcousticFrequencies(drivers, sampleRateHz).empty()) {
+        throw EDriverFileError(NoCommonFrequency(drivers, sampleRateHz));
+    }
+}
+
 double CentreFrequencyHz(const DriverResponse& driver) {
     const std::vector<double>& f = driver.frequenciesHz;
     const double top = *std::max_element(driver.levelsDb.begin(), driver.levelsDb.end());
@@ -136,6 +142,19 @@ double CentreFrequencyHz(const DriverResponse& driver) {
     }
     return weights > 0.0 ? std::exp(weightedLog / weights)
                          : std::exp(0.5 * (std::log(f.front()) + std::log(f.back())));
+}
+
+std::array<std::size_t, kBands> BandsByCentreFrequency(
+    std::span<const DriverResponse, kBands> drivers) {
+    std::array<double, kBands> centresHz{};
+    std::array<std::size_t, kBands> order{};
+    for (std::size_t i = 0; i < kBands; ++i) {
+        centresHz[i] = CentreFrequencyHz(drivers[i]);
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return centresHz[a] < centresHz[b]; });
+    return order;
 }
 
 std::vector<double> LevelsDb(const ComplexCurve& values) {
@@ -161,12 +180,16 @@ AcousticModel::AcousticModel()
       driver_(DriversAt({}, frequencies_)) {}
 
 void AcousticModel::SetDesign(const dsp::CrossoverTaps& taps) {
-    std::vector<double> frequencies = AcousticFrequencies(drivers_, taps.sampleRateHz);
-    std::array<ComplexCurve, kBands> crossover = CrossoverAt(taps, frequencies);
+    SetDesign(std::make_shared<const dsp::CrossoverTaps>(taps));
+}
+
+void AcousticModel::SetDesign(std::shared_ptr<const dsp::CrossoverTaps> taps) {
+    std::vector<double> frequencies = AcousticFrequencies(drivers_, taps->sampleRateHz);
+    std::array<ComplexCurve, kBands> crossover = CrossoverAt(*taps, frequencies);
     if (frequencies != frequencies_) {
         driver_ = DriversAt(drivers_, frequencies);
     }
-    design_ = taps;
+    design_ = std::move(taps);
     frequencies_ = std::move(frequencies);
     crossover_ = std::move(crossover);
 }

@@ -8,7 +8,9 @@
 #include <complex>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,9 +59,19 @@ std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRa
 ComplexCurve InterpolateDriver(const DriverResponse& driver,
                                const std::vector<double>& frequenciesHz);
 
+// Raises EDriverFileError, naming each file with its range, when the files share no frequency
+// below half of sampleRateHz (AcousticFrequencies gives none).
+void CheckCommonFrequencies(const Drivers& drivers, int32_t sampleRateHz);
+
 // Where a driver's sound lies in frequency: e^(mean of ln f weighted by the power 10^(dB/10) over
 // log-frequency), Hz. It orders a woofer, a midrange and a tweeter from low to high.
 double CentreFrequencyHz(const DriverResponse& driver);
+
+// The band of each of kBands drivers given in any order, by where their sound lies: entry b is
+// the index in `drivers` of band b's driver, the lowest CentreFrequencyHz the low band (equal
+// centres keep their order).
+std::array<std::size_t, kBands> BandsByCentreFrequency(
+    std::span<const DriverResponse, kBands> drivers);
 
 // The responses for some settings, at the model's frequencies.
 struct AcousticResponse {
@@ -80,9 +92,11 @@ class AcousticModel {
     // No design, ideal drivers, the frequencies without files at the default rate.
     AcousticModel();
 
-    // A completed design replaces the last one: H_b afresh at the frequencies now set.
+    // A completed design replaces the last one: H_b afresh at the frequencies now set. The model
+    // keeps the taps shared (a copy of them for the reference).
+    void SetDesign(std::shared_ptr<const dsp::CrossoverTaps> taps);
     void SetDesign(const dsp::CrossoverTaps& taps);
-    bool HasDesign() const { return design_.has_value(); }
+    bool HasDesign() const { return design_ != nullptr; }
     // The design's rate and latency (CommonCentre), or the default rate and 0 without design.
     int32_t SampleRateHz() const;
     int32_t LatencySamples() const;
@@ -105,7 +119,7 @@ class AcousticModel {
     void Evaluate(const Settings& settings, AcousticResponse& out) const;
 
   private:
-    std::optional<dsp::CrossoverTaps> design_;
+    std::shared_ptr<const dsp::CrossoverTaps> design_;
     Drivers drivers_;
     std::vector<double> frequencies_;
     std::array<ComplexCurve, kBands> crossover_;  // H_b at frequencies_, with a design

@@ -10,55 +10,23 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "app/design_session.h"
 #include "export/acoustic_frd.h"
 #include "graph/qt/acoustic_plot_image.h"
 #include "graph/qt/time_plot_image.h"
 
 namespace kc::app {
-
-// The plot: shows the view's picture and reads out the frequency under the pointer.
-class AcousticPlotView final : public QWidget {
-  public:
-    AcousticPlotView(AcousticView& view, QWidget* parent) : QWidget(parent), view_(view) {
-        setObjectName(QStringLiteral("AcousticPlot"));
-        setMouseTracking(true);
-        setMinimumSize(480, 260);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
-        QPainter painter(this);
-        painter.drawImage(QPoint(0, 0), view_.Picture());
-    }
-    void resizeEvent(QResizeEvent* /*event*/) override {
-        view_.RunReporting([this] { view_.Render(); });
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        const QPointF position = event->position();
-        view_.RunReporting([this, position] { view_.ShowReadoutAt(position); });
-    }
-    void leaveEvent(QEvent* /*event*/) override {
-        view_.RunReporting([this] { view_.ShowReadoutAt(std::nullopt); });
-    }
-
-  private:
-    AcousticView& view_;
-};
 
 namespace {
 
@@ -116,11 +84,6 @@ QStringList DroppedDriverFiles(const QMimeData* mime) {
     return paths.size() <= static_cast<qsizetype>(acoustic::kBands) ? paths : QStringList();
 }
 
-acoustic::DriverResponse ReadDriver(const QString& path) {
-    return acoustic::ReadFrdFile(QFile::encodeName(path).toStdString(),
-                                 QFileInfo(path).fileName().toStdString());
-}
-
 QString HzText(double hz) {
     return hz >= 1000.0 ? QString::number(hz / 1000.0, 'g', 4) + QStringLiteral(" kHz")
                         : QString::number(hz, 'g', 4) + QStringLiteral(" Hz");
@@ -128,17 +91,29 @@ QString HzText(double hz) {
 
 }  // namespace
 
-AcousticView::AcousticView(QWidget* parent, FileNameChooser saveChooser,
+AcousticView::AcousticView(QWidget* parent, DesignSession& session, FileNameChooser saveChooser,
                            ReportingRunner runReporting, WriteGuard guard)
     : QWidget(parent),
+      session_(session),
       saveChooser_(std::move(saveChooser)),
       guard_(std::move(guard)),
       runReporting_(std::move(runReporting)) {
     setObjectName(QStringLiteral("Acoustic"));
     setAcceptDrops(true);
     CreateControls();
+    // The drivers before the design, so that the crossover is evaluated once, at their
+    // frequencies.
+    model_.SetDrivers(session_.Drivers());
+    if (session_.Taps()) {
+        model_.SetDesign(session_.Taps());
+    }
+    shownSettings_ = CurrentSettings();
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        ShowBandSettings(b, shownSettings_[b]);
+    }
     ShowDrivers();
     UpdateResponses();
+    ConnectSession();
 }
 
 AcousticView::~AcousticView() = default;
@@ -162,7 +137,12 @@ void AcousticView::CreateControls() {
     actions->addSpacing(16);
     actions->addWidget(range_, 1);
     layout->addLayout(actions);
-    plot_ = new AcousticPlotView(*this, this);
+    PictureHandlers handlers;
+    handlers.render = [this] { Render(); };
+    handlers.readout = [this](std::optional<QPointF> pixel) { ShowReadoutAt(pixel); };
+    plot_ = new PictureView(this, std::move(handlers), runReporting_);
+    plot_->setObjectName(QStringLiteral("AcousticPlot"));
+    plot_->setMinimumSize(480, 260);
     layout->addWidget(plot_, 1);
     readout_ = new QLabel(this);
     readout_->setObjectName(QStringLiteral("AcousticReadout"));
@@ -218,85 +198,82 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     return r.row;
 }
 
-// A slider moves its box, whose change updates the responses; the box moves its slider without
-// a second update.
+// A slider moves its box, whose change goes into the session; the box moves its slider without
+// a second change.
 void AcousticView::ConnectBandRow(Band band) {
-    const BandRow& r = rows_[static_cast<std::size_t>(band)];
+    const auto b = static_cast<std::size_t>(band);
+    const BandRow& r = rows_[b];
     const auto reporting = [this](std::function<void()> handler) {
         return [this, handler = std::move(handler)] { runReporting_(handler); };
     };
     connect(r.file, &QPushButton::clicked, this, reporting([this, band] { ChooseDriver(band); }));
     connect(r.clear, &QToolButton::clicked, this, reporting([this, band] { ClearDriver(band); }));
-    const auto couple = [&](QSlider* slider, QDoubleSpinBox* box, double stepsPerUnit) {
+    const auto couple = [&](QSlider* slider, QDoubleSpinBox* box, double stepsPerUnit,
+                            double acoustic::BandSettings::*setting) {
         connect(slider, &QSlider::valueChanged, this,
                 [box, stepsPerUnit](int steps) { box->setValue(steps / stepsPerUnit); });
         connect(box, &QDoubleSpinBox::valueChanged, this,
-                reporting([this, slider, box, stepsPerUnit] {
+                reporting([this, slider, box, stepsPerUnit, setting, b] {
                     const QSignalBlocker blocker(slider);
                     slider->setValue(static_cast<int>(std::lround(box->value() * stepsPerUnit)));
-                    UpdateResponses();
+                    session_.Edit([&](design_file::Design& design) {
+                        design.acoustic[b].band.*setting = box->value();
+                    });
                 }));
     };
-    couple(r.gainSlider, r.gain, kGainStepsPerDb);
-    couple(r.delaySlider, r.delay, kDelayStepsPerMs);
-    connect(r.invert, &QCheckBox::toggled, this, reporting([this] { UpdateResponses(); }));
+    couple(r.gainSlider, r.gain, kGainStepsPerDb, &acoustic::BandSettings::gainDb);
+    couple(r.delaySlider, r.delay, kDelayStepsPerMs, &acoustic::BandSettings::delayMs);
+    connect(r.invert, &QCheckBox::toggled, this, reporting([this, b, invert = r.invert] {
+                session_.Edit([&](design_file::Design& design) {
+                    design.acoustic[b].band.inverted = invert->isChecked();
+                });
+            }));
 }
 
-void AcousticView::Follow(const dsp::CrossoverTaps& taps) {
-    model_.SetDesign(taps);
+void AcousticView::ConnectSession() {
+    const auto reporting = [this](void (AcousticView::*handler)()) {
+        return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
+    };
+    connect(&session_, &DesignSession::resultChanged, this, reporting(&AcousticView::FollowResult));
+    connect(&session_, &DesignSession::driversChanged, this,
+            reporting(&AcousticView::FollowDrivers));
+    connect(&session_, &DesignSession::designChanged, this,
+            reporting(&AcousticView::FollowSettings));
+}
+
+void AcousticView::FollowResult() {
+    model_.SetDesign(session_.Taps());
+    UpdateResponses();
+}
+
+// The session checked the files' frequencies at the design's rate, which the model has too.
+void AcousticView::FollowDrivers() {
+    model_.SetDrivers(session_.Drivers());
+    ShowDrivers();
+    UpdateResponses();
+}
+
+void AcousticView::FollowSettings() {
+    const acoustic::Settings settings = CurrentSettings();
+    if (settings == shownSettings_) {
+        return;
+    }
+    shownSettings_ = settings;
+    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        ShowBandSettings(b, settings[b]);
+    }
     UpdateResponses();
 }
 
 void AcousticView::LoadDriver(Band band, const QString& path) {
-    model_.SetDriver(band, ReadDriver(path));
-    driverPaths_[static_cast<std::size_t>(band)] = QFileInfo(path).absoluteFilePath();
-    ShowDrivers();
-    UpdateResponses();
+    session_.SetDriverFile(band, path);
 }
 
 void AcousticView::ClearDriver(Band band) {
-    model_.SetDriver(band, std::nullopt);
-    driverPaths_[static_cast<std::size_t>(band)].clear();
-    ShowDrivers();
-    UpdateResponses();
+    session_.SetDriverFile(band, QString());
 }
 
-void AcousticView::ApplySettings(const std::array<QString, acoustic::kBands>& driverPaths,
-                                 const acoustic::Settings& settings) {
-    acoustic::Drivers drivers;
-    std::string problems;
-    const auto note = [&problems](const acoustic::EDriverFileError& error) {
-        if (!problems.empty()) {
-            problems += '\n';
-        }
-        problems += error.what();
-    };
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        driverPaths_[b] =
-            driverPaths[b].isEmpty() ? QString() : QFileInfo(driverPaths[b]).absoluteFilePath();
-        try {
-            if (!driverPaths_[b].isEmpty()) {
-                drivers[b] = ReadDriver(driverPaths_[b]);
-            }
-        } catch (const acoustic::EDriverFileError& error) {
-            note(error);
-        }
-        ShowBandSettings(b, settings[b]);
-    }
-    try {
-        model_.SetDrivers(drivers);
-    } catch (const acoustic::EDriverFileError& error) {  // the files share no frequency
-        note(error);
-        model_.SetDrivers({});
-    }
-    ShowDrivers();
-    UpdateResponses();
-    if (!problems.empty()) {
-        throw acoustic::EDriverFileError(problems);
-    }
-}
-
-// Sets the boxes and their sliders without an update each: the caller updates once.
+// Sets the boxes and their sliders without a change of the session: they show it.
 void AcousticView::ShowBandSettings(std::size_t band, const acoustic::BandSettings& settings) {
     const BandRow& r = rows_[band];
     const QSignalBlocker blockers[] = {QSignalBlocker(r.gain), QSignalBlocker(r.gainSlider),
@@ -328,23 +305,7 @@ void AcousticView::DropFiles(std::optional<Band> band, const QStringList& paths)
         throw std::runtime_error(
             "Drop one .frd file onto a band's row, or the three drivers at once onto the plot");
     }
-    std::vector<std::pair<acoustic::DriverResponse, QString>> read;
-    for (const QString& path : paths) {
-        read.emplace_back(ReadDriver(path), QFileInfo(path).absoluteFilePath());
-    }
-    std::stable_sort(read.begin(), read.end(), [](const auto& a, const auto& b) {
-        return acoustic::CentreFrequencyHz(a.first) < acoustic::CentreFrequencyHz(b.first);
-    });
-    acoustic::Drivers drivers;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        drivers[b] = std::move(read[b].first);
-    }
-    model_.SetDrivers(std::move(drivers));
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        driverPaths_[b] = read[b].second;
-    }
-    ShowDrivers();
-    UpdateResponses();
+    session_.SetDriverFilesByFrequency(paths);
 }
 
 void AcousticView::ExportFrd() {
@@ -372,22 +333,19 @@ void AcousticView::ExportFrd() {
 }
 
 std::vector<std::string> AcousticView::DriverFiles() const {
-    std::vector<std::string> files;
-    for (const QString& path : driverPaths_) {
-        if (!path.isEmpty()) {
-            files.push_back(QFile::encodeName(path).toStdString());
-        }
-    }
-    return files;
+    return session_.DriverFiles();
 }
 
 acoustic::Settings AcousticView::CurrentSettings() const {
     acoustic::Settings settings;
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        settings[b] = {rows_[b].gain->value(), rows_[b].delay->value(),
-                       rows_[b].invert->isChecked()};
+        settings[b] = session_.Design().acoustic[b].band;
     }
     return settings;
+}
+
+const QImage& AcousticView::Picture() const {
+    return plot_->Picture();
 }
 
 QString AcousticView::ReadoutText() const {
@@ -397,13 +355,7 @@ QString AcousticView::ReadoutText() const {
 void AcousticView::ShowReadoutAt(std::optional<QPointF> pixel) {
     const graph::PlotFrame frame =
         graph::AcousticPlotFrame(plot_->width(), plot_->height(), graph::MetricsOf(font()).height);
-    readoutIndex_.reset();
-    if (pixel && pixel->x() >= frame.left && pixel->x() < frame.left + frame.width &&
-        inputs_.note.empty()) {
-        const double hz =
-            graph::FrequencyOfX(frame, graph::AxisOf(inputs_.frequenciesHz), pixel->x());
-        readoutIndex_ = graph::NearestFrequency(inputs_.frequenciesHz, hz);
-    }
+    readoutIndex_ = pixel ? graph::FrequencyIndexAtPixel(frame, inputs_, pixel->x()) : std::nullopt;
     readout_->setText(
         readoutIndex_ ? QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_))
                       : QString());
@@ -427,15 +379,15 @@ void AcousticView::Render() {
     inputs_.showPhase = phaseBox_->isChecked();
     inputs_.width = plot_->width();
     inputs_.height = plot_->height();
-    picture_ = graph::RenderAcousticPlot(inputs_, font());
-    plot_->update();
+    plot_->SetPicture(graph::RenderAcousticPlot(inputs_, font()));
 }
 
 void AcousticView::ShowDrivers() {
     for (std::size_t b = 0; b < acoustic::kBands; ++b) {
         const auto& driver = model_.DriverFiles()[b];
         const BandRow& r = rows_[b];
-        const QString& path = driverPaths_[b];
+        const QString path =
+            QFile::decodeName(QByteArray::fromStdString(session_.Design().acoustic[b].driverFile));
         if (driver) {
             r.name->setText(QString::fromStdString(driver->name));
             r.name->setToolTip(QStringLiteral("%1\n%2 points, %3 … %4")

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic view: per band a driver file, gain, delay and polarity, and the predicted level of
 // each band and of their sum (the sum's phase on request) over log frequency, with a readout
-// under the pointer and an FRD export. It lives in the time-response window and follows the
-// designs the main window hands that window.
+// under the pointer and an FRD export. It lives in the time-response window and shows the
+// session's drivers, settings and latest calculation; its controls change the session.
 #pragma once
 
 #include <QImage>
@@ -18,6 +18,7 @@
 
 #include "acoustic/acoustic_model.h"
 #include "app/file_chooser.h"
+#include "app/picture_view.h"
 #include "app/replace_question.h"
 #include "dsp/crossover.h"
 #include "graph/acoustic_plot.h"
@@ -31,25 +32,20 @@ class QToolButton;
 
 namespace kc::app {
 
-// Runs a handler so that whatever it raises goes to the main window's error report.
-using ReportingRunner = std::function<void(const std::function<void()>& handler)>;
-
-class AcousticPlotView;
+class DesignSession;
 
 class AcousticView final : public QWidget {
   public:
-    // Exports ask `saveChooser` for the file and write through `guard` (its window's); driver
-    // files come from ChooseOpenFileName until SetOpenChooser replaces it.
-    AcousticView(QWidget* parent, FileNameChooser saveChooser, ReportingRunner runReporting,
-                 WriteGuard guard);
+    // Shows `session` and changes it. Exports ask `saveChooser` for the file and write through
+    // `guard` (its window's); driver files come from ChooseOpenFileName until SetOpenChooser
+    // replaces it.
+    AcousticView(QWidget* parent, DesignSession& session, FileNameChooser saveChooser,
+                 ReportingRunner runReporting, WriteGuard guard);
     ~AcousticView() override;
     AcousticView(const AcousticView&) = delete;
     AcousticView& operator=(const AcousticView&) = delete;
 
     void SetOpenChooser(FileNameChooser chooser) { openChooser_ = std::move(chooser); }
-
-    // A completed design: its crossover responses at the frequencies, and a redraw.
-    void Follow(const dsp::CrossoverTaps& taps);
 
     // Loads the FRD file at `path` as the band's driver; EDriverFileError (naming the file and
     // the line) leaves everything as it was. ClearDriver makes the band's driver ideal again.
@@ -64,25 +60,16 @@ class AcousticView final : public QWidget {
     // Writes PREFIX-low/mid/high/sum.frd of the responses shown, to a chosen name.
     void ExportFrd();
 
-    // The absolute path of each band's driver file, empty for the ideal driver; also of a file
-    // that a design names but that could not be loaded (its band computes with the ideal driver).
-    const std::array<QString, acoustic::kBands>& DriverPaths() const { return driverPaths_; }
-    // Those files as the system names them, the ideal drivers left out: what no export may
-    // replace.
+    // The session's driver files as the system names them, the ideal drivers left out: what no
+    // export may replace.
     std::vector<std::string> DriverFiles() const;
-    // Sets each band's driver file (empty: the ideal driver), gain, delay and polarity, as a
-    // design file gives them. A file that cannot be loaded leaves its band with the ideal driver
-    // and its path kept, shown as not loaded, so that the design still names it; once everything
-    // else is set, EDriverFileError names every such file and why.
-    void ApplySettings(const std::array<QString, acoustic::kBands>& driverPaths,
-                       const acoustic::Settings& settings);
 
-    // The settings of the controls, and what they give.
+    // The band settings of the session, and what they give.
     acoustic::Settings CurrentSettings() const;
     const acoustic::AcousticModel& Model() const { return model_; }
     const acoustic::AcousticResponse& Response() const { return response_; }
     const graph::AcousticPlotInputs& PlotInputs() const { return inputs_; }
-    const QImage& Picture() const { return picture_; }
+    const QImage& Picture() const;
     QString ReadoutText() const;
 
     // The readout for the pointer at `pixel` of the plot; an empty point clears it.
@@ -92,8 +79,6 @@ class AcousticView final : public QWidget {
     void UpdateResponses();
     // Redraws the picture at the plot's size.
     void Render();
-
-    void RunReporting(const std::function<void()>& handler) const { runReporting_(handler); }
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -115,10 +100,17 @@ class AcousticView final : public QWidget {
     void CreateControls();
     QWidget* CreateBandRow(acoustic::Band band);
     void ConnectBandRow(acoustic::Band band);
+    void ConnectSession();
+    // The session's latest calculation, drivers and settings, each into the model and the
+    // controls when it differs from what is shown.
+    void FollowResult();
+    void FollowDrivers();
+    void FollowSettings();
     void ShowBandSettings(std::size_t band, const acoustic::BandSettings& settings);
     void ShowDrivers();
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
 
+    DesignSession& session_;
     FileNameChooser saveChooser_;
     WriteGuard guard_;
     FileNameChooser openChooser_ = ChooseOpenFileName;
@@ -127,15 +119,15 @@ class AcousticView final : public QWidget {
     QCheckBox* phaseBox_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     QLabel* range_ = nullptr;
-    AcousticPlotView* plot_ = nullptr;
+    PictureView* plot_ = nullptr;
     QLabel* readout_ = nullptr;
 
-    std::array<QString, acoustic::kBands> driverPaths_;
     acoustic::AcousticModel model_;
+    // The band settings the controls show.
+    acoustic::Settings shownSettings_{};
     acoustic::AcousticResponse response_;
     graph::AcousticPlotInputs inputs_;
     std::optional<std::size_t> readoutIndex_;
-    QImage picture_;
 };
 
 }  // namespace kc::app

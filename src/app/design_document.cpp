@@ -1,82 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/design_document.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
-#include <QSignalBlocker>
 #include <QUrl>
-#include <array>
 #include <string>
 #include <utility>
 
 #include "app/app_title.h"
-#include "app/main_form.h"
+#include "app/design_session.h"
+#include "app/graph_menu.h"
 #include "dsp/calculation.h"
 #include "dsp/tap_arrays.h"
 
 namespace kc::app {
 namespace {
 
-std::string TextOf(const QLineEdit* edit) {
-    return edit->text().toStdString();
-}
-
-void SetText(QLineEdit* edit, const std::string& text) {
-    edit->setText(QString::fromStdString(text));
-    edit->setCursorPosition(0);
-}
-
-// The path as the file system names it, and back.
+// The path as the file system names it.
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
-}
-
-QString FromLocalPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-// The time window's view and the acoustic view's bands as the window shows them; without the
-// window, they stay as it would start.
-void ReadTimeWindow(const TForm1& form, design_file::Design& design) {
-    const TimeResponseWindow* window = form.TimeResponse();
-    if (window == nullptr) {
-        return;
-    }
-    design.time = {window->ThresholdDb(), window->StepShown(), window->ImpulseInDb()};
-    const AcousticView& view = window->Acoustic();
-    const acoustic::Settings settings = view.CurrentSettings();
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        design.acoustic[b] = {LocalPath(view.DriverPaths()[b]), settings[b]};
-    }
-}
-
-// The window is created (unseen) only when it is needed: when the design's settings are not those
-// it starts with.
-std::string ShowTimeWindowSettings(TForm1& form, const design_file::Design& design) {
-    const design_file::Design initial;
-    if (form.TimeResponse() == nullptr && design.time == initial.time &&
-        design.acoustic == initial.acoustic) {
-        return {};
-    }
-    TimeResponseWindow& window = form.CreatedTimeResponse();
-    window.SetView(design.time.preRingingDb, design.time.step, design.time.impulseDb);
-    std::array<QString, acoustic::kBands> paths;
-    acoustic::Settings settings;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        paths[b] = FromLocalPath(design.acoustic[b].driverFile);
-        settings[b] = design.acoustic[b].band;
-    }
-    try {
-        window.Acoustic().ApplySettings(paths, settings);
-    } catch (const acoustic::EDriverFileError& error) {
-        return error.what();
-    }
-    return {};
 }
 
 // The design's field texts as the calculation reads them.
@@ -159,80 +103,38 @@ QString DesignFileIn(const QMimeData* data) {
                : QString();
 }
 
-design_file::Design DesignShown(const TForm1& form) {
-    design_file::Design design;
-    design_file::CrossoverSettings& crossover = design.crossover;
-    crossover.lowTaps = TextOf(form.Edit1);
-    crossover.midTaps = TextOf(form.Edit9);
-    crossover.highTaps = TextOf(form.Edit10);
-    crossover.lowCut = TextOf(form.Edit2);
-    crossover.midLow = TextOf(form.Edit5);
-    crossover.midHigh = TextOf(form.Edit4);
-    crossover.highCut = TextOf(form.Edit3);
-    crossover.attenuation = TextOf(form.Edit8);
-    crossover.adjustCoefficient = form.CheckBox3->isChecked();
-    design.estimate.passBand = TextOf(form.Edit6);
-    design.estimate.stopBand = TextOf(form.Edit7);
-    design.graph.logFrequency = form.CheckBox1->isChecked();
-    design.graph.logAmplitude = form.CheckBox2->isChecked();
-    design.exportSettings = form.Image1Menu().ExportChoices();
-    ReadTimeWindow(form, design);
-    return design;
-}
-
-// The axis boxes are set without their redraw (the calculation that follows an opening draws);
-// the adjust box couples or frees the outer fields as a click would.
-std::string ShowDesign(TForm1& form, const design_file::Design& design) {
-    {
-        const QSignalBlocker frequencyAxis(form.CheckBox1);
-        const QSignalBlocker amplitudeAxis(form.CheckBox2);
-        form.CheckBox1->setChecked(design.graph.logFrequency);
-        form.CheckBox2->setChecked(design.graph.logAmplitude);
-    }
-    const design_file::CrossoverSettings& crossover = design.crossover;
-    form.CheckBox3->setChecked(crossover.adjustCoefficient);
-    SetText(form.Edit5, crossover.midLow);
-    SetText(form.Edit4, crossover.midHigh);
-    SetText(form.Edit2, crossover.lowCut);
-    SetText(form.Edit3, crossover.highCut);
-    SetText(form.Edit1, crossover.lowTaps);
-    SetText(form.Edit9, crossover.midTaps);
-    SetText(form.Edit10, crossover.highTaps);
-    SetText(form.Edit8, crossover.attenuation);
-    SetText(form.Edit6, design.estimate.passBand);
-    SetText(form.Edit7, design.estimate.stopBand);
-    form.Image1Menu().SetExportChoices(design.exportSettings);
-    return ShowTimeWindowSettings(form, design);
-}
-
-DesignDocument::DesignDocument(TForm1& form, FileNameChooser chooseSave, DesignDialogs dialogs)
-    : form_(form), chooseSave_(std::move(chooseSave)), dialogs_(std::move(dialogs)) {}
+DesignDocument::DesignDocument(DesignSession& session, GraphMenuHost& window,
+                               std::function<void()> calculate, FileNameChooser chooseSave,
+                               DesignDialogs dialogs)
+    : session_(session),
+      window_(window),
+      calculate_(std::move(calculate)),
+      chooseSave_(std::move(chooseSave)),
+      dialogs_(std::move(dialogs)) {}
 
 QString DesignDocument::FileName() const {
     return QFileInfo(path_).fileName();
 }
 
 bool DesignDocument::Changed() const {
-    return !path_.isEmpty() && DesignShown(form_) != saved_;
+    return !path_.isEmpty() && session_.Design() != saved_;
 }
 
 // A driver file that cannot be loaded is no reason to refuse the rest: the design opens, the band
 // keeps the file's name with the ideal driver in its place (so that saving keeps the name), and
 // the error is reported after the calculation.
 void DesignDocument::Open(const QString& path) {
-    const design_file::Design design = design_file::ReadDesignFile(LocalPath(path));
-    const std::string driverProblems = ShowDesign(form_, design);
+    design_file::Design design = design_file::ReadDesignFile(LocalPath(path));
     const QString cost = LargeCalculationCost(design);
-    if (cost.isEmpty() || dialogs_.askCalculate(&form_, QFileInfo(path).fileName(), cost)) {
-        form_.Button1->click();
+    const std::string driverProblems = session_.Replace(std::move(design));
+    if (cost.isEmpty() ||
+        dialogs_.askCalculate(window_.MenuOwner(), QFileInfo(path).fileName(), cost)) {
+        calculate_();
     }
     // The file becomes the window's only now: a close while the calculation handles waiting
     // messages has nothing of the user's to lose. The calculation writes the normalised tap
-    // counts back, and the acoustic view keeps its own steps of gain and delay; those are no
-    // changes of the user's.
-    path_ = QFileInfo(path).absoluteFilePath();
-    saved_ = DesignShown(form_);
-    form_.Image1Menu().Update();
+    // counts back; that is no change of the user's.
+    Saved(path, session_.Design());
     if (!driverProblems.empty()) {
         throw acoustic::EDriverFileError(driverProblems);
     }
@@ -243,7 +145,7 @@ void DesignDocument::OpenChosen() {
         return;
     }
     const ChosenFile chosen =
-        dialogs_.chooseOpen(&form_, QStringLiteral("Open design"),
+        dialogs_.chooseOpen(window_.MenuOwner(), QStringLiteral("Open design"),
                             {DesignFileFilter(), QStringLiteral("All files (*)")});
     if (!chosen.path.isEmpty()) {
         Open(chosen.path);
@@ -261,7 +163,7 @@ void DesignDocument::Save() {
 // Another file than the design's own is replaced only when the user agrees.
 void DesignDocument::SaveAs() {
     const ChosenFile chosen =
-        chooseSave_(&form_, QStringLiteral("Save design as"), {DesignFileFilter()});
+        chooseSave_(window_.MenuOwner(), QStringLiteral("Save design as"), {DesignFileFilter()});
     const QString path = WithSuffix(chosen.path, QStringLiteral("kcx"));
     if (!chosen.path.isEmpty()) {
         SaveTo(path, WriteGuard::Ask::BeforeReplacing);
@@ -272,7 +174,7 @@ bool DesignDocument::MayDiscard() {
     if (!Changed()) {
         return true;
     }
-    switch (dialogs_.askSave(&form_, FileName())) {
+    switch (dialogs_.askSave(window_.MenuOwner(), FileName())) {
         case SaveChoice::Save:
             SaveTo(path_, WriteGuard::Ask::Never);
             return true;
@@ -284,21 +186,21 @@ bool DesignDocument::MayDiscard() {
     return false;  // not reached: every answer is listed above
 }
 
+// The design's driver files are inputs that the design file may not replace.
 void DesignDocument::SaveTo(const QString& path, WriteGuard::Ask ask) {
-    const design_file::Design design = DesignShown(form_);
-    std::vector<std::string> drivers;
-    for (const design_file::DriverSettings& driver : design.acoustic) {
-        if (!driver.driverFile.empty()) {
-            drivers.push_back(driver.driverFile);
-        }
-    }
+    const design_file::Design design = session_.Design();
     const std::string text = design_file::DesignFileText(design, LocalPath(path));
-    if (!form_.Guard().WriteFile(path, drivers, exporting::ContentWriter(text), ask)) {
+    if (!window_.Guard().WriteFile(path, session_.DriverFiles(), exporting::ContentWriter(text),
+                                   ask)) {
         return;
     }
+    Saved(path, design);
+}
+
+void DesignDocument::Saved(const QString& path, const design_file::Design& design) {
     path_ = QFileInfo(path).absoluteFilePath();
     saved_ = design;
-    form_.Image1Menu().Update();
+    emit fileChanged();
 }
 
 }  // namespace kc::app

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window's design file: opening one into the fields, saving the fields to one, and asking
-// before a changed design is closed or replaced. The window has a design file once a design was
-// opened or saved; until then it behaves as it always did.
+// The window's design file: opening one into the design session, saving the session's design to
+// one, and asking before a changed design is closed or replaced. The window has a design file
+// once a design was opened or saved; until then it behaves as it always did.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -17,6 +18,8 @@ class QMimeData;
 
 namespace kc::app {
 
+class DesignSession;
+class GraphMenuHost;
 class TForm1;
 
 // The answer to "save the changed design?".
@@ -61,36 +64,34 @@ QString DesignFileFilter();
 // anything else or more than one file.
 QString DesignFileIn(const QMimeData* data);
 
-// The design that the window shows: the fields and boxes with their texts exactly as they stand,
-// the export dialog's settings, and the time window's view and acoustic bands (driver files as
-// absolute paths), or those it would start with while there is none.
+// The design that the window shows, its session's: the fields and boxes with their texts exactly
+// as they stand, the export dialog's settings, and the time window's view and acoustic bands
+// (driver files as absolute paths), or those it starts with while it was not opened.
 design_file::Design DesignShown(const TForm1& form);
 
-// Fills the window's fields and boxes with `design`, the outer cut-offs after the band-pass edges
-// so that they show the file's texts also while coupled, and gives the export dialog, the time
-// window's view and the acoustic view their settings (the time window is created, unseen, when
-// there is none and they are not those it starts with). Runs no calculation and draws nothing.
-// Returns the message of the driver files that could not be loaded, empty when all were.
-std::string ShowDesign(TForm1& form, const design_file::Design& design);
+class DesignDocument final : public QObject {
+    Q_OBJECT
 
-class DesignDocument {
   public:
-    // Save as asks chooseSave for the file to write.
-    DesignDocument(TForm1& form, FileNameChooser chooseSave, DesignDialogs dialogs);
+    // The document of `session` in `window`, whose questions open over window.MenuOwner() and
+    // which writes through window.Guard(); `calculate` runs Calc as its button
+    // does. Save as asks chooseSave for the file to write.
+    DesignDocument(DesignSession& session, GraphMenuHost& window, std::function<void()> calculate,
+                   FileNameChooser chooseSave, DesignDialogs dialogs);
 
     // The design file's absolute path and its file name, empty while the window has none.
     const QString& Path() const { return path_; }
     QString FileName() const;
-    // Whether the window has a design file and shows another design than was last opened or
-    // saved there.
+    // Whether the window has a design file and the session's design is another than was last
+    // opened or saved there.
     bool Changed() const;
 
-    // Reads `path` whole, fills the fields and boxes, gives the settings to the export dialog and
-    // the time window and runs Calc as its button does (whose errors go to the error report as
-    // usual), after asking when the calculation would be large (LargeCalculationCost; No opens
-    // the design without calculating it); the file becomes the window's design file. A refused file
-    // raises EDesignFileError and changes nothing. Driver files that cannot be loaded leave their
-    // bands with the ideal driver, and EDriverFileError names them once the rest is open.
+    // Reads `path` whole, gives its design to the session (whose windows show it) and calculates
+    // (whose errors go to the error report as usual), after asking when the calculation would be
+    // large (LargeCalculationCost; No opens the design without calculating it); the file becomes
+    // the window's design file. A refused file raises EDesignFileError and changes nothing. Driver
+    // files that cannot be loaded leave their bands with the ideal driver, and EDriverFileError
+    // names them once the rest is open.
     void Open(const QString& path);
     // After MayDiscard, asks which design file to open and opens it.
     void OpenChosen();
@@ -102,15 +103,22 @@ class DesignDocument {
     // otherwise as the user answers (Save writes it first; Cancel keeps it).
     bool MayDiscard();
 
+  signals:
+    // The design file became another one (Path and FileName changed), or was saved.
+    void fileChanged();
+
   private:
     // Writes the design shown to `path` through the window's guard, asking as `ask` says.
     void SaveTo(const QString& path, WriteGuard::Ask ask);
+    void Saved(const QString& path, const design_file::Design& design);
 
-    TForm1& form_;
+    DesignSession& session_;
+    GraphMenuHost& window_;
+    std::function<void()> calculate_;
     FileNameChooser chooseSave_;
     DesignDialogs dialogs_;
     QString path_;
-    // The design as the window showed it when it was last opened (after its calculation) or saved.
+    // The session's design when it was last opened (after its calculation) or saved.
     design_file::Design saved_;
 };
 

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <string>
 
+#include "app/design_session.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
@@ -94,6 +95,15 @@ GraphMenu::~GraphMenu() = default;
 void GraphMenu::UseExportDialog(ExportQuestions questions, ExportDialogRunner run) {
     exportQuestions_ = std::move(questions);
     runExportDialog_ = std::move(run);
+}
+
+const design_file::ExportSettings& GraphMenu::ExportChoices() const {
+    return host_.Session().Design().exportSettings;
+}
+
+void GraphMenu::SetExportChoices(const design_file::ExportSettings& settings) {
+    host_.Session().Edit(
+        [&settings](design_file::Design& design) { design.exportSettings = settings; });
 }
 
 void GraphMenu::AttachTo(QWidget* image) {
@@ -199,12 +209,12 @@ void GraphMenu::SaveGraph() {
 // as the command line does.
 void GraphMenu::ExportCoefficients() {
     ExportDialog dialog(
-        host_.MenuOwner(), host_.DesignParameters(), exportSettings_, exportFolder_,
+        host_.MenuOwner(), host_.DesignParameters(), ExportChoices(), exportFolder_,
         exportQuestions_.chooseFolder, host_.Guard().AskingWith(exportQuestions_.replaceFiles),
         [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
     dialog.SetInputFiles(host_.InputFiles());
     runExportDialog_(dialog);
-    exportSettings_ = dialog.Settings();
+    SetExportChoices(dialog.Settings());
     exportFolder_ = dialog.Folder->text();
 }
 

@@ -28,6 +28,8 @@
 
 namespace kc::app {
 
+class DesignSession;
+
 // What the graph menu reads of the window that hosts it.
 class GraphMenuHost {
   public:
@@ -51,8 +53,9 @@ class GraphMenuHost {
     // are replaced, and the note next to the graph that says what was written
     // (replace_question.h).
     virtual const WriteGuard& Guard() const = 0;
-    // The window's design file.
+    // The window's design file, and the design it keeps (design_session.h).
     virtual DesignDocument& Document() = 0;
+    virtual DesignSession& Session() = 0;
     // The files the window has read (its design file, the drivers of the acoustic view), which
     // no export may replace.
     virtual std::vector<std::string> InputFiles() const = 0;
@@ -90,13 +93,11 @@ class GraphMenu {
     // asks the host's guard's, as the window's other exports do.
     void UseExportDialog(ExportQuestions questions, ExportDialogRunner run);
 
-    // The export dialog's settings: it starts from them and gives them back when it closes, so
-    // that they last for the window's session and go into design files. The folder lasts for the
-    // session only (it starts as the working folder).
-    const design_file::ExportSettings& ExportChoices() const { return exportSettings_; }
-    void SetExportChoices(const design_file::ExportSettings& settings) {
-        exportSettings_ = settings;
-    }
+    // The export dialog's settings, the host's session's: it starts from them and gives them
+    // back when it closes, so that they last for the window's session and go into design files.
+    // The folder lasts for the session only (it starts as the working folder).
+    const design_file::ExportSettings& ExportChoices() const;
+    void SetExportChoices(const design_file::ExportSettings& settings);
 
     // Opens the menu at a right click on `image`, and over the image's middle at the Menu key or
     // Shift+F10 anywhere in the image's window, its first enabled item then active; the items'
@@ -134,7 +135,6 @@ class GraphMenu {
     FileNameChooser chooser_;
     ExportQuestions exportQuestions_ = StandardExportQuestions();
     ExportDialogRunner runExportDialog_ = RunExportDialogModally;
-    design_file::ExportSettings exportSettings_;
     QString exportFolder_;
     // A popup of its own, not a control in the window's client area.
     std::unique_ptr<QMenu> menu_;

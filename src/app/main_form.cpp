@@ -19,12 +19,12 @@
 #include <utility>
 
 #include "app/app_title.h"
-#include "app/graph_readout.h"
 #include "app/graph_view.h"
 #include "app/look/window_look.h"
 #include "app/transient_note.h"
 #include "base/message_text.h"
 #include "dsp/initial_texts.h"
+#include "graph/graph_readout.h"
 #include "graph/qt/graph_area.h"
 
 namespace kc::app {
@@ -133,7 +133,7 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion 
       replaceQuestion_(std::move(replaceQuestion)),
       title_(QString::fromStdString(ApplicationTitle())),
       guard_(this, title_, replaceQuestion_, [this](const QString& text) { Note->Show(text); }),
-      store_(std::make_unique<dsp::ResponseStore>()),
+      session_(std::make_unique<DesignSession>()),
       graph_(std::make_unique<WindowGraph>(*this, QSize(kMainClientWidth, kMainClientHeight))) {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));
@@ -152,9 +152,12 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion 
     graph_->SetLabelFont(font());
     graph_->SetLabelColors(palette().color(QPalette::WindowText),
                            palette().color(QPalette::Window));
-    document_ = std::make_unique<DesignDocument>(*this, chooser, std::move(designDialogs));
+    GraphMenuHost& host = *this;
+    document_ = std::make_unique<DesignDocument>(
+        *session_, host, [this] { Button1->click(); }, chooser, std::move(designDialogs));
     CreateGraphMenu(std::move(chooser));
     ConnectHandlers();
+    ConnectSession();
     ConnectEnterKeys();
     AcceptDesignDrops();
     FormCreate();
@@ -275,17 +278,15 @@ void TForm1::CreateGraphMenu(FileNameChooser chooser) {
     timeChooser_ = chooser;
     graphMenu_ = std::make_unique<GraphMenu>(host, std::move(chooser));
     graphMenu_->AttachTo(Image1);
+    connect(document_.get(), &DesignDocument::fileChanged, this, [this] { graphMenu_->Update(); });
     Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
 }
 
 TimeResponseWindow& TForm1::CreatedTimeResponse() {
     if (!timeWindow_) {
         timeWindow_ = std::make_unique<TimeResponseWindow>(
-            this, timeChooser_, replaceQuestion_,
+            this, *session_, timeChooser_, replaceQuestion_,
             [this](const std::function<void()>& handler) { RunReportingErrors(handler); });
-        if (calculated_) {
-            timeWindow_->Follow(taps_, adjustedDesign_);
-        }
     }
     return *timeWindow_;
 }
@@ -318,10 +319,8 @@ std::vector<std::string> TForm1::InputFiles() const {
     if (!document_->Path().isEmpty()) {
         files.push_back(QFile::encodeName(document_->Path()).toStdString());
     }
-    if (timeWindow_) {
-        const std::vector<std::string> drivers = timeWindow_->Acoustic().DriverFiles();
-        files.insert(files.end(), drivers.begin(), drivers.end());
-    }
+    const std::vector<std::string> drivers = session_->DriverFiles();
+    files.insert(files.end(), drivers.begin(), drivers.end());
     return files;
 }
 
@@ -336,12 +335,28 @@ QImage TForm1::GraphAreaImage() const {
 }
 
 QString TForm1::ReadoutAt(int x) const {
-    if (!calculated_ || !GraphShown()) {
+    if (!HasCalculation() || !GraphShown()) {
         return QString();
     }
     const int32_t pictureWidth = qRound(graph_->Picture().deviceIndependentSize().width());
-    const int32_t k = NearestGridPoint(x, shownLogFrequency_, pictureWidth);
-    return QString::fromStdString(ReadoutText(*store_, k, shownLevelsInDb_));
+    const int32_t k = graph::NearestGridPoint(x, shownLogFrequency_, pictureWidth);
+    return QString::fromStdString(graph::ReadoutText(Store(), k, shownLevelsInDb_));
+}
+
+// Before the first calculation: the initial texts' numbers, no taps, an all-zero store.
+const dsp::CrossoverParameters& TForm1::DesignParameters() const {
+    static const dsp::CrossoverParameters initial;
+    return HasCalculation() ? session_->Result()->parameters : initial;
+}
+
+const dsp::CrossoverTaps& TForm1::Taps() const {
+    static const dsp::CrossoverTaps none;
+    return HasCalculation() ? session_->Result()->taps : none;
+}
+
+const dsp::ResponseStore& TForm1::Store() const {
+    static const dsp::ResponseStore zeros;
+    return HasCalculation() ? *session_->Result()->evaluation.store : zeros;
 }
 
 void TForm1::paintEvent(QPaintEvent* /*event*/) {

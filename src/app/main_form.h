@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/design_session.h"
 #include "app/error_report.h"
 #include "app/file_chooser.h"
 #include "app/graph_menu.h"
@@ -126,12 +127,11 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // last calculation's taps and responses to files (graph_menu.h).
     GraphMenu& Image1Menu() const { return *graphMenu_; }
 
-    // The time-response window (graph menu "Time response…" or Ctrl+T): created at its first
-    // showing, then shown again in front; it follows every completed calculation. nullptr before.
+    // The time-response window (graph menu "Time response…" or Ctrl+T), shown in front. It is
+    // created, unseen, at its first use, and shows the session from then on: its latest
+    // calculation, the time view and the acoustic view's drivers and settings. Never null.
     void ShowTimeResponse() override;
-    TimeResponseWindow* TimeResponse() const { return timeWindow_.get(); }
-    // The time-response window, created without being shown when there is none yet (a design
-    // file's view and drivers go into it).
+    TimeResponseWindow* TimeResponse() { return &CreatedTimeResponse(); }
     TimeResponseWindow& CreatedTimeResponse();
 
     // The tooltip text for pixel column x of Image1: the nearest grid point on the frequency axis
@@ -140,14 +140,18 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // completed calculation or while no graph is shown.
     QString ReadoutAt(int x) const;
 
+    // The design the window works on: the fields' texts and boxes as they stand, the other
+    // windows' settings, the drivers and the latest completed calculation (design_session.h).
+    DesignSession& Session() override { return *session_; }
+    const DesignSession& Session() const { return *session_; }
     // The program's state: the numbers, the taps and the responses of the last successful
-    // calculation (the initial texts' numbers, an empty design and an all-zero store before the
-    // first).
-    const dsp::CrossoverParameters& DesignParameters() const override { return parameters_; }
-    const dsp::CrossoverTaps& Taps() const override { return taps_; }
-    const dsp::ResponseStore& Store() const override { return *store_; }
+    // calculation, the session's (the initial texts' numbers, an empty design and an all-zero
+    // store before the first).
+    const dsp::CrossoverParameters& DesignParameters() const override;
+    const dsp::CrossoverTaps& Taps() const override;
+    const dsp::ResponseStore& Store() const override;
     // Whether a calculation has completed (the taps and the store hold a design).
-    bool HasCalculation() const override { return calculated_; }
+    bool HasCalculation() const override { return session_->Result() != nullptr; }
     // Whether a graph is shown (a redraw has completed), and the graph area as shown: the image
     // and its labels on the window's background, a null image while no graph is shown.
     bool GraphShown() const override;
@@ -183,6 +187,12 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void SetTabOrder();
     void ConnectHandlers();
     void ConnectEnterKeys();
+    // The fields and boxes keep the session's design: each change of one goes into it, and a
+    // design that the session was given (an opened file) is shown in them.
+    void ConnectSession();
+    void ReadFields(design_file::Design& design) const;
+    void StoreFields();
+    void ShowSessionFields();
     void CreateGraphMenu(FileNameChooser chooser);
     void AcceptDesignDrops();
     void RunHandler(void (TForm1::*handler)());
@@ -194,22 +204,20 @@ class TForm1 : public QWidget, private GraphMenuHost {
     ReplaceQuestion replaceQuestion_;
     QString title_;
     WriteGuard guard_;
-    dsp::CrossoverParameters parameters_;
-    dsp::CrossoverTaps taps_;
-    std::unique_ptr<dsp::ResponseStore> store_;
+    // Before every window that observes it, so that it goes after them.
+    std::unique_ptr<DesignSession> session_;
     std::unique_ptr<WindowGraph> graph_;
-    // Whether a calculation has completed (the taps and the store hold a design), and the axes
-    // of the graph shown (those of the last completed redraw, which a failed redraw leaves on
-    // screen whatever CheckBox1 and CheckBox2 now say).
-    bool calculated_ = false;
+    // While the fields show the session's design, their changes do not go back into it.
+    bool showingSessionFields_ = false;
+    // The axes of the graph shown (those of the last completed redraw, which a failed redraw
+    // leaves on screen whatever CheckBox1 and CheckBox2 now say).
     bool shownLogFrequency_ = true;
     bool shownLevelsInDb_ = true;
     std::unique_ptr<DesignDocument> document_;
     std::unique_ptr<GraphMenu> graphMenu_;
-    // The time-response window, its file chooser, and whether the design it shows was adjusted.
+    // The time-response window and its file chooser.
     FileNameChooser timeChooser_;
     std::unique_ptr<TimeResponseWindow> timeWindow_;
-    bool adjustedDesign_ = false;
 };
 
 // The one main window, set while it exists.

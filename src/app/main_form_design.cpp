@@ -1,12 +1,108 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window's part in design files: closing, drops and opening from the command line.
+// The window's part in design files: its fields and boxes kept in the design session, closing,
+// drops and opening from the command line.
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <string>
 
 #include "app/main_form.h"
 
 namespace kc::app {
+namespace {
+
+std::string TextOf(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+void SetText(QLineEdit* edit, const std::string& text) {
+    edit->setText(QString::fromStdString(text));
+    edit->setCursorPosition(0);
+}
+
+// The parts of a design that the main window's fields and boxes show.
+bool SameFields(const design_file::Design& a, const design_file::Design& b) {
+    return a.crossover == b.crossover && a.estimate == b.estimate && a.graph == b.graph;
+}
+
+}  // namespace
+
+design_file::Design DesignShown(const TForm1& form) {
+    return form.Session().Design();
+}
+
+// Every field and box, after its own handler: the session holds what the window shows, also of a
+// calculation that rewrote the tap counts. Called while the window has no other children with
+// fields (the time window comes later).
+void TForm1::ConnectSession() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        connect(edit, &QLineEdit::textChanged, this, [this] { StoreFields(); });
+    }
+    for (QCheckBox* box : findChildren<QCheckBox*>()) {
+        connect(box, &QCheckBox::toggled, this, [this] { StoreFields(); });
+    }
+    connect(session_.get(), &DesignSession::designChanged, this, [this] { ShowSessionFields(); });
+    StoreFields();
+}
+
+void TForm1::ReadFields(design_file::Design& design) const {
+    design_file::CrossoverSettings& crossover = design.crossover;
+    crossover.lowTaps = TextOf(Edit1);
+    crossover.midTaps = TextOf(Edit9);
+    crossover.highTaps = TextOf(Edit10);
+    crossover.lowCut = TextOf(Edit2);
+    crossover.midLow = TextOf(Edit5);
+    crossover.midHigh = TextOf(Edit4);
+    crossover.highCut = TextOf(Edit3);
+    crossover.attenuation = TextOf(Edit8);
+    crossover.adjustCoefficient = CheckBox3->isChecked();
+    design.estimate.passBand = TextOf(Edit6);
+    design.estimate.stopBand = TextOf(Edit7);
+    design.graph.logFrequency = CheckBox1->isChecked();
+    design.graph.logAmplitude = CheckBox2->isChecked();
+}
+
+void TForm1::StoreFields() {
+    if (!showingSessionFields_) {
+        session_->Edit([this](design_file::Design& design) { ReadFields(design); });
+    }
+}
+
+// Only a design that the fields do not show yet is written into them (the window's own changes
+// are there already). The axis boxes are set without their redraw (the calculation that follows an
+// opening draws); the adjust box couples or frees the outer fields as a click would, and the outer
+// cut-offs come after the band-pass edges so that they show the design's texts also while coupled.
+void TForm1::ShowSessionFields() {
+    design_file::Design shown;
+    ReadFields(shown);
+    const design_file::Design design = session_->Design();
+    if (showingSessionFields_ || SameFields(shown, design)) {
+        return;
+    }
+    showingSessionFields_ = true;
+    {
+        const QSignalBlocker frequencyAxis(CheckBox1);
+        const QSignalBlocker amplitudeAxis(CheckBox2);
+        CheckBox1->setChecked(design.graph.logFrequency);
+        CheckBox2->setChecked(design.graph.logAmplitude);
+    }
+    const design_file::CrossoverSettings& crossover = design.crossover;
+    CheckBox3->setChecked(crossover.adjustCoefficient);
+    SetText(Edit5, crossover.midLow);
+    SetText(Edit4, crossover.midHigh);
+    SetText(Edit2, crossover.lowCut);
+    SetText(Edit3, crossover.highCut);
+    SetText(Edit1, crossover.lowTaps);
+    SetText(Edit9, crossover.midTaps);
+    SetText(Edit10, crossover.highTaps);
+    SetText(Edit8, crossover.attenuation);
+    SetText(Edit6, design.estimate.passBand);
+    SetText(Edit7, design.estimate.stopBand);
+    showingSessionFields_ = false;
+    StoreFields();
+}
 
 void TForm1::OpenDesign(const QString& path) {
     RunReportingErrors([this, &path] {

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <string>
-#include <utility>
 
 #include "app/graph_view.h"
 #include "app/main_form.h"
@@ -92,19 +91,11 @@ class FormEstimateLabels final : public dsp::EstimateLabels {
 void TForm1::Button1Click() {
     SetBusyCursor();
     FormCalcFields fields(*this);
-    dsp::CalculationResult result = dsp::RunCrossoverCalculation(fields);
-    // Only a completed calculation replaces the state, so that a failing one leaves the last
-    // design, its curves and its CMax line whole.
-    parameters_ = result.parameters;
-    taps_ = std::move(result.taps);
-    store_ = std::move(result.evaluation.store);
-    calculated_ = true;
-    adjustedDesign_ = CheckBox3->isChecked();  // as the calculation read it
-    if (timeWindow_) {
-        timeWindow_->Follow(taps_, adjustedDesign_);
-    }
+    // Only a completed calculation replaces the session's, so that a failing one leaves the last
+    // design, its curves and its CMax line whole; the other windows follow it from there.
+    session_->SetResult(dsp::RunCrossoverCalculation(fields));
     graphMenu_->Update();
-    SetCaption(Label21, result.cmaxLine);
+    SetCaption(Label21, session_->Result()->cmaxLine);
     RedrawGraph();
 }
 
@@ -148,8 +139,8 @@ void TForm1::Edit4Change() {
 // or drawn before the first Calc: there is nothing left for the creation handler to do.
 void TForm1::FormCreate() {}
 
-// The taps, the response store and the pictures are members and go with the window; nothing else
-// is held that the destruction handler would release.
+// The session (with the taps and the response store) and the pictures are members and go with the
+// window; nothing else is held that the destruction handler would release.
 void TForm1::FormDestroy() {}
 
 void TForm1::RedrawGraph() {
@@ -159,7 +150,7 @@ void TForm1::RedrawGraph() {
     inputs.levelsInDb = CheckBox2->isChecked();
     inputs.lowerEdgeText = TextOf(Edit5);
     inputs.upperEdgeText = TextOf(Edit4);
-    graph::DrawGraph(inputs, *store_, *graph_);
+    graph::DrawGraph(inputs, Store(), *graph_);
     shownLogFrequency_ = inputs.logFrequency;
     shownLevelsInDb_ = inputs.levelsInDb;
     graphMenu_->Update();

@@ -1,99 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/time_response_window.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRubberBand>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWheelEvent>
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
+#include "app/design_session.h"
 #include "app/look/window_look.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
 #include "graph/qt/time_plot_image.h"
+#include "graph/time_zoom.h"
 
 namespace kc::app {
 
-// The plot: shows the window's picture; a drag with the left button draws a rubber band that
-// zooms to it, the wheel zooms about the pointer, a double click shows the whole design again,
-// and the pointer's tap is read out while it moves.
-class TimePlotView final : public QWidget {
-  public:
-    TimePlotView(TimeResponseWindow& window, QWidget* parent)
-        : QWidget(parent), window_(window), band_(QRubberBand::Rectangle, this) {
-        setObjectName(QStringLiteral("TimePlot"));
-        setMouseTracking(true);
-        setMinimumSize(480, 300);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
-        QPainter painter(this);
-        painter.drawImage(QPoint(0, 0), window_.Picture());
-    }
-    void resizeEvent(QResizeEvent* /*event*/) override {
-        window_.RunReporting([this] { window_.Render(); });
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton) {
-            origin_ = event->position().toPoint();
-            band_.setGeometry(QRect(origin_, QSize()));
-            band_.show();
-        }
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (band_.isVisible()) {
-            band_.setGeometry(QRect(origin_, event->position().toPoint()).normalized());
-        }
-        const QPointF position = event->position();
-        window_.RunReporting([this, position] { window_.ShowReadoutAt(position); });
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && band_.isVisible()) {
-            band_.hide();
-            const QRectF band = QRectF(origin_, event->position()).normalized();
-            window_.RunReporting([this, band] { window_.ZoomToRect(band); });
-        }
-    }
-    void mouseDoubleClickEvent(QMouseEvent* /*event*/) override {
-        window_.RunReporting([this] { window_.ResetZoom(); });
-    }
-    void wheelEvent(QWheelEvent* event) override {
-        // One notch (120) zooms in by a fifth; backwards out by as much.
-        const QPointF position = event->position();
-        const double factor = std::pow(0.8, event->angleDelta().y() / 120.0);
-        window_.RunReporting([this, position, factor] { window_.ZoomAt(position, factor); });
-    }
-    void leaveEvent(QEvent* /*event*/) override {
-        window_.RunReporting([this] { window_.ShowReadoutAt(std::nullopt); });
-    }
-
-  private:
-    TimeResponseWindow& window_;
-    QRubberBand band_;
-    QPoint origin_;
-};
-
 namespace {
-
-// The smallest zoom: two taps across, and an amplitude span that a double still resolves.
-constexpr double kSmallestSpanTaps = 2.0;
-constexpr double kSmallestAmplitudeSpan = 1e-9;
-// A rubber band smaller than this (pixels) is taken for a click.
-constexpr double kSmallestBand = 4.0;
 
 const QString kPngFilter = QStringLiteral("PNG image (*.png)");
 const QString kCsvFilter = QStringLiteral("CSV, one row per tap (*.csv)");
@@ -111,12 +40,20 @@ QCheckBox* MakeCurveBox(QWidget* parent, std::string_view name) {
     return box;
 }
 
+dsp::TimeSeriesKind KindOf(const design_file::TimeSettings& settings) {
+    if (settings.step) {
+        return dsp::TimeSeriesKind::Step;
+    }
+    return settings.impulseDb ? dsp::TimeSeriesKind::ImpulseDb : dsp::TimeSeriesKind::Impulse;
+}
+
 }  // namespace
 
-TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
-                                       ReplaceQuestion replaceQuestion,
+TimeResponseWindow::TimeResponseWindow(QWidget* owner, DesignSession& session,
+                                       FileNameChooser chooser, ReplaceQuestion replaceQuestion,
                                        ReportingRunner runReporting)
     : QWidget(owner, Qt::Window),
+      session_(session),
       chooser_(std::move(chooser)),
       guard_(this, WindowTitle(), std::move(replaceQuestion),
              [this](const QString& text) { note_->Show(text); }),
@@ -125,10 +62,17 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, FileNameChooser chooser,
     setWindowTitle(WindowTitle());
     setFont(WindowFont(kWindowFontPixels));
     CreateControls();
+    shownSettings_ = session_.Design().time;
+    SetControls(shownSettings_);
     ConnectControls();
+    ConnectSession();
     resize(880, 620);
-    UpdateFigures();
-    UpdateEnabled();
+    if (session_.Result()) {
+        FollowResult();
+    } else {
+        UpdateFigures();
+        UpdateEnabled();
+    }
 }
 
 TimeResponseWindow::~TimeResponseWindow() = default;
@@ -175,7 +119,15 @@ void TimeResponseWindow::CreateControls() {
         actions->addWidget(button);
     }
     actions->addStretch();
-    plot_ = new TimePlotView(*this, this);
+    PictureHandlers handlers;
+    handlers.render = [this] { Render(); };
+    handlers.readout = [this](std::optional<QPointF> pixel) { ShowReadoutAt(pixel); };
+    handlers.zoomToRect = [this](const QRectF& pixels) { ZoomToRect(pixels); };
+    handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
+    handlers.resetZoom = [this] { ResetZoom(); };
+    plot_ = new PictureView(this, std::move(handlers), runReporting_);
+    plot_->setObjectName(QStringLiteral("TimePlot"));
+    plot_->setMinimumSize(480, 300);
     figuresLabel_ = new QLabel(this);
     figuresLabel_->setObjectName(QStringLiteral("Figures"));
     figuresLabel_->setToolTip(definition);
@@ -198,7 +150,7 @@ void TimeResponseWindow::CreateControls() {
 
 // The time views on one tab, the acoustic view on another.
 void TimeResponseWindow::CreateTabs(QWidget* timePage) {
-    acoustic_ = new AcousticView(this, chooser_, runReporting_, guard_);
+    acoustic_ = new AcousticView(this, session_, chooser_, runReporting_, guard_);
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("Views"));
     tabs->addTab(timePage, QStringLiteral("Time"));
@@ -222,50 +174,82 @@ void TimeResponseWindow::ConnectControls() {
         return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
     };
     connect(impulseButton_, &QRadioButton::toggled, this,
-            reporting(&TimeResponseWindow::KindChanged));
-    connect(dbBox_, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::KindChanged));
+            reporting(&TimeResponseWindow::StoreSettings));
+    connect(dbBox_, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::StoreSettings));
     for (QCheckBox* box : curveBoxes_) {
         connect(box, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::Render));
     }
     connect(thresholdBox_, &QSpinBox::valueChanged, this,
-            reporting(&TimeResponseWindow::UpdateFigures));
+            reporting(&TimeResponseWindow::StoreSettings));
     connect(resetButton_, &QPushButton::clicked, this, reporting(&TimeResponseWindow::ResetZoom));
     connect(pngButton_, &QPushButton::clicked, this, reporting(&TimeResponseWindow::SavePicture));
     connect(csvButton_, &QPushButton::clicked, this, reporting(&TimeResponseWindow::SaveData));
 }
 
-void TimeResponseWindow::Follow(const dsp::CrossoverTaps& taps, bool adjusted) {
-    acoustic_->Follow(taps);
-    response_ = dsp::MakeTimeResponse(taps, adjusted);
+void TimeResponseWindow::ConnectSession() {
+    const auto reporting = [this](void (TimeResponseWindow::*handler)()) {
+        return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
+    };
+    connect(&session_, &DesignSession::resultChanged, this,
+            reporting(&TimeResponseWindow::FollowResult));
+    connect(&session_, &DesignSession::designChanged, this,
+            reporting(&TimeResponseWindow::FollowSettings));
+}
+
+// Adjusted as the calculation read the box: its bands add up to a unit impulse.
+void TimeResponseWindow::FollowResult() {
+    const std::shared_ptr<const dsp::CalculationResult>& result = session_.Result();
+    response_ = dsp::MakeTimeResponse(session_.Taps(), result->parameters.adjustCoefficient);
     range_ = graph::FullTimeRange(*response_, Kind(), Shown());
     readout_->clear();
     UpdateEnabled();
     UpdateFigures();
 }
 
-dsp::TimeSeriesKind TimeResponseWindow::Kind() const {
-    if (stepButton_->isChecked()) {
-        return dsp::TimeSeriesKind::Step;
+void TimeResponseWindow::StoreSettings() {
+    const design_file::TimeSettings settings{thresholdBox_->value(), stepButton_->isChecked(),
+                                             dbBox_->isChecked()};
+    session_.Edit([&settings](design_file::Design& design) { design.time = settings; });
+}
+
+// A new series refits the amplitude; a new threshold gives new figures.
+void TimeResponseWindow::FollowSettings() {
+    const design_file::TimeSettings settings = session_.Design().time;
+    if (settings == shownSettings_) {
+        return;
     }
-    return dbBox_->isChecked() ? dsp::TimeSeriesKind::ImpulseDb : dsp::TimeSeriesKind::Impulse;
+    const bool kindChanged = KindOf(settings) != KindOf(shownSettings_);
+    const bool thresholdChanged = settings.preRingingDb != shownSettings_.preRingingDb;
+    shownSettings_ = settings;
+    SetControls(settings);
+    if (kindChanged) {
+        KindChanged();
+    }
+    if (thresholdChanged) {
+        UpdateFigures();
+    }
+}
+
+// Without signals: the controls show the session, they do not change it.
+void TimeResponseWindow::SetControls(const design_file::TimeSettings& settings) {
+    const QSignalBlocker blockers[] = {QSignalBlocker(impulseButton_), QSignalBlocker(stepButton_),
+                                       QSignalBlocker(dbBox_), QSignalBlocker(thresholdBox_)};
+    (settings.step ? stepButton_ : impulseButton_)->setChecked(true);
+    dbBox_->setChecked(settings.impulseDb);
+    dbBox_->setEnabled(!settings.step);
+    thresholdBox_->setValue(settings.preRingingDb);
+}
+
+dsp::TimeSeriesKind TimeResponseWindow::Kind() const {
+    return KindOf(session_.Design().time);
 }
 
 int TimeResponseWindow::ThresholdDb() const {
-    return thresholdBox_->value();
+    return session_.Design().time.preRingingDb;
 }
 
-bool TimeResponseWindow::StepShown() const {
-    return stepButton_->isChecked();
-}
-
-bool TimeResponseWindow::ImpulseInDb() const {
-    return dbBox_->isChecked();
-}
-
-void TimeResponseWindow::SetView(int thresholdDb, bool step, bool impulseDb) {
-    (step ? stepButton_ : impulseButton_)->setChecked(true);
-    dbBox_->setChecked(impulseDb);
-    thresholdBox_->setValue(thresholdDb);
+const QImage& TimeResponseWindow::Picture() const {
+    return plot_->Picture();
 }
 
 QString TimeResponseWindow::ReadoutText() const {
@@ -284,46 +268,32 @@ graph::PlotFrame TimeResponseWindow::Frame() const {
     return graph::TimePlotFrame(plot_->width(), plot_->height(), graph::MetricsOf(font()).height);
 }
 
-// Keeps a zoom from going below two taps across or an amplitude span that doubles no longer
-// resolve, widening it about its middle.
 void TimeResponseWindow::SetRange(const graph::TimeRange& range) {
-    graph::TimeRange next = range;
-    const double smallestMs = kSmallestSpanTaps * 1000.0 / response_->sampleRateHz;
-    if (next.tMaxMs - next.tMinMs < smallestMs) {
-        const double middle = (next.tMinMs + next.tMaxMs) / 2.0;
-        next.tMinMs = middle - smallestMs / 2.0;
-        next.tMaxMs = middle + smallestMs / 2.0;
-    }
-    const double smallestSpan = kSmallestAmplitudeSpan * std::max(1.0, std::fabs(next.yMax));
-    if (next.yMax - next.yMin < smallestSpan) {
-        const double middle = (next.yMin + next.yMax) / 2.0;
-        next.yMin = middle - smallestSpan / 2.0;
-        next.yMax = middle + smallestSpan / 2.0;
-    }
-    range_ = next;
+    range_ = range;
     Render();
 }
 
 void TimeResponseWindow::ZoomToRect(const QRectF& pixels) {
-    if (!response_ || pixels.width() < kSmallestBand || pixels.height() < kSmallestBand) {
+    if (!response_) {
         return;
     }
-    const graph::PlotFrame frame = Frame();
-    SetRange({graph::TimeOfX(frame, range_, pixels.left()),
-              graph::TimeOfX(frame, range_, pixels.right()),
-              graph::ValueOfY(frame, range_, pixels.bottom()),
-              graph::ValueOfY(frame, range_, pixels.top())});
+    const auto range = graph::ZoomedToBand(
+        Frame(), range_, {pixels.left(), pixels.top(), pixels.right(), pixels.bottom()},
+        response_->sampleRateHz);
+    if (range) {
+        SetRange(*range);
+    }
 }
 
 void TimeResponseWindow::ZoomAt(QPointF pixel, double factor) {
-    if (!response_ || !(factor > 0.0)) {
+    if (!response_) {
         return;
     }
-    const graph::PlotFrame frame = Frame();
-    const double t = graph::TimeOfX(frame, range_, pixel.x());
-    const double v = graph::ValueOfY(frame, range_, pixel.y());
-    SetRange({t - (t - range_.tMinMs) * factor, t + (range_.tMaxMs - t) * factor,
-              v - (v - range_.yMin) * factor, v + (range_.yMax - v) * factor});
+    const auto range =
+        graph::ZoomedAbout(Frame(), range_, pixel.x(), pixel.y(), factor, response_->sampleRateHz);
+    if (range) {
+        SetRange(*range);
+    }
 }
 
 void TimeResponseWindow::ResetZoom() {
@@ -334,12 +304,9 @@ void TimeResponseWindow::ResetZoom() {
 }
 
 void TimeResponseWindow::ShowReadoutAt(std::optional<QPointF> pixel) {
-    const graph::PlotFrame frame = Frame();
-    if (!response_ || !pixel || pixel->x() < frame.left || pixel->x() >= frame.left + frame.width) {
-        readout_->clear();
-        return;
-    }
-    const auto tap = graph::NearestTap(*response_, graph::TimeOfX(frame, range_, pixel->x()));
+    const std::optional<int32_t> tap =
+        response_ && pixel ? graph::TapAtPixel(Frame(), range_, *response_, pixel->x())
+                           : std::nullopt;
     readout_->setText(tap ? QString::fromStdString(graph::TimeReadoutText(*response_, Kind(), *tap))
                           : QString());
 }
@@ -353,7 +320,7 @@ void TimeResponseWindow::SavePicture() {
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
     if (!chosen.path.isEmpty()) {
         guard_.WriteFile(path, Acoustic().DriverFiles(), [this](const std::string& temporary) {
-            exporting::SavePng(picture_, temporary);
+            exporting::SavePng(Picture(), temporary);
         });
     }
 }
@@ -369,14 +336,8 @@ void TimeResponseWindow::SaveData() {
     if (chosen.path.isEmpty()) {
         return;
     }
-    const double tapsPerMs = response_->sampleRateHz / 1000.0;
-    const auto first =
-        static_cast<int32_t>(std::clamp(std::ceil(response_->centre + range_.tMinMs * tapsPerMs),
-                                        0.0, double(response_->Length())));
-    const auto last =
-        static_cast<int32_t>(std::clamp(std::floor(response_->centre + range_.tMaxMs * tapsPerMs),
-                                        -1.0, double(response_->Length())));
-    const std::string text = exporting::TimeSeriesCsv(*response_, Kind(), first, last);
+    const graph::TapSpan taps = graph::VisibleTaps(*response_, range_);
+    const std::string text = exporting::TimeSeriesCsv(*response_, Kind(), taps.first, taps.last);
     guard_.WriteFile(path, Acoustic().DriverFiles(), exporting::ContentWriter(text));
 }
 
@@ -390,13 +351,11 @@ void TimeResponseWindow::Render() {
     inputs.preRinging = figures_;
     inputs.width = plot_->width();
     inputs.height = plot_->height();
-    picture_ = graph::RenderTimePlot(inputs, font());
-    plot_->update();
+    plot_->SetPicture(graph::RenderTimePlot(inputs, font()));
 }
 
 // A new series keeps the time span shown and fits the amplitude to it afresh.
 void TimeResponseWindow::KindChanged() {
-    dbBox_->setEnabled(impulseButton_->isChecked());
     if (response_) {
         graph::TimeRange range = graph::FullTimeRange(*response_, Kind(), Shown());
         range.tMinMs = range_.tMinMs;

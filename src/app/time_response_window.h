@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The time-response window: the impulse and step responses of the last completed calculation,
 // with zoom, a readout under the pointer, the pre-ringing figures and exports of the view. One
-// instance beside the main window, non-modal; the main window hands it every completed design.
+// instance beside the main window, non-modal; it shows the design session's latest calculation
+// and time settings, and its controls change the session.
 #pragma once
 
 #include <QImage>
@@ -15,8 +16,10 @@
 
 #include "app/acoustic_view.h"
 #include "app/file_chooser.h"
+#include "app/picture_view.h"
 #include "app/replace_question.h"
 #include "app/transient_note.h"
+#include "design_file/design_file.h"
 #include "dsp/crossover.h"
 #include "dsp/time_response.h"
 #include "graph/time_plot.h"
@@ -29,21 +32,18 @@ class QSpinBox;
 
 namespace kc::app {
 
-class TimePlotView;
+class DesignSession;
 
 class TimeResponseWindow final : public QWidget {
   public:
-    // A window of its own over `owner` (it closes with it). Exports ask `chooser` for the file
-    // and `replaceQuestion` before they replace one, and say in the window what they wrote.
-    TimeResponseWindow(QWidget* owner, FileNameChooser chooser, ReplaceQuestion replaceQuestion,
-                       ReportingRunner runReporting);
+    // A window of its own over `owner` (it closes with it), showing `session`. Exports ask
+    // `chooser` for the file and `replaceQuestion` before they replace one, and say in the window
+    // what they wrote.
+    TimeResponseWindow(QWidget* owner, DesignSession& session, FileNameChooser chooser,
+                       ReplaceQuestion replaceQuestion, ReportingRunner runReporting);
     ~TimeResponseWindow() override;
     TimeResponseWindow(const TimeResponseWindow&) = delete;
     TimeResponseWindow& operator=(const TimeResponseWindow&) = delete;
-
-    // Shows a completed design (adjusted: its bands add up to a unit impulse) over its whole
-    // length, with the figures for the threshold now set, and redraws; the acoustic view follows.
-    void Follow(const dsp::CrossoverTaps& taps, bool adjusted);
 
     // The "Acoustic" tab: drivers, their levels and their sum with the design's crossover.
     AcousticView& Acoustic() const { return *acoustic_; }
@@ -51,18 +51,13 @@ class TimeResponseWindow final : public QWidget {
     // What is shown: the series, the visible range, the picture, the figures' line.
     dsp::TimeSeriesKind Kind() const;
     const graph::TimeRange& Range() const { return range_; }
-    const QImage& Picture() const { return picture_; }
+    const QImage& Picture() const;
     bool HasDesign() const { return response_.has_value(); }
     const dsp::TimeResponse& Response() const { return *response_; }
     const std::array<dsp::PreRinging, dsp::kTimeCurves>& Figures() const { return figures_; }
+    // The pre-ringing threshold, dB below each band's largest step magnitude (the session's).
     int ThresholdDb() const;
     QString ReadoutText() const;
-
-    // The view that design files keep: the threshold (dB below each band's largest tap), the step
-    // or the impulse responses, the latter in dB. Setting it redraws.
-    bool StepShown() const;
-    bool ImpulseInDb() const;
-    void SetView(int thresholdDb, bool step, bool impulseDb);
 
     // Zooming, in pixels of the plot: to a rectangle (a rubber band), by `factor` about a point
     // (the wheel; below 1 zooms in), back to the whole design.
@@ -79,13 +74,18 @@ class TimeResponseWindow final : public QWidget {
     // Redraws the picture at the plot's size now.
     void Render();
 
-    // Runs an event's handler so that whatever it raises goes to the main window's error report.
-    void RunReporting(const std::function<void()>& handler) const { runReporting_(handler); }
-
   private:
     void CreateControls();
     void CreateTabs(QWidget* timePage);
     void ConnectControls();
+    void ConnectSession();
+    // The session's latest calculation, shown over its whole length with the figures for the
+    // threshold set; and its time settings, into the controls when they differ from those shown.
+    void FollowResult();
+    void FollowSettings();
+    // The view's controls as they now stand, into the session, and back.
+    void StoreSettings();
+    void SetControls(const design_file::TimeSettings& settings);
     graph::PlotFrame Frame() const;
     void SetRange(const graph::TimeRange& range);
     void KindChanged();
@@ -93,6 +93,7 @@ class TimeResponseWindow final : public QWidget {
     void UpdateEnabled();
     std::array<bool, dsp::kTimeCurves> Shown() const;
 
+    DesignSession& session_;
     FileNameChooser chooser_;
     // Asks once before an export replaces files, and says in the window what it wrote.
     WriteGuard guard_;
@@ -105,7 +106,7 @@ class TimeResponseWindow final : public QWidget {
     QPushButton* resetButton_ = nullptr;
     QPushButton* pngButton_ = nullptr;
     QPushButton* csvButton_ = nullptr;
-    TimePlotView* plot_ = nullptr;
+    PictureView* plot_ = nullptr;
     QLabel* figuresLabel_ = nullptr;
     QLabel* adjustNote_ = nullptr;
     QLabel* readout_ = nullptr;
@@ -115,7 +116,8 @@ class TimeResponseWindow final : public QWidget {
     std::optional<dsp::TimeResponse> response_;
     std::array<dsp::PreRinging, dsp::kTimeCurves> figures_{};
     graph::TimeRange range_;
-    QImage picture_;
+    // The time settings the controls and the picture show.
+    design_file::TimeSettings shownSettings_;
 };
 
 }  // namespace kc::app

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <stdexcept>
+#include <utility>
 
 #include "base/errors.h"
 #include "base/float_checks.h"
@@ -12,6 +14,14 @@
 namespace kc::dsp {
 
 namespace {
+
+// values[index], std::out_of_range beyond the values (as the step's vectors do).
+double Checked(std::span<const double> values, std::size_t index) {
+    if (index >= values.size()) {
+        throw std::out_of_range("tap index beyond the taps");
+    }
+    return values[index];
+}
 
 double SamplesToMs(int64_t samples, int32_t sampleRateHz) {
     return base::StoreDouble(
@@ -73,16 +83,21 @@ PreRinging PreRingingOf(std::span<const double> step, int32_t centre, int32_t th
     return {static_cast<int32_t>(first), base::StoreDouble(ms)};
 }
 
-TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted) {
+TimeResponse MakeTimeResponse(std::shared_ptr<const CrossoverTaps> taps, bool adjusted) {
     TimeResponse response;
-    response.centre = taps.CommonCentre;
-    response.sampleRateHz = taps.sampleRateHz;
+    response.centre = taps->CommonCentre;
+    response.sampleRateHz = taps->sampleRateHz;
     response.adjusted = adjusted;
-    response.impulse = {taps.LowTaps, taps.MidTaps, taps.HighTaps, taps.SumTaps};
+    response.impulse = {taps->LowTaps, taps->MidTaps, taps->HighTaps, taps->SumTaps};
+    response.taps = std::move(taps);
     for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
         response.step[curve] = StepResponse(response.impulse[curve]);
     }
     return response;
+}
+
+TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted) {
+    return MakeTimeResponse(std::make_shared<const CrossoverTaps>(taps), adjusted);
 }
 
 double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::size_t curve,
@@ -90,9 +105,9 @@ double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::s
     const auto at = static_cast<std::size_t>(index);
     switch (kind) {
         case TimeSeriesKind::Impulse:
-            return response.impulse.at(curve).at(at);
+            return Checked(response.impulse.at(curve), at);
         case TimeSeriesKind::ImpulseDb:
-            return ImpulseLevelDb(response.impulse.at(curve).at(at));
+            return ImpulseLevelDb(Checked(response.impulse.at(curve), at));
         case TimeSeriesKind::Step:
             return response.step.at(curve).at(at);
     }

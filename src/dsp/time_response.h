@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -71,20 +72,24 @@ struct PreRinging {
 PreRinging PreRingingOf(std::span<const double> step, int32_t centre, int32_t thresholdDb,
                         int32_t sampleRateHz = SampleRate);
 
-// A design in the time domain: the four impulse responses (low, mid, high, sum: copies of the
-// taps) and their step responses, all CommonLength entries long, with t = 0 at `centre`.
+// A design in the time domain: the four impulse responses (low, mid, high, sum: the design's
+// taps, which it shares) and their step responses, all CommonLength entries long, with t = 0 at
+// `centre`. A copy shares the taps too.
 struct TimeResponse {
     int32_t centre = 0;
     int32_t sampleRateHz = SampleRate;
     // The design was adjusted: its bands add up to a unit impulse at the centre, a pure delay.
     bool adjusted = false;
-    std::array<std::vector<double>, kTimeCurves> impulse;
+    std::shared_ptr<const CrossoverTaps> taps;  // what `impulse` shows; null for no design
+    std::array<std::span<const double>, kTimeCurves> impulse;
     std::array<std::vector<double>, kTimeCurves> step;
 
     int32_t Length() const { return static_cast<int32_t>(impulse[0].size()); }
 };
 
-// The time domain of a completed design, at the rate its taps were designed for.
+// The time domain of a completed design, at the rate its taps were designed for: sharing `taps`
+// (not null), or with a copy of them.
+TimeResponse MakeTimeResponse(std::shared_ptr<const CrossoverTaps> taps, bool adjusted);
 TimeResponse MakeTimeResponse(const CrossoverTaps& taps, bool adjusted);
 
 // The value that a view of `kind` shows of `curve` at tap `index` (0 ... Length() − 1).

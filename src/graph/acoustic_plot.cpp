@@ -268,6 +268,15 @@ std::optional<std::size_t> NearestFrequency(const std::vector<double>& frequenci
     return hz / frequenciesHz[i - 1] <= frequenciesHz[i] / hz ? i - 1 : i;
 }
 
+std::optional<std::size_t> FrequencyIndexAtPixel(const PlotFrame& frame,
+                                                 const AcousticPlotInputs& inputs, double x) {
+    if (!(x >= frame.left && x < frame.left + frame.width) || !inputs.note.empty()) {
+        return std::nullopt;
+    }
+    return NearestFrequency(inputs.frequenciesHz,
+                            FrequencyOfX(frame, AxisOf(inputs.frequenciesHz), x));
+}
+
 std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t index) {
     static constexpr std::array<const char*, kAcousticCurves> kNames = {"low", "mid", "high",
                                                                         "sum"};

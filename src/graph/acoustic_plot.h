@@ -77,6 +77,12 @@ void DrawAcousticPlot(Canvas& canvas, const AcousticPlotInputs& inputs, const Te
 // The index of the frequency nearest to `hz` on the logarithmic axis; nothing without any.
 std::optional<std::size_t> NearestFrequency(const std::vector<double>& frequenciesHz, double hz);
 
+// The index of the frequency that the readout names for pixel column x of the picture: the
+// nearest on the axis to x's frequency; nothing when x lies outside the frame's columns or there
+// is nothing to read (a note instead of the curves, no frequency).
+std::optional<std::size_t> FrequencyIndexAtPixel(const PlotFrame& frame,
+                                                 const AcousticPlotInputs& inputs, double x);
+
 // "f = 1000.0 Hz: low -6.02 dB, mid -6.03 dB, high -92.10 dB, sum 0.01 dB, phase 3.2°" for point
 // `index`, with the window's decimal separator.
 std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t index);

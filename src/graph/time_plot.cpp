@@ -35,8 +35,9 @@ void DrawCurve(Canvas& canvas, const PlotFrame& frame, const TimePlotInputs& inp
     const dsp::TimeResponse& response = *inputs.response;
     const TimeRange& range = inputs.range;
     const bool db = inputs.kind == dsp::TimeSeriesKind::ImpulseDb;
-    const std::vector<double>& values =
-        inputs.kind == dsp::TimeSeriesKind::Step ? response.step[curve] : response.impulse[curve];
+    const std::span<const double> values = inputs.kind == dsp::TimeSeriesKind::Step
+                                               ? std::span<const double>(response.step[curve])
+                                               : response.impulse[curve];
     const double samplesPerMs = response.sampleRateHz / 1000.0;
     const double firstSample = response.centre + range.tMinMs * samplesPerMs;
     const double samplesPerColumn = (range.tMaxMs - range.tMinMs) * samplesPerMs / frame.width;

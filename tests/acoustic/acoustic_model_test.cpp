@@ -3,6 +3,7 @@
 // sum of ideal drivers against the electrical sum of the crossover.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <complex>
 #include <vector>
@@ -74,6 +75,44 @@ TEST(AcousticModelTest, FilesWithoutACommonFrequencyLeaveTheModelAsItWas) {
     model.SetDesign(dsp::DesignCrossover(parameters));
     EXPECT_TRUE(model.Frequencies().empty());
     EXPECT_NE(testing_support::RaisedMessage([&] { model.CheckFrequencies(); }), "none");
+}
+
+// The check before drivers are kept: the model's message, and nothing raised for files that
+// overlap below half the rate.
+TEST(AcousticModelTest, CommonFrequencyCheckNamesTheFilesAndTheirRanges) {
+    EXPECT_EQ(testing_support::RaisedMessage([] {
+                  CheckCommonFrequencies({Flat("woofer.frd", 10.0, 500.0), std::nullopt,
+                                          Flat("tweeter.frd", 1000.0, 20000.0)},
+                                         44100);
+              }),
+              "the driver files share no frequency below half the rate (22050 Hz): woofer.frd "
+              "covers 10 ... 500 Hz, tweeter.frd covers 1000 ... 20000 Hz");
+    EXPECT_NO_THROW(CheckCommonFrequencies(
+        {Flat("a.frd", 10.0, 500.0), Flat("b.frd", 400.0, 4000.0), std::nullopt}, 44100));
+    EXPECT_NO_THROW(CheckCommonFrequencies({}, 44100));  // ideal drivers
+}
+
+// A flat file's sound lies at the geometric mean of its ends (every interval weighs the same), by
+// hand: 40 ... 1000 Hz at 200 Hz, 200 ... 5000 Hz at 1000 Hz, 2000 ... 20000 Hz at 6325 Hz.
+TEST(AcousticModelTest, DroppedDriversGoToTheBandsByWhereTheirSoundLies) {
+    struct Row {
+        const char* what;
+        std::array<DriverResponse, kBands> drivers;
+        std::array<std::size_t, kBands> bands;  // the index of each band's driver
+    };
+    const DriverResponse woofer = Flat("woofer", 40.0, 1000.0);
+    const DriverResponse mid = Flat("mid", 200.0, 5000.0);
+    const DriverResponse tweeter = Flat("tweeter", 2000.0, 20000.0);
+    const Row rows[] = {
+        {"in order", {woofer, mid, tweeter}, {0, 1, 2}},
+        {"reversed", {tweeter, mid, woofer}, {2, 1, 0}},
+        {"shuffled", {mid, tweeter, woofer}, {2, 0, 1}},
+        // Two files of the same response lie at the same frequency: they keep their order.
+        {"equal centres", {Flat("b", 100.0, 400.0), tweeter, Flat("a", 100.0, 400.0)}, {0, 2, 1}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(BandsByCentreFrequency(row.drivers), row.bands) << row.what;
+    }
 }
 
 // Independent of the fast evaluation: the direct sum of the taps in extended precision.

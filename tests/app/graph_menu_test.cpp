@@ -26,12 +26,12 @@
 #include <vector>
 
 #include "app/export_dialog.h"
-#include "app/graph_readout.h"
 #include "app/graph_view.h"
 #include "app/transient_note.h"
 #include "dsp/crossover.h"
 #include "export/csv_export.h"
 #include "form_fixture.h"
+#include "graph/graph_readout.h"
 #include "support/file_bytes.h"
 #include "support/wav_file.h"
 
@@ -454,7 +454,7 @@ TEST_F(GraphReadoutTest, FollowsTheFrequencyAxisOfTheGraphShown) {
     form->Button1->click();
     ASSERT_TRUE(reports.empty());
     // Logarithmic axis: 1000 Hz lies in column 395.
-    EXPECT_EQ(form->ReadoutAt(395).toStdString(), ReadoutText(form->Store(), 500, true));
+    EXPECT_EQ(form->ReadoutAt(395).toStdString(), graph::ReadoutText(form->Store(), 500, true));
     QHelpEvent help(QEvent::ToolTip, QPoint(395, 100), form->Image1->mapToGlobal(QPoint(395, 100)));
     QCoreApplication::sendEvent(form->Image1, &help);
     EXPECT_TRUE(QToolTip::isVisible());
@@ -467,9 +467,9 @@ TEST_F(GraphReadoutTest, FollowsTheFrequencyAxisOfTheGraphShown) {
     EXPECT_EQ(FirstLine(form->ReadoutAt(395)), "6660 Hz");
 
     // The linear amplitude axis shows magnitudes, and so does the readout.
-    EXPECT_EQ(form->ReadoutAt(59).toStdString(), ReadoutText(form->Store(), 500, true));
+    EXPECT_EQ(form->ReadoutAt(59).toStdString(), graph::ReadoutText(form->Store(), 500, true));
     form->CheckBox2->click();
-    EXPECT_EQ(form->ReadoutAt(59).toStdString(), ReadoutText(form->Store(), 500, false));
+    EXPECT_EQ(form->ReadoutAt(59).toStdString(), graph::ReadoutText(form->Store(), 500, false));
 
     // A redraw that fails leaves the linear graph on screen; the readout stays with it.
     form->Edit5->setText("abc");
@@ -477,7 +477,7 @@ TEST_F(GraphReadoutTest, FollowsTheFrequencyAxisOfTheGraphShown) {
     form->CheckBox2->click();
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_TRUE(form->CheckBox1->isChecked());
-    EXPECT_EQ(form->ReadoutAt(59).toStdString(), ReadoutText(form->Store(), 500, false));
+    EXPECT_EQ(form->ReadoutAt(59).toStdString(), graph::ReadoutText(form->Store(), 500, false));
 }
 
 }  // namespace

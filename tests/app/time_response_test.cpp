@@ -131,6 +131,24 @@ TEST_F(TimeResponseTest, WheelRubberBandAndDoubleClickZoom) {
     EXPECT_NEAR(window.Range().yMin, graph::ValueOfY(frame, full, to.y()), 1e-9);
 }
 
+// Escape while a rubber band is drawn takes it back: releasing the button then zooms nowhere.
+TEST_F(TimeResponseTest, EscapeTakesBackTheRubberBand) {
+    TimeResponseWindow& window = Open();
+    UseShortFilters();
+    Calculate();
+    const graph::TimeRange full = window.Range();
+    const QPoint from(Frame().left + 100, Frame().top + 50);
+    const QPoint to(Frame().left + 300, Frame().top + 150);
+    QTest::mousePress(Plot(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), Plot()->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Plot(), &move);
+    QTest::keyClick(Plot(), Qt::Key_Escape);
+    QTest::mouseRelease(Plot(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(window.Range(), full);
+    EXPECT_TRUE(reports.empty());
+}
+
 TEST_F(TimeResponseTest, ReadoutNamesTheTapUnderThePointer) {
     TimeResponseWindow& window = Open();
     UseShortFilters();

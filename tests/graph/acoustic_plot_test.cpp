@@ -75,5 +75,21 @@ TEST(AcousticPlotReadoutTest, NearestFrequencyAndItsLevelsInTheWindowsSeparator)
               "3,2°");
 }
 
+// 500 ... 2000 Hz over columns 10 ... 109: 1000 Hz at column 60, √2 kHz (the middle of 1 and
+// 2 kHz on the log axis) at 85.
+TEST(AcousticPlotReadoutTest, PixelColumnReadsTheNearestFrequencyInsideTheFrameOnly) {
+    const PlotFrame frame{10, 20, 100, 51};
+    AcousticPlotInputs inputs;
+    inputs.frequenciesHz = {500.0, 1000.0, 2000.0};
+    EXPECT_EQ(FrequencyIndexAtPixel(frame, inputs, 10.0), 0u);
+    EXPECT_EQ(FrequencyIndexAtPixel(frame, inputs, 60.0), 1u);
+    EXPECT_EQ(FrequencyIndexAtPixel(frame, inputs, 84.9), 1u);
+    EXPECT_EQ(FrequencyIndexAtPixel(frame, inputs, 85.1), 2u);
+    EXPECT_FALSE(FrequencyIndexAtPixel(frame, inputs, 9.9));
+    EXPECT_FALSE(FrequencyIndexAtPixel(frame, inputs, 110.0));
+    inputs.note = "No design yet: press Calc in the main window.";
+    EXPECT_FALSE(FrequencyIndexAtPixel(frame, inputs, 60.0));
+}
+
 }  // namespace
 }  // namespace kc::graph

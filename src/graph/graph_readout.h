@@ -8,7 +8,7 @@
 
 #include "dsp/response_store.h"
 
-namespace kc::app {
+namespace kc::graph {
 
 // The grid point k (1 ... 950) nearest to pixel column x of an image `width` pixels wide (> 0),
 // on the logarithmic frequency axis when logFrequency, else on the linear one. Nearest is first
@@ -30,4 +30,4 @@ std::string MagnitudeText(double magnitude);
 // levelsInDb ("1000 Hz\nLow: -6.02 dB\n..."), else the magnitudes ("1000 Hz\nLow: 0.5000\n...").
 std::string ReadoutText(const dsp::ResponseStore& store, int32_t k, bool levelsInDb);
 
-}  // namespace kc::app
+}  // namespace kc::graph

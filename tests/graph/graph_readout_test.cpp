@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The readout's choice of grid point under a pixel column and its level texts.
-#include "app/graph_readout.h"
+#include "graph/graph_readout.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "base/text_convert.h"
 #include "graph/mapping.h"
 
-namespace kc::app {
+namespace kc::graph {
 namespace {
 
 constexpr int32_t kWidth = 593;
@@ -122,4 +122,4 @@ TEST(ReadoutTextTest, ListsTheFrequencyAndTheFourMagnitudesAsTheAxisShowsThem) {
 }
 
 }  // namespace
-}  // namespace kc::app
+}  // namespace kc::graph

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/graph_readout.h"
+#include "graph/graph_readout.h"
 
 #include <cmath>
 #include <cstddef>
@@ -9,19 +9,18 @@
 #include "base/text_convert.h"
 #include "graph/mapping.h"
 
-namespace kc::app {
+namespace kc::graph {
 namespace {
 
 // The position of a frequency on the axis before FreqToXLinear or FreqToXLog truncate it, so that
 // its whole part is their column.
 long double UntruncatedX(int32_t frequencyHz, bool logFrequency, int32_t width) {
-    return logFrequency ? graph::LogAxisPosition(frequencyHz, width)
-                        : graph::LinearAxisPosition(frequencyHz, width);
+    return logFrequency ? LogAxisPosition(frequencyHz, width)
+                        : LinearAxisPosition(frequencyHz, width);
 }
 
 int32_t ColumnOf(int32_t frequencyHz, bool logFrequency, int32_t width) {
-    return logFrequency ? graph::FreqToXLog(frequencyHz, width)
-                        : graph::FreqToXLinear(frequencyHz, width);
+    return logFrequency ? FreqToXLog(frequencyHz, width) : FreqToXLinear(frequencyHz, width);
 }
 
 }  // namespace
@@ -67,4 +66,4 @@ std::string ReadoutText(const dsp::ResponseStore& store, int32_t k, bool levelsI
            "\nSum: " + shown(store.SumMag[at]);
 }
 
-}  // namespace kc::app
+}  // namespace kc::graph

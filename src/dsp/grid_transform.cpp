@@ -13,6 +13,7 @@
 #include "base/float_checks.h"
 #include "base/math_constants.h"
 #include "dsp/crossover.h"
+#include "dsp/fftw_planner.h"
 
 namespace kc::dsp {
 namespace {
@@ -61,8 +62,7 @@ ComplexArray AllocateComplex(std::size_t count) {
 // It is recursive so that a plan may be destroyed while the lock is held (a plan made before a
 // failure in the same constructor, a length dropped from the cache).
 std::recursive_mutex& PlannerMutex() {
-    static std::recursive_mutex mutex;
-    return mutex;
+    return FftwPlannerMutex();
 }
 
 struct PlanDestroyer {

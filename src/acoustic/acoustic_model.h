@@ -127,9 +127,9 @@ class AcousticModel {
     int32_t SampleRateHz() const;
     int32_t LatencySamples() const;
 
-    // Replaces the drivers (an empty entry is an ideal driver, 0 dB and 0°): the frequencies
-    // follow the files, D_b afresh, and H_b when the frequencies changed. EDriverFileError when
-    // the files share no frequency below half the rate; nothing changes then.
+    // Replaces the drivers (an empty entry is an ideal driver: 0°, at IdealLevelDb): the
+    // frequencies follow the files, D_b afresh, and H_b when the frequencies changed.
+    // EDriverFileError when no file holds a frequency below half the rate; nothing changes then.
     void SetDrivers(Drivers drivers);
     void SetDriver(Band band, std::optional<DriverResponse> driver);
     const Drivers& DriverFiles() const { return drivers_; }

@@ -426,6 +426,23 @@ std::string Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
 
 }  // namespace
 
+bool IsPlainFrd(const DriverResponse& driver) {
+    return driver.kind == DriverKind::FrequencyResponse && !driver.minimumPhase &&
+           driver.warnings.empty() &&
+           (driver.reading.empty() || driver.reading == "text, " + ColumnsText(3));
+}
+
+std::string KindText(const DriverResponse& driver) {
+    std::string text = driver.kind == DriverKind::ImpulseResponse ? "impulse response"
+                       : driver.minimumPhase ? "magnitude only: minimum phase derived"
+                                             : "measured phase";
+    const std::size_t warnings = driver.warnings.size();
+    if (warnings > 0) {
+        text += ", " + std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
+    }
+    return text;
+}
+
 DriverResponse ParseFrd(std::string_view text, const std::string& name) {
     if (text.size() > kMaxFrdBytes) {
         RefuseSize(name, text.size());

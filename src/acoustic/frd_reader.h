@@ -55,6 +55,14 @@ struct DriverResponse {
     double LastHz() const { return frequenciesHz.back(); }
 };
 
+// What the band's row says of a driver: "measured phase", "magnitude only: minimum phase
+// derived" or "impulse response", with ", 1 warning" where it has warnings.
+std::string KindText(const DriverResponse& driver);
+
+// Whether the file was a tidy FRD file: three columns, the phase measured, no warning (or a
+// response made in memory, with no reading); such a file needs no word on how it was read.
+bool IsPlainFrd(const DriverResponse& driver);
+
 // Reads the text of a driver file called `name`. Encodings: UTF-8 with or without its byte-order
 // mark, UTF-16 (little or big endian) with its mark; UTF-16 without a mark is refused. Lines end
 // with LF, CRLF or CR. Blank lines and lines whose first character other than a blank is "*",

@@ -107,19 +107,27 @@ Samples ReadChannel(std::string_view bytes, const std::string& name, int32_t cha
         Refuse(name, "has no channel " + std::to_string(channel) + " (it has " +
                          std::to_string(info.channels) + ")");
     }
-    // The header's frame count is not trusted: the bytes bound what there can be.
-    const auto most = static_cast<sf_count_t>(bytes.size());
-    const sf_count_t frames = std::clamp<sf_count_t>(info.frames, 0, most);
-    std::vector<double> interleaved(static_cast<std::size_t>(frames) *
-                                    static_cast<std::size_t>(info.channels));
-    const sf_count_t read = sf_readf_double(file.get(), interleaved.data(), frames);
+    // The header's frame count is not trusted: the frames are read in blocks, the chosen
+    // channel kept, up to kMaxImpulseFrames.
     Samples samples;
     samples.rateHz = info.samplerate;
     samples.channels = info.channels;
-    samples.values.resize(static_cast<std::size_t>(std::max<sf_count_t>(read, 0)));
-    for (std::size_t i = 0; i < samples.values.size(); ++i) {
-        samples.values[i] = interleaved[i * static_cast<std::size_t>(info.channels) +
-                                        static_cast<std::size_t>(channel - 1)];
+    constexpr sf_count_t kBlockFrames = 4096;
+    std::vector<double> block(static_cast<std::size_t>(kBlockFrames) *
+                              static_cast<std::size_t>(info.channels));
+    for (;;) {
+        const sf_count_t read = sf_readf_double(file.get(), block.data(), kBlockFrames);
+        for (sf_count_t i = 0; i < read; ++i) {
+            samples.values.push_back(
+                block[static_cast<std::size_t>(i * info.channels + channel - 1)]);
+        }
+        if (samples.values.size() > kMaxImpulseFrames) {
+            Refuse(name,
+                   "holds more than " + std::to_string(kMaxImpulseFrames) + " samples a channel");
+        }
+        if (read < kBlockFrames) {
+            break;
+        }
     }
     if (samples.values.size() < 2) {
         Refuse(name, "holds fewer than 2 samples");

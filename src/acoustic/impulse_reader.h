@@ -3,6 +3,7 @@
 // "impulse response"), and any driver file by what it holds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,8 +14,9 @@ namespace kc::acoustic {
 
 // The longest gate the window offers, ms.
 inline constexpr double kMaxGateMs = 10000.0;
-// The most channels a file may have.
+// The most channels a file may have, and samples a channel (87 s at 48 kHz).
 inline constexpr int32_t kMaxImpulseChannels = 64;
+inline constexpr std::size_t kMaxImpulseFrames = std::size_t{1} << 22;
 
 // How an impulse response is read.
 struct ImpulseOptions {

@@ -47,7 +47,8 @@ double Slope(const std::vector<double>& y, Span span, X x) {
         sxy += (x(i) - meanX) * (y[i] - meanY);
         sxx += (x(i) - meanX) * (x(i) - meanX);
     }
-    return sxx > 0.0 ? sxy / sxx : 0.0;
+    const double slope = sxx > 0.0 ? sxy / sxx : 0.0;
+    return std::isfinite(slope) ? slope : 0.0;
 }
 
 }  // namespace
@@ -55,15 +56,18 @@ double Slope(const std::vector<double>& y, Span span, X x) {
 double EndSlopeDbPerOctave(const std::vector<double>& frequenciesHz,
                            const std::vector<double>& levelsDb, End end) {
     const Span span = EndSpan(frequenciesHz, end);
-    const double slope =
-        Slope(levelsDb, span, [&](std::size_t i) { return std::log2(frequenciesHz[i]); });
+    const double slope = std::clamp(
+        Slope(levelsDb, span, [&](std::size_t i) { return std::log2(frequenciesHz[i]); }),
+        -kMaxEndSlopeDbPerOctave, kMaxEndSlopeDbPerOctave);
     return end == End::Low ? std::max(slope, 0.0) : std::min(slope, 0.0);
 }
 
 double EndGroupDelaySeconds(const std::vector<double>& frequenciesHz,
                             const std::vector<double>& phasesDeg, End end) {
     const Span span = EndSpan(frequenciesHz, end);
-    return -Slope(phasesDeg, span, [&](std::size_t i) { return frequenciesHz[i]; }) / 360.0;
+    return std::clamp(
+        -Slope(phasesDeg, span, [&](std::size_t i) { return frequenciesHz[i]; }) / 360.0,
+        -kMaxEndDelaySeconds, kMaxEndDelaySeconds);
 }
 
 }  // namespace kc::acoustic

@@ -85,8 +85,8 @@ void VisitKeys(Keys& keys, DesignT& design) {
         section.Flag("impulseDb", design.time.impulseDb);
     });
     keys.Section("acoustic", [&design](auto& section) {
-        for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-            section.Section(acoustic::kBandNames[b], [&driver = design.acoustic[b]](auto& band) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            section.Section(dsp::kCurveNames[b].id, [&driver = design.acoustic[b]](auto& band) {
                 band.Text("driverFile", driver.driverFile);
                 band.Number("gainDb", driver.band.gainDb, acoustic::kMinGainDb,
                             acoustic::kMaxGainDb);

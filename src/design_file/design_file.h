@@ -93,7 +93,7 @@ struct DriverSettings {
     acoustic::BandSettings band;
     bool operator==(const DriverSettings&) const = default;
 };
-using AcousticSettings = std::array<DriverSettings, acoustic::kBands>;  // low, mid, high
+using AcousticSettings = std::array<DriverSettings, dsp::kBandCount>;  // low, mid, high
 
 // A whole design; a default one is the window as it starts. A feature that keeps settings in the
 // file adds a section here and its keys in design_file.cpp (VisitKeys).

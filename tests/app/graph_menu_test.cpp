@@ -289,8 +289,10 @@ TEST_F(GraphMenuTest, ExportDialogShowsEachRateThenWritesTheLibrarysFiles) {
             for (int column = 0; column < 6; ++column) {
                 cells << item->text(column);
             }
-            for (int file = 0; file < item->childCount(); ++file) {
-                cells << item->child(file)->text(0).trimmed();
+            for (int line = 0; line < item->childCount(); ++line) {
+                if (item->child(line)->isFirstColumnSpanned()) {  // a file, not a band's figures
+                    cells << item->child(line)->text(0).trimmed();
+                }
             }
             table << cells.join(' ');
         }

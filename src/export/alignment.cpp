@@ -140,8 +140,10 @@ ExportLatency LatencyAt(const RateAlignment& alignment, int32_t commonCentre) {
 }
 
 bool Headroom::CanClip() const {
+    // A millionth of a dB above 0 is the rounding of a band normalised to full scale.
+    constexpr double kRoundingDb = 1e-6;
     return std::any_of(worstCaseDb.begin(), worstCaseDb.begin() + kBands,
-                       [](double db) { return db > 0.0; });
+                       [](double db) { return db > kRoundingDb; });
 }
 
 ExportedRate ExportRate(dsp::CalculationResult crossover, const ExportAlignment& alignment) {

@@ -32,7 +32,7 @@ std::vector<double> AlignedBand(const std::vector<double>& taps, const RateAlign
     if (a.filterHalfLength == 0) {
         filter = {1.0};
     } else if (a.fractions[band] == 0.0) {
-        filter.assign(static_cast<std::size_t>(2 * a.filterHalfLength + 1), 0.0);
+        filter.assign(2 * static_cast<std::size_t>(a.filterHalfLength) + 1, 0.0);
         filter[static_cast<std::size_t>(a.filterHalfLength)] = 1.0;
     } else {
         filter = dsp::FractionalDelayTaps(a.fractions[band]);
@@ -226,7 +226,7 @@ std::string ClipWarning() {
 }
 
 std::string NormalizationText(Normalization normalization, double attenuationDb) {
-    const std::string name(NormalizationChoices()[static_cast<std::size_t>(normalization)].name);
+    std::string name(NormalizationChoices()[static_cast<std::size_t>(normalization)].name);
     if (normalization == Normalization::None) {
         return name;
     }

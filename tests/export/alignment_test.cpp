@@ -99,6 +99,41 @@ TEST(AlignmentTest, ExportedBandIsTheCrossoverTimesGainPolarityAndDelay) {
     }
 }
 
+// What the acoustic view predicts with ideal drivers is what the exported taps do, but for the
+// delay every band shares: the exported latency less the earliest band's delay.
+TEST(AlignmentTest, ExportedBandsAreTheAcousticViewsPrediction) {
+    for (const int32_t rate : {44100, 96000}) {
+        const dsp::CrossoverParameters p = dsp::AtSampleRate(dsp::CrossoverParameters{}, rate);
+        const dsp::CalculationResult crossover = dsp::CalculateCrossover(p);
+        const AlignmentCase& c = kCases[1];
+        acoustic::AcousticModel model;
+        model.SetDesign(crossover.taps);
+        model.SetDrivers({});
+        acoustic::AcousticResponse predicted;
+        model.Evaluate(c.bands, predicted);
+        const ExportedRate exported = ExportRate(dsp::CalculateCrossover(p), {true, c.bands});
+        double earliestMs = 0.0;
+        for (const auto& band : c.bands) {
+            earliestMs = std::min(earliestMs, band.delayMs);
+        }
+        const double shared = exported.latency.sumSamples - earliestMs * rate / 1000.0;
+        for (std::size_t b = 0; b < kBands; ++b) {
+            SCOPED_TRACE(std::to_string(rate) + " Hz, band " + std::to_string(b));
+            for (std::size_t i = 0; i < predicted.frequenciesHz.size(); i += 8) {
+                const double f = predicted.frequenciesHz[i];
+                if (f > 0.9 * rate / 2.0 || std::abs(predicted.bands[b][i]) < 1e-3) {
+                    continue;
+                }
+                const std::complex<double> got = DirectSum(Band(exported.design.taps, b), f, rate) *
+                                                 std::conj(IdealDelay(shared, f, rate));
+                const std::complex<double> ratio = got / predicted.bands[b][i];
+                EXPECT_NEAR(20.0 * std::log10(std::abs(ratio)), 0.0, 0.01) << f << " Hz";
+                EXPECT_NEAR(std::arg(ratio) * 180.0 / std::numbers::pi, 0.0, 0.5) << f << " Hz";
+            }
+        }
+    }
+}
+
 TEST(AlignmentTest, NeutralSettingsLeaveTheCrossoverAsItIsAndNoAlignmentIgnoresThem) {
     const dsp::CalculationResult crossover = dsp::CalculateCrossover(dsp::CrossoverParameters{});
     const ExportAlignment tuned{false, kCases[0].bands, Normalization::None};

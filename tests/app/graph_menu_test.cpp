@@ -340,6 +340,7 @@ TEST_F(GraphMenuTest, ExportDialogAppliesTheAcousticViewsBandSettings) {
     });
     QStringList bandRows;
     QString notes;
+    QString laterNotes;
     bool boxChecked = false;
     fillIn = [&](ExportDialog& d) {
         boxChecked = d.Alignment->isChecked();
@@ -354,6 +355,11 @@ TEST_F(GraphMenuTest, ExportDialogAppliesTheAcousticViewsBandSettings) {
         d.Alignment->setChecked(false);
         d.Name->setText(QStringLiteral("pure-{rate}"));
         d.ExportButton->click();
+        // The normalisation and 24-bit PCM are said before anything is written.
+        d.Normalize->setCurrentIndex(2);  // worst case
+        d.Wav->setChecked(true);
+        d.WavFormat->setCurrentIndex(2);  // 24-bit PCM
+        laterNotes = d.Notes->text();
     };
     Choose("ExportCoefficients");
     // 30 samples of the crossover, 32 of the fractional-delay filter, 44.1 of the low band's delay.
@@ -368,6 +374,8 @@ TEST_F(GraphMenuTest, ExportDialogAppliesTheAcousticViewsBandSettings) {
         EXPECT_NEAR(high[n + 32], gain * crossoverHigh[n], 1e-15) << n;
     }
     EXPECT_EQ(ReadDoubles(folder.filePath("pure-44100-high.dbl")), crossoverHigh);
+    EXPECT_TRUE(laterNotes.contains("Normalization: worst-case, -")) << laterNotes.toStdString();
+    EXPECT_TRUE(laterNotes.contains("24-bit PCM rounds every tap")) << laterNotes.toStdString();
     EXPECT_TRUE(reports.empty());
 }
 

@@ -485,7 +485,7 @@ const ExportDialog::Figures& ExportDialog::FiguresOf(
     if (found != figures_.end()) {
         return *found;
     }
-    Figures figures{p, alignment, false, {}, 0.0};
+    Figures figures{p, alignment, false, {}, 0.0, exporting::Pcm24Note(nullptr)};
     // A design that takes long is not designed while the dialog is being filled in.
     constexpr double kLongestSeconds = 0.2;
     if (dsp::EstimatedCalculationSeconds(p) <= kLongestSeconds) {
@@ -494,6 +494,7 @@ const ExportDialog::Figures& ExportDialog::FiguresOf(
                 exporting::ExportRate(dsp::CalculateCrossover(p), alignment);
             figures.headroom = exported.headroom;
             figures.attenuationDb = exported.attenuationDb;
+            figures.pcm24Note = exporting::Pcm24Note(&exported.design.taps);
             figures.known = true;
         } catch (const std::exception&) {
             figures.known = false;  // the export says why
@@ -529,7 +530,7 @@ void ExportDialog::ShowNotes(const ExportPlan& plan) {
     }
     const exporting::KindRequest& wav = plan.request.Kind("wav");
     if (!wav.name.empty() && plan.request.Option("wavFormat") == "pcm24") {
-        lines << "Note: " + FromStd(exporting::Pcm24Note());
+        lines << "Note: " + FromStd(figures.pcm24Note);
     }
     Notes->setText(lines.join('\n'));
 }

@@ -140,6 +140,7 @@ class ExportDialog : public QDialog {
         bool known = false;
         exporting::Headroom headroom;
         double attenuationDb = 0.0;
+        std::string pcm24Note;  // with the design's own rounding errors when known
     };
     const Figures& FiguresOf(const exporting::RatePlan& rate,
                              const exporting::ExportAlignment& alignment) const;

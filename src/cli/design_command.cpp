@@ -115,7 +115,7 @@ void PrintExported(const exporting::ExportedRate& exported,
         PrintLine("Warning: " + exporting::ClipWarning());
     }
     if (!request.Kind("wav").name.empty() && request.Option("wavFormat") == "pcm24") {
-        PrintLine("Note: " + exporting::Pcm24Note());
+        PrintLine("Note: " + exporting::Pcm24Note(&exported.design.taps));
     }
 }
 

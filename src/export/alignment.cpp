@@ -10,6 +10,7 @@
 #include "base/text_convert.h"
 #include "dsp/fractional_delay.h"
 #include "dsp/headroom.h"
+#include "export/wav_export.h"
 
 namespace kc::exporting {
 namespace {
@@ -21,6 +22,10 @@ double Decibels(double gain) {
 }
 
 std::vector<double>& BandTaps(dsp::CrossoverTaps& taps, std::size_t band) {
+    return band == 0 ? taps.LowTaps : band == 1 ? taps.MidTaps : taps.HighTaps;
+}
+
+const std::vector<double>& BandTaps(const dsp::CrossoverTaps& taps, std::size_t band) {
     return band == 0 ? taps.LowTaps : band == 1 ? taps.MidTaps : taps.HighTaps;
 }
 
@@ -233,10 +238,21 @@ std::string NormalizationText(Normalization normalization, double attenuationDb)
     return name + ", " + Fixed(attenuationDb, 2) + " dB on every band";
 }
 
-std::string Pcm24Note() {
-    return "24-bit PCM rounds every tap to a step of 2^-23, which costs the stop band: the "
-           "initial 144 dB design's stop bands reach -109 dB (low) and -115 dB (high) as 24-bit "
-           "PCM, against -145 dB and -142 dB as 32-bit float.";
+std::string Pcm24Note(const dsp::CrossoverTaps* taps) {
+    std::string text =
+        "24-bit PCM rounds every tap to a step of 2^-23, which costs the stop band: the initial "
+        "144 dB design's stop bands reach -109 dB (low) and -115 dB (high) as 24-bit PCM, against "
+        "-145 dB and -142 dB as 32-bit float.";
+    if (taps == nullptr) {
+        return text;
+    }
+    text += " Here the rounding adds up to ";
+    for (std::size_t b = 0; b < kBands; ++b) {
+        text += (b == 0 ? "" : ", ");
+        text += std::string(acoustic::kBandNames[b]) + ' ' +
+                Fixed(Decibels(Pcm24ErrorGain(BandTaps(*taps, b), taps->sampleRateHz)), 1) + " dB";
+    }
+    return text + " at " + std::to_string(taps->sampleRateHz) + " Hz.";
 }
 
 }  // namespace kc::exporting

@@ -95,7 +95,9 @@ std::string NormalizationText(Normalization normalization, double attenuationDb)
 // A number of samples as the summary and the dialog show it: whole, or with three decimals.
 std::string SamplesText(double samples);
 
-// What 24-bit PCM files cost, said whenever they are chosen.
-std::string Pcm24Note();
+// What 24-bit PCM files cost, said whenever they are chosen: the figures measured on the initial
+// design and, with `taps`, the largest rounding error of each of its bands (Pcm24ErrorGain), which
+// bounds their stop bands.
+std::string Pcm24Note(const dsp::CrossoverTaps* taps);
 
 }  // namespace kc::exporting

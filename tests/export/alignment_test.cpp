@@ -176,8 +176,9 @@ TEST(AlignmentTest, NormalizationAttenuatesEveryBandAlikeToFullScale) {
 TEST(HeadroomTest, PeakGainFindsThePeakBetweenBins) {
     std::vector<double> taps(48);
     for (std::size_t n = 0; n < taps.size(); ++n) {
-        taps[n] = std::cos(2.0 * std::numbers::pi * 1234.567 * n / 44100.0) *
-                  std::sin(std::numbers::pi * (n + 0.5) / taps.size());
+        const auto t = static_cast<double>(n);
+        taps[n] = std::cos(2.0 * std::numbers::pi * 1234.567 * t / 44100.0) *
+                  std::sin(std::numbers::pi * (t + 0.5) / 48.0);
     }
     double dense = 0.0;
     double at = 0.0;

@@ -442,14 +442,13 @@ void ExportDialog::ShowPlan(const ExportPlan& plan) {
                     QString::number(p.midCount), QString::number(p.highCount),
                     QString::number(rate.latencySamples), QString::number(rate.latencyMs, 'f', 3)});
         const Figures& figures = FiguresOf(rate, plan.request.alignment);
-        for (std::size_t band = 0; band <= exporting::kBands; ++band) {
-            const bool sum = band == exporting::kBands;
+        for (std::size_t band = 0; band < dsp::kCurveCount; ++band) {
+            const bool sum = band == dsp::kSumCurve;
             const double samples = sum ? rate.latency.sumSamples : rate.latency.bandSamples[band];
             const auto gain = [&figures, band](const auto& gains) {
                 return figures.known ? QString::number(gains[band], 'f', 2) : QStringLiteral("–");
             };
-            new QTreeWidgetItem(row, {sum ? QStringLiteral("  sum")
-                                          : "  " + FromStd(acoustic::kBandNames[band]) + " band",
+            new QTreeWidgetItem(row, {"  " + FromStd(dsp::kCurveNames[band].place),
                                       {},
                                       {},
                                       {},

@@ -438,7 +438,7 @@ std::string ReadBounded(const std::string& path) {
 exporting::ExportAlignment AlignmentOf(const Design& design) {
     exporting::ExportAlignment alignment;
     alignment.apply = design.exportSettings.alignment;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         alignment.bands[b] = design.acoustic[b].band;
     }
     alignment.normalization = exporting::NormalizationNamed(design.exportSettings.normalize);

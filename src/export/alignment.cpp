@@ -21,14 +21,6 @@ double Decibels(double gain) {
     return gain > 0.0 ? 20.0 * std::log10(gain) : -std::numeric_limits<double>::infinity();
 }
 
-std::vector<double>& BandTaps(dsp::CrossoverTaps& taps, std::size_t band) {
-    return band == 0 ? taps.LowTaps : band == 1 ? taps.MidTaps : taps.HighTaps;
-}
-
-const std::vector<double>& BandTaps(const dsp::CrossoverTaps& taps, std::size_t band) {
-    return band == 0 ? taps.LowTaps : band == 1 ? taps.MidTaps : taps.HighTaps;
-}
-
 // Band b's taps aligned into `length` taps: delayed by its whole samples (and through the
 // fractional-delay filter, when the alignment has one), times its gain.
 std::vector<double> AlignedBand(const std::vector<double>& taps, const RateAlignment& a,
@@ -51,7 +43,7 @@ std::vector<double> AlignedBand(const std::vector<double>& taps, const RateAlign
 }
 
 void Scale(dsp::CrossoverTaps& taps, double factor) {
-    for (std::vector<double>* array : {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps}) {
+    for (std::vector<double>* array : dsp::BandTaps(taps)) {
         for (double& tap : *array) {
             tap *= factor;
         }
@@ -66,10 +58,9 @@ void Resum(dsp::CrossoverTaps& taps) {
 }
 
 Headroom Measure(const dsp::CrossoverTaps& taps) {
-    const std::vector<double>* arrays[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps,
-                                           &taps.SumTaps};
+    const auto arrays = dsp::CurveTaps(taps);
     Headroom headroom;
-    for (std::size_t i = 0; i < std::size(arrays); ++i) {
+    for (std::size_t i = 0; i < arrays.size(); ++i) {
         headroom.peakDb[i] = Decibels(dsp::PeakGain(*arrays[i], taps.sampleRateHz));
         headroom.worstCaseDb[i] = Decibels(dsp::WorstCaseGain(*arrays[i]));
     }
@@ -83,7 +74,7 @@ double Attenuation(const Headroom& headroom, Normalization normalization) {
     }
     const auto& gains =
         normalization == Normalization::Peak ? headroom.peakDb : headroom.worstCaseDb;
-    return std::min(0.0, -*std::max_element(gains.begin(), gains.begin() + kBands));
+    return std::min(0.0, -*std::max_element(gains.begin(), gains.begin() + dsp::kBandCount));
 }
 
 std::string Fixed(double value, int decimals) {
@@ -118,7 +109,7 @@ RateAlignment AlignmentAt(const ExportAlignment& alignment, int32_t sampleRateHz
     for (const acoustic::BandSettings& band : bands) {
         earliestMs = std::min(earliestMs, band.delayMs);
     }
-    for (std::size_t b = 0; b < kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const long double gain = std::pow(10.0L, static_cast<long double>(bands[b].gainDb) / 20.0L);
         a.gains[b] = static_cast<double>(bands[b].inverted ? -gain : gain);
         const long double samples =
@@ -137,7 +128,7 @@ RateAlignment AlignmentAt(const ExportAlignment& alignment, int32_t sampleRateHz
 
 ExportLatency LatencyAt(const RateAlignment& alignment, int32_t commonCentre) {
     ExportLatency latency;
-    for (std::size_t b = 0; b < kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         latency.bandSamples[b] = commonCentre + alignment.AddedDelaySamples(b);
     }
     latency.sumSamples = *std::min_element(latency.bandSamples.begin(), latency.bandSamples.end());
@@ -147,7 +138,7 @@ ExportLatency LatencyAt(const RateAlignment& alignment, int32_t commonCentre) {
 bool Headroom::CanClip() const {
     // A millionth of a dB above 0 is the rounding of a band normalised to full scale.
     constexpr double kRoundingDb = 1e-6;
-    return std::any_of(worstCaseDb.begin(), worstCaseDb.begin() + kBands,
+    return std::any_of(worstCaseDb.begin(), worstCaseDb.begin() + dsp::kBandCount,
                        [](double db) { return db > kRoundingDb; });
 }
 
@@ -162,9 +153,9 @@ ExportedRate ExportRate(dsp::CalculationResult crossover, const ExportAlignment&
         if (length >= std::numeric_limits<int32_t>::max()) {
             base::RaiseRangeError();
         }
-        for (std::size_t b = 0; b < kBands; ++b) {
-            BandTaps(taps, b) =
-                AlignedBand(BandTaps(taps, b), a, b, static_cast<std::size_t>(length));
+        const auto bands = dsp::BandTaps(taps);
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            *bands[b] = AlignedBand(*bands[b], a, b, static_cast<std::size_t>(length));
         }
         Resum(taps);
         taps.CommonLength = static_cast<int32_t>(length);
@@ -185,10 +176,10 @@ std::string AlignmentText(const ExportAlignment& alignment, const RateAlignment&
         return "none, the pure crossover";
     }
     std::string text;
-    for (std::size_t b = 0; b < kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const acoustic::BandSettings& band = alignment.bands[b];
         text += (b == 0 ? "" : ", ");
-        text += std::string(acoustic::kBandNames[b]) + ' ' + Fixed(band.gainDb, 1) + " dB " +
+        text += std::string(dsp::kCurveNames[b].id) + ' ' + Fixed(band.gainDb, 1) + " dB " +
                 Fixed(band.delayMs, 3) + " ms" + (band.inverted ? " inverted" : "");
     }
     if (atRate.filterHalfLength == 0) {
@@ -209,18 +200,17 @@ std::string LatencyText(const ExportLatency& latency, int32_t sampleRateHz) {
                Fixed(1000.0 * samples / sampleRateHz, 3) + " ms)";
     };
     std::string text;
-    for (std::size_t b = 0; b < kBands; ++b) {
-        text += one(acoustic::kBandNames[b], latency.bandSamples[b]) + ", ";
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        text += one(dsp::kCurveNames[b].id, latency.bandSamples[b]) + ", ";
     }
-    return text + one("sum", latency.sumSamples);
+    return text + one(dsp::kCurveNames[dsp::kSumCurve].id, latency.sumSamples);
 }
 
-std::string GainsText(const std::array<double, kBands + 1>& gainsDb) {
+std::string GainsText(const std::array<double, dsp::kBandCount + 1>& gainsDb) {
     std::string text;
-    for (std::size_t i = 0; i <= kBands; ++i) {
+    for (std::size_t i = 0; i < dsp::kCurveCount; ++i) {
         text += (i == 0 ? "" : ", ");
-        text += std::string(i < kBands ? acoustic::kBandNames[i] : "sum") + ' ' +
-                Fixed(gainsDb[i], 2) + " dB";
+        text += std::string(dsp::kCurveNames[i].id) + ' ' + Fixed(gainsDb[i], 2) + " dB";
     }
     return text;
 }
@@ -247,10 +237,11 @@ std::string Pcm24Note(const dsp::CrossoverTaps* taps) {
         return text;
     }
     text += " Here the rounding adds up to ";
-    for (std::size_t b = 0; b < kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         text += (b == 0 ? "" : ", ");
-        text += std::string(acoustic::kBandNames[b]) + ' ' +
-                Fixed(Decibels(Pcm24ErrorGain(BandTaps(*taps, b), taps->sampleRateHz)), 1) + " dB";
+        text += std::string(dsp::kCurveNames[b].id) + ' ' +
+                Fixed(Decibels(Pcm24ErrorGain(*dsp::BandTaps(*taps)[b], taps->sampleRateHz)), 1) +
+                " dB";
     }
     return text + " at " + std::to_string(taps->sampleRateHz) + " Hz.";
 }

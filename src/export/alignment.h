@@ -13,19 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "dsp/bands.h"
 #include "dsp/calculation.h"
 #include "export/export_kind.h"
 
 namespace kc::exporting {
 
-inline constexpr std::size_t kBands = acoustic::kBands;
-
 // The alignment at one rate, known before the design.
 struct RateAlignment {
     int32_t sampleRateHz = dsp::SampleRate;
-    std::array<double, kBands> gains{1.0, 1.0, 1.0};  // 10^(dB/20), negative when inverted
-    std::array<int64_t, kBands> wholeSamples{};       // of the delay from the earliest band
-    std::array<double, kBands> fractions{};           // of a sample, [0, 1)
+    std::array<double, dsp::kBandCount> gains{1.0, 1.0, 1.0};  // 10^(dB/20), negative when inverted
+    std::array<int64_t, dsp::kBandCount> wholeSamples{};  // of the delay from the earliest band
+    std::array<double, dsp::kBandCount> fractions{};      // of a sample, [0, 1)
     // M of the fractional-delay filter that every band goes through, 0 when no fraction is left.
     int32_t filterHalfLength = 0;
 
@@ -46,7 +45,7 @@ RateAlignment AlignmentAt(const ExportAlignment& alignment, int32_t sampleRateHz
 // (the crossover's CommonCentre plus its added delay) and the sum's, the latency every band has
 // (the earliest band's).
 struct ExportLatency {
-    std::array<double, kBands> bandSamples{};
+    std::array<double, dsp::kBandCount> bandSamples{};
     double sumSamples = 0.0;
 };
 ExportLatency LatencyAt(const RateAlignment& alignment, int32_t commonCentre);
@@ -56,8 +55,8 @@ ExportLatency LatencyAt(const RateAlignment& alignment, int32_t commonCentre);
 // the amplifiers; the sum, which no output carries, is stated beside them (a band inverted makes
 // it large without any band clipping), so the warning and the normalisation go by the bands.
 struct Headroom {
-    std::array<double, kBands + 1> peakDb{};
-    std::array<double, kBands + 1> worstCaseDb{};
+    std::array<double, dsp::kCurveCount> peakDb{};
+    std::array<double, dsp::kCurveCount> worstCaseDb{};
     // Whether a band's worst-case gain exceeds 0 dB: a signal of full scale can clip.
     bool CanClip() const;
 };
@@ -87,7 +86,7 @@ std::string AlignmentText(const ExportAlignment& alignment, const RateAlignment&
 // "low 481 samples (10.907 ms), ..., sum 481 samples (10.907 ms)".
 std::string LatencyText(const ExportLatency& latency, int32_t sampleRateHz);
 // "low 0.00 dB, mid 0.00 dB, high -2.00 dB, sum 0.12 dB" of one of Headroom's arrays.
-std::string GainsText(const std::array<double, kBands + 1>& gainsDb);
+std::string GainsText(const std::array<double, dsp::kCurveCount>& gainsDb);
 // The warning when a worst-case gain exceeds 0 dB, and what the normalisation says.
 std::string ClipWarning();
 std::string NormalizationText(Normalization normalization, double attenuationDb);

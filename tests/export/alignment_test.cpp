@@ -35,7 +35,7 @@ std::complex<double> IdealDelay(double latencySamples, double frequencyHz, int32
 }
 
 const std::vector<double>& Band(const dsp::CrossoverTaps& taps, std::size_t band) {
-    return band == 0 ? taps.LowTaps : band == 1 ? taps.MidTaps : taps.HighTaps;
+    return *dsp::BandTaps(taps)[band];
 }
 
 struct AlignmentCase {
@@ -70,7 +70,7 @@ TEST(AlignmentTest, ExportedBandIsTheCrossoverTimesGainPolarityAndDelay) {
                 earliestMs = std::min(earliestMs, band.delayMs);
             }
             const double commonLatency = exported.latency.sumSamples;
-            for (std::size_t b = 0; b < kBands; ++b) {
+            for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
                 const double latency = exported.latency.bandSamples[b];
                 // The latencies stated are the delays asked for, from the earliest band.
                 EXPECT_NEAR(latency - commonLatency,
@@ -117,7 +117,7 @@ TEST(AlignmentTest, ExportedBandsAreTheAcousticViewsPrediction) {
             earliestMs = std::min(earliestMs, band.delayMs);
         }
         const double shared = exported.latency.sumSamples - earliestMs * rate / 1000.0;
-        for (std::size_t b = 0; b < kBands; ++b) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
             SCOPED_TRACE(std::to_string(rate) + " Hz, band " + std::to_string(b));
             for (std::size_t i = 0; i < predicted.frequenciesHz.size(); i += 8) {
                 const double f = predicted.frequenciesHz[i];
@@ -158,7 +158,7 @@ TEST(AlignmentTest, NormalizationAttenuatesEveryBandAlikeToFullScale) {
         const ExportedRate scaled =
             ExportRate(dsp::CalculateCrossover(dsp::CrossoverParameters{}), alignment);
         double largest = 0.0;
-        for (std::size_t b = 0; b < kBands; ++b) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
             const std::vector<double>& taps = Band(scaled.design.taps, b);
             largest = std::max(largest, n == Normalization::Peak ? dsp::PeakGain(taps, 44100)
                                                                  : dsp::WorstCaseGain(taps));

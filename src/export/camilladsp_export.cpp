@@ -29,8 +29,9 @@ std::string Comments(const std::vector<RateLatency>& rates) {
         "# Merge these sections into a configuration whose capture device has 2 channels and\n"
         "# whose playback device has 6: left low, mid, high on 0-2, right low, mid, high on 3-5.\n";
     for (const RateLatency& rate : rates) {
-        text += "# At " + std::to_string(rate.sampleRateHz) + " Hz every band is delayed by " +
-                std::to_string(rate.latencySamples) + " samples.\n";
+        text += "# At " + std::to_string(rate.sampleRateHz) +
+                " Hz every band is delayed by at least " + std::to_string(rate.latencySamples) +
+                " samples (the earliest band).\n";
     }
     return text;
 }

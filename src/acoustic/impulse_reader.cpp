@@ -15,7 +15,7 @@
 #include "base/math_constants.h"
 #include "base/message_text.h"
 #include "base/text_convert.h"
-#include "dsp/fftw_planner.h"
+#include "dsp/grid_transform.h"
 
 namespace kc::acoustic {
 namespace {
@@ -180,7 +180,7 @@ std::vector<std::complex<double>> Spectrum(const std::vector<double>& samples, s
     }
     fftw_plan plan = nullptr;
     {
-        const std::lock_guard<std::recursive_mutex> lock(dsp::FftwPlannerMutex());
+        const std::lock_guard<std::recursive_mutex> lock(dsp::PlannerMutex());
         plan = fftw_plan_dft_r2c_1d(static_cast<int>(length), input.get(), output.get(),
                                     FFTW_ESTIMATE);
     }
@@ -191,7 +191,7 @@ std::vector<std::complex<double>> Spectrum(const std::vector<double>& samples, s
     std::copy(samples.begin(), samples.end(), input.get());
     fftw_execute(plan);
     {
-        const std::lock_guard<std::recursive_mutex> lock(dsp::FftwPlannerMutex());
+        const std::lock_guard<std::recursive_mutex> lock(dsp::PlannerMutex());
         fftw_destroy_plan(plan);
     }
     std::vector<std::complex<double>> spectrum(bins);

@@ -51,7 +51,7 @@ class DesignSession final : public QObject {
     // The channel and gate of the band's impulse response: its file read again with them (a
     // text file is not affected). EDriverFileError leaves everything as it was.
     void SetImpulseOptions(acoustic::Band band, const acoustic::ImpulseOptions& options);
-    // Reads kBands dropped files, all or none, and gives them to the bands by where their sound
+    // Reads kBandCount dropped files, all or none, and gives them to the bands by where their sound
     // lies (acoustic::BandsByCentreFrequency), with the default impulse options;
     // std::invalid_argument for another number.
     void SetDriverFilesByFrequency(const QStringList& paths);
@@ -77,7 +77,7 @@ class DesignSession final : public QObject {
 
   private:
     int32_t SampleRateHz() const;
-    void SetDrivers(const std::array<std::string, acoustic::kBands>& paths,
+    void SetDrivers(const std::array<std::string, dsp::kBandCount>& paths,
                     acoustic::Drivers drivers, bool defaultImpulseOptions = false);
 
     design_file::Design design_;

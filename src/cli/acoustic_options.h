@@ -21,8 +21,8 @@ namespace kc::cli {
 
 // What the options ask for.
 struct AcousticRequest {
-    std::array<QString, acoustic::kBands> driverFiles;  // empty: the ideal driver
-    std::array<acoustic::ImpulseOptions, acoustic::kBands> impulse;
+    std::array<QString, dsp::kBandCount> driverFiles;  // empty: the ideal driver
+    std::array<acoustic::ImpulseOptions, dsp::kBandCount> impulse;
     acoustic::Settings settings;
     QString frdPrefix;  // PREFIX-low/mid/high/sum.frd, empty for none
     QString plot;       // PNG, empty for none

@@ -21,6 +21,7 @@
 #include "cli/time_options.h"
 #include "design_file/design_file.h"
 #include "dsp/calculation.h"
+#include "export/alignment.h"
 #include "export/csv_export.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
@@ -39,19 +40,14 @@ struct FieldOption {
 };
 
 std::vector<FieldOption> FieldOptions() {
-    const auto make = [](CalcField field, const char* name, const char* description) {
-        const QString initial = FromUtf8(dsp::InitialText(field));
-        return FieldOption{field, QCommandLineOption(name, description + (" (" + initial + ")."),
-                                                     "TEXT", initial)};
-    };
-    return {make(CalcField::LowTapCount, "low-taps", "Taps of the low-pass"),
-            make(CalcField::MidTapCount, "mid-taps", "Taps of the band-pass"),
-            make(CalcField::HighTapCount, "high-taps", "Taps of the high-pass"),
-            make(CalcField::LowCross, "low-cut", "Low-pass cut-off in Hz"),
-            make(CalcField::MidCrossLow, "mid-low", "Band-pass lower edge in Hz"),
-            make(CalcField::MidCrossHigh, "mid-high", "Band-pass upper edge in Hz"),
-            make(CalcField::HighCross, "high-cut", "High-pass cut-off in Hz"),
-            make(CalcField::Attenuation, "attenuation", "Stop-band attenuation in dB")};
+    std::vector<FieldOption> options;
+    for (const dsp::FieldRow& row : dsp::kFields) {
+        const QString initial = FromUtf8(row.initialText);
+        options.push_back({row.field, QCommandLineOption(FromUtf8(row.option),
+                                                         FromUtf8(row.help) + " (" + initial + ").",
+                                                         "TEXT", initial)});
+    }
+    return options;
 }
 
 // The window's fields as option texts; the normalised tap counts are written back here.
@@ -97,6 +93,25 @@ void PrintSummary(const dsp::CalculationResult& result) {
     PrintLine("Largest deviation of the sum from 0 dB: " +
               exporting::FormatSignificant17(LargestSumDeviationDb(*result.evaluation.store)) +
               " dB");
+}
+
+// What the export of one rate applies to the crossover, and what its taps can do to a signal.
+void PrintExported(const exporting::ExportedRate& exported,
+                   const exporting::ExportRequest& request) {
+    const int32_t rate = exported.design.taps.sampleRateHz;
+    PrintLine("Alignment: " + exporting::AlignmentText(request.alignment, exported.alignment));
+    PrintLine("Normalization: " + exporting::NormalizationText(request.alignment.normalization,
+                                                               exported.attenuationDb));
+    PrintLine("Exported latency: " + exporting::LatencyText(exported.latency, rate));
+    PrintLine("Exported taps: " + base::IntToStr(exported.design.taps.CommonLength));
+    PrintLine("Peak gain: " + exporting::GainsText(exported.headroom.peakDb));
+    PrintLine("Worst-case gain: " + exporting::GainsText(exported.headroom.worstCaseDb));
+    if (exported.headroom.CanClip()) {
+        PrintLine("Warning: " + exporting::ClipWarning());
+    }
+    if (!request.Kind("wav").name.empty() && request.Option("wavFormat") == "pcm24") {
+        PrintLine("Note: " + exporting::Pcm24Note(&exported.design.taps));
+    }
 }
 
 // The window's graph of one rate's responses, as a PNG file.
@@ -153,16 +168,18 @@ int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs
     inputs.push_back(out.readDesignFile);
     exporting::AtomicFileSet set(AllOutputs(plan, out, acoustic), inputs);
     bool first = true;
-    exporting::WriteExportRates(plan, set, PlotWriter(fields, plot),
-                                [&](const dsp::CalculationResult& result) {
-                                    PrintSummary(result);
-                                    PrintPreRinging(result, fields.adjust, out.time);
-                                    if (std::exchange(first, false)) {
-                                        acoustic.Evaluate(result);
-                                        WriteTimePlots(result, fields.adjust, out.time, set);
-                                        acoustic.Write(out.time.plotSize, set);
-                                    }
-                                });
+    exporting::WriteExportRates(
+        plan, set, PlotWriter(fields, plot),
+        [&](const dsp::CalculationResult& result) {
+            PrintSummary(result);
+            PrintPreRinging(result, fields.adjust, out.time);
+            if (std::exchange(first, false)) {
+                acoustic.Evaluate(result);
+                WriteTimePlots(result, fields.adjust, out.time, set);
+                acoustic.Write(out.time.plotSize, set);
+            }
+        },
+        [&](const exporting::ExportedRate& exported) { PrintExported(exported, out.request); });
     acoustic.PrintSummary();
     if (!out.designFile.isEmpty()) {
         const std::string path = ToUtf8(out.designFile);
@@ -251,6 +268,7 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     }
     outputs.time = *time;
     outputs.acoustic = *acoustic;
+    outputs.request.alignment = design_file::AlignmentOf(design);
     outputs.designFile = parser.value(options.saveDesign);
     outputs.readDesignFile = ToUtf8(parser.value(options.design));
     return outputs;
@@ -259,11 +277,8 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
 // The calculation's fields and the plot's axes from the given design.
 int RunGivenDesign(const design_file::Design& design, DesignOutputs outputs) {
     OptionFields fields;
-    for (const CalcField field :
-         {CalcField::LowTapCount, CalcField::MidTapCount, CalcField::HighTapCount,
-          CalcField::LowCross, CalcField::MidCrossLow, CalcField::MidCrossHigh,
-          CalcField::HighCross, CalcField::Attenuation}) {
-        fields.texts[field] = FieldText(design, field);
+    for (const dsp::FieldRow& row : dsp::kFields) {
+        fields.texts[row.field] = FieldText(design, row.field);
     }
     fields.adjust = design.crossover.adjustCoefficient;
     const PlotOptions plot{!design.graph.logFrequency, !design.graph.logAmplitude};

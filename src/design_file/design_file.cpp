@@ -49,6 +49,8 @@ void VisitExportKeys(Keys& section, DesignT& design) {
     section.Whole("countsRate", settings.countsRateHz, dsp::kMinSampleRateHz,
                   dsp::kMaxSampleRateHz);
     section.FileName("name", settings.name);
+    section.Flag("alignment", settings.alignment);
+    section.Choice("normalize", settings.normalize, exporting::NormalizationChoices());
 }
 
 // Every key of a design file below "format" and "version", in the order they are written. The
@@ -58,16 +60,10 @@ void VisitExportKeys(Keys& section, DesignT& design) {
 template <class Keys, class DesignT>
 void VisitKeys(Keys& keys, DesignT& design) {
     keys.Section("crossover", [&design](auto& section) {
-        auto& crossover = design.crossover;
-        section.Text("lowTaps", crossover.lowTaps);
-        section.Text("midTaps", crossover.midTaps);
-        section.Text("highTaps", crossover.highTaps);
-        section.Text("lowCut", crossover.lowCut);
-        section.Text("midLow", crossover.midLow);
-        section.Text("midHigh", crossover.midHigh);
-        section.Text("highCut", crossover.highCut);
-        section.Text("attenuation", crossover.attenuation);
-        section.Flag("adjustCoefficient", crossover.adjustCoefficient);
+        for (const dsp::FieldRow& row : dsp::kFields) {
+            section.Text(row.designKey, FieldText(design, row.field));
+        }
+        section.Flag("adjustCoefficient", design.crossover.adjustCoefficient);
     });
     keys.Section("estimate", [&design](auto& section) {
         section.Text("passBand", design.estimate.passBand);
@@ -85,8 +81,8 @@ void VisitKeys(Keys& keys, DesignT& design) {
         section.Flag("impulseDb", design.time.impulseDb);
     });
     keys.Section("acoustic", [&design](auto& section) {
-        for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-            section.Section(acoustic::kBandNames[b], [&driver = design.acoustic[b]](auto& band) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            section.Section(dsp::kCurveNames[b].id, [&driver = design.acoustic[b]](auto& band) {
                 band.Text("driverFile", driver.driverFile);
                 band.Whole("channel", driver.impulse.channel, 1, acoustic::kMaxImpulseChannels);
                 band.Number("gateMs", driver.impulse.gateMs, 0.0, acoustic::kMaxGateMs);
@@ -440,6 +436,16 @@ std::string ReadBounded(const std::string& path) {
 }
 
 }  // namespace
+
+exporting::ExportAlignment AlignmentOf(const Design& design) {
+    exporting::ExportAlignment alignment;
+    alignment.apply = design.exportSettings.alignment;
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        alignment.bands[b] = design.acoustic[b].band;
+    }
+    alignment.normalization = exporting::NormalizationNamed(design.exportSettings.normalize);
+    return alignment;
+}
 
 const std::string& FieldText(const Design& design, dsp::CalcField field) {
     const CrossoverSettings& crossover = design.crossover;

@@ -16,6 +16,7 @@
 #include "acoustic/impulse_reader.h"
 #include "base/errors.h"
 #include "dsp/calculation.h"
+#include "dsp/fields.h"
 #include "dsp/initial_texts.h"
 #include "dsp/response_store.h"
 #include "dsp/time_response.h"
@@ -37,14 +38,14 @@ inline constexpr std::size_t kMaxTextBytes = 32767;
 // The crossover fields (Edit1, Edit9, Edit10, Edit2, Edit5, Edit4, Edit3, Edit8) and the
 // adjust-coefficient box; the attenuation field is also the estimate's third input.
 struct CrossoverSettings {
-    std::string lowTaps{dsp::initial_texts::kLowTapCount};
-    std::string midTaps{dsp::initial_texts::kMidTapCount};
-    std::string highTaps{dsp::initial_texts::kHighTapCount};
-    std::string lowCut{dsp::initial_texts::kLowCross};
-    std::string midLow{dsp::initial_texts::kMidCrossLow};
-    std::string midHigh{dsp::initial_texts::kMidCrossHigh};
-    std::string highCut{dsp::initial_texts::kHighCross};
-    std::string attenuation{dsp::initial_texts::kAttenuation};
+    std::string lowTaps{dsp::InitialText(dsp::CalcField::LowTapCount)};
+    std::string midTaps{dsp::InitialText(dsp::CalcField::MidTapCount)};
+    std::string highTaps{dsp::InitialText(dsp::CalcField::HighTapCount)};
+    std::string lowCut{dsp::InitialText(dsp::CalcField::LowCross)};
+    std::string midLow{dsp::InitialText(dsp::CalcField::MidCrossLow)};
+    std::string midHigh{dsp::InitialText(dsp::CalcField::MidCrossHigh)};
+    std::string highCut{dsp::InitialText(dsp::CalcField::HighCross)};
+    std::string attenuation{dsp::InitialText(dsp::CalcField::Attenuation)};
     bool adjustCoefficient = false;
     bool operator==(const CrossoverSettings&) const = default;
 };
@@ -74,6 +75,10 @@ struct ExportSettings {
     // The rate the tap counts are meant at (kMinSampleRateHz ... kMaxSampleRateHz): every rate
     // scales them from there. The window's rate unless a design says otherwise.
     int32_t countsRateHz = dsp::SampleRate;
+    // Whether the acoustic view's gains, delays and polarities go into the exported taps, and the
+    // normalisation (a name of exporting::NormalizationChoices()).
+    bool alignment = true;
+    std::string normalize{"none"};
     bool operator==(const ExportSettings&) const = default;
 };
 
@@ -96,7 +101,7 @@ struct DriverSettings {
     acoustic::ImpulseOptions impulse{};
     bool operator==(const DriverSettings&) const = default;
 };
-using AcousticSettings = std::array<DriverSettings, acoustic::kBands>;  // low, mid, high
+using AcousticSettings = std::array<DriverSettings, dsp::kBandCount>;  // low, mid, high
 
 // A whole design; a default one is the window as it starts. A feature that keeps settings in the
 // file adds a section here and its keys in design_file.cpp (VisitKeys).
@@ -109,6 +114,10 @@ struct Design {
     AcousticSettings acoustic;
     bool operator==(const Design&) const = default;
 };
+
+// The alignment of an export of `design`: its acoustic settings, its export's box and
+// normalisation.
+exporting::ExportAlignment AlignmentOf(const Design& design);
 
 // The text of one of the crossover calculation's fields.
 const std::string& FieldText(const Design& design, dsp::CalcField field);

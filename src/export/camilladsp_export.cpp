@@ -3,7 +3,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
+#include <string>
 
+#include "dsp/bands.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
 #include "export/wav_export.h"
@@ -11,12 +14,13 @@
 namespace kc::exporting {
 namespace {
 
-constexpr const char* kBands[] = {"low", "mid", "high"};
 constexpr const char* kSides[] = {"left", "right"};
+constexpr std::size_t kSideCount = std::size(kSides);
+constexpr std::size_t kOutputCount = kSideCount * dsp::kBandCount;
 constexpr const char* kMixerName = "kc_stereo_to_3way";
 
-std::string FilterName(int side, int band) {
-    return std::string("kc_") + kSides[side] + "_" + kBands[band];
+std::string FilterName(std::size_t side, std::size_t band) {
+    return std::string("kc_") + kSides[side] + "_" + std::string(dsp::kCurveNames[band].id);
 }
 
 std::string Comments(const std::vector<RateLatency>& rates) {
@@ -25,23 +29,24 @@ std::string Comments(const std::vector<RateLatency>& rates) {
         "# Merge these sections into a configuration whose capture device has 2 channels and\n"
         "# whose playback device has 6: left low, mid, high on 0-2, right low, mid, high on 3-5.\n";
     for (const RateLatency& rate : rates) {
-        text += "# At " + std::to_string(rate.sampleRateHz) + " Hz every band is delayed by " +
-                std::to_string(rate.latencySamples) + " samples.\n";
+        text += "# At " + std::to_string(rate.sampleRateHz) +
+                " Hz every band is delayed by at least " + std::to_string(rate.latencySamples) +
+                " samples (the earliest band).\n";
     }
     return text;
 }
 
-std::string Filters(const std::array<std::string, 3>& bandWavPaths) {
+std::string Filters(const BandWavPaths& bandWavPaths) {
     std::string text = "filters:\n";
-    for (int side = 0; side < 2; ++side) {
-        for (int band = 0; band < 3; ++band) {
+    for (std::size_t side = 0; side < kSideCount; ++side) {
+        for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
             text += "  " + FilterName(side, band) +
                     ":\n"
                     "    type: Conv\n"
                     "    parameters:\n"
                     "      type: Wav\n"
                     "      filename: " +
-                    YamlQuoted(bandWavPaths[static_cast<std::size_t>(band)]) +
+                    YamlQuoted(bandWavPaths[band]) +
                     "\n"
                     "      channel: 0\n";
         }
@@ -53,15 +58,19 @@ std::string Mixer() {
     std::string text = std::string("mixers:\n  ") + kMixerName +
                        ":\n"
                        "    channels:\n"
-                       "      in: 2\n"
-                       "      out: 6\n"
+                       "      in: " +
+                       std::to_string(kSideCount) +
+                       "\n"
+                       "      out: " +
+                       std::to_string(kOutputCount) +
+                       "\n"
                        "    mapping:\n";
-    for (int dest = 0; dest < 6; ++dest) {
+    for (std::size_t dest = 0; dest < kOutputCount; ++dest) {
         text += "      - dest: " + std::to_string(dest) +
                 "\n"
                 "        sources:\n"
                 "          - channel: " +
-                std::to_string(dest / 3) +
+                std::to_string(dest / dsp::kBandCount) +
                 "\n"
                 "            gain: 0\n";
     }
@@ -70,10 +79,11 @@ std::string Mixer() {
 
 std::string Pipeline() {
     std::string text = std::string("pipeline:\n  - type: Mixer\n    name: ") + kMixerName + "\n";
-    for (int side = 0; side < 2; ++side) {
-        for (int band = 0; band < 3; ++band) {
-            text += "  - type: Filter\n    channels: [" + std::to_string(side * 3 + band) +
-                    "]\n    names:\n      - " + FilterName(side, band) + "\n";
+    for (std::size_t side = 0; side < kSideCount; ++side) {
+        for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
+            text += "  - type: Filter\n    channels: [" +
+                    std::to_string(side * dsp::kBandCount + band) + "]\n    names:\n      - " +
+                    FilterName(side, band) + "\n";
         }
     }
     return text;
@@ -81,14 +91,14 @@ std::string Pipeline() {
 
 // The band WAV files as the fragment names them: absolute, and with "$samplerate$" for the rate
 // when the files were written for several rates.
-std::array<std::string, 3> WavPaths(const SetWrite& write) {
+BandWavPaths WavPaths(const SetWrite& write) {
     const ExportKind& wav = ExportKinds()[KindIndex("wav")];
     const KindRequest& request = write.request.Kind("wav");
     const std::string prefix = write.rates.size() > 1
                                    ? request.name
                                    : WithRate(request.name, write.rates.front().sampleRateHz);
     const std::vector<std::string> files = wav.files(wav, request, prefix);
-    std::array<std::string, 3> paths;
+    BandWavPaths paths;
     for (std::size_t band = 0; band < paths.size(); ++band) {
         std::string path = files.at(band);
         for (std::size_t at = path.find(kRatePlaceholder); at != std::string::npos;
@@ -120,7 +130,7 @@ std::string YamlQuoted(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string CamillaDspFragment(const std::array<std::string, 3>& bandWavPaths,
+std::string CamillaDspFragment(const BandWavPaths& bandWavPaths,
                                const std::vector<RateLatency>& rates) {
     return Comments(rates) + "\n" + Filters(bandWavPaths) + "\n" + Mixer() + "\n" + Pipeline();
 }

@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "dsp/bands.h"
 #include "export/export_kind.h"
 
 namespace kc::exporting {
+
+// A path for each band, low to high.
+using BandWavPaths = std::array<std::string, dsp::kBandCount>;
 
 // The YAML of the fragment, following CamillaDSP's configuration format: `filters`, six `Conv`
 // filters of `type: Wav` (left and right of each band, channel 0 of the band's file), a `mixer`
@@ -18,7 +22,7 @@ namespace kc::exporting {
 // is to open them (absolute; "$samplerate$" in place of the rate when files were written for
 // several, which CamillaDSP replaces by the rate it runs at). Comments name the rates and their
 // latencies.
-std::string CamillaDspFragment(const std::array<std::string, 3>& bandWavPaths,
+std::string CamillaDspFragment(const BandWavPaths& bandWavPaths,
                                const std::vector<RateLatency>& rates);
 
 // Raises ExportRequestError when the request asks for the fragment without the band WAV files it

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -273,8 +272,9 @@ void ReadPoint(const Values& values, const Place& place, Reading& reading) {
 // letter, its first word is no number ("inf", "nan" are) and it holds no control character but
 // tabs.
 bool IsHeader(std::string_view content) {
-    const auto first = static_cast<unsigned char>(content.front());
-    if (!std::isalpha(first) || first >= 0x80) {
+    // An ASCII letter, whatever the locale.
+    const auto lower = static_cast<unsigned char>(content.front() | 0x20);
+    if (lower < 'a' || lower > 'z') {
         return false;
     }
     const std::string_view word = content.substr(0, content.find_first_of(" \t,;"));

@@ -67,7 +67,7 @@ sf_count_t Read(void* destination, sf_count_t count, void* user) {
     return n;
 }
 
-sf_count_t Write(const void*, sf_count_t, void*) {
+sf_count_t Write(const void* /*data*/, sf_count_t /*count*/, void* /*user*/) {
     return 0;
 }
 

@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -79,12 +81,10 @@ QSlider* MakeSlider(QWidget* parent, const QString& name, double lowest, double 
 // line's extensions.
 bool HasDriverExtension(const QString& path) {
     const QString suffix = QFileInfo(path).suffix();
-    for (const char* extension : {"frd", "txt", "csv", "wav"}) {
-        if (suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
+    constexpr std::array<const char*, 4> kExtensions = {"frd", "txt", "csv", "wav"};
+    return std::ranges::any_of(kExtensions, [&suffix](const char* extension) {
+        return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
+    });
 }
 
 // The local paths of dropped URLs, when every one is a local driver file and there are one to

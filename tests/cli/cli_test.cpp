@@ -305,8 +305,9 @@ TEST(CliOutputTest, UsageErrorsWriteNothing) {
         {"--counts-rate", "44100,48000", "--wav", wav},      // not one rate
         {"--wav", wav, "--wav-format", "pcm16"},             // unknown format
         {"--wav", wav, "--frd", wav, "--frd-phase", "min"},  // unknown phase
-        {"--camilladsp", yml},                               // no WAV files to name
-        {"--wav", wav, "--wav-layout", "multichannel", "--camilladsp", yml},
+        {"--camilladsp", yml},                               // no coefficients to name
+        {"--wav", wav, "--wav-layout", "multichannel", "--equalizer-apo", yml},
+        {"--raw", wav, "--capture", "hw:0", "--brutefir", yml},  // not alsa: or file:
     };
     for (const QStringList& request : requests) {
         const Outcome outcome = RunCli(QStringList{"design"} + request);

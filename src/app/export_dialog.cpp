@@ -161,7 +161,7 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     Folder->setText(folder);
     Connect();
     Refresh();
-    resize(760, 640);
+    resize(760, 780);  // room for the table below the engines' fields
     Name->setFocus();
 }
 

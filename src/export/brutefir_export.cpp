@@ -122,9 +122,10 @@ std::string Filters() {
     std::string text;
     for (int output = 0; output < 6; ++output) {
         const std::string name = OutputName(output / 3, output % 3);
-        text += "filter \"" + name + "\" {\n    from_inputs: \"" + kSides[output / 3] +
-                "\";\n    to_outputs: \"" + name + "\";\n    coeff: \"" + kBands[output % 3] +
-                "\";\n    process: -1;\n    delay: 0;\n    crossfade: false;\n};\n";
+        text += "filter " + Quoted(name) + " {\n    from_inputs: " + Quoted(kSides[output / 3]);
+        text +=
+            ";\n    to_outputs: " + Quoted(name) + ";\n    coeff: " + Quoted(kBands[output % 3]);
+        text += ";\n    process: -1;\n    delay: 0;\n    crossfade: false;\n};\n";
     }
     return text;
 }

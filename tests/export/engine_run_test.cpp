@@ -51,11 +51,13 @@ class Child {
     Child(const std::vector<std::string>& command, const fs::path& folder,
           const std::vector<std::string>& environment, const fs::path& log) {
         std::vector<char*> argv;
+        argv.reserve(command.size() + 1);
         for (const std::string& argument : command) {
             argv.push_back(const_cast<char*>(argument.c_str()));
         }
         argv.push_back(nullptr);
         std::vector<char*> envp;
+        envp.reserve(environment.size() + 1);
         for (const std::string& entry : environment) {
             envp.push_back(const_cast<char*>(entry.c_str()));
         }

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "acoustic/acoustic_model.h"
 #include "dsp/calculation.h"
 #include "export/export_set.h"
 #include "support/file_bytes.h"
@@ -204,6 +206,53 @@ TEST_F(EngineRunTest, BruteFirOutputsAreTheConvolutionsOfTheExportedTaps) {
         EXPECT_LT(errorDb, -140.0L) << "output " << channel;
         RecordProperty("errorDb" + std::to_string(channel),
                        std::to_string(static_cast<double>(errorDb)));
+    }
+}
+
+// The left outputs' sum, analysed at the acoustic view's frequencies, is the acoustic
+// prediction with ideal drivers for the band settings the exported taps carry, within 0.1 dB
+// wherever the sum is above -40 dB: the whole chain from the design to the engine's output.
+// The export applies no band settings yet, so the prediction is the one with every band at its
+// defaults; a tuned design (gain, delay, polarity) goes through the same comparison.
+TEST_F(EngineRunTest, BruteFirLeftSumIsTheAcousticPrediction) {
+    const std::string brutefir = Installed("brutefir");
+    if (brutefir.empty()) {
+        GTEST_SKIP() << "brutefir is not installed (scripts/install-deps.sh --engines)";
+    }
+    const int32_t rate = 48000;
+    const acoustic::Settings settings{};  // what the export applies
+    const std::size_t length = 2048;
+    std::vector<float> impulse(length * 2, 0.0F);
+    impulse[0] = 1.0F;  // the left input; the right one silent
+    const BruteFirRun run =
+        RunBruteFir(brutefir, folder_, dsp::CrossoverParameters{}, rate, impulse);
+    ASSERT_EQ(run.output.size(), length * 6);
+    acoustic::AcousticModel model;
+    model.SetDesign(run.taps);
+    acoustic::AcousticResponse predicted;
+    model.Evaluate(settings, predicted);
+    ASSERT_FALSE(predicted.frequenciesHz.empty());
+    std::size_t compared = 0;
+    for (std::size_t i = 0; i < predicted.frequenciesHz.size(); ++i) {
+        const double predictedDb = 20.0 * std::log10(std::abs(predicted.sum[i]));
+        if (predictedDb <= -40.0) {
+            continue;
+        }
+        const long double w = -2.0L * 3.141592653589793238L * predicted.frequenciesHz[i] / rate;
+        std::complex<long double> sum = 0;
+        for (std::size_t n = 0; n < length; ++n) {
+            const long double left = static_cast<long double>(run.output[n * 6]) +
+                                     run.output[n * 6 + 1] + run.output[n * 6 + 2];
+            sum += left * std::polar(1.0L, w * static_cast<long double>(n));
+        }
+        const double measuredDb = 20.0 * std::log10(static_cast<double>(std::abs(sum)));
+        EXPECT_NEAR(measuredDb, predictedDb, 0.1) << predicted.frequenciesHz[i] << " Hz";
+        ++compared;
+    }
+    EXPECT_GT(compared, predicted.frequenciesHz.size() / 2);
+    // The right outputs stay silent.
+    for (std::size_t n = 0; n < length; ++n) {
+        ASSERT_EQ(run.output[n * 6 + 3] + run.output[n * 6 + 4] + run.output[n * 6 + 5], 0.0F);
     }
 }
 

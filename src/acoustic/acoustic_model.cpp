@@ -49,11 +49,11 @@ std::complex<double> FromLevelAndPhase(double levelDb, double phaseDeg) {
 }
 
 // H_b of the three bands at the frequencies, the design's latency taken out.
-std::array<ComplexCurve, kBands> CrossoverAt(const dsp::CrossoverTaps& taps,
-                                             const std::vector<double>& frequenciesHz) {
-    const std::vector<double>* bandTaps[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps};
-    std::array<ComplexCurve, kBands> responses;
-    dsp::RunInTwoHalves(kBands, 2, [&](std::size_t begin, std::size_t end) {
+std::array<ComplexCurve, dsp::kBandCount> CrossoverAt(const dsp::CrossoverTaps& taps,
+                                                      const std::vector<double>& frequenciesHz) {
+    const auto bandTaps = dsp::BandTaps(taps);
+    std::array<ComplexCurve, dsp::kBandCount> responses;
+    dsp::RunInTwoHalves(dsp::kBandCount, 2, [&](std::size_t begin, std::size_t end) {
         for (std::size_t b = begin; b < end; ++b) {
             responses[b] = dsp::DelayFreeResponse(*bandTaps[b], taps.CommonCentre,
                                                   taps.sampleRateHz, frequenciesHz);
@@ -63,10 +63,10 @@ std::array<ComplexCurve, kBands> CrossoverAt(const dsp::CrossoverTaps& taps,
 }
 
 // D_b of the three bands at the frequencies: each file interpolated, 1 (0 dB, 0°) without one.
-std::array<ComplexCurve, kBands> DriversAt(const Drivers& drivers,
-                                           const std::vector<double>& frequenciesHz) {
-    std::array<ComplexCurve, kBands> values;
-    for (std::size_t b = 0; b < kBands; ++b) {
+std::array<ComplexCurve, dsp::kBandCount> DriversAt(const Drivers& drivers,
+                                                    const std::vector<double>& frequenciesHz) {
+    std::array<ComplexCurve, dsp::kBandCount> values;
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         values[b] = drivers[b] ? InterpolateDriver(*drivers[b], frequenciesHz)
                                : ComplexCurve(frequenciesHz.size(), 1.0);
     }
@@ -144,11 +144,11 @@ double CentreFrequencyHz(const DriverResponse& driver) {
                          : std::exp(0.5 * (std::log(f.front()) + std::log(f.back())));
 }
 
-std::array<std::size_t, kBands> BandsByCentreFrequency(
-    std::span<const DriverResponse, kBands> drivers) {
-    std::array<double, kBands> centresHz{};
-    std::array<std::size_t, kBands> order{};
-    for (std::size_t i = 0; i < kBands; ++i) {
+std::array<std::size_t, dsp::kBandCount> BandsByCentreFrequency(
+    std::span<const DriverResponse, dsp::kBandCount> drivers) {
+    std::array<double, dsp::kBandCount> centresHz{};
+    std::array<std::size_t, dsp::kBandCount> order{};
+    for (std::size_t i = 0; i < dsp::kBandCount; ++i) {
         centresHz[i] = CentreFrequencyHz(drivers[i]);
         order[i] = i;
     }
@@ -185,7 +185,7 @@ void AcousticModel::SetDesign(const dsp::CrossoverTaps& taps) {
 
 void AcousticModel::SetDesign(std::shared_ptr<const dsp::CrossoverTaps> taps) {
     std::vector<double> frequencies = AcousticFrequencies(drivers_, taps->sampleRateHz);
-    std::array<ComplexCurve, kBands> crossover = CrossoverAt(*taps, frequencies);
+    std::array<ComplexCurve, dsp::kBandCount> crossover = CrossoverAt(*taps, frequencies);
     if (frequencies != frequencies_) {
         driver_ = DriversAt(drivers_, frequencies);
     }
@@ -207,7 +207,7 @@ void AcousticModel::SetDrivers(Drivers drivers) {
     if (frequencies.empty()) {
         throw EDriverFileError(NoCommonFrequency(drivers, SampleRateHz()));
     }
-    std::array<ComplexCurve, kBands> driverValues = DriversAt(drivers, frequencies);
+    std::array<ComplexCurve, dsp::kBandCount> driverValues = DriversAt(drivers, frequencies);
     if (design_ && frequencies != frequencies_) {
         crossover_ = CrossoverAt(*design_, frequencies);
     }
@@ -236,7 +236,7 @@ void AcousticModel::Evaluate(const Settings& settings, AcousticResponse& out) co
     out.frequenciesHz = frequencies_;
     const std::size_t count = design_ ? frequencies_.size() : 0;
     out.sum.assign(count, 0.0);
-    for (std::size_t b = 0; b < kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const BandSettings& band = settings[b];
         const double gain = std::pow(10.0, band.gainDb / 20.0);
         const double polarity = band.inverted ? -1.0 : 1.0;

@@ -16,13 +16,12 @@
 #include <vector>
 
 #include "acoustic/frd_reader.h"
+#include "dsp/bands.h"
 #include "dsp/crossover.h"
 
 namespace kc::acoustic {
 
-inline constexpr std::size_t kBands = 3;
-enum class Band { Low, Mid, High };
-inline constexpr std::array<std::string_view, kBands> kBandNames = {"low", "mid", "high"};
+using dsp::Band;
 
 // The frequencies: kPointsPerOctave a octave over the range every loaded file covers, none below
 // kLowestHz; with no file from kIdealFirstHz up to kIdealLastHz. Always below half the rate.
@@ -43,9 +42,9 @@ struct BandSettings {
     bool inverted = false;  // polarity −1
     bool operator==(const BandSettings&) const = default;
 };
-using Settings = std::array<BandSettings, kBands>;
+using Settings = std::array<BandSettings, dsp::kBandCount>;
 
-using Drivers = std::array<std::optional<DriverResponse>, kBands>;
+using Drivers = std::array<std::optional<DriverResponse>, dsp::kBandCount>;
 using ComplexCurve = std::vector<std::complex<double>>;
 
 // lo·2^(i/48) for i = 0, 1, ... up to hi (included) and below half the rate, where lo is the
@@ -67,16 +66,16 @@ void CheckCommonFrequencies(const Drivers& drivers, int32_t sampleRateHz);
 // log-frequency), Hz. It orders a woofer, a midrange and a tweeter from low to high.
 double CentreFrequencyHz(const DriverResponse& driver);
 
-// The band of each of kBands drivers given in any order, by where their sound lies: entry b is
-// the index in `drivers` of band b's driver, the lowest CentreFrequencyHz the low band (equal
+// The band of each of dsp::kBandCount drivers given in any order, by where their sound lies: entry
+// b is the index in `drivers` of band b's driver, the lowest CentreFrequencyHz the low band (equal
 // centres keep their order).
-std::array<std::size_t, kBands> BandsByCentreFrequency(
-    std::span<const DriverResponse, kBands> drivers);
+std::array<std::size_t, dsp::kBandCount> BandsByCentreFrequency(
+    std::span<const DriverResponse, dsp::kBandCount> drivers);
 
 // The responses for some settings, at the model's frequencies.
 struct AcousticResponse {
     std::vector<double> frequenciesHz;
-    std::array<ComplexCurve, kBands> bands;
+    std::array<ComplexCurve, dsp::kBandCount> bands;
     ComplexCurve sum;
 };
 
@@ -122,8 +121,8 @@ class AcousticModel {
     std::shared_ptr<const dsp::CrossoverTaps> design_;
     Drivers drivers_;
     std::vector<double> frequencies_;
-    std::array<ComplexCurve, kBands> crossover_;  // H_b at frequencies_, with a design
-    std::array<ComplexCurve, kBands> driver_;     // D_b at frequencies_, always
+    std::array<ComplexCurve, dsp::kBandCount> crossover_;  // H_b at frequencies_, with a design
+    std::array<ComplexCurve, dsp::kBandCount> driver_;     // D_b at frequencies_, always
 };
 
 }  // namespace kc::acoustic

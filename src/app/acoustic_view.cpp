@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "app/design_session.h"
+#include "dsp/bands.h"
 #include "export/acoustic_frd.h"
 #include "graph/qt/acoustic_plot_image.h"
 #include "graph/qt/time_plot_image.h"
@@ -35,14 +36,18 @@ using acoustic::Band;
 const QString kFrdFilter = QStringLiteral("FRD, frequency magnitude phase (*.frd)");
 const QString kAllFilesFilter = QStringLiteral("All files (*)");
 const QString kExportFilter = QStringLiteral("FRD, one file per band and the sum (*.frd)");
-const char* const kBandTitles[] = {"Low", "Mid", "High"};
 
 // Slider steps: 0.1 dB of gain, 0.01 ms of delay.
 constexpr double kGainStepsPerDb = 10.0;
 constexpr double kDelayStepsPerMs = 100.0;
 
+// "Low", "Mid", "High".
+QString Title(Band band) {
+    return QString::fromLatin1(dsp::kCurveNames[static_cast<std::size_t>(band)].title);
+}
+
 QString Named(const char* what, Band band) {
-    return QString::fromLatin1(what) + QString::fromLatin1(kBandTitles[static_cast<int>(band)]);
+    return QString::fromLatin1(what) + Title(band);
 }
 
 QDoubleSpinBox* MakeSpinBox(QWidget* parent, const QString& name, double lowest, double highest,
@@ -81,7 +86,7 @@ QStringList DroppedDriverFiles(const QMimeData* mime) {
         }
         paths.append(path);
     }
-    return paths.size() <= static_cast<qsizetype>(acoustic::kBands) ? paths : QStringList();
+    return paths.size() <= static_cast<qsizetype>(dsp::kBandCount) ? paths : QStringList();
 }
 
 QString HzText(double hz) {
@@ -108,7 +113,7 @@ AcousticView::AcousticView(QWidget* parent, DesignSession& session, FileNameChoo
         model_.SetDesign(session_.Taps());
     }
     shownSettings_ = CurrentSettings();
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         ShowBandSettings(b, shownSettings_[b]);
     }
     ShowDrivers();
@@ -120,7 +125,7 @@ AcousticView::~AcousticView() = default;
 
 void AcousticView::CreateControls() {
     auto* layout = new QVBoxLayout(this);
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         layout->addWidget(CreateBandRow(static_cast<Band>(b)));
         ConnectBandRow(static_cast<Band>(b));
     }
@@ -159,7 +164,7 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     BandRow& r = rows_[static_cast<std::size_t>(band)];
     r.row = new QWidget(this);
     r.row->setObjectName(Named("BandRow", band));
-    auto* title = new QLabel(QString::fromLatin1(kBandTitles[static_cast<int>(band)]), r.row);
+    auto* title = new QLabel(Title(band), r.row);
     title->setMinimumWidth(32);
     r.file = new QPushButton(QStringLiteral("File…"), r.row);
     r.file->setObjectName(Named("DriverFile", band));
@@ -259,7 +264,7 @@ void AcousticView::FollowSettings() {
         return;
     }
     shownSettings_ = settings;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         ShowBandSettings(b, settings[b]);
     }
     UpdateResponses();
@@ -287,9 +292,10 @@ void AcousticView::ShowBandSettings(std::size_t band, const acoustic::BandSettin
 }
 
 void AcousticView::ChooseDriver(Band band) {
-    const QString caption = QStringLiteral("Driver of the ") +
-                            QString::fromLatin1(acoustic::kBandNames[static_cast<int>(band)]) +
-                            QStringLiteral(" band");
+    const QString caption =
+        QStringLiteral("Driver of the ") +
+        QString::fromLatin1(dsp::kCurveNames[static_cast<std::size_t>(band)].id) +
+        QStringLiteral(" band");
     const QString path = openChooser_(this, caption, {kFrdFilter, kAllFilesFilter}).path;
     if (!path.isEmpty()) {
         LoadDriver(band, path);
@@ -301,7 +307,7 @@ void AcousticView::DropFiles(std::optional<Band> band, const QStringList& paths)
         LoadDriver(*band, paths.constFirst());
         return;
     }
-    if (band || paths.size() != static_cast<qsizetype>(acoustic::kBands)) {
+    if (band || paths.size() != static_cast<qsizetype>(dsp::kBandCount)) {
         throw std::runtime_error(
             "Drop one .frd file onto a band's row, or the three drivers at once onto the plot");
     }
@@ -338,7 +344,7 @@ std::vector<std::string> AcousticView::DriverFiles() const {
 
 acoustic::Settings AcousticView::CurrentSettings() const {
     acoustic::Settings settings;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         settings[b] = session_.Design().acoustic[b].band;
     }
     return settings;
@@ -383,7 +389,7 @@ void AcousticView::Render() {
 }
 
 void AcousticView::ShowDrivers() {
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const auto& driver = model_.DriverFiles()[b];
         const BandRow& r = rows_[b];
         const QString path =
@@ -415,7 +421,7 @@ void AcousticView::ShowDrivers() {
 std::optional<Band> AcousticView::BandRowAt(QPoint position) const {
     for (const QWidget* widget = childAt(position); widget != nullptr && widget != this;
          widget = widget->parentWidget()) {
-        for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
             if (widget == rows_[b].row) {
                 return static_cast<Band>(b);
             }

@@ -115,7 +115,7 @@ class AcousticView final : public QWidget {
     WriteGuard guard_;
     FileNameChooser openChooser_ = ChooseOpenFileName;
     ReportingRunner runReporting_;
-    std::array<BandRow, acoustic::kBands> rows_{};
+    std::array<BandRow, dsp::kBandCount> rows_{};
     QCheckBox* phaseBox_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     QLabel* range_ = nullptr;

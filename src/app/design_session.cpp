@@ -50,7 +50,7 @@ void DesignSession::Edit(const std::function<void(design_file::Design&)>& edit) 
 std::string DesignSession::Replace(design_file::Design design) {
     acoustic::Drivers drivers;
     std::string problems;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         std::string& path = design.acoustic[b].driverFile;
         path = AbsoluteLocalPath(path);
         try {
@@ -76,8 +76,8 @@ std::string DesignSession::Replace(design_file::Design design) {
 
 void DesignSession::SetDriverFile(acoustic::Band band, const QString& path) {
     const auto b = static_cast<std::size_t>(band);
-    std::array<std::string, acoustic::kBands> paths;
-    for (std::size_t i = 0; i < acoustic::kBands; ++i) {
+    std::array<std::string, dsp::kBandCount> paths;
+    for (std::size_t i = 0; i < dsp::kBandCount; ++i) {
         paths[i] = design_.acoustic[i].driverFile;
     }
     acoustic::Drivers drivers = drivers_;
@@ -87,20 +87,20 @@ void DesignSession::SetDriverFile(acoustic::Band band, const QString& path) {
 }
 
 void DesignSession::SetDriverFilesByFrequency(const QStringList& paths) {
-    if (paths.size() != static_cast<qsizetype>(acoustic::kBands)) {
+    if (paths.size() != static_cast<qsizetype>(dsp::kBandCount)) {
         throw std::invalid_argument("one driver file a band is needed");
     }
-    std::array<std::string, acoustic::kBands> given;
-    std::array<acoustic::DriverResponse, acoustic::kBands> read;
-    for (std::size_t i = 0; i < acoustic::kBands; ++i) {
+    std::array<std::string, dsp::kBandCount> given;
+    std::array<acoustic::DriverResponse, dsp::kBandCount> read;
+    for (std::size_t i = 0; i < dsp::kBandCount; ++i) {
         given[i] =
             AbsoluteLocalPath(QFile::encodeName(paths[static_cast<qsizetype>(i)]).toStdString());
         read[i] = ReadDriver(given[i]);
     }
-    const std::array<std::size_t, acoustic::kBands> order = acoustic::BandsByCentreFrequency(read);
-    std::array<std::string, acoustic::kBands> bandPaths;
+    const std::array<std::size_t, dsp::kBandCount> order = acoustic::BandsByCentreFrequency(read);
+    std::array<std::string, dsp::kBandCount> bandPaths;
     acoustic::Drivers drivers;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         bandPaths[b] = given[order[b]];
         drivers[b] = std::move(read[order[b]]);
     }
@@ -108,11 +108,11 @@ void DesignSession::SetDriverFilesByFrequency(const QStringList& paths) {
 }
 
 // Checked before anything changes, so that a refusal leaves the last drivers.
-void DesignSession::SetDrivers(const std::array<std::string, acoustic::kBands>& paths,
+void DesignSession::SetDrivers(const std::array<std::string, dsp::kBandCount>& paths,
                                acoustic::Drivers drivers) {
     acoustic::CheckCommonFrequencies(drivers, SampleRateHz());
     drivers_ = std::move(drivers);
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         design_.acoustic[b].driverFile = paths[b];
     }
     emit driversChanged();

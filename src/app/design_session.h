@@ -46,7 +46,7 @@ class DesignSession final : public QObject {
     // EDriverFileError (naming the file and the line, or the files' ranges when they would share
     // no frequency) leaves everything as it was.
     void SetDriverFile(acoustic::Band band, const QString& path);
-    // Reads kBands dropped files, all or none, and gives them to the bands by where their sound
+    // Reads kBandCount dropped files, all or none, and gives them to the bands by where their sound
     // lies (acoustic::BandsByCentreFrequency); std::invalid_argument for another number.
     void SetDriverFilesByFrequency(const QStringList& paths);
     // The design's driver files as the system names them, the ideal drivers left out: what no
@@ -71,7 +71,7 @@ class DesignSession final : public QObject {
 
   private:
     int32_t SampleRateHz() const;
-    void SetDrivers(const std::array<std::string, acoustic::kBands>& paths,
+    void SetDrivers(const std::array<std::string, dsp::kBandCount>& paths,
                     acoustic::Drivers drivers);
 
     design_file::Design design_;

@@ -23,6 +23,7 @@
 #include "app/look/window_look.h"
 #include "app/transient_note.h"
 #include "base/message_text.h"
+#include "dsp/fields.h"
 #include "dsp/initial_texts.h"
 #include "graph/graph_readout.h"
 #include "graph/qt/graph_area.h"
@@ -213,20 +214,20 @@ void TForm1::CreateEstimateControls() {
 
 void TForm1::CreateInputControls() {
     Button1 = MakeButton(this, "Button1", QRect(8, 72, 121, 73), "フィルタ特性計算Calc");
-    Edit1 = MakeEdit(this, "Edit1", 336, 80, initial_texts::kLowTapCount);
-    Edit2 = MakeEdit(this, "Edit2", 176, 80, initial_texts::kLowCross);
+    Edit1 = MakeEdit(this, "Edit1", 336, 80, dsp::InitialText(dsp::CalcField::LowTapCount));
+    Edit2 = MakeEdit(this, "Edit2", 176, 80, dsp::InitialText(dsp::CalcField::LowCross));
     CreateAxisGroup();
-    Edit3 = MakeEdit(this, "Edit3", 240, 128, initial_texts::kHighCross);
-    Edit4 = MakeEdit(this, "Edit4", 240, 104, initial_texts::kMidCrossHigh);
-    Edit5 = MakeEdit(this, "Edit5", 176, 104, initial_texts::kMidCrossLow);
+    Edit3 = MakeEdit(this, "Edit3", 240, 128, dsp::InitialText(dsp::CalcField::HighCross));
+    Edit4 = MakeEdit(this, "Edit4", 240, 104, dsp::InitialText(dsp::CalcField::MidCrossHigh));
+    Edit5 = MakeEdit(this, "Edit5", 176, 104, dsp::InitialText(dsp::CalcField::MidCrossLow));
     Edit6 = MakeEdit(this, "Edit6", 560, 72, initial_texts::kPassBandEdge);
     Edit7 = MakeEdit(this, "Edit7", 560, 96, initial_texts::kStopBandEdge);
-    Edit8 = MakeEdit(this, "Edit8", 560, 120, initial_texts::kAttenuation);
+    Edit8 = MakeEdit(this, "Edit8", 560, 120, dsp::InitialText(dsp::CalcField::Attenuation));
     Edit8->setReadOnly(true);
     SetFieldBackground(Edit8, Color3DLight());
     Button5 = MakeButton(this, "Button5", QRect(584, 144, 33, 33), "Calc");
-    Edit9 = MakeEdit(this, "Edit9", 336, 104, initial_texts::kMidTapCount);
-    Edit10 = MakeEdit(this, "Edit10", 336, 128, initial_texts::kHighTapCount);
+    Edit9 = MakeEdit(this, "Edit9", 336, 104, dsp::InitialText(dsp::CalcField::MidTapCount));
+    Edit10 = MakeEdit(this, "Edit10", 336, 128, dsp::InitialText(dsp::CalcField::HighTapCount));
     CheckBox3 = MakeCheckBox(this, "CheckBox3", QRect(208, 160, 177, 17),
                              "係数調整  adjust coefficient", false);
 }

@@ -21,6 +21,7 @@
 #include "app/replace_question.h"
 #include "app/time_response_window.h"
 #include "dsp/crossover.h"
+#include "dsp/fields.h"
 #include "dsp/response_store.h"
 #include "graph/qt/retained_graph.h"
 
@@ -108,6 +109,8 @@ class TForm1 : public QWidget, private GraphMenuHost {
     QLineEdit* Edit9 = nullptr;
     QLineEdit* Edit10 = nullptr;
     QCheckBox* CheckBox3 = nullptr;
+    // The window's field of one of the eight fields (dsp::kFields names it).
+    QLineEdit* FieldEdit(dsp::CalcField field) const;
     // The note between the frames and the graph that says for a while what an export wrote.
     TransientNote* Note = nullptr;
 

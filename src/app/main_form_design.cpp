@@ -22,6 +22,12 @@ void SetText(QLineEdit* edit, const std::string& text) {
     edit->setCursorPosition(0);
 }
 
+// The fields that follow a band-pass edge while the adjust box couples them (Edit5Change,
+// Edit4Change).
+bool IsOuterCutOff(dsp::CalcField field) {
+    return field == dsp::CalcField::LowCross || field == dsp::CalcField::HighCross;
+}
+
 // The parts of a design that the main window's fields and boxes show.
 bool SameFields(const design_file::Design& a, const design_file::Design& b) {
     return a.crossover == b.crossover && a.estimate == b.estimate && a.graph == b.graph;
@@ -47,17 +53,17 @@ void TForm1::ConnectSession() {
     StoreFields();
 }
 
+// Each of the eight fields is the window's child of the name its row gives.
+QLineEdit* TForm1::FieldEdit(dsp::CalcField field) const {
+    return findChild<QLineEdit*>(QString::fromLatin1(dsp::FieldRowOf(field).windowName),
+                                 Qt::FindDirectChildrenOnly);
+}
+
 void TForm1::ReadFields(design_file::Design& design) const {
-    design_file::CrossoverSettings& crossover = design.crossover;
-    crossover.lowTaps = TextOf(Edit1);
-    crossover.midTaps = TextOf(Edit9);
-    crossover.highTaps = TextOf(Edit10);
-    crossover.lowCut = TextOf(Edit2);
-    crossover.midLow = TextOf(Edit5);
-    crossover.midHigh = TextOf(Edit4);
-    crossover.highCut = TextOf(Edit3);
-    crossover.attenuation = TextOf(Edit8);
-    crossover.adjustCoefficient = CheckBox3->isChecked();
+    for (const dsp::FieldRow& row : dsp::kFields) {
+        design_file::FieldText(design, row.field) = TextOf(FieldEdit(row.field));
+    }
+    design.crossover.adjustCoefficient = CheckBox3->isChecked();
     design.estimate.passBand = TextOf(Edit6);
     design.estimate.stopBand = TextOf(Edit7);
     design.graph.logFrequency = CheckBox1->isChecked();
@@ -88,16 +94,14 @@ void TForm1::ShowSessionFields() {
         CheckBox1->setChecked(design.graph.logFrequency);
         CheckBox2->setChecked(design.graph.logAmplitude);
     }
-    const design_file::CrossoverSettings& crossover = design.crossover;
-    CheckBox3->setChecked(crossover.adjustCoefficient);
-    SetText(Edit5, crossover.midLow);
-    SetText(Edit4, crossover.midHigh);
-    SetText(Edit2, crossover.lowCut);
-    SetText(Edit3, crossover.highCut);
-    SetText(Edit1, crossover.lowTaps);
-    SetText(Edit9, crossover.midTaps);
-    SetText(Edit10, crossover.highTaps);
-    SetText(Edit8, crossover.attenuation);
+    CheckBox3->setChecked(design.crossover.adjustCoefficient);
+    for (const bool outerCutOffs : {false, true}) {
+        for (const dsp::FieldRow& row : dsp::kFields) {
+            if (IsOuterCutOff(row.field) == outerCutOffs) {
+                SetText(FieldEdit(row.field), design_file::FieldText(design, row.field));
+            }
+        }
+    }
     SetText(Edit6, design.estimate.passBand);
     SetText(Edit7, design.estimate.stopBand);
     showingSessionFields_ = false;

@@ -37,37 +37,15 @@ class FormCalcFields final : public dsp::CalcFields {
   public:
     explicit FormCalcFields(TForm1& form) : form_(form) {}
 
-    std::string Text(dsp::CalcField field) const override { return TextOf(Edit(field)); }
+    std::string Text(dsp::CalcField field) const override { return TextOf(form_.FieldEdit(field)); }
 
     void SetTapCountText(dsp::CalcField field, const std::string& text) override {
-        Edit(field)->setText(QString::fromStdString(text));
+        form_.FieldEdit(field)->setText(QString::fromStdString(text));
     }
 
     bool AdjustCoefficient() const override { return form_.CheckBox3->isChecked(); }
 
   private:
-    QLineEdit* Edit(dsp::CalcField field) const {
-        switch (field) {
-            case dsp::CalcField::LowTapCount:
-                return form_.Edit1;
-            case dsp::CalcField::MidTapCount:
-                return form_.Edit9;
-            case dsp::CalcField::HighTapCount:
-                return form_.Edit10;
-            case dsp::CalcField::LowCross:
-                return form_.Edit2;
-            case dsp::CalcField::MidCrossLow:
-                return form_.Edit5;
-            case dsp::CalcField::MidCrossHigh:
-                return form_.Edit4;
-            case dsp::CalcField::HighCross:
-                return form_.Edit3;
-            case dsp::CalcField::Attenuation:
-                return form_.Edit8;
-        }
-        return form_.Edit8;  // not reached: every field is listed above
-    }
-
     TForm1& form_;
 };
 

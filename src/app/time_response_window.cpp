@@ -92,8 +92,8 @@ void TimeResponseWindow::CreateControls() {
     views->addWidget(dbBox_);
     views->addSpacing(24);
     views->addWidget(new QLabel(QStringLiteral("Show:"), this));
-    for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
-        curveBoxes_[curve] = MakeCurveBox(this, dsp::kTimeCurveNames[curve]);
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
+        curveBoxes_[curve] = MakeCurveBox(this, dsp::kCurveNames[curve].id);
         views->addWidget(curveBoxes_[curve]);
     }
     views->addStretch();
@@ -256,9 +256,9 @@ QString TimeResponseWindow::ReadoutText() const {
     return readout_->text();
 }
 
-std::array<bool, dsp::kTimeCurves> TimeResponseWindow::Shown() const {
-    std::array<bool, dsp::kTimeCurves> shown{};
-    for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
+std::array<bool, dsp::kCurveCount> TimeResponseWindow::Shown() const {
+    std::array<bool, dsp::kCurveCount> shown{};
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         shown[curve] = curveBoxes_[curve]->isChecked();
     }
     return shown;

@@ -54,7 +54,7 @@ class TimeResponseWindow final : public QWidget {
     const QImage& Picture() const;
     bool HasDesign() const { return response_.has_value(); }
     const dsp::TimeResponse& Response() const { return *response_; }
-    const std::array<dsp::PreRinging, dsp::kTimeCurves>& Figures() const { return figures_; }
+    const std::array<dsp::PreRinging, dsp::kCurveCount>& Figures() const { return figures_; }
     // The pre-ringing threshold, dB below each band's largest step magnitude (the session's).
     int ThresholdDb() const;
     QString ReadoutText() const;
@@ -91,7 +91,7 @@ class TimeResponseWindow final : public QWidget {
     void KindChanged();
     void UpdateFigures();
     void UpdateEnabled();
-    std::array<bool, dsp::kTimeCurves> Shown() const;
+    std::array<bool, dsp::kCurveCount> Shown() const;
 
     DesignSession& session_;
     FileNameChooser chooser_;
@@ -101,7 +101,7 @@ class TimeResponseWindow final : public QWidget {
     QRadioButton* impulseButton_ = nullptr;
     QRadioButton* stepButton_ = nullptr;
     QCheckBox* dbBox_ = nullptr;
-    std::array<QCheckBox*, dsp::kTimeCurves> curveBoxes_{};
+    std::array<QCheckBox*, dsp::kCurveCount> curveBoxes_{};
     QSpinBox* thresholdBox_ = nullptr;
     QPushButton* resetButton_ = nullptr;
     QPushButton* pngButton_ = nullptr;
@@ -114,7 +114,7 @@ class TimeResponseWindow final : public QWidget {
     AcousticView* acoustic_ = nullptr;
 
     std::optional<dsp::TimeResponse> response_;
-    std::array<dsp::PreRinging, dsp::kTimeCurves> figures_{};
+    std::array<dsp::PreRinging, dsp::kCurveCount> figures_{};
     graph::TimeRange range_;
     // The time settings the controls and the picture show.
     design_file::TimeSettings shownSettings_;

@@ -33,7 +33,7 @@ std::optional<double> NumberIn(const QString& text, double lowest, double highes
 }
 
 QString BandOption(const char* what, std::size_t band) {
-    return QString::fromLatin1(what) + '-' + QString::fromLatin1(acoustic::kBandNames[band].data());
+    return QString::fromLatin1(what) + '-' + QString::fromLatin1(dsp::kCurveNames[band].id.data());
 }
 
 }  // namespace
@@ -51,8 +51,8 @@ AcousticOptions::AcousticOptions()
            "PREFIX"),
       plot_("acoustic-plot", "Write the acoustic levels as PNG (size as --plot-size).",
             "FILE.png") {
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-        const QString band = QString::fromLatin1(acoustic::kBandNames[b].data());
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        const QString band = QString::fromLatin1(dsp::kCurveNames[b].id.data());
         bands_.push_back(BandOptions{
             QCommandLineOption(BandOption("driver", b),
                                "Driver of the " + band +
@@ -94,7 +94,7 @@ std::optional<AcousticRequest> AcousticOptions::Read(
         return true;
     };
     AcousticRequest request;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const BandOptions& options = bands_[b];
         design_file::DriverSettings& band = settings[b];
         if (parser.isSet(options.driver)) {
@@ -117,7 +117,7 @@ std::optional<AcousticRequest> AcousticOptions::Read(
 
 AcousticRun::AcousticRun(const AcousticRequest& request, int32_t rateHz)
     : request_(request), rateHz_(rateHz) {
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const std::string path = ToUtf8(request.driverFiles[b]);
         if (!path.empty()) {
             drivers_[b] = acoustic::ReadFrdFile(path, path);

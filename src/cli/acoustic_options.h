@@ -21,7 +21,7 @@ namespace kc::cli {
 
 // What the options ask for.
 struct AcousticRequest {
-    std::array<QString, acoustic::kBands> driverFiles;  // empty: the ideal driver
+    std::array<QString, dsp::kBandCount> driverFiles;  // empty: the ideal driver
     acoustic::Settings settings;
     QString frdPrefix;  // PREFIX-low/mid/high/sum.frd, empty for none
     QString plot;       // PNG, empty for none

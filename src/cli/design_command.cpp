@@ -39,19 +39,14 @@ struct FieldOption {
 };
 
 std::vector<FieldOption> FieldOptions() {
-    const auto make = [](CalcField field, const char* name, const char* description) {
-        const QString initial = FromUtf8(dsp::InitialText(field));
-        return FieldOption{field, QCommandLineOption(name, description + (" (" + initial + ")."),
-                                                     "TEXT", initial)};
-    };
-    return {make(CalcField::LowTapCount, "low-taps", "Taps of the low-pass"),
-            make(CalcField::MidTapCount, "mid-taps", "Taps of the band-pass"),
-            make(CalcField::HighTapCount, "high-taps", "Taps of the high-pass"),
-            make(CalcField::LowCross, "low-cut", "Low-pass cut-off in Hz"),
-            make(CalcField::MidCrossLow, "mid-low", "Band-pass lower edge in Hz"),
-            make(CalcField::MidCrossHigh, "mid-high", "Band-pass upper edge in Hz"),
-            make(CalcField::HighCross, "high-cut", "High-pass cut-off in Hz"),
-            make(CalcField::Attenuation, "attenuation", "Stop-band attenuation in dB")};
+    std::vector<FieldOption> options;
+    for (const dsp::FieldRow& row : dsp::kFields) {
+        const QString initial = FromUtf8(row.initialText);
+        options.push_back({row.field, QCommandLineOption(FromUtf8(row.option),
+                                                         FromUtf8(row.help) + " (" + initial + ").",
+                                                         "TEXT", initial)});
+    }
+    return options;
 }
 
 // The window's fields as option texts; the normalised tap counts are written back here.
@@ -259,11 +254,8 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
 // The calculation's fields and the plot's axes from the given design.
 int RunGivenDesign(const design_file::Design& design, DesignOutputs outputs) {
     OptionFields fields;
-    for (const CalcField field :
-         {CalcField::LowTapCount, CalcField::MidTapCount, CalcField::HighTapCount,
-          CalcField::LowCross, CalcField::MidCrossLow, CalcField::MidCrossHigh,
-          CalcField::HighCross, CalcField::Attenuation}) {
-        fields.texts[field] = FieldText(design, field);
+    for (const dsp::FieldRow& row : dsp::kFields) {
+        fields.texts[row.field] = FieldText(design, row.field);
     }
     fields.adjust = design.crossover.adjustCoefficient;
     const PlotOptions plot{!design.graph.logFrequency, !design.graph.logAmplitude};

@@ -8,7 +8,7 @@
 
 #include "cli/cli.h"
 #include "cli/command_support.h"
-#include "dsp/initial_texts.h"
+#include "dsp/fields.h"
 #include "dsp/length_estimate.h"
 #include "export/export_set.h"
 
@@ -31,7 +31,7 @@ int RunEstimateCommand(const QStringList& arguments) {
         "Estimates the cut-off and the odd number of taps of a Kaiser-window low-pass filter.");
     const QCommandLineOption pass("pass", "Pass-band edge in Hz.", "TEXT");
     const QCommandLineOption stop("stop", "Stop-band edge in Hz.", "TEXT");
-    const QString initialAttenuation = FromUtf8(dsp::initial_texts::kAttenuation);
+    const QString initialAttenuation = FromUtf8(dsp::InitialText(dsp::CalcField::Attenuation));
     const QCommandLineOption attenuation(
         "attenuation", "Stop-band attenuation in dB (" + initialAttenuation + ").", "TEXT",
         initialAttenuation);

@@ -62,16 +62,10 @@ void VisitExportKeys(Keys& section, DesignT& design) {
 template <class Keys, class DesignT>
 void VisitKeys(Keys& keys, DesignT& design) {
     keys.Section("crossover", [&design](auto& section) {
-        auto& crossover = design.crossover;
-        section.Text("lowTaps", crossover.lowTaps);
-        section.Text("midTaps", crossover.midTaps);
-        section.Text("highTaps", crossover.highTaps);
-        section.Text("lowCut", crossover.lowCut);
-        section.Text("midLow", crossover.midLow);
-        section.Text("midHigh", crossover.midHigh);
-        section.Text("highCut", crossover.highCut);
-        section.Text("attenuation", crossover.attenuation);
-        section.Flag("adjustCoefficient", crossover.adjustCoefficient);
+        for (const dsp::FieldRow& row : dsp::kFields) {
+            section.Text(row.designKey, FieldText(design, row.field));
+        }
+        section.Flag("adjustCoefficient", design.crossover.adjustCoefficient);
     });
     keys.Section("estimate", [&design](auto& section) {
         section.Text("passBand", design.estimate.passBand);
@@ -89,8 +83,8 @@ void VisitKeys(Keys& keys, DesignT& design) {
         section.Flag("impulseDb", design.time.impulseDb);
     });
     keys.Section("acoustic", [&design](auto& section) {
-        for (std::size_t b = 0; b < acoustic::kBands; ++b) {
-            section.Section(acoustic::kBandNames[b], [&driver = design.acoustic[b]](auto& band) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            section.Section(dsp::kCurveNames[b].id, [&driver = design.acoustic[b]](auto& band) {
                 band.Text("driverFile", driver.driverFile);
                 band.Number("gainDb", driver.band.gainDb, acoustic::kMinGainDb,
                             acoustic::kMaxGainDb);

@@ -15,6 +15,7 @@
 #include "acoustic/acoustic_model.h"
 #include "base/errors.h"
 #include "dsp/calculation.h"
+#include "dsp/fields.h"
 #include "dsp/initial_texts.h"
 #include "dsp/response_store.h"
 #include "dsp/time_response.h"
@@ -36,14 +37,14 @@ inline constexpr std::size_t kMaxTextBytes = 32767;
 // The crossover fields (Edit1, Edit9, Edit10, Edit2, Edit5, Edit4, Edit3, Edit8) and the
 // adjust-coefficient box; the attenuation field is also the estimate's third input.
 struct CrossoverSettings {
-    std::string lowTaps{dsp::initial_texts::kLowTapCount};
-    std::string midTaps{dsp::initial_texts::kMidTapCount};
-    std::string highTaps{dsp::initial_texts::kHighTapCount};
-    std::string lowCut{dsp::initial_texts::kLowCross};
-    std::string midLow{dsp::initial_texts::kMidCrossLow};
-    std::string midHigh{dsp::initial_texts::kMidCrossHigh};
-    std::string highCut{dsp::initial_texts::kHighCross};
-    std::string attenuation{dsp::initial_texts::kAttenuation};
+    std::string lowTaps{dsp::InitialText(dsp::CalcField::LowTapCount)};
+    std::string midTaps{dsp::InitialText(dsp::CalcField::MidTapCount)};
+    std::string highTaps{dsp::InitialText(dsp::CalcField::HighTapCount)};
+    std::string lowCut{dsp::InitialText(dsp::CalcField::LowCross)};
+    std::string midLow{dsp::InitialText(dsp::CalcField::MidCrossLow)};
+    std::string midHigh{dsp::InitialText(dsp::CalcField::MidCrossHigh)};
+    std::string highCut{dsp::InitialText(dsp::CalcField::HighCross)};
+    std::string attenuation{dsp::InitialText(dsp::CalcField::Attenuation)};
     bool adjustCoefficient = false;
     bool operator==(const CrossoverSettings&) const = default;
 };
@@ -93,7 +94,7 @@ struct DriverSettings {
     acoustic::BandSettings band;
     bool operator==(const DriverSettings&) const = default;
 };
-using AcousticSettings = std::array<DriverSettings, acoustic::kBands>;  // low, mid, high
+using AcousticSettings = std::array<DriverSettings, dsp::kBandCount>;  // low, mid, high
 
 // A whole design; a default one is the window as it starts. A feature that keeps settings in the
 // file adds a section here and its keys in design_file.cpp (VisitKeys).

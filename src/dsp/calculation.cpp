@@ -5,7 +5,7 @@
 
 #include "base/float_checks.h"
 #include "base/text_convert.h"
-#include "dsp/initial_texts.h"
+#include "dsp/fields.h"
 #include "dsp/tap_arrays.h"
 
 namespace kc::dsp {
@@ -37,36 +37,14 @@ double ReadCutOff(const CalcFields& fields, CalcField field) {
 }  // namespace
 
 CrossoverParameters::CrossoverParameters()
-    : lowCount(TapCountOf(initial_texts::kLowTapCount)),
-      midCount(TapCountOf(initial_texts::kMidTapCount)),
-      highCount(TapCountOf(initial_texts::kHighTapCount)),
-      lowCrossHz(CutOffOf(initial_texts::kLowCross)),
-      midCrossLowHz(CutOffOf(initial_texts::kMidCrossLow)),
-      midCrossHighHz(CutOffOf(initial_texts::kMidCrossHigh)),
-      highCrossHz(CutOffOf(initial_texts::kHighCross)),
-      attenuationDb(AttenuationOf(initial_texts::kAttenuation)) {}
-
-std::string_view InitialText(CalcField field) {
-    switch (field) {
-        case CalcField::LowTapCount:
-            return initial_texts::kLowTapCount;
-        case CalcField::MidTapCount:
-            return initial_texts::kMidTapCount;
-        case CalcField::HighTapCount:
-            return initial_texts::kHighTapCount;
-        case CalcField::LowCross:
-            return initial_texts::kLowCross;
-        case CalcField::MidCrossLow:
-            return initial_texts::kMidCrossLow;
-        case CalcField::MidCrossHigh:
-            return initial_texts::kMidCrossHigh;
-        case CalcField::HighCross:
-            return initial_texts::kHighCross;
-        case CalcField::Attenuation:
-            return initial_texts::kAttenuation;
-    }
-    return {};  // not reached: every field is listed above
-}
+    : lowCount(TapCountOf(InitialText(CalcField::LowTapCount))),
+      midCount(TapCountOf(InitialText(CalcField::MidTapCount))),
+      highCount(TapCountOf(InitialText(CalcField::HighTapCount))),
+      lowCrossHz(CutOffOf(InitialText(CalcField::LowCross))),
+      midCrossLowHz(CutOffOf(InitialText(CalcField::MidCrossLow))),
+      midCrossHighHz(CutOffOf(InitialText(CalcField::MidCrossHigh))),
+      highCrossHz(CutOffOf(InitialText(CalcField::HighCross))),
+      attenuationDb(AttenuationOf(InitialText(CalcField::Attenuation))) {}
 
 CalculationResult RunCrossoverCalculation(CalcFields& fields) {
     return CalculateCrossover(ReadCrossoverParameters(fields));

@@ -8,23 +8,9 @@
 
 #include "dsp/crossover.h"
 #include "dsp/evaluation.h"
+#include "dsp/fields.h"
 
 namespace kc::dsp {
-
-// The eight fields the calculation reads, in the order it reads them.
-enum class CalcField {
-    LowTapCount,   // taps of the low-pass, made odd and written back
-    MidTapCount,   // taps of the band-pass, made odd and written back
-    HighTapCount,  // taps of the high-pass, made odd and written back
-    LowCross,      // low-pass cut-off, Hz (integer)
-    MidCrossLow,   // band-pass lower edge, Hz (integer)
-    MidCrossHigh,  // band-pass upper edge, Hz (integer)
-    HighCross,     // high-pass cut-off, Hz (integer)
-    Attenuation,   // stop-band attenuation, dB (floating point)
-};
-
-// The text the field starts with in the window (initial_texts.h).
-std::string_view InitialText(CalcField field);
 
 // What the calculation needs of its window.
 class CalcFields {

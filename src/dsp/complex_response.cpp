@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "base/math_constants.h"
+#include "dsp/bands.h"
 #include "dsp/split_work.h"
 
 namespace kc::dsp {
@@ -125,11 +126,10 @@ CrossoverResponses DelayFreeResponses(const CrossoverTaps& taps,
     r.sampleRateHz = taps.sampleRateHz;
     r.delaySamples = taps.CommonCentre;
     r.frequenciesHz = frequenciesHz;
-    const std::vector<double>* arrays[] = {&taps.LowTaps, &taps.MidTaps, &taps.HighTaps,
-                                           &taps.SumTaps};
+    const auto arrays = CurveTaps(taps);
     std::vector<std::complex<double>>* results[] = {&r.low, &r.mid, &r.high, &r.sum};
     // The four arrays are independent: two on each core.
-    RunInTwoHalves(4, 2, [&](std::size_t begin, std::size_t end) {
+    RunInTwoHalves(kCurveCount, 2, [&](std::size_t begin, std::size_t end) {
         for (std::size_t b = begin; b < end; ++b) {
             *results[b] =
                 DelayFreeResponse(*arrays[b], taps.CommonCentre, taps.sampleRateHz, frequenciesHz);

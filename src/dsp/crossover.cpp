@@ -10,6 +10,7 @@
 #include "base/errors.h"
 #include "base/float_checks.h"
 #include "dsp/band_taps.h"
+#include "dsp/bands.h"
 #include "dsp/design_steps.h"
 #include "dsp/kaiser.h"
 #include "dsp/split_work.h"
@@ -165,16 +166,17 @@ CrossoverTaps DesignCrossover(const CrossoverParameters& parameters) {
 
     const double beta = KaiserBeta(p.attenuationDb);
     std::vector<BandPlan> bands;
-    bands.reserve(3);  // the bands point at each other: no reallocation
+    bands.reserve(kBandCount);  // the bands point at each other: no reallocation
+    const auto targets = BandTaps(taps);
     const auto plan = [&](std::size_t band, int32_t count, TapFormula formula,
-                          PairFormula pairFormula, std::vector<double>& target) {
-        bands.push_back(base::RunMarkingWhere(kArrayPlaces[band], [&] {
-            return PlanBand(count, formula, pairFormula, target, taps, beta, bands);
+                          PairFormula pairFormula) {
+        bands.push_back(base::RunMarkingWhere(kCurveNames[band].place, [&] {
+            return PlanBand(count, formula, pairFormula, *targets[band], taps, beta, bands);
         }));
     };
-    plan(0, p.lowCount, LowPassTap, LowPassPair, taps.LowTaps);
-    plan(1, p.midCount, BandPassTap, BandPassPair, taps.MidTaps);
-    plan(2, p.highCount, HighPassTap, HighPassPair, taps.HighTaps);
+    plan(0, p.lowCount, LowPassTap, LowPassPair);
+    plan(1, p.midCount, BandPassTap, BandPassPair);
+    plan(2, p.highCount, HighPassTap, HighPassPair);
     FillWindows(bands);
     ApplyTapFormulas(bands, p);
     FormSum(taps);

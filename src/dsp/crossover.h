@@ -3,10 +3,8 @@
 // Kaiser-windowed ideal filter, centred in arrays of one common length.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 #include "dsp/response_store.h"
@@ -58,10 +56,6 @@ void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount);
 // Raises ERangeError for a rate outside kMinSampleRateHz ... kMaxSampleRateHz.
 void CheckSampleRate(int64_t sampleRateHz);
 
-// How an error names the array it arose in (base::Error::Where): the three bands and their sum.
-inline constexpr std::array<std::string_view, 4> kArrayPlaces = {"low band", "mid band",
-                                                                 "high band", "sum"};
-
 // A normalised (odd) count designed for `fromRateHz`, scaled to `toRateHz` so that the filter
 // keeps its length in time, its transition widths and its latency: the centre c = count div 2
 // becomes c′ = c · toRate / fromRate rounded to the nearest whole number (halves up), never below
@@ -79,8 +73,9 @@ CrossoverParameters AtSampleRate(const CrossoverParameters& parameters, int32_t 
 // Designs the three bands for normalised (odd) counts. Raises ERangeError for an unsupported rate,
 // for negative counts or a common length of 2^28 or more, EOutOfMemory when the arrays cannot be
 // allocated, and EInvalidOp for a one-tap band (its window divides 0 by 0); an error of one band
-// names it (kArrayPlaces; the longest band for a common length too long). Each window value is
-// computed afresh with KaiserWindow, one tap after the other; this is the reference design.
+// names it (kCurveNames in bands.h; the longest band for a common length too long). Each window
+// value is computed afresh with KaiserWindow, one tap after the other; this is the reference
+// design.
 CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters);
 
 // The design the program uses: bit for bit the taps of DesignCrossoverLiteral, with the same

@@ -9,6 +9,7 @@
 #include "base/errors.h"
 #include "base/float_checks.h"
 #include "dsp/band_taps.h"
+#include "dsp/bands.h"
 #include "dsp/crossover.h"
 #include "dsp/design_steps.h"
 #include "dsp/kaiser.h"
@@ -66,12 +67,13 @@ CrossoverTaps DesignCrossoverLiteral(const CrossoverParameters& parameters) {
 
     const double beta = KaiserBeta(p.attenuationDb);
     const auto design = [&](std::size_t band, int32_t count, TapFormula formula) {
-        return base::RunMarkingWhere(kArrayPlaces[band],
+        return base::RunMarkingWhere(kCurveNames[band].place,
                                      [&] { return DesignBand(count, taps, beta, formula, p); });
     };
-    taps.LowTaps = design(0, p.lowCount, LowPassTap);
-    taps.MidTaps = design(1, p.midCount, BandPassTap);
-    taps.HighTaps = design(2, p.highCount, HighPassTap);
+    const auto targets = BandTaps(taps);
+    *targets[0] = design(0, p.lowCount, LowPassTap);
+    *targets[1] = design(1, p.midCount, BandPassTap);
+    *targets[2] = design(2, p.highCount, HighPassTap);
     FormSum(taps);
     if (p.adjustCoefficient) {
         AdjustMidBandLiteral(taps);

@@ -2,11 +2,15 @@
 #include "dsp/design_steps.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "base/checked_int.h"
 #include "base/errors.h"
 #include "base/float_checks.h"
+#include "dsp/bands.h"
 #include "dsp/kaiser.h"
 
 namespace kc::dsp {
@@ -28,16 +32,28 @@ CrossoverTaps EmptyLayout(const CrossoverParameters& p) {
     return taps;
 }
 
+namespace {
+
+// The sum of tap i of the bands, low to high, in extended precision, stored.
+void StoreTapSum(const std::array<const std::vector<double>*, kBandCount>& bands,
+                 std::vector<double>& sumTaps, std::size_t i) {
+    long double sum = static_cast<long double>((*bands[0])[i]);
+    for (std::size_t band = 1; band < kBandCount; ++band) {
+        sum += static_cast<long double>((*bands[band])[i]);
+    }
+    sumTaps[i] = base::StoreDouble(sum);
+}
+
+}  // namespace
+
 void StoreTapSum(CrossoverTaps& taps, std::size_t i) {
-    const long double sum =
-        (static_cast<long double>(taps.LowTaps[i]) + static_cast<long double>(taps.MidTaps[i])) +
-        static_cast<long double>(taps.HighTaps[i]);
-    taps.SumTaps[i] = base::StoreDouble(sum);
+    StoreTapSum(BandTaps(std::as_const(taps)), taps.SumTaps, i);
 }
 
 void FormSum(CrossoverTaps& taps) {
+    const auto bands = BandTaps(std::as_const(taps));
     for (std::size_t i = 0; i < taps.SumTaps.size(); ++i) {
-        StoreTapSum(taps, i);
+        StoreTapSum(bands, taps.SumTaps, i);
     }
 }
 
@@ -67,8 +83,8 @@ int32_t ScaledTapCount(int32_t count, int32_t fromRateHz, int32_t toRateHz) {
 CrossoverParameters AtSampleRate(const CrossoverParameters& parameters, int32_t toRateHz) {
     CrossoverParameters p = parameters;
     int32_t* counts[] = {&p.lowCount, &p.midCount, &p.highCount};
-    for (std::size_t band = 0; band < 3; ++band) {
-        *counts[band] = base::RunMarkingWhere(kArrayPlaces[band], [&] {
+    for (std::size_t band = 0; band < kBandCount; ++band) {
+        *counts[band] = base::RunMarkingWhere(kCurveNames[band].place, [&] {
             return ScaledTapCount(*counts[band], parameters.sampleRateHz, toRateHz);
         });
     }

@@ -16,8 +16,8 @@ CrossoverParameters EffectiveParameters(const CrossoverParameters& parameters);
 // A design with CommonLength (the longest band) and CommonCentre set and no arrays yet.
 CrossoverTaps EmptyLayout(const CrossoverParameters& p);
 
-// SumTaps[i] = LowTaps[i] + MidTaps[i] + HighTaps[i], added in that order in extended precision
-// and stored.
+// SumTaps[i] = LowTaps[i] + MidTaps[i] + HighTaps[i], the bands added low to high in extended
+// precision and stored.
 void StoreTapSum(CrossoverTaps& taps, std::size_t i);
 
 // StoreTapSum for every tap.

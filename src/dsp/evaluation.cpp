@@ -10,6 +10,7 @@
 #include "base/float_checks.h"
 #include "base/math_constants.h"
 #include "base/text_convert.h"
+#include "dsp/bands.h"
 #include "dsp/grid_transform.h"
 #include "dsp/split_work.h"
 
@@ -75,19 +76,24 @@ void NameFailingArray(base::Error& error, const ResponseStore& store, int32_t k)
         try {
             Level(magnitudes[array]);
         } catch (const base::Error&) {
-            error.SetWhere(kArrayPlaces[array]);
+            error.SetWhere(kCurveNames[array].place);
             return;
         }
     }
 }
 
+// The store's magnitude curves in the order of CurveTaps: low, mid, high, sum.
+std::array<Curve*, kCurveCount> MagnitudeCurves(ResponseStore& store) {
+    return {&store.LowMag, &store.MidMag, &store.HighMag, &store.SumMag};
+}
+
 // Writes the four magnitudes of point k, then the four levels from the stored magnitudes.
-void StorePoint(ResponseStore& store, int32_t k, double low, double mid, double high, double sum) {
-    const auto i = static_cast<std::size_t>(k);
-    store.LowMag[i] = low;
-    store.MidMag[i] = mid;
-    store.HighMag[i] = high;
-    store.SumMag[i] = sum;
+void StorePoint(ResponseStore& store, int32_t k,
+                const std::array<double, kCurveCount>& magnitudes) {
+    const auto curves = MagnitudeCurves(store);
+    for (std::size_t curve = 0; curve < kCurveCount; ++curve) {
+        (*curves[curve])[static_cast<std::size_t>(k)] = magnitudes[curve];
+    }
     StoreLevels(store, k);
 }
 
@@ -141,13 +147,15 @@ Evaluation EvaluateResponsesLiteral(const CrossoverTaps& taps) {
     CheckSampleRate(taps.sampleRateHz);
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
     const int32_t rate = taps.sampleRateHz;
+    const auto arrays = CurveTaps(taps);
     for (int32_t k = 1; k <= kGridPoints; ++k) {
         const int32_t f = FreqGrid(k);
         try {
-            StorePoint(*result.store, k, DirectMagnitude(taps.LowTaps, f, rate),
-                       DirectMagnitude(taps.MidTaps, f, rate),
-                       DirectMagnitude(taps.HighTaps, f, rate),
-                       DirectMagnitude(taps.SumTaps, f, rate));
+            std::array<double, kCurveCount> magnitudes{};
+            for (std::size_t curve = 0; curve < kCurveCount; ++curve) {
+                magnitudes[curve] = DirectMagnitude(*arrays[curve], f, rate);
+            }
+            StorePoint(*result.store, k, magnitudes);
         } catch (base::Error& error) {
             NameFailingArray(error, *result.store, k);
             throw;
@@ -161,14 +169,20 @@ Evaluation EvaluateResponses(const CrossoverTaps& taps) {
     Evaluation result{std::make_unique<ResponseStore>(), 0.0};
     ResponseStore& store = *result.store;
     GridTransform transform(taps.sampleRateHz);
-    transform.Magnitudes(taps.LowTaps, taps.MidTaps, store.LowMag, store.MidMag);
-    transform.Magnitudes(taps.HighTaps, taps.SumTaps, store.HighMag, store.SumMag);
+    const auto arrays = CurveTaps(taps);
+    const auto curves = MagnitudeCurves(store);
+    // Two arrays a transform; an odd one out alone.
+    std::size_t curve = 0;
+    for (; curve + 1 < kCurveCount; curve += 2) {
+        transform.Magnitudes(*arrays[curve], *arrays[curve + 1], *curves[curve],
+                             *curves[curve + 1]);
+    }
+    if (curve < kCurveCount) {
+        transform.Magnitudes(*arrays[curve], *curves[curve]);
+    }
     std::vector<ZeroPoint> zeros;
-    for (const auto& [array, curve] : {std::pair{&taps.LowTaps, &store.LowMag},
-                                       {&taps.MidTaps, &store.MidMag},
-                                       {&taps.HighTaps, &store.HighMag},
-                                       {&taps.SumTaps, &store.SumMag}}) {
-        CollectZeroPoints(*array, *curve, zeros);
+    for (curve = 0; curve < kCurveCount; ++curve) {
+        CollectZeroPoints(*arrays[curve], *curves[curve], zeros);
     }
     RecomputeByDirectSum(zeros, taps.SumTaps.size(), taps.sampleRateHz);
     // The levels as the direct sum computes them, point by point; the first magnitude of exactly

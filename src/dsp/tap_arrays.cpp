@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/errors.h"
+#include "dsp/bands.h"
 #include "dsp/crossover.h"
 #include "dsp/kaiser.h"
 
@@ -106,10 +107,10 @@ void CheckTapArraySizes(int32_t lowCount, int32_t midCount, int32_t highCount) {
     const std::array<int32_t, 3> counts = {lowCount, midCount, highCount};
     const auto longest =
         static_cast<std::size_t>(std::max_element(counts.begin(), counts.end()) - counts.begin());
-    base::RunMarkingWhere(kArrayPlaces[longest],
+    base::RunMarkingWhere(kCurveNames[longest].place,
                           [&] { CheckArrayLength(Max3(lowCount, midCount, highCount)); });
     for (std::size_t band = 0; band < counts.size(); ++band) {
-        base::RunMarkingWhere(kArrayPlaces[band], [&] { CheckArrayLength(counts[band]); });
+        base::RunMarkingWhere(kCurveNames[band].place, [&] { CheckArrayLength(counts[band]); });
     }
 }
 

@@ -10,6 +10,7 @@
 #include "base/errors.h"
 #include "base/float_checks.h"
 #include "base/text_convert.h"
+#include "dsp/bands.h"
 
 namespace kc::dsp {
 
@@ -88,9 +89,10 @@ TimeResponse MakeTimeResponse(std::shared_ptr<const CrossoverTaps> taps, bool ad
     response.centre = taps->CommonCentre;
     response.sampleRateHz = taps->sampleRateHz;
     response.adjusted = adjusted;
-    response.impulse = {taps->LowTaps, taps->MidTaps, taps->HighTaps, taps->SumTaps};
+    const auto arrays = CurveTaps(*taps);
     response.taps = std::move(taps);
-    for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
+    for (std::size_t curve = 0; curve < kCurveCount; ++curve) {
+        response.impulse[curve] = *arrays[curve];
         response.step[curve] = StepResponse(response.impulse[curve]);
     }
     return response;
@@ -114,10 +116,10 @@ double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::s
     return 0.0;  // not reached: every kind is listed above
 }
 
-std::array<PreRinging, kTimeCurves> PreRingingFigures(const TimeResponse& response,
+std::array<PreRinging, kCurveCount> PreRingingFigures(const TimeResponse& response,
                                                       int32_t thresholdDb) {
-    std::array<PreRinging, kTimeCurves> figures;
-    for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
+    std::array<PreRinging, kCurveCount> figures;
+    for (std::size_t curve = 0; curve < kCurveCount; ++curve) {
         figures[curve] =
             PreRingingOf(response.step[curve], response.centre, thresholdDb, response.sampleRateHz);
     }
@@ -128,11 +130,11 @@ std::string FormatMs3(double ms) {
     return base::FixedPointText(ms, 3);
 }
 
-std::string PreRingingLine(const std::array<PreRinging, kTimeCurves>& figures,
+std::string PreRingingLine(const std::array<PreRinging, kCurveCount>& figures,
                            int32_t thresholdDb) {
     std::string line = "Pre-ringing (-" + std::to_string(thresholdDb) + " dB): ";
-    for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
-        line += std::string(curve == 0 ? "" : ", ") + std::string(kTimeCurveNames[curve]) + ' ' +
+    for (std::size_t curve = 0; curve < kCurveCount; ++curve) {
+        line += std::string(curve == 0 ? "" : ", ") + std::string(kCurveNames[curve].id) + ' ' +
                 FormatMs3(figures[curve].ms) + " ms";
     }
     return line;

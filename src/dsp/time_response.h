@@ -13,16 +13,14 @@
 #include <string_view>
 #include <vector>
 
+#include "dsp/bands.h"
 #include "dsp/crossover.h"
 #include "dsp/response_store.h"
 
 namespace kc::dsp {
 
-// The four curves of the time domain, in the order of every array below.
-enum class TimeCurve { Low, Mid, High, Sum };
-inline constexpr std::size_t kTimeCurves = 4;
-inline constexpr std::array<std::string_view, kTimeCurves> kTimeCurveNames = {"low", "mid", "high",
-                                                                              "sum"};
+// The curves of the time domain are the bands and their sum (bands.h), in the order of every
+// array below.
 
 // What a time view shows of each curve: the taps, their level 20·log10|h| in dB (floored at
 // kImpulseFloorDb), or the running sum of the taps.
@@ -81,8 +79,8 @@ struct TimeResponse {
     // The design was adjusted: its bands add up to a unit impulse at the centre, a pure delay.
     bool adjusted = false;
     std::shared_ptr<const CrossoverTaps> taps;  // what `impulse` shows; null for no design
-    std::array<std::span<const double>, kTimeCurves> impulse;
-    std::array<std::vector<double>, kTimeCurves> step;
+    std::array<std::span<const double>, kCurveCount> impulse;
+    std::array<std::vector<double>, kCurveCount> step;
 
     int32_t Length() const { return static_cast<int32_t>(impulse[0].size()); }
 };
@@ -97,12 +95,12 @@ double TimeSeriesValue(const TimeResponse& response, TimeSeriesKind kind, std::s
                        int32_t index);
 
 // The pre-ringing of the four curves, in the order low, mid, high, sum, from their steps.
-std::array<PreRinging, kTimeCurves> PreRingingFigures(const TimeResponse& response,
+std::array<PreRinging, kCurveCount> PreRingingFigures(const TimeResponse& response,
                                                       int32_t thresholdDb);
 
 // "Pre-ringing (-60 dB): low 3.288 ms, mid 1.043 ms, high 0.204 ms, sum 0.000 ms": the threshold
 // and each figure with three decimals and a full stop.
-std::string PreRingingLine(const std::array<PreRinging, kTimeCurves>& figures, int32_t thresholdDb);
+std::string PreRingingLine(const std::array<PreRinging, kCurveCount>& figures, int32_t thresholdDb);
 
 // A figure in ms with three decimals and a full stop ("3.288").
 std::string FormatMs3(double ms);

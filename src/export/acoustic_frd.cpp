@@ -28,7 +28,7 @@ std::string BandLine(const acoustic::AcousticModel& model, const acoustic::Setti
                      std::size_t band) {
     const auto& driver = model.DriverFiles()[band];
     const acoustic::BandSettings& s = settings[band];
-    return "* " + std::string(acoustic::kBandNames[band]) + " band: " +
+    return "* " + std::string(dsp::kCurveNames[band].id) + " band: " +
            (driver ? "driver " + OneLine(driver->name)
                    : std::string("ideal driver (0 dB, 0 degrees)")) +
            ", gain " + Signed(s.gainDb, 2) + " dB, delay " + Signed(s.delayMs, 3) +
@@ -37,15 +37,19 @@ std::string BandLine(const acoustic::AcousticModel& model, const acoustic::Setti
 
 }  // namespace
 
-std::array<std::string, 4> AcousticFrdNames(const std::string& prefix) {
-    return {prefix + "-low.frd", prefix + "-mid.frd", prefix + "-high.frd", prefix + "-sum.frd"};
+std::array<std::string, dsp::kCurveCount> AcousticFrdNames(const std::string& prefix) {
+    std::array<std::string, dsp::kCurveCount> names;
+    for (std::size_t curve = 0; curve < names.size(); ++curve) {
+        names[curve] = prefix + '-' + std::string(dsp::kCurveNames[curve].id) + ".frd";
+    }
+    return names;
 }
 
-std::array<std::string, 4> AcousticFrdTexts(const acoustic::AcousticModel& model,
-                                            const acoustic::Settings& settings,
-                                            const acoustic::AcousticResponse& response) {
+std::array<std::string, dsp::kCurveCount> AcousticFrdTexts(
+    const acoustic::AcousticModel& model, const acoustic::Settings& settings,
+    const acoustic::AcousticResponse& response) {
     std::string common;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         common += BandLine(model, settings, b);
     }
     const int32_t rate = model.SampleRateHz();
@@ -54,20 +58,21 @@ std::array<std::string, 4> AcousticFrdTexts(const acoustic::AcousticModel& model
     common += "* Crossover latency: " + std::to_string(latency) + " samples (" +
               base::FixedPointText(1000.0 * latency / rate, 3) + " ms), taken out of the phase\n";
     common += "* Frequency/Hz Magnitude/dB Phase/degrees\n";
-    std::array<std::string, 4> texts;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    std::array<std::string, dsp::kCurveCount> texts;
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         texts[b] = "* Kaiser Crossover acoustic response of the " +
-                   std::string(acoustic::kBandNames[b]) + " band\n" + common +
+                   std::string(dsp::kCurveNames[b].id) + " band\n" + common +
                    FrdDataLines(response.frequenciesHz, response.bands[b]);
     }
-    texts[3] = "* Kaiser Crossover acoustic response of the sum of the three bands\n" + common +
-               FrdDataLines(response.frequenciesHz, response.sum);
+    texts[dsp::kSumCurve] = "* Kaiser Crossover acoustic response of the sum of the three bands\n" +
+                            common + FrdDataLines(response.frequenciesHz, response.sum);
     return texts;
 }
 
-void WriteAcousticFrd(const std::string& prefix, const std::array<std::string, 4>& texts,
+void WriteAcousticFrd(const std::string& prefix,
+                      const std::array<std::string, dsp::kCurveCount>& texts,
                       const std::vector<std::string>& inputs) {
-    const std::array<std::string, 4> names = AcousticFrdNames(prefix);
+    const std::array<std::string, dsp::kCurveCount> names = AcousticFrdNames(prefix);
     AtomicFileSet files({names.begin(), names.end()}, inputs);
     for (std::size_t i = 0; i < names.size(); ++i) {
         files.Write(names[i], [&texts, i](const std::string& temporary) {

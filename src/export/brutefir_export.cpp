@@ -9,8 +9,6 @@
 namespace kc::exporting {
 namespace {
 
-constexpr const char* kBands[] = {"low", "mid", "high"};
-constexpr const char* kSides[] = {"left", "right"};
 constexpr int32_t kSmallestBlock = 64;
 
 std::string Quoted(const std::string& text) {
@@ -50,8 +48,8 @@ const char* FormatOf(CoefficientFormat format) {
 
 std::string Coeffs(const BandCoefficients& bands) {
     std::string text;
-    for (std::size_t band = 0; band < 3; ++band) {
-        text += std::string("coeff \"") + kBands[band] +
+    for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
+        text += std::string("coeff \"") + std::string(dsp::kCurveNames[band].id) +
                 "\" {\n    filename: " + Quoted(bands.files[band]) + ";\n    format: \"" +
                 FormatOf(bands.format) +
                 "\";\n    attenuation: 0.0;\n    blocks: -1;\n    skip: 0;\n"
@@ -68,18 +66,18 @@ std::string DeviceClause(const DeviceSpec& device) {
 }
 
 // "n/0,1,...", "x,x,..." of n channels.
-std::string Channels(int count) {
+std::string Channels(std::size_t count) {
     std::string text = std::to_string(count) + "/";
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         text += i == 0 ? "" : ",";
         text += std::to_string(i);
     }
     return text;
 }
 
-std::string Repeated(const char* value, int count) {
+std::string Repeated(const char* value, std::size_t count) {
     std::string text;
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         text += i == 0 ? "" : ",";
         text += value;
     }
@@ -87,7 +85,7 @@ std::string Repeated(const char* value, int count) {
 }
 
 std::string Io(const char* structure, const std::string& names, const DeviceSpec& device,
-               int channels) {
+               std::size_t channels) {
     const char* sample = device.type == DeviceSpec::Type::File ? "FLOAT_LE" : "S32_LE";
     std::string text = std::string(structure) + " " + names +
                        " {\n    device: " + DeviceClause(device) + ";\n    sample: \"" + sample +
@@ -100,31 +98,35 @@ std::string Io(const char* structure, const std::string& names, const DeviceSpec
     return text + "};\n";
 }
 
-std::string OutputName(int side, int band) {
-    return std::string(kSides[side]) + "_" + kBands[band];
+// "left", "right" or "left_low", ... "right_high": the names of a structure's channels.
+std::string Names(std::size_t count, std::string (*name)(std::size_t)) {
+    std::string names;
+    for (std::size_t i = 0; i < count; ++i) {
+        names += i == 0 ? "" : ", ";
+        names += Quoted(name(i));
+    }
+    return names;
+}
+
+std::string SideName(std::size_t side) {
+    return std::string(kSides[side]);
 }
 
 std::string Inputs(const BruteFirSetup& s) {
-    return Io("input", "\"left\", \"right\"", s.capture, 2);
+    return Io("input", Names(kSides.size(), SideName), s.capture, kSides.size());
 }
 
 std::string Outputs(const BruteFirSetup& s) {
-    std::string names;
-    for (int output = 0; output < 6; ++output) {
-        names += output == 0 ? "\"" : ", \"";
-        names += OutputName(output / 3, output % 3);
-        names += '"';
-    }
-    return Io("output", names, s.playback, 6);
+    return Io("output", Names(kOutputCount, OutputName), s.playback, kOutputCount);
 }
 
 std::string Filters() {
     std::string text;
-    for (int output = 0; output < 6; ++output) {
-        const std::string name = OutputName(output / 3, output % 3);
-        text += "filter " + Quoted(name) + " {\n    from_inputs: " + Quoted(kSides[output / 3]);
-        text +=
-            ";\n    to_outputs: " + Quoted(name) + ";\n    coeff: " + Quoted(kBands[output % 3]);
+    for (std::size_t output = 0; output < kOutputCount; ++output) {
+        text += "filter " + Quoted(OutputName(output));
+        text += " {\n    from_inputs: " + Quoted(SideName(SideOf(output)));
+        text += ";\n    to_outputs: " + Quoted(OutputName(output));
+        text += ";\n    coeff: " + Quoted(std::string(dsp::kCurveNames[BandOf(output)].id));
         text += ";\n    process: -1;\n    delay: 0;\n    crossfade: false;\n};\n";
     }
     return text;

@@ -9,7 +9,6 @@
 namespace kc::exporting {
 namespace {
 
-constexpr const char* kBands[] = {"low", "mid", "high"};
 constexpr const char* kMixerName = "kc_stereo_to_3way";
 
 // The spellings that changed between the major versions.
@@ -33,11 +32,11 @@ VersionSyntax SyntaxOf(CamillaDspVersion version) {
     return {"S32LE", "FLOAT32LE", "FLOAT64LE", "File", false};
 }
 
-std::string FilterName(int band) {
-    return std::string("kc_") + kBands[band];
+std::string FilterName(std::size_t band) {
+    return "kc_" + std::string(dsp::kCurveNames[band].id);
 }
 
-std::string Device(const char* role, const DeviceSpec& device, int channels,
+std::string Device(const char* role, const DeviceSpec& device, std::size_t channels,
                    const VersionSyntax& syntax) {
     std::string text = std::string("  ") + role + ":\n";
     if (device.type == DeviceSpec::Type::File) {
@@ -57,14 +56,16 @@ std::string Device(const char* role, const DeviceSpec& device, int channels,
 std::string Devices(const CamillaDspSetup& s, const VersionSyntax& syntax) {
     return "devices:\n  samplerate: " + std::to_string(s.sampleRateHz) +
            "\n  chunksize: " + std::to_string(ChunkSamples(s.sampleRateHz)) + "\n" +
-           Device("capture", s.capture, 2, syntax) + Device("playback", s.playback, 6, syntax);
+           Device("capture", s.capture, kSides.size(), syntax) +
+           Device("playback", s.playback, kOutputCount, syntax);
 }
 
-std::string FilterParameters(const BandCoefficients& bands, int band, const VersionSyntax& syntax) {
-    const std::string file = YamlQuoted(bands.files[static_cast<std::size_t>(band)]);
+std::string FilterParameters(const BandCoefficients& bands, std::size_t band,
+                             const VersionSyntax& syntax) {
+    const std::string file = YamlQuoted(bands.files[band]);
     if (bands.format == CoefficientFormat::Wav) {
-        return "      type: Wav\n      filename: " + file + "\n      channel: " +
-               std::to_string(bands.channels[static_cast<std::size_t>(band)]) + "\n";
+        return "      type: Wav\n      filename: " + file +
+               "\n      channel: " + std::to_string(bands.channels[band]) + "\n";
     }
     const char* format = bands.format == CoefficientFormat::RawFloat32   ? syntax.float32
                          : bands.format == CoefficientFormat::RawFloat64 ? syntax.float64
@@ -74,7 +75,7 @@ std::string FilterParameters(const BandCoefficients& bands, int band, const Vers
 
 std::string Filters(const BandCoefficients& bands, const VersionSyntax& syntax) {
     std::string text = "filters:\n";
-    for (int band = 0; band < 3; ++band) {
+    for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
         text += "  " + FilterName(band) + ":\n    type: Conv\n    parameters:\n" +
                 FilterParameters(bands, band, syntax);
     }
@@ -85,15 +86,19 @@ std::string Mixer() {
     std::string text = std::string("mixers:\n  ") + kMixerName +
                        ":\n"
                        "    channels:\n"
-                       "      in: 2\n"
-                       "      out: 6\n"
+                       "      in: " +
+                       std::to_string(kSides.size()) +
+                       "\n"
+                       "      out: " +
+                       std::to_string(kOutputCount) +
+                       "\n"
                        "    mapping:\n";
-    for (int dest = 0; dest < 6; ++dest) {
+    for (std::size_t dest = 0; dest < kOutputCount; ++dest) {
         text += "      - dest: " + std::to_string(dest) +
                 "\n"
                 "        sources:\n"
                 "          - channel: " +
-                std::to_string(dest / 3) +
+                std::to_string(SideOf(dest)) +
                 "\n"
                 "            gain: 0\n"
                 "            inverted: false\n";
@@ -103,12 +108,12 @@ std::string Mixer() {
 
 std::string Pipeline(const VersionSyntax& syntax) {
     std::string text = std::string("pipeline:\n  - type: Mixer\n    name: ") + kMixerName + "\n";
-    for (int output = 0; output < 6; ++output) {
+    for (std::size_t output = 0; output < kOutputCount; ++output) {
         const std::string channel = std::to_string(output);
         text += "  - type: Filter\n" +
                 (syntax.channelList ? "    channels: [" + channel + "]\n"
                                     : "    channel: " + channel + "\n") +
-                "    names:\n      - " + FilterName(output % 3) + "\n";
+                "    names:\n      - " + FilterName(BandOf(output)) + "\n";
     }
     return text;
 }

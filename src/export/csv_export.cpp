@@ -7,7 +7,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "dsp/bands.h"
 
 namespace kc::exporting {
 
@@ -26,11 +30,18 @@ std::string FormatDecibels(double magnitude) {
 }
 
 std::string TapsCsv(const dsp::CrossoverTaps& taps) {
-    std::string csv = "index,low,mid,high,sum\n";
+    std::string csv = "index";
+    for (const dsp::CurveName& name : dsp::kCurveNames) {
+        csv += ',' + std::string(name.id);
+    }
+    csv += '\n';
+    const auto arrays = dsp::CurveTaps(taps);
     for (std::size_t i = 0; i < taps.SumTaps.size(); ++i) {
-        csv += std::to_string(i) + ',' + FormatSignificant17(taps.LowTaps[i]) + ',' +
-               FormatSignificant17(taps.MidTaps[i]) + ',' + FormatSignificant17(taps.HighTaps[i]) +
-               ',' + FormatSignificant17(taps.SumTaps[i]) + '\n';
+        csv += std::to_string(i);
+        for (const std::vector<double>* array : arrays) {
+            csv += ',' + FormatSignificant17((*array)[i]);
+        }
+        csv += '\n';
     }
     return csv;
 }
@@ -60,8 +71,8 @@ std::string TimeSeriesCsv(const dsp::TimeResponse& response, dsp::TimeSeriesKind
                          : kind == dsp::TimeSeriesKind::Step    ? "_step"
                                                                 : "";
     std::string csv = "index,time_ms";
-    for (const std::string_view name : dsp::kTimeCurveNames) {
-        csv += ',' + std::string(name) + suffix;
+    for (const dsp::CurveName& name : dsp::kCurveNames) {
+        csv += ',' + std::string(name.id) + suffix;
     }
     csv += '\n';
     const int32_t from = std::max(firstIndex, 0);
@@ -69,7 +80,7 @@ std::string TimeSeriesCsv(const dsp::TimeResponse& response, dsp::TimeSeriesKind
     for (int32_t i = from; i <= to; ++i) {
         csv += std::to_string(i) + ',' +
                FormatSignificant17(dsp::TapTimeMs(i, response.centre, response.sampleRateHz));
-        for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
+        for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
             csv += ',' + FormatSignificant17(dsp::TimeSeriesValue(response, kind, curve, i));
         }
         csv += '\n';

@@ -22,6 +22,13 @@ CoefficientFormat RawFormatOf(const ExportRequest& request) {
 
 }  // namespace
 
+std::string OutputName(std::size_t output) {
+    std::string name(kSides[SideOf(output)]);
+    name += '_';
+    name += dsp::kCurveNames[BandOf(output)].id;
+    return name;
+}
+
 std::string DeviceSpecProblem(std::string_view spec) {
     const bool alsa = spec.starts_with(kAlsaPrefix);
     if ((!alsa && !spec.starts_with(kFilePrefix)) || spec.size() == kAlsaPrefix.size() ||

@@ -11,9 +11,23 @@
 #include <string>
 #include <string_view>
 
+#include "dsp/bands.h"
 #include "export/export_kind.h"
 
 namespace kc::exporting {
+
+// The sides of the stereo input; the outputs are each side's bands, the left side's first
+// (left low, mid, high, right low, mid, high).
+inline constexpr std::array<std::string_view, 2> kSides = {"left", "right"};
+inline constexpr std::size_t kOutputCount = kSides.size() * dsp::kBandCount;
+constexpr std::size_t SideOf(std::size_t output) {
+    return output / dsp::kBandCount;
+}
+constexpr std::size_t BandOf(std::size_t output) {
+    return output % dsp::kBandCount;
+}
+// "left_low": an output's name in the configurations.
+std::string OutputName(std::size_t output);
 
 // A capture or playback device as --capture and --playback name it: "alsa:DEVICE", or
 // "file:PATH" for raw 32-bit float samples, little-endian and interleaved.
@@ -40,8 +54,8 @@ enum class CoefficientFormat { Wav, RawFloat32, RawFloat64, Text };
 // multichannel WAV file, which is then all three).
 struct BandCoefficients {
     CoefficientFormat format = CoefficientFormat::Wav;
-    std::array<std::string, 3> files;
-    std::array<int, 3> channels{};
+    std::array<std::string, dsp::kBandCount> files;
+    std::array<int, dsp::kBandCount> channels{};
 };
 
 // The band files at `sampleRateHz` of the first of `kindIds` ("wav", "raw", "text") that the

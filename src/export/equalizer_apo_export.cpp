@@ -17,9 +17,9 @@ std::string EqualizerApoInclude(const std::vector<EqualizerApoRate>& rates) {
         text += "\n# At " + std::to_string(rate.sampleRateHz) + " Hz " +
                 LatencyText(rate.latencySamples, rate.sampleRateHz) +
                 ".\nIf: sampleRate == " + std::to_string(rate.sampleRateHz) + "\n";
-        for (int channel = 1; channel <= 6; ++channel) {
-            text += "Channel: " + std::to_string(channel) + "\nConvolution: " +
-                    rate.bands.files[static_cast<std::size_t>((channel - 1) % 3)] + "\n";
+        for (std::size_t output = 0; output < kOutputCount; ++output) {  // channel 1, 2, ...
+            text += "Channel: " + std::to_string(output + 1) +
+                    "\nConvolution: " + rate.bands.files[BandOf(output)] + "\n";
         }
         text += "EndIf:\n";
     }

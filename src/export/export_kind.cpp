@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "acoustic/acoustic_model.h"
 #include "base/message_text.h"
+#include "dsp/bands.h"
 #include "export/brutefir_export.h"
 #include "export/camilladsp_export.h"
 #include "export/coefficient_files.h"
@@ -120,19 +120,15 @@ std::vector<std::string> OneFile(const ExportKind& /*kind*/, const KindRequest& 
 // PREFIX-low, PREFIX-mid, PREFIX-high with the extension.
 std::vector<std::string> BandFiles(const std::string& prefix, const std::string& extension) {
     std::vector<std::string> files;
-    files.reserve(acoustic::kBandNames.size());
-    for (const std::string_view band : acoustic::kBandNames) {
+    files.reserve(dsp::kBandCount);
+    for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
         std::string file = prefix;
         file += '-';
-        file += band;
+        file += dsp::kCurveNames[band].id;
         file += extension;
         files.push_back(std::move(file));
     }
     return files;
-}
-
-const std::vector<double>& BandTaps(const dsp::CrossoverTaps& taps, std::size_t band) {
-    return band == 0 ? taps.LowTaps : band == 1 ? taps.MidTaps : taps.HighTaps;
 }
 
 std::vector<std::string> WavFiles(const ExportKind& kind, const KindRequest& request,
@@ -148,14 +144,14 @@ void WriteWav(const RateWrite& w) {
     const auto format = ChoiceOf<WavSampleFormat>(w, 0);
     if (w.files.size() == 1) {  // the three bands as the channels of one file
         w.set.Write(w.files[0], [&](const std::string& temporary) {
-            WriteWavChannels(temporary, {&t.LowTaps, &t.MidTaps, &t.HighTaps}, t.sampleRateHz,
-                             format);
+            const auto bands = dsp::BandTaps(t);
+            WriteWavChannels(temporary, {bands.begin(), bands.end()}, t.sampleRateHz, format);
         });
         return;
     }
     for (std::size_t band = 0; band < w.files.size(); ++band) {
         w.set.Write(w.files[band], [&](const std::string& temporary) {
-            WriteWavChannels(temporary, {&BandTaps(t, band)}, t.sampleRateHz, format);
+            WriteWavChannels(temporary, {dsp::BandTaps(t)[band]}, t.sampleRateHz, format);
         });
     }
 }
@@ -170,14 +166,14 @@ std::vector<std::string> RawFiles(const ExportKind& kind, const KindRequest& req
 
 void WriteRaw(const RateWrite& w) {
     for (std::size_t band = 0; band < w.files.size(); ++band) {
-        w.set.WriteText(w.files[band],
-                        RawSamples(BandTaps(w.design.taps, band), ChoiceOf<RawSampleFormat>(w, 0)));
+        w.set.WriteText(w.files[band], RawSamples(*dsp::BandTaps(w.design.taps)[band],
+                                                  ChoiceOf<RawSampleFormat>(w, 0)));
     }
 }
 
 void WriteCoefficientLines(const RateWrite& w) {
     for (std::size_t band = 0; band < w.files.size(); ++band) {
-        w.set.WriteText(w.files[band], CoefficientLines(BandTaps(w.design.taps, band)));
+        w.set.WriteText(w.files[band], CoefficientLines(*dsp::BandTaps(w.design.taps)[band]));
     }
 }
 

@@ -11,9 +11,6 @@
 namespace kc::exporting {
 namespace {
 
-constexpr const char* kBands[] = {"low", "mid", "high"};
-constexpr const char* kSides[] = {"left", "right"};
-
 // A string as PipeWire's configuration reads it: quoted, with quote and backslash escaped.
 std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
@@ -39,10 +36,6 @@ std::vector<std::string> Split(std::string_view text) {
     }
 }
 
-std::string NodeName(int side, int band) {
-    return std::string(kSides[side]) + "_" + kBands[band];
-}
-
 std::string FileNames(const PipeWireSetup& s, std::size_t band) {
     if (s.rates.size() == 1) {
         return Quoted(s.rates[0].files[band]);
@@ -55,37 +48,50 @@ std::string FileNames(const PipeWireSetup& s, std::size_t band) {
     return list + " ]";
 }
 
+std::string SplitName(std::size_t side) {
+    return "split_" + std::string(kSides[side]);
+}
+
+// A copy node a side, whose output feeds the side's convolvers, one a band.
 std::string Nodes(const PipeWireSetup& s) {
-    std::string text =
-        "                    { type = builtin label = copy name = split_left }\n"
-        "                    { type = builtin label = copy name = split_right }\n";
-    for (int side = 0; side < 2; ++side) {
-        for (std::size_t band = 0; band < 3; ++band) {
-            text += "                    { type = builtin label = convolver name = " +
-                    NodeName(side, static_cast<int>(band)) +
-                    " config = { filename = " + FileNames(s, band) +
-                    " channel = " + std::to_string(s.rates[0].channels[band]) + " } }\n";
-        }
+    std::string text;
+    for (std::size_t side = 0; side < kSides.size(); ++side) {
+        text +=
+            "                    { type = builtin label = copy name = " + SplitName(side) + " }\n";
+    }
+    for (std::size_t output = 0; output < kOutputCount; ++output) {
+        const std::size_t band = BandOf(output);
+        text +=
+            "                    { type = builtin label = convolver name = " + OutputName(output) +
+            " config = { filename = " + FileNames(s, band) +
+            " channel = " + std::to_string(s.rates[0].channels[band]) + " } }\n";
     }
     return text;
 }
 
 std::string Links() {
     std::string text;
-    for (int side = 0; side < 2; ++side) {
-        for (int band = 0; band < 3; ++band) {
-            text += std::string("                    { output = \"split_") + kSides[side] +
-                    ":Out\" input = \"" + NodeName(side, band) + ":In\" }\n";
-        }
+    for (std::size_t output = 0; output < kOutputCount; ++output) {
+        text += "                    { output = \"" + SplitName(SideOf(output));
+        text += ":Out\" input = \"" + OutputName(output) + ":In\" }\n";
+    }
+    return text;
+}
+
+std::string Inputs() {
+    std::string text;
+    for (std::size_t side = 0; side < kSides.size(); ++side) {
+        text += " \"" + SplitName(side);
+        text += ":In\"";
     }
     return text;
 }
 
 std::string Outputs() {
     std::string text;
-    for (int output = 0; output < 6; ++output) {
+    for (std::size_t output = 0; output < kOutputCount; ++output) {
         text += " \"";
-        text += NodeName(output / 3, output % 3);
+        text += OutputName(output);
         text += ":Out\"";
     }
     return text;
@@ -121,7 +127,7 @@ std::string PipeWirePositionsProblem(std::string_view positions) {
             return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         });
     };
-    if (items.size() != 6 || !std::all_of(items.begin(), items.end(), isName)) {
+    if (items.size() != kOutputCount || !std::all_of(items.begin(), items.end(), isName)) {
         return "must be six channel positions separated by commas, such as " +
                std::string(kDefaultPipeWirePositions);
     }
@@ -138,7 +144,9 @@ std::string PipeWireDropIn(const PipeWireSetup& s) {
     std::string playback =
         "                node.name = \"kaiser_crossover.output\"\n"
         "                node.passive = true\n"
-        "                audio.channels = 6\n"
+        "                audio.channels = " +
+        std::to_string(kOutputCount) +
+        "\n"
         "                audio.position = [" +
         Positions(s.positions) + " ]\n";
     if (!s.target.empty()) {
@@ -157,7 +165,9 @@ std::string PipeWireDropIn(const PipeWireSetup& s) {
            "                links = [\n" +
            Links() +
            "                ]\n"
-           "                inputs = [ \"split_left:In\" \"split_right:In\" ]\n"
+           "                inputs = [" +
+           Inputs() +
+           " ]\n"
            "                outputs = [" +
            Outputs() +
            " ]\n"

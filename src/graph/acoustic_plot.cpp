@@ -18,8 +18,8 @@ constexpr double kLevelStepDb = 10.0;
 constexpr int32_t kLegendSampleWidth = 18;
 constexpr double kFloorShownDb = -299.0;  // levels at the FRD floor (-300 dB) set no axis
 
-constexpr std::array<Color, kAcousticCurves> kCurveColors = {Color{176, 0, 0}, Color{0, 128, 0},
-                                                             Color{128, 0, 176}, clBlue};
+constexpr std::array<Color, dsp::kCurveCount> kCurveColors = {Color{176, 0, 0}, Color{0, 128, 0},
+                                                              Color{128, 0, 176}, clBlue};
 constexpr Color kPhaseColor{128, 128, 128};
 
 int32_t Round(double value) {
@@ -59,7 +59,7 @@ void DrawCurves(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs
             [&](double degrees) { return YOfPhase(frame, degrees); }, 180.0);
     }
     const LevelAxis levels = LevelAxisOf(inputs);
-    for (std::size_t curve = 0; curve < kAcousticCurves; ++curve) {
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         canvas.SetPenColor(kCurveColors[curve]);
         DrawPolyline(
             canvas, frame, xs, inputs.levelsDb[curve],
@@ -125,7 +125,7 @@ void DrawLegend(Canvas& canvas, const AcousticPlotInputs& inputs, const TextMetr
         canvas.TextOut(x, top, text);
         x += metrics.width(text) + 12;
     };
-    for (std::size_t curve = 0; curve < kAcousticCurves; ++curve) {
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         entry(kCurveColors[curve], inputs.legend[curve]);
     }
     if (inputs.showPhase) {
@@ -139,17 +139,17 @@ AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
                                         const acoustic::AcousticResponse& response) {
     AcousticPlotInputs inputs;
     inputs.frequenciesHz = response.frequenciesHz;
-    for (std::size_t b = 0; b < acoustic::kBands; ++b) {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         inputs.levelsDb[b] = acoustic::LevelsDb(response.bands[b]);
         const auto& driver = model.DriverFiles()[b];
         // The file's name without its folders: the legend has room for little more.
         const std::string name =
             driver ? driver->name.substr(driver->name.find_last_of('/') + 1) : "ideal driver";
-        inputs.legend[b] = std::string(acoustic::kBandNames[b]) + " (" + name + ")";
+        inputs.legend[b] = std::string(dsp::kCurveNames[b].id) + " (" + name + ")";
     }
-    inputs.levelsDb[3] = acoustic::LevelsDb(response.sum);
+    inputs.levelsDb[dsp::kSumCurve] = acoustic::LevelsDb(response.sum);
     inputs.sumPhaseDeg = acoustic::PhasesDeg(response.sum);
-    inputs.legend[3] = "sum";
+    inputs.legend[dsp::kSumCurve] = dsp::kCurveNames[dsp::kSumCurve].id;
     if (!model.HasDesign()) {
         inputs.note = "No design yet: press Calc in the main window.";
     } else if (model.Frequencies().empty()) {
@@ -278,13 +278,12 @@ std::optional<std::size_t> FrequencyIndexAtPixel(const PlotFrame& frame,
 }
 
 std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t index) {
-    static constexpr std::array<const char*, kAcousticCurves> kNames = {"low", "mid", "high",
-                                                                        "sum"};
     std::string text =
         "f = " + base::WithDecimalSeparator(base::FixedPointText(inputs.frequenciesHz[index], 1)) +
         " Hz:";
-    for (std::size_t curve = 0; curve < kAcousticCurves; ++curve) {
-        text += std::string(curve == 0 ? " " : ", ") + kNames[curve] + ' ' +
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
+        text += std::string(curve == 0 ? " " : ", ") + std::string(dsp::kCurveNames[curve].id) +
+                ' ' +
                 base::WithDecimalSeparator(base::FixedPointText(inputs.levelsDb[curve][index], 2)) +
                 " dB";
     }

@@ -12,22 +12,21 @@
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "dsp/bands.h"
 #include "graph/canvas.h"
 #include "graph/time_plot.h"
 
 namespace kc::graph {
 
-inline constexpr std::size_t kAcousticCurves = 4;  // low, mid, high, sum
-
 // What the picture shows.
 struct AcousticPlotInputs {
-    std::vector<double> frequenciesHz;                          // rising
-    std::array<std::vector<double>, kAcousticCurves> levelsDb;  // low, mid, high, sum
-    std::vector<double> sumPhaseDeg;                            // in (−180, 180]
+    std::vector<double> frequenciesHz;                           // rising
+    std::array<std::vector<double>, dsp::kCurveCount> levelsDb;  // low, mid, high, sum
+    std::vector<double> sumPhaseDeg;                             // in (−180, 180]
     bool showPhase = false;
-    std::array<std::string, kAcousticCurves> legend;  // "low (woofer.frd)", ...
-    std::string note;                                 // when not empty, shown instead of the curves
-    int32_t width = 800;                              // the picture, pixels
+    std::array<std::string, dsp::kCurveCount> legend;  // "low (woofer.frd)", ...
+    std::string note;     // when not empty, shown instead of the curves
+    int32_t width = 800;  // the picture, pixels
     int32_t height = 480;
 };
 

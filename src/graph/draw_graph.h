@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dsp/initial_texts.h"
+#include "dsp/fields.h"
 #include "dsp/response_store.h"
 #include "graph/canvas.h"
 
@@ -26,9 +26,9 @@ struct GraphInputs {
     bool logFrequency = true;  // CheckBox1: logarithmic frequency axis (10 Hz ... 10 kHz)
     bool levelsInDb = true;    // CheckBox2: level curves labelled in dB, else magnitudes
     // Edit5: band-pass lower edge, marked in red
-    std::string lowerEdgeText{dsp::initial_texts::kMidCrossLow};
+    std::string lowerEdgeText{dsp::InitialText(dsp::CalcField::MidCrossLow)};
     // Edit4: band-pass upper edge, marked in blue
-    std::string upperEdgeText{dsp::initial_texts::kMidCrossHigh};
+    std::string upperEdgeText{dsp::InitialText(dsp::CalcField::MidCrossHigh)};
 };
 
 // What the redraw needs of its window. A redraw draws into a fresh picture and a fresh label

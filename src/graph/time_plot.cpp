@@ -21,7 +21,7 @@ constexpr double kSpareDb = 5.0;
 constexpr int32_t kLegendSampleWidth = 18;
 
 Color CurveColor(std::size_t curve) {
-    return curve == static_cast<std::size_t>(dsp::TimeCurve::Sum) ? clBlue : clBlack;
+    return curve == dsp::kSumCurve ? clBlue : clBlack;
 }
 
 int32_t Round(double value) {
@@ -117,10 +117,10 @@ void DrawLegend(Canvas& canvas, const TimePlotInputs& inputs, const TextMetrics&
     const std::string head = "Pre-ringing (-" + std::to_string(inputs.thresholdDb) + " dB):";
     canvas.TextOut(x, top, head);
     x += metrics.width(head);
-    for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
-        std::string text = std::string(dsp::kTimeCurveNames[curve]) + ' ' +
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
+        std::string text = std::string(dsp::kCurveNames[curve].id) + ' ' +
                            dsp::FormatMs3(inputs.preRinging[curve].ms) + " ms";
-        if (curve == static_cast<std::size_t>(dsp::TimeCurve::Sum) && inputs.response->adjusted) {
+        if (curve == dsp::kSumCurve && inputs.response->adjusted) {
             text += " (unit impulse)";
         }
         x += 12;
@@ -161,7 +161,7 @@ double ValueOfY(const PlotFrame& frame, const TimeRange& range, double y) {
 }
 
 TimeRange FullTimeRange(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
-                        const std::array<bool, dsp::kTimeCurves>& shown) {
+                        const std::array<bool, dsp::kCurveCount>& shown) {
     TimeRange range;
     const int32_t last = std::max(0, response.Length() - 1);
     const double halfTapMs = 500.0 / response.sampleRateHz;
@@ -169,7 +169,7 @@ TimeRange FullTimeRange(const dsp::TimeResponse& response, dsp::TimeSeriesKind k
     range.tMaxMs = dsp::TapTimeMs(last, response.centre, response.sampleRateHz) + halfTapMs;
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
-    for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         for (int32_t i = 0; shown[curve] && i < response.Length(); ++i) {
             const double value = dsp::TimeSeriesValue(response, kind, curve, i);
             low = std::min(low, value);
@@ -293,7 +293,7 @@ void DrawTimePlot(Canvas& canvas, const TimePlotInputs& inputs, const TextMetric
         return;
     }
     DrawGrid(canvas, frame, inputs.range);
-    for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         if (inputs.shown[curve]) {
             DrawCurve(canvas, frame, inputs, curve);
         }
@@ -317,7 +317,7 @@ std::string TimeReadoutText(const dsp::TimeResponse& response, dsp::TimeSeriesKi
     const double tMs = dsp::TapTimeMs(index, response.centre, response.sampleRateHz);
     std::string text = "t = " + base::WithDecimalSeparator(base::FixedPointText(tMs, 4)) +
                        " ms, tap " + std::to_string(index) + ":";
-    for (std::size_t curve = 0; curve < dsp::kTimeCurves; ++curve) {
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         const double value = dsp::TimeSeriesValue(response, kind, curve, index);
         char digits[64];
         const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value,
@@ -325,7 +325,7 @@ std::string TimeReadoutText(const dsp::TimeResponse& response, dsp::TimeSeriesKi
         std::string number = kind == dsp::TimeSeriesKind::ImpulseDb
                                  ? base::FixedPointText(value, 2) + " dB"
                                  : std::string(digits, error == std::errc() ? end : digits);
-        text += std::string(curve == 0 ? " " : ", ") + std::string(dsp::kTimeCurveNames[curve]) +
+        text += std::string(curve == 0 ? " " : ", ") + std::string(dsp::kCurveNames[curve].id) +
                 ' ' + base::WithDecimalSeparator(number);
     }
     return text;

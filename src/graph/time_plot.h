@@ -60,7 +60,7 @@ double ValueOfY(const PlotFrame& frame, const TimeRange& range, double y);
 // The range that shows every tap of the response and the whole amplitude of the shown curves
 // (5 % to spare); the dB view runs from 5 dB below the floor to 5 dB above its top.
 TimeRange FullTimeRange(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
-                        const std::array<bool, dsp::kTimeCurves>& shown);
+                        const std::array<bool, dsp::kCurveCount>& shown);
 
 // Tick values between lo and hi (both included) at a step of 1, 2 or 5 times a power of ten,
 // the smallest such step that gives at most maxCount ticks; empty when hi <= lo.
@@ -107,10 +107,10 @@ void DrawPlotFrame(Canvas& canvas, const PlotFrame& frame);
 struct TimePlotInputs {
     const dsp::TimeResponse* response = nullptr;  // nullptr: no design yet
     dsp::TimeSeriesKind kind = dsp::TimeSeriesKind::Impulse;
-    std::array<bool, dsp::kTimeCurves> shown{true, true, true, true};  // low, mid, high, sum
+    std::array<bool, dsp::kCurveCount> shown{true, true, true, true};  // low, mid, high, sum
     TimeRange range;
     int32_t thresholdDb = dsp::kDefaultPreRingingDb;
-    std::array<dsp::PreRinging, dsp::kTimeCurves> preRinging{};
+    std::array<dsp::PreRinging, dsp::kCurveCount> preRinging{};
     int32_t width = 800;  // the picture, pixels
     int32_t height = 480;
 };

@@ -97,8 +97,8 @@ TEST(AcousticModelTest, CommonFrequencyCheckNamesTheFilesAndTheirRanges) {
 TEST(AcousticModelTest, DroppedDriversGoToTheBandsByWhereTheirSoundLies) {
     struct Row {
         const char* what;
-        std::array<DriverResponse, kBands> drivers;
-        std::array<std::size_t, kBands> bands;  // the index of each band's driver
+        std::array<DriverResponse, dsp::kBandCount> drivers;
+        std::array<std::size_t, dsp::kBandCount> bands;  // the index of each band's driver
     };
     const DriverResponse woofer = Flat("woofer", 40.0, 1000.0);
     const DriverResponse mid = Flat("mid", 200.0, 5000.0);

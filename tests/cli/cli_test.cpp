@@ -199,6 +199,35 @@ TEST_F(CliTest, EngineOptionsReachTheConfigurationsAndTheDesignFile) {
     EXPECT_EQ(ReadText(folder_ / "xo.conf"), conf);
 }
 
+// Each field's option is kept under that field's key of the design file, as the help and the
+// description of the design file name them.
+TEST_F(CliTest, EachFieldOptionIsSavedUnderItsOwnKey) {
+    struct Row {
+        const char* option;
+        const char* text;
+        const char* key;
+    };
+    const Row rows[] = {{"--low-taps", "61", "lowTaps"},   {"--mid-taps", "63", "midTaps"},
+                        {"--high-taps", "65", "highTaps"}, {"--low-cut", "310", "lowCut"},
+                        {"--mid-low", "320", "midLow"},    {"--mid-high", "2100", "midHigh"},
+                        {"--high-cut", "2200", "highCut"}, {"--attenuation", "90", "attenuation"}};
+    QStringList arguments = {"design", "--save-design", Path("d.kcx")};
+    for (const Row& row : rows) {
+        arguments << row.option << row.text;
+    }
+    const Outcome saved = RunCli(arguments);
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const std::string file = ReadText(folder_ / "d.kcx");
+    for (const Row& row : rows) {
+        std::string entry = "\"";  // appended, not "\"" + ..., which GCC 12 warns of wrongly
+        entry += row.key;
+        entry += "\": \"";
+        entry += row.text;
+        entry += '"';
+        EXPECT_NE(file.find(entry), std::string::npos) << row.option << " in\n" << file;
+    }
+}
+
 TEST_F(CliTest, RefusedDesignFileExitsNamingItAndWritesNothing) {
     std::ofstream(folder_ / "broken.kcx")
         << R"({"format": "kaiser-crossover-design", "version": 1,)";

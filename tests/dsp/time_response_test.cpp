@@ -64,10 +64,10 @@ TEST(PreRingingTest, TheSameFilterRingsAsLongAtEveryRate) {
             const auto reference = PreRingingFigures(responses.front(), db);
             for (const TimeResponse& response : responses) {
                 const auto figures = PreRingingFigures(response, db);
-                for (std::size_t curve = 0; curve < kTimeCurves; ++curve) {
+                for (std::size_t curve = 0; curve < kCurveCount; ++curve) {
                     EXPECT_NEAR(figures[curve].ms, reference[curve].ms, 0.03)
-                        << kTimeCurveNames[curve] << " at " << response.sampleRateHz << " Hz, "
-                        << db << " dB, adjust " << adjust;
+                        << kCurveNames[curve].id << " at " << response.sampleRateHz << " Hz, " << db
+                        << " dB, adjust " << adjust;
                 }
             }
         }
@@ -122,7 +122,7 @@ TEST(TimeResponseTest, LevelsInDbHaveAFloor) {
 }
 
 TEST(TimeResponseTest, SummaryLineHasThreeDecimalsAndTheThreshold) {
-    const std::array<PreRinging, kTimeCurves> figures = {
+    const std::array<PreRinging, kCurveCount> figures = {
         PreRinging{0, 3.288}, PreRinging{0, 1.0429}, PreRinging{0, 0.2036}, PreRinging{0, 0.0}};
     EXPECT_EQ(PreRingingLine(figures, 60),
               "Pre-ringing (-60 dB): low 3.288 ms, mid 1.043 ms, high 0.204 ms, sum 0.000 ms");

@@ -24,8 +24,8 @@ inline constexpr std::size_t kSumCurve = kBandCount;
 
 // The names of one curve.
 struct CurveName {
-    // "low": file names (PREFIX-low.wav), design-file sections, command-line options (--driver-low),
-    // CSV columns, legends, readouts and the filters of engine configurations.
+    // "low": file names (PREFIX-low.wav), design-file sections, command-line options
+    // (--driver-low), CSV columns, legends, readouts and the filters of engine configurations.
     std::string_view id;
     std::string_view title;  // "Low": the acoustic view's rows
     std::string_view place;  // "low band": where an error arose (base::Error::Where)

@@ -79,17 +79,17 @@ void BM_AllFormatsAtSixRatesInProcess(benchmark::State& state) {
 void BM_AllFormatsAtSixRatesAsOneCliRun(benchmark::State& state) {
     const Folder folder;
     const std::vector<std::string> arguments = {
-        KC_CLI_PATH,     "design",
-        "--sample-rate", "44100,48000,88200,96000,176400,192000",
-        "--taps",        folder.Name("xo-{rate}.csv"),
-        "--response",    folder.Name("xo-{rate}-response.csv"),
-        "--wav",         folder.Name("xo-{rate}"),
-        "--raw",         folder.Name("xo-{rate}"),
-        "--text",        folder.Name("xo-{rate}"),
-        "--frd",         folder.Name("xo-{rate}"),
-        "--camilladsp",  folder.Name("xo-{rate}.yml"),
-        "--brutefir",    folder.Name("xo-{rate}.conf"),
-        "--pipewire",    folder.Name("xo-pipewire.conf"),
+        KC_CLI_PATH,       "design",
+        "--sample-rate",   "44100,48000,88200,96000,176400,192000",
+        "--taps",          folder.Name("xo-{rate}.csv"),
+        "--response",      folder.Name("xo-{rate}-response.csv"),
+        "--wav",           folder.Name("xo-{rate}"),
+        "--raw",           folder.Name("xo-{rate}"),
+        "--text",          folder.Name("xo-{rate}"),
+        "--frd",           folder.Name("xo-{rate}"),
+        "--camilladsp",    folder.Name("xo-{rate}.yml"),
+        "--brutefir",      folder.Name("xo-{rate}.conf"),
+        "--pipewire",      folder.Name("xo-pipewire.conf"),
         "--equalizer-apo", folder.Name("xo-apo.txt")};
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 1);

@@ -58,8 +58,8 @@ std::string Coeffs(const BandCoefficients& bands) {
     return text;
 }
 
-std::string DeviceClause(const DeviceSpec& device) {
-    if (device.type == DeviceSpec::Type::File) {
+std::string DeviceClause(const EngineDevice& device) {
+    if (device.type == EngineDevice::Type::File) {
         return "\"file\" { path: " + Quoted(device.name) + "; }";
     }
     return "\"alsa\" { device: " + Quoted(device.name) + "; }";
@@ -84,9 +84,9 @@ std::string Repeated(const char* value, std::size_t count) {
     return text;
 }
 
-std::string Io(const char* structure, const std::string& names, const DeviceSpec& device,
+std::string Io(const char* structure, const std::string& names, const EngineDevice& device,
                std::size_t channels) {
-    const char* sample = device.type == DeviceSpec::Type::File ? "FLOAT_LE" : "S32_LE";
+    const char* sample = device.type == EngineDevice::Type::File ? "FLOAT_LE" : "S32_LE";
     std::string text = std::string(structure) + " " + names +
                        " {\n    device: " + DeviceClause(device) + ";\n    sample: \"" + sample +
                        "\";\n    channels: " + Channels(channels) +
@@ -170,8 +170,8 @@ void WriteBruteFirConfig(const RateWrite& w) {
     setup.latencySamples = taps.CommonCentre;
     setup.longestTaps = static_cast<int32_t>(
         std::max({taps.LowTaps.size(), taps.MidTaps.size(), taps.HighTaps.size()}));
-    setup.capture = ParseDeviceSpec(w.exportRequest.Option("capture"));
-    setup.playback = ParseDeviceSpec(w.exportRequest.Option("playback"));
+    setup.capture = ParseDevice(w.exportRequest.Option("capture"));
+    setup.playback = ParseDevice(w.exportRequest.Option("playback"));
     setup.bands = CoefficientsAt(w.exportRequest, taps.sampleRateHz, {"raw", "text"}).value();
     for (std::string& file : setup.bands.files) {
         file = PathFromConfig(file, w.files[0]);

@@ -26,8 +26,8 @@ struct BruteFirSetup {
     int32_t sampleRateHz = 44100;
     int32_t latencySamples = 0;
     int32_t longestTaps = 1;
-    DeviceSpec capture;
-    DeviceSpec playback;
+    EngineDevice capture;
+    EngineDevice playback;
     BandCoefficients bands;  // raw or text, as the configuration names them
 };
 

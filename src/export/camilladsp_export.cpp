@@ -36,10 +36,10 @@ std::string FilterName(std::size_t band) {
     return "kc_" + std::string(dsp::kCurveNames[band].id);
 }
 
-std::string Device(const char* role, const DeviceSpec& device, std::size_t channels,
+std::string Device(const char* role, const EngineDevice& device, std::size_t channels,
                    const VersionSyntax& syntax) {
     std::string text = std::string("  ") + role + ":\n";
-    if (device.type == DeviceSpec::Type::File) {
+    if (device.type == EngineDevice::Type::File) {
         const bool capture = std::string_view(role) == "capture";
         text += std::string("    type: ") + (capture ? syntax.rawCapture : "File") +
                 "\n    channels: " + std::to_string(channels) +
@@ -168,8 +168,8 @@ void WriteCamillaDspConfig(const RateWrite& w) {
     setup.version = static_cast<CamillaDspVersion>(w.kind.ChoiceIndex(w.request.options, 0));
     setup.sampleRateHz = rate;
     setup.latencySamples = w.design.taps.CommonCentre;
-    setup.capture = ParseDeviceSpec(w.exportRequest.Option("capture"));
-    setup.playback = ParseDeviceSpec(w.exportRequest.Option("playback"));
+    setup.capture = ParseDevice(w.exportRequest.Option("capture"));
+    setup.playback = ParseDevice(w.exportRequest.Option("playback"));
     setup.bands = CoefficientsAt(w.exportRequest, rate, {"wav", "raw", "text"}).value();
     for (std::string& file : setup.bands.files) {
         file = PathFromConfig(file, w.files[0]);

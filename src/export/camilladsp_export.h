@@ -20,8 +20,8 @@ struct CamillaDspSetup {
     CamillaDspVersion version = CamillaDspVersion::V4;
     int32_t sampleRateHz = 44100;
     int32_t latencySamples = 0;
-    DeviceSpec capture;
-    DeviceSpec playback;
+    EngineDevice capture;
+    EngineDevice playback;
     BandCoefficients bands;  // the files as the configuration names them
 };
 

@@ -29,23 +29,23 @@ std::string OutputName(std::size_t output) {
     return name;
 }
 
-std::string DeviceSpecProblem(std::string_view spec) {
-    const bool alsa = spec.starts_with(kAlsaPrefix);
-    if ((!alsa && !spec.starts_with(kFilePrefix)) || spec.size() == kAlsaPrefix.size() ||
-        spec.size() == kFilePrefix.size()) {
+std::string DeviceTextProblem(std::string_view text) {
+    const bool alsa = text.starts_with(kAlsaPrefix);
+    if ((!alsa && !text.starts_with(kFilePrefix)) || text.size() == kAlsaPrefix.size() ||
+        text.size() == kFilePrefix.size()) {
         return "must be alsa:DEVICE or file:PATH";
     }
-    if (spec.find_first_of("\"\\") != std::string_view::npos) {
+    if (text.find_first_of("\"\\") != std::string_view::npos) {
         return "holds a quote or a backslash, which an engine's file cannot hold";
     }
     return {};
 }
 
-DeviceSpec ParseDeviceSpec(std::string_view spec) {
-    if (spec.starts_with(kFilePrefix)) {
-        return {DeviceSpec::Type::File, std::string(spec.substr(kFilePrefix.size()))};
+EngineDevice ParseDevice(std::string_view text) {
+    if (text.starts_with(kFilePrefix)) {
+        return {EngineDevice::Type::File, std::string(text.substr(kFilePrefix.size()))};
     }
-    return {DeviceSpec::Type::Alsa, std::string(spec.substr(kAlsaPrefix.size()))};
+    return {EngineDevice::Type::Alsa, std::string(text.substr(kAlsaPrefix.size()))};
 }
 
 std::optional<BandCoefficients> CoefficientsAt(const ExportRequest& request, int32_t sampleRateHz,

@@ -31,20 +31,20 @@ std::string OutputName(std::size_t output);
 
 // A capture or playback device as --capture and --playback name it: "alsa:DEVICE", or
 // "file:PATH" for raw 32-bit float samples, little-endian and interleaved.
-struct DeviceSpec {
+struct EngineDevice {
     enum class Type { Alsa, File };
     Type type = Type::Alsa;
     std::string name;  // the ALSA device ("hw:0"), or the file's path as the engine opens it
 };
-inline constexpr std::string_view kDefaultCaptureSpec = "alsa:hw:Loopback,1";
-inline constexpr std::string_view kDefaultPlaybackSpec = "alsa:hw:0";
+inline constexpr std::string_view kDefaultCapture = "alsa:hw:Loopback,1";
+inline constexpr std::string_view kDefaultPlayback = "alsa:hw:0";
 
-// What is wrong with a device spec, in words that follow its key ("must be alsa:DEVICE or
+// What is wrong with a device text, in words that follow its key ("must be alsa:DEVICE or
 // file:PATH"); empty when nothing is. A quote or a backslash is refused too: not every engine's
 // file can hold one.
-std::string DeviceSpecProblem(std::string_view spec);
-// The device of a spec that DeviceSpecProblem passes.
-DeviceSpec ParseDeviceSpec(std::string_view spec);
+std::string DeviceTextProblem(std::string_view text);
+// The device of a text that DeviceTextProblem passes.
+EngineDevice ParseDevice(std::string_view text);
 
 // The kind of coefficient file an engine loads.
 enum class CoefficientFormat { Wav, RawFloat32, RawFloat64, Text };

@@ -69,17 +69,17 @@ constexpr std::array<KindOption, 3> kCamillaDspOptions{{
      .help = "The capture device of the CamillaDSP and BruteFIR configurations: alsa:DEVICE "
              "(default alsa:hw:Loopback,1) or file:PATH (raw 32-bit float, little-endian, "
              "interleaved).",
-     .defaultText = kDefaultCaptureSpec,
+     .defaultText = kDefaultCapture,
      .label = "Capture device:",
-     .problem = DeviceSpecProblem},
+     .problem = DeviceTextProblem},
     {.key = "playback",
      .cliOption = "playback",
      .valueName = "SPEC",
      .help = "The playback device of the CamillaDSP and BruteFIR configurations: alsa:DEVICE "
              "(default alsa:hw:0) or file:PATH.",
-     .defaultText = kDefaultPlaybackSpec,
+     .defaultText = kDefaultPlayback,
      .label = "Playback device:",
-     .problem = DeviceSpecProblem},
+     .problem = DeviceTextProblem},
 }};
 constexpr std::array<KindOption, 2> kPipeWireOptions{{
     {.key = "pipeWirePositions",

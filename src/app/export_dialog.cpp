@@ -25,6 +25,8 @@
 
 #include "base/errors.h"
 #include "base/message_text.h"
+#include "dsp/calculation.h"
+#include "export/alignment.h"
 
 namespace kc::app {
 namespace {
@@ -136,13 +138,24 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     top->addWidget(CreateRates());
     layout->addLayout(top);
     layout->addWidget(CreateDestination());
+    layout->addWidget(CreateAlignment());
     Table = new QTreeWidget;
     Table->setObjectName(QStringLiteral("Table"));
-    Table->setHeaderLabels(
-        {"Rate (Hz)", "Low taps", "Mid taps", "High taps", "Latency (samples)", "Latency (ms)"});
+    Table->setHeaderLabels({"Rate (Hz)", "Low taps", "Mid taps", "High taps", "Latency (samples)",
+                            "Latency (ms)", "Peak gain (dB)", "Worst case (dB)"});
+    Table->headerItem()->setToolTip(
+        6, QStringLiteral("The largest gain of the exported filter over frequency, |H(f)|."));
+    Table->headerItem()->setToolTip(
+        7, QStringLiteral("The sum of the magnitudes of the exported taps: the largest output "
+                          "of a signal of full scale. Above 0 dB such a signal can clip."));
     Table->setRootIsDecorated(false);
     Table->setSelectionMode(QAbstractItemView::NoSelection);
     layout->addWidget(Table, 1);
+    Notes = new QLabel;
+    Notes->setObjectName(QStringLiteral("Notes"));
+    Notes->setWordWrap(true);
+    Notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(Notes);
     Status = new QLabel;
     Status->setObjectName(QStringLiteral("Status"));
     Status->setWordWrap(true);
@@ -268,6 +281,37 @@ QLineEdit* ExportDialog::MakeOptionField(const exporting::KindOption& option) {
     return field;
 }
 
+QWidget* ExportDialog::CreateAlignment() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Alignment =
+        MakeBox(QStringLiteral("Alignment"),
+                QStringLiteral("Apply each band's gain, delay and polarity (acoustic view)"), true);
+    Alignment->setToolTip(QStringLiteral(
+        "Gain and polarity multiply the taps; the delays, from the earliest band, are whole "
+        "samples and a Kaiser-windowed sinc for the fraction. Clear it to export the pure "
+        "crossover."));
+    QStringList labels;
+    for (const exporting::OptionChoice& choice : exporting::NormalizationChoices()) {
+        labels << FromStd(choice.label);
+    }
+    Normalize = MakeChoice(QStringLiteral("Normalize"), labels);
+    Normalize->setToolTip(QStringLiteral(
+        "One attenuation for every band, so that the largest peak or worst-case gain of the "
+        "bands is 0 dB."));
+    layout->addWidget(Alignment);
+    layout->addWidget(new QLabel(QStringLiteral("Normalize:")));
+    layout->addWidget(Normalize);
+    layout->addStretch();
+    return row;
+}
+
+void ExportDialog::SetBandSettings(const acoustic::Settings& bands) {
+    bands_ = bands;
+    Refresh();
+}
+
 void ExportDialog::Connect() {
     for (QCheckBox* box : findChildren<QCheckBox*>()) {
         connect(box, &QCheckBox::toggled, this, [this] { Refresh(); });
@@ -311,6 +355,8 @@ void ExportDialog::ShowSettings(const design_file::ExportSettings& settings) {
     OtherRates->setText(others.join(','));
     CountsRate->setValue(settings.countsRateHz);
     Name->setText(FromStd(settings.name));
+    Alignment->setChecked(settings.alignment);
+    Normalize->setCurrentIndex(static_cast<int>(exporting::NormalizationNamed(settings.normalize)));
 }
 
 // An other rate that cannot be read is left out; while the dialog is open, its status says why.
@@ -354,6 +400,10 @@ design_file::ExportSettings ExportDialog::Settings() const {
                         ? typed
                         : startingName_;
     settings.countsRateHz = CountsRate->value();
+    settings.alignment = Alignment->isChecked();
+    settings.normalize = std::string(
+        exporting::NormalizationChoices()[static_cast<std::size_t>(Normalize->currentIndex())]
+            .name);
     return settings;
 }
 
@@ -375,7 +425,8 @@ std::vector<int32_t> ExportDialog::Rates() const {
 
 // The free texts as typed (empty: the default), so that the plan says what is wrong with one.
 exporting::ExportRequest ExportDialog::Request() const {
-    exporting::KindChoices kinds = Settings().kinds;
+    const design_file::ExportSettings settings = Settings();
+    exporting::KindChoices kinds = settings.kinds;
     for (const KindRow& row : KindRows) {
         const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
         for (std::size_t o = 0; o < row.texts.size(); ++o) {
@@ -386,8 +437,11 @@ exporting::ExportRequest ExportDialog::Request() const {
             }
         }
     }
-    return exporting::RequestInFolder(kinds, Folder->text().toStdString(),
-                                      Name->text().toStdString());
+    exporting::ExportRequest request =
+        exporting::RequestInFolder(kinds, Folder->text().toStdString(), Name->text().toStdString());
+    request.alignment = {settings.alignment, bands_,
+                         exporting::NormalizationNamed(settings.normalize)};
+    return request;
 }
 
 const ExportDialog::KindRow& ExportDialog::Row(std::string_view kindId) const {
@@ -423,6 +477,7 @@ void ExportDialog::Refresh() {
     QString problem;
     const ExportPlan plan = Plan(&problem);
     ShowPlan(plan);
+    ShowNotes(plan);
     ExportButton->setEnabled(!plan.rates.empty());
     Status->setText(problem);
 }
@@ -445,6 +500,22 @@ void ExportDialog::ShowPlan(const ExportPlan& plan) {
             Table, {QString::number(p.sampleRateHz), QString::number(p.lowCount),
                     QString::number(p.midCount), QString::number(p.highCount),
                     QString::number(rate.latencySamples), QString::number(rate.latencyMs, 'f', 3)});
+        const Figures& figures = FiguresOf(rate, plan.request.alignment);
+        for (std::size_t band = 0; band < dsp::kCurveCount; ++band) {
+            const bool sum = band == dsp::kSumCurve;
+            const double samples = sum ? rate.latency.sumSamples : rate.latency.bandSamples[band];
+            const auto gain = [&figures, band](const auto& gains) {
+                return figures.known ? QString::number(gains[band], 'f', 2) : QStringLiteral("–");
+            };
+            new QTreeWidgetItem(row, {"  " + FromStd(dsp::kCurveNames[band].place),
+                                      {},
+                                      {},
+                                      {},
+                                      FromStd(exporting::SamplesText(samples)),
+                                      QString::number(1000.0 * samples / p.sampleRateHz, 'f', 3),
+                                      gain(figures.headroom.peakDb),
+                                      gain(figures.headroom.worstCaseDb)});
+        }
         addFiles(row, rate.files);
     }
     if (!plan.setFiles.empty()) {
@@ -455,6 +526,71 @@ void ExportDialog::ShowPlan(const ExportPlan& plan) {
     for (int column = 0; column < Table->columnCount(); ++column) {
         Table->resizeColumnToContents(column);
     }
+}
+
+const ExportDialog::Figures& ExportDialog::FiguresOf(
+    const exporting::RatePlan& rate, const exporting::ExportAlignment& alignment) const {
+    const dsp::CrossoverParameters& p = rate.parameters;
+    const auto same = [&p, &alignment](const Figures& f) {
+        const dsp::CrossoverParameters& q = f.parameters;
+        return f.alignment == alignment && q.sampleRateHz == p.sampleRateHz &&
+               q.lowCount == p.lowCount && q.midCount == p.midCount && q.highCount == p.highCount &&
+               q.lowCrossHz == p.lowCrossHz && q.midCrossLowHz == p.midCrossLowHz &&
+               q.midCrossHighHz == p.midCrossHighHz && q.highCrossHz == p.highCrossHz &&
+               q.attenuationDb == p.attenuationDb && q.adjustCoefficient == p.adjustCoefficient;
+    };
+    const auto found = std::find_if(figures_.begin(), figures_.end(), same);
+    if (found != figures_.end()) {
+        return *found;
+    }
+    Figures figures{p, alignment, false, {}, 0.0, exporting::Pcm24Note(nullptr)};
+    // A design that takes long is not designed while the dialog is being filled in.
+    constexpr double kLongestSeconds = 0.2;
+    if (dsp::EstimatedCalculationSeconds(p) <= kLongestSeconds) {
+        try {
+            const exporting::ExportedRate exported =
+                exporting::ExportRate(dsp::CalculateCrossover(p), alignment);
+            figures.headroom = exported.headroom;
+            figures.attenuationDb = exported.attenuationDb;
+            figures.pcm24Note = exporting::Pcm24Note(&exported.design.taps);
+            figures.known = true;
+        } catch (const std::exception&) {
+            figures.known = false;  // the export says why
+        }
+    }
+    if (figures_.size() >= 64) {
+        figures_.clear();  // the rates and alignments of long ago
+    }
+    figures_.push_back(figures);
+    return figures_.back();
+}
+
+// What the export applies and what its taps can do, for the first rate (every rate has the same
+// filters in time).
+void ExportDialog::ShowNotes(const ExportPlan& plan) {
+    if (plan.rates.empty()) {
+        Notes->clear();
+        return;
+    }
+    const exporting::ExportAlignment& alignment = plan.request.alignment;
+    const exporting::RatePlan& first = plan.rates.front();
+    const Figures& figures = FiguresOf(first, alignment);
+    QStringList lines;
+    lines << "Alignment: " + FromStd(exporting::AlignmentText(alignment, first.alignment));
+    lines << "Normalization: " +
+                 FromStd(
+                     exporting::NormalizationText(alignment.normalization, figures.attenuationDb)) +
+                 (plan.rates.size() > 1
+                      ? QStringLiteral(" (at %1 Hz)").arg(first.parameters.sampleRateHz)
+                      : QString());
+    if (figures.known && figures.headroom.CanClip()) {
+        lines << "Warning: " + FromStd(exporting::ClipWarning());
+    }
+    const exporting::KindRequest& wav = plan.request.Kind("wav");
+    if (!wav.name.empty() && plan.request.Option("wavFormat") == "pcm24") {
+        lines << "Note: " + FromStd(figures.pcm24Note);
+    }
+    Notes->setText(lines.join('\n'));
 }
 
 bool ExportDialog::Export() {

@@ -76,6 +76,8 @@ class ExportDialog : public QDialog {
 
     // The files the window has read, which the export may not replace.
     void SetInputFiles(std::vector<std::string> files) { inputFiles_ = std::move(files); }
+    // Each band's gain, delay and polarity (the acoustic view's), which the alignment applies.
+    void SetBandSettings(const acoustic::Settings& bands);
 
     // A row of the file kinds (exporting::ExportKinds(), those the dialog offers): the kind's box
     // and per option a choice beside it or, for a free text (a device), a field in the form below
@@ -104,15 +106,21 @@ class ExportDialog : public QDialog {
     QCheckBox* Frd = nullptr;
     QComboBox* FrdPhase = nullptr;  // excess, full
     // The other controls, named for tests.
+    QCheckBox* Alignment = nullptr;     // the acoustic view's gains, delays, polarities applied
+    QComboBox* Normalize = nullptr;     // exporting::NormalizationChoices()
     std::vector<QCheckBox*> RateBoxes;  // one per kOfferedRates entry
     QLineEdit* OtherRates = nullptr;    // further rates, "RATE[,RATE…]"
     QSpinBox* CountsRate = nullptr;     // the rate the tap counts are meant at, Hz
     QLineEdit* Folder = nullptr;
     QPushButton* BrowseButton = nullptr;
     QLineEdit* Name = nullptr;
-    // A row per rate (rate, counts, latency in samples and ms) with a line per file below it,
+    // A row per rate (rate, counts, latency in samples and ms) with a row per band and the sum
+    // below it (latency, peak and worst-case gain of what is exported), then a line per file,
     // each file with its full path.
     QTreeWidget* Table = nullptr;
+    // The alignment applied, the normalisation, a warning when a band can clip and what 24-bit PCM
+    // costs when it is chosen.
+    QLabel* Notes = nullptr;
     QLabel* Status = nullptr;  // why the request cannot be carried out, or what was written
     QPushButton* ExportButton = nullptr;
 
@@ -121,11 +129,25 @@ class ExportDialog : public QDialog {
     QWidget* CreateRates();
     QWidget* CreateDestination();
     QLineEdit* MakeOptionField(const exporting::KindOption& option);
+    QWidget* CreateAlignment();
     void Connect();
     void ShowSettings(const design_file::ExportSettings& settings);
     // Refreshes the table, the status and the Export button from the controls.
     void Refresh();
     void ShowPlan(const exporting::ExportPlan& plan);
+    void ShowNotes(const exporting::ExportPlan& plan);
+    // The exported rate's figures (headroom, normalisation), designed once for each rate and
+    // alignment; none for a design too large to be designed while typing, or one that fails.
+    struct Figures {
+        dsp::CrossoverParameters parameters;
+        exporting::ExportAlignment alignment;
+        bool known = false;
+        exporting::Headroom headroom;
+        double attenuationDb = 0.0;
+        std::string pcm24Note;  // with the design's own rounding errors when known
+    };
+    const Figures& FiguresOf(const exporting::RatePlan& rate,
+                             const exporting::ExportAlignment& alignment) const;
     exporting::ExportRequest Request() const;
     std::vector<int32_t> Rates() const;
     void Browse();
@@ -134,6 +156,8 @@ class ExportDialog : public QDialog {
 
     dsp::CrossoverParameters design_;
     exporting::KindChoices startingKinds_;  // kept by Settings for a text that breaks its rule
+    acoustic::Settings bands_{};
+    mutable std::vector<Figures> figures_;
     std::string startingName_;  // kept by Settings while the name typed is not one file name
     std::vector<std::string> inputFiles_;
     FolderChooser chooseFolder_;

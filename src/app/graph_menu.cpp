@@ -213,6 +213,7 @@ void GraphMenu::ExportCoefficients() {
         exportQuestions_.chooseFolder, host_.Guard().AskingWith(exportQuestions_.replaceFiles),
         [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
     dialog.SetInputFiles(host_.InputFiles());
+    dialog.SetBandSettings(design_file::AlignmentOf(host_.Session().Design()).bands);
     runExportDialog_(dialog);
     SetExportChoices(dialog.Settings());
     exportFolder_ = dialog.Folder->text();

@@ -21,6 +21,7 @@
 #include "cli/time_options.h"
 #include "design_file/design_file.h"
 #include "dsp/calculation.h"
+#include "export/alignment.h"
 #include "export/csv_export.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
@@ -94,6 +95,25 @@ void PrintSummary(const dsp::CalculationResult& result) {
               " dB");
 }
 
+// What the export of one rate applies to the crossover, and what its taps can do to a signal.
+void PrintExported(const exporting::ExportedRate& exported,
+                   const exporting::ExportRequest& request) {
+    const int32_t rate = exported.design.taps.sampleRateHz;
+    PrintLine("Alignment: " + exporting::AlignmentText(request.alignment, exported.alignment));
+    PrintLine("Normalization: " + exporting::NormalizationText(request.alignment.normalization,
+                                                               exported.attenuationDb));
+    PrintLine("Exported latency: " + exporting::LatencyText(exported.latency, rate));
+    PrintLine("Exported taps: " + base::IntToStr(exported.design.taps.CommonLength));
+    PrintLine("Peak gain: " + exporting::GainsText(exported.headroom.peakDb));
+    PrintLine("Worst-case gain: " + exporting::GainsText(exported.headroom.worstCaseDb));
+    if (exported.headroom.CanClip()) {
+        PrintLine("Warning: " + exporting::ClipWarning());
+    }
+    if (!request.Kind("wav").name.empty() && request.Option("wavFormat") == "pcm24") {
+        PrintLine("Note: " + exporting::Pcm24Note(&exported.design.taps));
+    }
+}
+
 // The window's graph of one rate's responses, as a PNG file.
 exporting::RateFileWriter PlotWriter(const OptionFields& fields, const PlotOptions& plot) {
     return [&fields, plot](const dsp::CalculationResult& design, const std::string& temporary) {
@@ -148,16 +168,18 @@ int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs
     inputs.push_back(out.readDesignFile);
     exporting::AtomicFileSet set(AllOutputs(plan, out, acoustic), inputs);
     bool first = true;
-    exporting::WriteExportRates(plan, set, PlotWriter(fields, plot),
-                                [&](const dsp::CalculationResult& result) {
-                                    PrintSummary(result);
-                                    PrintPreRinging(result, fields.adjust, out.time);
-                                    if (std::exchange(first, false)) {
-                                        acoustic.Evaluate(result);
-                                        WriteTimePlots(result, fields.adjust, out.time, set);
-                                        acoustic.Write(out.time.plotSize, set);
-                                    }
-                                });
+    exporting::WriteExportRates(
+        plan, set, PlotWriter(fields, plot),
+        [&](const dsp::CalculationResult& result) {
+            PrintSummary(result);
+            PrintPreRinging(result, fields.adjust, out.time);
+            if (std::exchange(first, false)) {
+                acoustic.Evaluate(result);
+                WriteTimePlots(result, fields.adjust, out.time, set);
+                acoustic.Write(out.time.plotSize, set);
+            }
+        },
+        [&](const exporting::ExportedRate& exported) { PrintExported(exported, out.request); });
     acoustic.PrintSummary();
     if (!out.designFile.isEmpty()) {
         const std::string path = ToUtf8(out.designFile);
@@ -246,6 +268,7 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     }
     outputs.time = *time;
     outputs.acoustic = *acoustic;
+    outputs.request.alignment = design_file::AlignmentOf(design);
     outputs.designFile = parser.value(options.saveDesign);
     outputs.readDesignFile = ToUtf8(parser.value(options.design));
     return outputs;

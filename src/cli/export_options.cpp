@@ -61,7 +61,7 @@ ExportOptions::ExportOptions() {
 }
 
 QList<QCommandLineOption> ExportOptions::All() const {
-    QList<QCommandLineOption> all{rates, countsRate};
+    QList<QCommandLineOption> all{rates, countsRate, noAlignment, normalize};
     for (std::size_t k = 0; k < kindNames.size(); ++k) {
         all.append(kindNames[k]);
         for (const QCommandLineOption& setting : kindSettings[k]) {
@@ -86,6 +86,8 @@ void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
         }
         settings.countsRateHz = rates.front();
     }
+    settings.alignment &= !parser.isSet(o.noAlignment);
+    Choice(parser, o.normalize, exporting::NormalizationChoices(), settings.normalize);
     const std::span<const exporting::ExportKind> kinds = exporting::ExportKinds();
     for (std::size_t k = 0; k < kinds.size(); ++k) {
         for (std::size_t option = 0; option < kinds[k].options.size(); ++option) {

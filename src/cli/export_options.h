@@ -26,6 +26,16 @@ struct ExportOptions {
                                   "The rate in whole Hz the tap counts are meant at (44100, the "
                                   "window's); every --sample-rate scales them from there.",
                                   "RATE", "44100"};
+    QCommandLineOption noAlignment{
+        "no-alignment",
+        "Export the pure crossover: without it every exported coefficient set gets each band's "
+        "--gain-*, --invert-* and --delay-* (delays from the earliest band, a fraction of a "
+        "sample by a Kaiser-windowed sinc)."};
+    QCommandLineOption normalize{"normalize",
+                                 "none (default), peak or worst-case: one attenuation for every "
+                                 "band, so that the largest peak gain (largest |H(f)|) or "
+                                 "worst-case gain (sum of |taps|) of the bands is at most 0 dB.",
+                                 "MODE", "none"};
     // One per kind of exporting::ExportKinds(), in its order: the option of its name, and one
     // for each of its options.
     std::vector<QCommandLineOption> kindNames;

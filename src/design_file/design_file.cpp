@@ -53,6 +53,8 @@ void VisitExportKeys(Keys& section, DesignT& design) {
     section.Whole("countsRate", settings.countsRateHz, dsp::kMinSampleRateHz,
                   dsp::kMaxSampleRateHz);
     section.FileName("name", settings.name);
+    section.Flag("alignment", settings.alignment);
+    section.Choice("normalize", settings.normalize, exporting::NormalizationChoices());
 }
 
 // Every key of a design file below "format" and "version", in the order they are written. The
@@ -451,6 +453,16 @@ std::string ReadBounded(const std::string& path) {
 }
 
 }  // namespace
+
+exporting::ExportAlignment AlignmentOf(const Design& design) {
+    exporting::ExportAlignment alignment;
+    alignment.apply = design.exportSettings.alignment;
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        alignment.bands[b] = design.acoustic[b].band;
+    }
+    alignment.normalization = exporting::NormalizationNamed(design.exportSettings.normalize);
+    return alignment;
+}
 
 const std::string& FieldText(const Design& design, dsp::CalcField field) {
     const CrossoverSettings& crossover = design.crossover;

@@ -74,6 +74,10 @@ struct ExportSettings {
     // The rate the tap counts are meant at (kMinSampleRateHz ... kMaxSampleRateHz): every rate
     // scales them from there. The window's rate unless a design says otherwise.
     int32_t countsRateHz = dsp::SampleRate;
+    // Whether the acoustic view's gains, delays and polarities go into the exported taps, and the
+    // normalisation (a name of exporting::NormalizationChoices()).
+    bool alignment = true;
+    std::string normalize{"none"};
     bool operator==(const ExportSettings&) const = default;
 };
 
@@ -107,6 +111,10 @@ struct Design {
     AcousticSettings acoustic;
     bool operator==(const Design&) const = default;
 };
+
+// The alignment of an export of `design`: its acoustic settings, its export's box and
+// normalisation.
+exporting::ExportAlignment AlignmentOf(const Design& design);
 
 // The text of one of the crossover calculation's fields.
 const std::string& FieldText(const Design& design, dsp::CalcField field);

@@ -15,6 +15,14 @@
 #include "dsp/crossover.h"
 
 namespace kc::dsp {
+
+// It is recursive so that a plan may be destroyed while the lock is held (a plan made before a
+// failure in the same constructor, a length dropped from the cache).
+std::recursive_mutex& PlannerMutex() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
 namespace {
 
 std::size_t BinCount(std::size_t length) {
@@ -55,14 +63,6 @@ ComplexArray AllocateComplex(std::size_t count) {
         base::RaiseOutOfMemory();
     }
     return array;
-}
-
-// FFTW's planner is not thread-safe, and neither is destroying a plan, hence one lock for both.
-// It is recursive so that a plan may be destroyed while the lock is held (a plan made before a
-// failure in the same constructor, a length dropped from the cache).
-std::recursive_mutex& PlannerMutex() {
-    static std::recursive_mutex mutex;
-    return mutex;
 }
 
 struct PlanDestroyer {

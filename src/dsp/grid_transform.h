@@ -5,11 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "dsp/response_store.h"
 
 namespace kc::dsp {
+
+// FFTW's planner is not thread-safe, and neither is destroying a plan: every plan of the program is
+// made and destroyed under this one lock.
+std::recursive_mutex& PlannerMutex();
 
 // Every grid frequency f is an even number of hertz, f = 2·m, so at a rate R the term of tap n,
 // e^(−j·2π·n·f / R) = e^(−j·2π·n·m / (R/2)), repeats every N = R/2 taps when R is even and every

@@ -101,8 +101,9 @@ int32_t ChunkSamples(int32_t sampleRateHz) {
 }
 
 std::string LatencyText(int32_t latencySamples, int32_t sampleRateHz) {
-    return "every band is delayed by " + std::to_string(latencySamples) + " samples (" +
-           base::FixedPointText(1000.0 * latencySamples / sampleRateHz, 3) + " ms)";
+    return "every band is delayed by at least " + std::to_string(latencySamples) + " samples (" +
+           base::FixedPointText(1000.0 * latencySamples / sampleRateHz, 3) +
+           " ms, the earliest band)";
 }
 
 }  // namespace kc::exporting

@@ -76,7 +76,8 @@ std::string PathFromConfig(const std::string& file, const std::string& configFil
 // doubling of the rate (2048 at 88.2 and 96 kHz, 4096 at 176.4 and 192 kHz, ...).
 int32_t ChunkSamples(int32_t sampleRateHz);
 
-// "every band is delayed by 490 samples (10.208 ms)" at a rate.
+// "every band is delayed by at least 490 samples (10.208 ms, the earliest band)" at a rate: the
+// exported design's CommonCentre, which the alignment's delays add to.
 std::string LatencyText(int32_t latencySamples, int32_t sampleRateHz);
 
 }  // namespace kc::exporting

@@ -42,6 +42,12 @@ constexpr std::array<OptionChoice, 2> kFrdPhases{{
     {"full", "full phase"},
 }};
 
+constexpr std::array<OptionChoice, 3> kNormalizations{{
+    {"none", "none"},
+    {"peak", "peak gain to 0 dB"},
+    {"worst-case", "worst-case gain to 0 dB"},
+}};
+
 constexpr std::array<KindOption, 2> kWavOptions{{
     {"wavFormat", "wav-format", "FORMAT", "float32 (default), float64 or pcm24.", kWavFormats},
     {"wavLayout", "wav-layout", "LAYOUT",
@@ -330,6 +336,20 @@ std::string InFolder(std::string_view folder, const std::string& name) {
 }
 
 }  // namespace
+
+std::span<const OptionChoice> NormalizationChoices() {
+    return kNormalizations;
+}
+
+Normalization NormalizationNamed(std::string_view name) {
+    for (std::size_t i = 0; i < kNormalizations.size(); ++i) {
+        if (kNormalizations[i].name == name) {
+            return static_cast<Normalization>(i);
+        }
+    }
+    throw ExportRequestError("The normalization '" + std::string(name) +
+                             "' is none of none, peak or worst-case.");
+}
 
 std::span<const ExportKind> ExportKinds() {
     return kKinds;

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "acoustic/acoustic_model.h"
 #include "dsp/calculation.h"
 
 namespace kc::exporting {
@@ -62,6 +63,25 @@ struct KindRequest {
     bool operator==(const KindRequest&) const = default;
 };
 
+// One attenuation for every band of an export, so that no exported band can raise a signal above
+// full scale by the measure chosen: none, the largest of the bands' peak gains (largest |H(f)|)
+// or of their worst-case gains (Σ|h|), brought down to 0 dB when above it.
+enum class Normalization { None, Peak, WorstCase };
+// "none", "peak", "worst-case" with the dialog's labels, in the enumeration's order.
+std::span<const OptionChoice> NormalizationChoices();
+// The choice named `name`; ExportRequestError for a name of none.
+Normalization NormalizationNamed(std::string_view name);
+
+// What every exported coefficient set gets beyond the crossover (export/alignment.h applies it):
+// with `apply`, each band's gain, polarity and delay (the acoustic view's settings), the delays
+// taken from the earliest band; and the normalisation.
+struct ExportAlignment {
+    bool apply = true;
+    acoustic::Settings bands{};
+    Normalization normalization = Normalization::None;
+    bool operator==(const ExportAlignment&) const = default;
+};
+
 // What an export writes: a request for every kind of the table, in its order.
 class ExportRequest {
   public:
@@ -79,6 +99,9 @@ class ExportRequest {
     std::vector<KindRequest>& Kinds() { return kinds_; }
     // Whether any kind has a name.
     bool WritesAnything() const;
+
+    // The alignment of every kind's taps.
+    ExportAlignment alignment;
 
   private:
     std::vector<KindRequest> kinds_;
@@ -114,11 +137,13 @@ struct RateWrite {
     AtomicFileSet& set;
 };
 
-// A rate of the export as a file for every rate names it: the rate and the delay of every band
-// (CommonCentre) there.
+// A rate of the export as a file for every rate names it: the rate and the delay every exported
+// band has there (the crossover's CommonCentre, plus the fractional-delay filter's when the
+// alignment has one; the earliest band's), and the length of the exported taps.
 struct RateLatency {
     int32_t sampleRateHz;
     int32_t latencySamples;
+    int32_t tapCount = 0;
 };
 
 // What a kind's writer of one file for every rate gets: the whole request (a configuration names

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "dsp/kaiser.h"
+#include "export/alignment.h"
 #include "export/file_write.h"
 
 namespace kc::exporting {
@@ -183,8 +184,11 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
         } catch (const base::Error& error) {
             throw ERateError(error, rate);
         }
-        r.latencySamples =
+        const int32_t commonCentre =
             dsp::Max3(r.parameters.lowCount, r.parameters.midCount, r.parameters.highCount) / 2;
+        r.alignment = AlignmentAt(request.alignment, rate);
+        r.latency = LatencyAt(r.alignment, commonCentre);
+        r.latencySamples = commonCentre + r.alignment.filterHalfLength;
         r.latencyMs = 1000.0 * r.latencySamples / rate;
         r.files = RateFiles(request, rate);
         plan.rates.push_back(std::move(r));
@@ -209,14 +213,19 @@ dsp::CalculationResult DesignRate(const RatePlan& rate) {
 // One rate at a time: its design and its files are let go before the next rate is designed, so
 // that an export of many rates needs the memory of one.
 void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set, const RateFileWriter& plotWriter,
-                      const RateObserver& designed) {
+                      const RateObserver& designed, const ExportObserver& exportedObserver) {
     const std::span<const ExportKind> kinds = ExportKinds();
     std::vector<RateLatency> latencies;
     for (const RatePlan& rate : plan.rates) {
-        const dsp::CalculationResult design = DesignRate(rate);
+        dsp::CalculationResult crossover = DesignRate(rate);
         if (designed) {
-            designed(design);
+            designed(crossover);
         }
+        const ExportedRate exported = ExportRate(std::move(crossover), plan.request.alignment);
+        if (exportedObserver) {
+            exportedObserver(exported);
+        }
+        const dsp::CalculationResult& design = exported.design;
         for (std::size_t k = 0; k < kinds.size(); ++k) {
             const KindRequest& asked = plan.request.Kinds()[k];
             if (kinds[k].scope == KindScope::PerRate && !asked.name.empty()) {
@@ -225,7 +234,8 @@ void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set, const RateFile
                 kinds[k].writeRate({plan.request, design, kinds[k], asked, files, plotWriter, set});
             }
         }
-        latencies.push_back({design.taps.sampleRateHz, design.taps.CommonCentre});
+        latencies.push_back(
+            {design.taps.sampleRateHz, design.taps.CommonCentre, design.taps.CommonLength});
     }
     for (std::size_t k = 0; k < kinds.size(); ++k) {
         const KindRequest& asked = plan.request.Kinds()[k];

@@ -11,6 +11,7 @@
 
 #include "base/errors.h"
 #include "dsp/calculation.h"
+#include "export/alignment.h"
 #include "export/export_kind.h"
 #include "export/file_write.h"
 
@@ -51,8 +52,12 @@ class ERateError : public base::Error {
 // One rate of an export, known before anything is designed.
 struct RatePlan {
     dsp::CrossoverParameters parameters;  // the design at this rate: its counts scaled
-    int32_t latencySamples = 0;           // CommonCentre, half the longest band's taps less one
+    // The latency every exported band has: CommonCentre, half the longest band's taps less one,
+    // plus the fractional-delay filter's M when the alignment has one.
+    int32_t latencySamples = 0;
     double latencyMs = 0.0;
+    RateAlignment alignment;         // the request's at this rate
+    ExportLatency latency;           // of each exported band and of the sum
     std::vector<std::string> files;  // this rate's files, in the order they are written
 };
 
@@ -92,15 +97,20 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
 // Sees each rate's design once it is made, before its files are written: a front end prints it,
 // or writes files of its own from it into the same set.
 using RateObserver = std::function<void(const dsp::CalculationResult& design)>;
+// Sees each rate as it is exported (export/alignment.h), after the crossover's design.
+using ExportObserver = std::function<void(const ExportedRate& exported)>;
 
 // Designs and evaluates the plan's rates one at a time, in their order, raising what the
 // calculation raises, and writes each rate's files into `set` before the next rate is designed,
 // so that the memory held is about one rate's design however many rates there are; the files for
-// every rate come last. `set` must have every file of the plan (AllFiles) among its targets;
-// `designed` sees each design first. `plotWriter` writes the files that only a front end can make
-// (the graph as PNG); it is needed when the request names any.
+// every rate come last. Every kind writes the taps as exported (ExportRate: the request's
+// alignment and normalisation applied); the response store and the graph stay the crossover's.
+// `set` must have every file of the plan (AllFiles) among its targets; `designed` sees each
+// crossover design first, `exported` then the rate as exported. `plotWriter` writes the files that
+// only a front end can make (the graph as PNG); it is needed when the request names any.
 void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set,
-                      const RateFileWriter& plotWriter = {}, const RateObserver& designed = {});
+                      const RateFileWriter& plotWriter = {}, const RateObserver& designed = {},
+                      const ExportObserver& exported = {});
 
 // The plan's files as one AtomicFileSet of their own, written by WriteExportRates and committed:
 // EFileWriteError, naming the file and the reason, leaves none of the set written and every file

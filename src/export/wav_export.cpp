@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "dsp/headroom.h"
+
 namespace kc::exporting {
 namespace {
 
@@ -38,14 +40,19 @@ std::vector<double> Interleaved(const std::vector<const std::vector<double>*>& c
     return samples;
 }
 
-// A sample as a 24-bit integer: the nearest step of 2^−23 (libsndfile's own conversion floors to
-// the step below, which biases every tap the same way), clipped to the range, then left-justified
-// in 32 bits as libsndfile's integer writing takes it.
-int32_t Pcm24Sample(double sample) {
-    constexpr double kFullScale = 8388608.0;  // 2^23
+constexpr double kFullScale = 8388608.0;  // 2^23
+
+// The step of 2^−23 nearest to a sample (libsndfile's own conversion floors to the step below,
+// which biases every tap the same way), clipped to the range.
+double Pcm24Step(double sample) {
     const double step = std::nearbyint(sample * kFullScale);
-    const double clipped = std::clamp(step, -kFullScale, kFullScale - 1.0);
-    return static_cast<int32_t>(clipped) * 256;
+    return std::clamp(step, -kFullScale, kFullScale - 1.0);
+}
+
+// A sample as a 24-bit integer, left-justified in 32 bits as libsndfile's integer writing takes
+// it.
+int32_t Pcm24Sample(double sample) {
+    return static_cast<int32_t>(Pcm24Step(sample)) * 256;
 }
 
 sf_count_t WriteFrames(SNDFILE* file, const std::vector<double>& samples, sf_count_t frames,
@@ -59,6 +66,17 @@ sf_count_t WriteFrames(SNDFILE* file, const std::vector<double>& samples, sf_cou
 }
 
 }  // namespace
+
+double Pcm24Value(double tap) {
+    return Pcm24Step(tap) / kFullScale;
+}
+
+double Pcm24ErrorGain(const std::vector<double>& taps, int32_t sampleRateHz) {
+    std::vector<double> error(taps.size());
+    std::transform(taps.begin(), taps.end(), error.begin(),
+                   [](double tap) { return Pcm24Value(tap) - tap; });
+    return dsp::PeakGain(error, sampleRateHz);
+}
 
 void WriteWavChannels(const std::string& path,
                       const std::vector<const std::vector<double>*>& channels, int32_t sampleRateHz,
@@ -74,6 +92,9 @@ void WriteWavChannels(const std::string& path,
     if (file == nullptr) {
         throw std::runtime_error(sf_strerror(nullptr));
     }
+    // Without the PEAK chunk that libsndfile adds to float files, whose time stamp would make
+    // every run's bytes differ: the same design gives the same file.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     const auto frames = static_cast<sf_count_t>(channels.empty() ? 0 : channels.front()->size());
     const sf_count_t written = WriteFrames(file, samples, frames, format);
     const std::string error = written == frames ? "" : sf_strerror(file);

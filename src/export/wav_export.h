@@ -20,6 +20,14 @@ enum class WavLayout {
     Multichannel,  // PREFIX.wav with low, mid and high in channels 1, 2 and 3
 };
 
+// A tap as a 24-bit PCM file holds it, read back as a fraction of full scale: the nearest step of
+// 2^−23, clipped to −1 ... 1 − 2^−23.
+double Pcm24Value(double tap);
+
+// The largest gain (dsp::PeakGain) of what 24-bit PCM changes in `taps`: the error that the
+// rounding adds to the band's response at any frequency, and so how deep its stop band can reach.
+double Pcm24ErrorGain(const std::vector<double>& taps, int32_t sampleRateHz);
+
 // Writes the channels (of equal length; channel c of frame i is channels[c][i]) at sampleRateHz to
 // the file at `path` directly; throws std::runtime_error with libsndfile's reason when it cannot.
 void WriteWavChannels(const std::string& path,

@@ -316,6 +316,47 @@ TEST_F(CliTest, SeveralRatesPrintEachRatesSummaryAndWriteItsFiles) {
     }
 }
 
+// The band settings reach the exported taps (0.5 ms is 24 whole samples at 48 kHz, so that the
+// taps are the crossover's exactly, shifted and scaled); --no-alignment writes the crossover.
+TEST_F(CliTest, BandSettingsGoIntoTheExportUnlessNoAlignment) {
+    const QStringList tuned{"design", "--sample-rate", "48000",       "--delay-low",
+                            "0.5",    "--invert-mid",  "--gain-high", "-6"};
+    const Outcome aligned =
+        RunCli(tuned + QStringList{"--raw", Path("tuned"), "--raw-format", "float64"});
+    const Outcome pure = RunCli(
+        tuned + QStringList{"--no-alignment", "--raw", Path("pure"), "--raw-format", "float64"});
+    ASSERT_EQ(aligned.status, 0) << aligned.err;
+    ASSERT_EQ(pure.status, 0) << pure.err;
+    const kc::dsp::CalculationResult crossover =
+        kc::dsp::CalculateCrossover(kc::dsp::AtSampleRate(kc::dsp::CrossoverParameters{}, 48000));
+    const auto doubles = [](const char* name) {
+        const std::string bytes = kc::testing_support::ReadBytes((folder_ / name).string());
+        std::vector<double> values(bytes.size() / sizeof(double));
+        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(double));
+        return values;
+    };
+    const std::vector<double> low = doubles("tuned-low.dbl");
+    const std::vector<double> mid = doubles("tuned-mid.dbl");
+    const std::vector<double> high = doubles("tuned-high.dbl");
+    ASSERT_EQ(low.size(), crossover.taps.LowTaps.size() + 24);
+    const double gain = std::pow(10.0, -6.0 / 20.0);
+    for (std::size_t n : {0u, 100u, 490u}) {
+        EXPECT_EQ(low[n + 24], crossover.taps.LowTaps[n]) << n;
+        EXPECT_EQ(mid[n], -crossover.taps.MidTaps[n]) << n;
+        EXPECT_NEAR(high[n], gain * crossover.taps.HighTaps[n], 1e-16) << n;
+    }
+    EXPECT_EQ(doubles("pure-low.dbl"), crossover.taps.LowTaps);
+    EXPECT_EQ(doubles("pure-mid.dbl"), crossover.taps.MidTaps);
+    for (const char* line :
+         {"Alignment: low 0.0 dB 0.500 ms, mid 0.0 dB 0.000 ms inverted, high -6.0 dB 0.000 ms\n",
+          "Exported latency: low 514 samples (10.708 ms), mid 490 samples (10.208 ms), high 490 "
+          "samples (10.208 ms), sum 490 samples (10.208 ms)\n",
+          "Peak gain: low 0.00 dB, mid 0.00 dB, high -6.00 dB, sum ", "Warning: a band's"}) {
+        EXPECT_NE(aligned.out.find(line), std::string::npos) << line << aligned.out;
+    }
+    EXPECT_NE(pure.out.find("Alignment: none, the pure crossover\n"), std::string::npos);
+}
+
 // --counts-rate, and the design file's key that --save-design writes, say the counts are meant at
 // 48 kHz: that rate keeps them, 96 kHz doubles the centres (450, 350, 150).
 TEST_F(CliTest, CountsRateKeepsTheCountsThereAndScalesThemElsewhere) {

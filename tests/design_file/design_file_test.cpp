@@ -78,6 +78,8 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     exported.ratesHz = {96000, 44100, 22050, 768000};
     exported.name = "xo {rate}-九";
     exported.countsRateHz = 48000;
+    exported.alignment = false;
+    exported.normalize = "worst-case";
     designs[4].time = {160, true, true};
     designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
     designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}};
@@ -160,6 +162,8 @@ TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
          "key \"export.countsRate\" must be a whole number from 22050 to 768000, not 800000"},
         {"unknown format", kHeader + R"(, "export": {"wavFormat": "pcm16"}})",
          "key \"export.wavFormat\" must be \"float32\", \"float64\" or \"pcm24\""},
+        {"unknown normalization", kHeader + R"(, "export": {"normalize": "loud"}})",
+         "key \"export.normalize\" must be \"none\", \"peak\" or \"worst-case\""},
         // Texts, names and paths are checked where they enter.
         {"NUL in the export name", kHeader + R"(, "export": {"name": "/home/u/notes.txt\u0000"}})",
          "export.name holds a control character"},

@@ -142,8 +142,9 @@ std::vector<float> TestSignal(std::size_t frames, std::size_t silence) {
 }
 
 // What BruteFIR made of a stereo input (interleaved) with the configuration and the float64 raw
-// files that the export of `design` writes at `rateHz` into `folder`, with file devices: the
-// taps exported and the six outputs, interleaved, as long as the input.
+// files that the export of `design` with the band settings `bands` writes at `rateHz` into
+// `folder`, with file devices: the crossover's taps and the six outputs, interleaved, as long as
+// the input.
 struct BruteFirRun {
     dsp::CrossoverTaps taps;
     std::vector<float> output;
@@ -151,8 +152,9 @@ struct BruteFirRun {
 
 BruteFirRun RunBruteFir(const std::string& brutefir, const fs::path& folder,
                         const dsp::CrossoverParameters& design, int32_t rateHz,
-                        const std::vector<float>& input) {
+                        const std::vector<float>& input, const acoustic::Settings& bands = {}) {
     ExportRequest request;
+    request.alignment.bands = bands;
     request.Kind("raw").name = (folder / "xo").string();
     request.Option("rawFormat") = "float64";
     request.Kind("bruteFir").name = (folder / "xo.conf").string();
@@ -209,23 +211,24 @@ TEST_F(EngineRunTest, BruteFirOutputsAreTheConvolutionsOfTheExportedTaps) {
     }
 }
 
-// The left outputs' sum, analysed at the acoustic view's frequencies, is the acoustic
-// prediction with ideal drivers for the band settings the exported taps carry, within 0.1 dB
-// wherever the sum is above -40 dB: the whole chain from the design to the engine's output.
-// The export applies no band settings yet, so the prediction is the one with every band at its
-// defaults; a tuned design (gain, delay, polarity) goes through the same comparison.
+// A tuned design (the tweeter 2 dB down and 0.05 ms later, the midrange inverted): the left
+// outputs' sum, analysed at the acoustic view's frequencies, is the acoustic prediction with ideal
+// drivers for those settings within 0.1 dB wherever the sum is above -40 dB: the whole chain from
+// the design and the acoustic view's settings to the engine's output.
 TEST_F(EngineRunTest, BruteFirLeftSumIsTheAcousticPrediction) {
     const std::string brutefir = Installed("brutefir");
     if (brutefir.empty()) {
         GTEST_SKIP() << "brutefir is not installed (scripts/install-deps.sh --engines)";
     }
     const int32_t rate = 48000;
-    const acoustic::Settings settings{};  // what the export applies
+    acoustic::Settings settings{};
+    settings[static_cast<std::size_t>(dsp::Band::High)] = {-2.0, 0.05, false};
+    settings[static_cast<std::size_t>(dsp::Band::Mid)].inverted = true;
     const std::size_t length = 2048;
     std::vector<float> impulse(length * 2, 0.0F);
     impulse[0] = 1.0F;  // the left input; the right one silent
     const BruteFirRun run =
-        RunBruteFir(brutefir, folder_, dsp::CrossoverParameters{}, rate, impulse);
+        RunBruteFir(brutefir, folder_, dsp::CrossoverParameters{}, rate, impulse, settings);
     ASSERT_EQ(run.output.size(), length * 6);
     acoustic::AcousticModel model;
     model.SetDesign(run.taps);

@@ -16,6 +16,11 @@ packages=(
     help2man
     locales
 )
+# The convolution engines that the test suite runs (tests/export/engine_run_test.cpp), with
+# --engines; test.sh asks for them, so CI has them. Without them those tests are skipped.
+if [ "${1:-}" = "--engines" ]; then
+    packages+=(brutefir pipewire pipewire-bin)
+fi
 # Further packages a caller needs for one step only (the fuzzers' clang, say).
 read -r -a extra <<< "${EXTRA_PACKAGES:-}"
 packages+=("${extra[@]}")

@@ -64,7 +64,9 @@ QWidget* BoxWithChoices(QWidget* box, const std::vector<QComboBox*>& choices) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(box);
     for (QWidget* choice : choices) {
-        layout->addWidget(choice);
+        if (choice != nullptr) {
+            layout->addWidget(choice);
+        }
     }
     layout->addStretch();
     return row;
@@ -90,6 +92,20 @@ void CheckTypedTexts(const QLineEdit* folder, const QLineEdit* name, const QLine
         throw exporting::ExportRequestError("The name " + std::string(exporting::kOneFileNameRule) +
                                             ".");
     }
+}
+
+// A free text's field as settings keep it: the default when empty, the text typed when it keeps
+// the option's rule, else `starting` (a design file would be refused for it); while the dialog is
+// open, its status says what is wrong.
+std::string TextOfField(const exporting::KindOption& option, const QLineEdit* field,
+                        const std::string& starting) {
+    const std::string typed = field->text().toStdString();
+    if (typed.empty()) {
+        return std::string(option.defaultText);
+    }
+    const bool keeps = !base::HasControlCharacter(typed) &&
+                       (option.problem == nullptr || option.problem(typed).empty());
+    return keeps ? typed : starting;
 }
 
 }  // namespace
@@ -153,11 +169,12 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     ShowSettings(settings);
+    startingKinds_ = settings.kinds;
     startingName_ = settings.name;
     Folder->setText(folder);
     Connect();
     Refresh();
-    resize(760, 640);
+    resize(760, 780);  // room for the table below the engines' fields
     Name->setFocus();
 }
 
@@ -169,13 +186,16 @@ QWidget* ExportDialog::CreateFileKinds() {
         if (!kinds[k].OfferedInDialog()) {
             continue;
         }
-        KindRow row{k, MakeBox(ObjectName(kinds[k].id), FromStd(kinds[k].dialogLabel), false), {}};
+        KindRow row{
+            k, MakeBox(ObjectName(kinds[k].id), FromStd(kinds[k].dialogLabel), false), {}, {}};
         for (const exporting::KindOption& option : kinds[k].options) {
             QStringList labels;
             for (const exporting::OptionChoice& choice : option.choices) {
                 labels << FromStd(choice.label);
             }
-            row.choices.push_back(MakeChoice(ObjectName(option.key), labels));
+            row.choices.push_back(option.IsText() ? nullptr
+                                                  : MakeChoice(ObjectName(option.key), labels));
+            row.texts.push_back(option.IsText() ? MakeOptionField(option) : nullptr);
         }
         layout->addWidget(BoxWithChoices(row.box, row.choices));
         KindRows.push_back(std::move(row));
@@ -241,7 +261,24 @@ QWidget* ExportDialog::CreateDestination() {
     Name->setObjectName(QStringLiteral("Name"));
     Name->setToolTip(QStringLiteral("{rate} is replaced by each rate in whole hertz."));
     form->addRow(QStringLiteral("Name:"), Name);
+    for (const KindRow& row : KindRows) {
+        const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
+        for (std::size_t o = 0; o < row.texts.size(); ++o) {
+            if (row.texts[o] != nullptr) {
+                form->addRow(FromStd(kind.options[o].label), row.texts[o]);
+            }
+        }
+    }
     return box;
+}
+
+// A free text's field: its default as the placeholder, its help as the tooltip.
+QLineEdit* ExportDialog::MakeOptionField(const exporting::KindOption& option) {
+    auto* field = new QLineEdit;
+    field->setObjectName(ObjectName(option.key));
+    field->setPlaceholderText(FromStd(option.defaultText));
+    field->setToolTip(FromStd(option.help));
+    return field;
 }
 
 QWidget* ExportDialog::CreateAlignment() {
@@ -282,7 +319,7 @@ void ExportDialog::Connect() {
     for (QComboBox* choice : findChildren<QComboBox*>()) {
         connect(choice, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     }
-    for (QLineEdit* edit : {OtherRates, Folder, Name}) {
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {  // the rates, folder, name, devices
         connect(edit, &QLineEdit::textChanged, this, [this] { Refresh(); });
     }
     connect(CountsRate, &QSpinBox::valueChanged, this, [this] { Refresh(); });
@@ -296,7 +333,12 @@ void ExportDialog::ShowSettings(const design_file::ExportSettings& settings) {
         const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
         row.box->setChecked(choice.chosen);
         for (std::size_t o = 0; o < row.choices.size(); ++o) {
-            row.choices[o]->setCurrentIndex(static_cast<int>(kind.ChoiceIndex(choice.options, o)));
+            if (row.choices[o] != nullptr) {
+                row.choices[o]->setCurrentIndex(
+                    static_cast<int>(kind.ChoiceIndex(choice.options, o)));
+            } else {
+                row.texts[o]->setText(FromStd(choice.options.at(o)));
+            }
         }
     }
     QStringList others;
@@ -325,8 +367,13 @@ design_file::ExportSettings ExportDialog::Settings() const {
         const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
         choice.chosen = row.box->isChecked();
         for (std::size_t o = 0; o < row.choices.size(); ++o) {
-            const auto index = static_cast<std::size_t>(row.choices[o]->currentIndex());
-            choice.options.at(o) = std::string(kind.options[o].choices[index].name);
+            if (row.choices[o] != nullptr) {
+                const auto index = static_cast<std::size_t>(row.choices[o]->currentIndex());
+                choice.options.at(o) = std::string(kind.options[o].choices[index].name);
+            } else {
+                choice.options.at(o) = TextOfField(kind.options[o], row.texts[o],
+                                                   startingKinds_.at(row.kind).options.at(o));
+            }
         }
     }
     settings.ratesHz.clear();
@@ -376,10 +423,22 @@ std::vector<int32_t> ExportDialog::Rates() const {
     return rates;
 }
 
+// The free texts as typed (empty: the default), so that the plan says what is wrong with one.
 exporting::ExportRequest ExportDialog::Request() const {
     const design_file::ExportSettings settings = Settings();
-    exporting::ExportRequest request = exporting::RequestInFolder(
-        settings.kinds, Folder->text().toStdString(), Name->text().toStdString());
+    exporting::KindChoices kinds = settings.kinds;
+    for (const KindRow& row : KindRows) {
+        const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
+        for (std::size_t o = 0; o < row.texts.size(); ++o) {
+            if (row.texts[o] != nullptr) {
+                const std::string typed = row.texts[o]->text().toStdString();
+                kinds.at(row.kind).options.at(o) =
+                    typed.empty() ? std::string(kind.options[o].defaultText) : typed;
+            }
+        }
+    }
+    exporting::ExportRequest request =
+        exporting::RequestInFolder(kinds, Folder->text().toStdString(), Name->text().toStdString());
     request.alignment = {settings.alignment, bands_,
                          exporting::NormalizationNamed(settings.normalize)};
     return request;

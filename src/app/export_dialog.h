@@ -80,11 +80,14 @@ class ExportDialog : public QDialog {
     void SetBandSettings(const acoustic::Settings& bands);
 
     // A row of the file kinds (exporting::ExportKinds(), those the dialog offers): the kind's box
-    // and a choice per option, named after the design file's keys ("Wav", "WavFormat").
+    // and per option a choice beside it or, for a free text (a device), a field in the form below
+    // the folder and the name; each named after the design file's key ("Wav", "WavFormat",
+    // "Capture"). Per option one of `choices` and `texts` is nullptr.
     struct KindRow {
         std::size_t kind = 0;  // its index in ExportKinds()
         QCheckBox* box = nullptr;
         std::vector<QComboBox*> choices;
+        std::vector<QLineEdit*> texts;
     };
     std::vector<KindRow> KindRows;
     // The row of the kind with this id; std::invalid_argument when the dialog offers none.
@@ -125,6 +128,7 @@ class ExportDialog : public QDialog {
     QWidget* CreateFileKinds();
     QWidget* CreateRates();
     QWidget* CreateDestination();
+    QLineEdit* MakeOptionField(const exporting::KindOption& option);
     QWidget* CreateAlignment();
     void Connect();
     void ShowSettings(const design_file::ExportSettings& settings);
@@ -151,6 +155,7 @@ class ExportDialog : public QDialog {
     void SayWritten(const QStringList& paths);
 
     dsp::CrossoverParameters design_;
+    exporting::KindChoices startingKinds_;  // kept by Settings for a text that breaks its rule
     acoustic::Settings bands_{};
     mutable std::vector<Figures> figures_;
     std::string startingName_;  // kept by Settings while the name typed is not one file name

@@ -54,7 +54,7 @@ ExportOptions::ExportOptions() {
         std::vector<QCommandLineOption>& settings = kindSettings.emplace_back();
         for (const exporting::KindOption& option : kind.options) {
             QCommandLineOption setting = Option(option.cliOption, option.help, option.valueName);
-            setting.setDefaultValue(FromUtf8(option.choices.front().name));
+            setting.setDefaultValue(FromUtf8(option.Default()));
             settings.push_back(setting);
         }
     }
@@ -91,8 +91,13 @@ void TakeExportOptions(const QCommandLineParser& parser, const ExportOptions& o,
     const std::span<const exporting::ExportKind> kinds = exporting::ExportKinds();
     for (std::size_t k = 0; k < kinds.size(); ++k) {
         for (std::size_t option = 0; option < kinds[k].options.size(); ++option) {
-            Choice(parser, o.kindSettings[k][option], kinds[k].options[option].choices,
-                   settings.kinds.at(k).options.at(option));
+            const QCommandLineOption& given = o.kindSettings[k][option];
+            std::string& target = settings.kinds.at(k).options.at(option);
+            if (!kinds[k].options[option].IsText()) {
+                Choice(parser, given, kinds[k].options[option].choices, target);
+            } else if (parser.isSet(given)) {
+                target = ToUtf8(parser.value(given));  // checked with the request
+            }
         }
     }
 }

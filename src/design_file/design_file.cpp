@@ -41,8 +41,12 @@ void VisitExportKeys(Keys& section, DesignT& design) {
         auto& choice = settings.kinds.at(k);
         section.Flag(kinds[k].id, choice.chosen);
         for (std::size_t o = 0; o < kinds[k].options.size(); ++o) {
-            section.Choice(kinds[k].options[o].key, choice.options.at(o),
-                           kinds[k].options[o].choices);
+            const exporting::KindOption& option = kinds[k].options[o];
+            if (option.IsText()) {
+                section.OptionText(option, choice.options.at(o));
+            } else {
+                section.Choice(option.key, choice.options.at(o), option.choices);
+            }
         }
     }
     section.Rates("rates", settings.ratesHz);
@@ -184,6 +188,18 @@ class KeyReader {
         }
     }
 
+    // A free text of an export kind, held to the option's rule too.
+    void OptionText(const exporting::KindOption& option, std::string& target) const {
+        std::string text = target;
+        Text(option.key, text);
+        if (option.problem != nullptr) {
+            if (const std::string problem = option.problem(text); !problem.empty()) {
+                RefuseText(option.key, problem);
+            }
+        }
+        target = std::move(text);
+    }
+
     void Flag(std::string_view key, bool& target) const {
         if (const Json* value = Find(key, &Json::is_boolean, "true or false")) {
             target = value->get<bool>();
@@ -308,6 +324,9 @@ class KeyWriter {
     void Text(std::string_view key, const std::string& value) { object_[std::string(key)] = value; }
     void FileName(std::string_view key, const std::string& value) {
         object_[std::string(key)] = value;
+    }
+    void OptionText(const exporting::KindOption& option, const std::string& value) {
+        object_[std::string(option.key)] = value;
     }
     void Flag(std::string_view key, bool value) { object_[std::string(key)] = value; }
     void Whole(std::string_view key, int32_t value, int32_t /*lowest*/, int32_t /*highest*/) {

@@ -2,54 +2,82 @@
 #include "export/camilladsp_export.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <iterator>
-#include <string>
 
-#include "dsp/bands.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
-#include "export/wav_export.h"
 
 namespace kc::exporting {
 namespace {
 
-constexpr const char* kSides[] = {"left", "right"};
-constexpr std::size_t kSideCount = std::size(kSides);
-constexpr std::size_t kOutputCount = kSideCount * dsp::kBandCount;
 constexpr const char* kMixerName = "kc_stereo_to_3way";
 
-std::string FilterName(std::size_t side, std::size_t band) {
-    return std::string("kc_") + kSides[side] + "_" + std::string(dsp::kCurveNames[band].id);
+// The spellings that changed between the major versions.
+struct VersionSyntax {
+    const char* alsaFormat;
+    const char* float32;
+    const char* float64;
+    const char* rawCapture;  // the device type that reads raw samples from a file
+    bool channelList;        // a filter step's `channels: [n]` (else `channel: n`)
+};
+
+VersionSyntax SyntaxOf(CamillaDspVersion version) {
+    switch (version) {
+        case CamillaDspVersion::V4:
+            return {"S32_LE", "F32_LE", "F64_LE", "RawFile", true};
+        case CamillaDspVersion::V3:
+            return {"S32LE", "FLOAT32LE", "FLOAT64LE", "RawFile", true};
+        case CamillaDspVersion::V2:
+            break;
+    }
+    return {"S32LE", "FLOAT32LE", "FLOAT64LE", "File", false};
 }
 
-std::string Comments(const std::vector<RateLatency>& rates) {
-    std::string text =
-        "# Kaiser Crossover: a three-way linear-phase crossover for CamillaDSP.\n"
-        "# Merge these sections into a configuration whose capture device has 2 channels and\n"
-        "# whose playback device has 6: left low, mid, high on 0-2, right low, mid, high on 3-5.\n";
-    for (const RateLatency& rate : rates) {
-        text += "# At " + std::to_string(rate.sampleRateHz) +
-                " Hz every band is delayed by at least " + std::to_string(rate.latencySamples) +
-                " samples (the earliest band).\n";
+std::string FilterName(std::size_t band) {
+    return "kc_" + std::string(dsp::kCurveNames[band].id);
+}
+
+std::string Device(const char* role, const EngineDevice& device, std::size_t channels,
+                   const VersionSyntax& syntax) {
+    std::string text = std::string("  ") + role + ":\n";
+    if (device.type == EngineDevice::Type::File) {
+        const bool capture = std::string_view(role) == "capture";
+        text += std::string("    type: ") + (capture ? syntax.rawCapture : "File") +
+                "\n    channels: " + std::to_string(channels) +
+                "\n    filename: " + YamlQuoted(device.name) + "\n    format: " + syntax.float32 +
+                "\n";
+    } else {
+        text += "    type: Alsa\n    channels: " + std::to_string(channels) +
+                "\n    device: " + YamlQuoted(device.name) + "\n    format: " + syntax.alsaFormat +
+                "\n";
     }
     return text;
 }
 
-std::string Filters(const BandWavPaths& bandWavPaths) {
+std::string Devices(const CamillaDspSetup& s, const VersionSyntax& syntax) {
+    return "devices:\n  samplerate: " + std::to_string(s.sampleRateHz) +
+           "\n  chunksize: " + std::to_string(ChunkSamples(s.sampleRateHz)) + "\n" +
+           Device("capture", s.capture, kSides.size(), syntax) +
+           Device("playback", s.playback, kOutputCount, syntax);
+}
+
+std::string FilterParameters(const BandCoefficients& bands, std::size_t band,
+                             const VersionSyntax& syntax) {
+    const std::string file = YamlQuoted(bands.files[band]);
+    if (bands.format == CoefficientFormat::Wav) {
+        return "      type: Wav\n      filename: " + file +
+               "\n      channel: " + std::to_string(bands.channels[band]) + "\n";
+    }
+    const char* format = bands.format == CoefficientFormat::RawFloat32   ? syntax.float32
+                         : bands.format == CoefficientFormat::RawFloat64 ? syntax.float64
+                                                                         : "TEXT";
+    return "      type: Raw\n      filename: " + file + "\n      format: " + format + "\n";
+}
+
+std::string Filters(const BandCoefficients& bands, const VersionSyntax& syntax) {
     std::string text = "filters:\n";
-    for (std::size_t side = 0; side < kSideCount; ++side) {
-        for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
-            text += "  " + FilterName(side, band) +
-                    ":\n"
-                    "    type: Conv\n"
-                    "    parameters:\n"
-                    "      type: Wav\n"
-                    "      filename: " +
-                    YamlQuoted(bandWavPaths[band]) +
-                    "\n"
-                    "      channel: 0\n";
-        }
+    for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
+        text += "  " + FilterName(band) + ":\n    type: Conv\n    parameters:\n" +
+                FilterParameters(bands, band, syntax);
     }
     return text;
 }
@@ -59,7 +87,7 @@ std::string Mixer() {
                        ":\n"
                        "    channels:\n"
                        "      in: " +
-                       std::to_string(kSideCount) +
+                       std::to_string(kSides.size()) +
                        "\n"
                        "      out: " +
                        std::to_string(kOutputCount) +
@@ -70,44 +98,37 @@ std::string Mixer() {
                 "\n"
                 "        sources:\n"
                 "          - channel: " +
-                std::to_string(dest / dsp::kBandCount) +
+                std::to_string(SideOf(dest)) +
                 "\n"
-                "            gain: 0\n";
+                "            gain: 0\n"
+                "            inverted: false\n";
     }
     return text;
 }
 
-std::string Pipeline() {
+std::string Pipeline(const VersionSyntax& syntax) {
     std::string text = std::string("pipeline:\n  - type: Mixer\n    name: ") + kMixerName + "\n";
-    for (std::size_t side = 0; side < kSideCount; ++side) {
-        for (std::size_t band = 0; band < dsp::kBandCount; ++band) {
-            text += "  - type: Filter\n    channels: [" +
-                    std::to_string(side * dsp::kBandCount + band) + "]\n    names:\n      - " +
-                    FilterName(side, band) + "\n";
-        }
+    for (std::size_t output = 0; output < kOutputCount; ++output) {
+        const std::string channel = std::to_string(output);
+        text += "  - type: Filter\n" +
+                (syntax.channelList ? "    channels: [" + channel + "]\n"
+                                    : "    channel: " + channel + "\n") +
+                "    names:\n      - " + FilterName(BandOf(output)) + "\n";
     }
     return text;
 }
 
-// The band WAV files as the fragment names them: absolute, and with "$samplerate$" for the rate
-// when the files were written for several rates.
-BandWavPaths WavPaths(const SetWrite& write) {
-    const ExportKind& wav = ExportKinds()[KindIndex("wav")];
-    const KindRequest& request = write.request.Kind("wav");
-    const std::string prefix = write.rates.size() > 1
-                                   ? request.name
-                                   : WithRate(request.name, write.rates.front().sampleRateHz);
-    const std::vector<std::string> files = wav.files(wav, request, prefix);
-    BandWavPaths paths;
-    for (std::size_t band = 0; band < paths.size(); ++band) {
-        std::string path = files.at(band);
-        for (std::size_t at = path.find(kRatePlaceholder); at != std::string::npos;
-             at = path.find(kRatePlaceholder, at)) {
-            path.replace(at, kRatePlaceholder.size(), "$samplerate$");
-        }
-        paths[band] = std::filesystem::absolute(path).lexically_normal().string();
-    }
-    return paths;
+int VersionNumber(CamillaDspVersion version) {
+    return version == CamillaDspVersion::V4 ? 4 : version == CamillaDspVersion::V3 ? 3 : 2;
+}
+
+std::string Comments(const CamillaDspSetup& s) {
+    return "# Kaiser Crossover: a three-way linear-phase crossover for CamillaDSP " +
+           std::to_string(VersionNumber(s.version)) + " at " + std::to_string(s.sampleRateHz) +
+           " Hz.\n"
+           "# Stereo in; out: left low, mid, high on 0-2, right low, mid, high on 3-5.\n"
+           "# At this rate " +
+           LatencyText(s.latencySamples, s.sampleRateHz) + ".\n";
 }
 
 }  // namespace
@@ -130,23 +151,30 @@ std::string YamlQuoted(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string CamillaDspFragment(const BandWavPaths& bandWavPaths,
-                               const std::vector<RateLatency>& rates) {
-    return Comments(rates) + "\n" + Filters(bandWavPaths) + "\n" + Mixer() + "\n" + Pipeline();
+std::string CamillaDspConfig(const CamillaDspSetup& setup) {
+    const VersionSyntax syntax = SyntaxOf(setup.version);
+    return Comments(setup) + "\n" + Devices(setup, syntax) + "\n" + Filters(setup.bands, syntax) +
+           "\n" + Mixer() + "\n" + Pipeline(syntax);
 }
 
 void CheckCamillaDspRequest(const ExportRequest& request) {
-    const KindRequest& wav = request.Kind("wav");
-    const std::size_t layout = ExportKinds()[KindIndex("wav")].ChoiceIndex(wav.options, 1);
-    if (wav.name.empty() || static_cast<WavLayout>(layout) != WavLayout::Bands) {
-        throw ExportRequestError(
-            "The CamillaDSP fragment names the WAV files of the bands: it needs the WAV files "
-            "written one per band.");
-    }
+    RequireCoefficients(request, {"wav", "raw", "text"}, "CamillaDSP",
+                        "the WAV, raw or text files");
 }
 
-void WriteCamillaDspFragment(const SetWrite& write) {
-    write.set.WriteText(write.file, CamillaDspFragment(WavPaths(write), write.rates));
+void WriteCamillaDspConfig(const RateWrite& w) {
+    const int32_t rate = w.design.taps.sampleRateHz;
+    CamillaDspSetup setup;
+    setup.version = static_cast<CamillaDspVersion>(w.kind.ChoiceIndex(w.request.options, 0));
+    setup.sampleRateHz = rate;
+    setup.latencySamples = w.design.taps.CommonCentre;
+    setup.capture = ParseDevice(w.exportRequest.Option("capture"));
+    setup.playback = ParseDevice(w.exportRequest.Option("playback"));
+    setup.bands = CoefficientsAt(w.exportRequest, rate, {"wav", "raw", "text"}).value();
+    for (std::string& file : setup.bands.files) {
+        file = PathFromConfig(file, w.files[0]);
+    }
+    w.set.WriteText(w.files[0], CamillaDspConfig(setup));
 }
 
 }  // namespace kc::exporting

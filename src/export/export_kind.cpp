@@ -6,13 +6,18 @@
 #include <stdexcept>
 #include <utility>
 
+#include "base/message_text.h"
 #include "dsp/bands.h"
+#include "export/brutefir_export.h"
 #include "export/camilladsp_export.h"
 #include "export/coefficient_files.h"
 #include "export/csv_export.h"
+#include "export/engine_config.h"
+#include "export/equalizer_apo_export.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
 #include "export/frd_export.h"
+#include "export/pipewire_export.h"
 #include "export/wav_export.h"
 
 namespace kc::exporting {
@@ -53,6 +58,52 @@ constexpr std::array<KindOption, 1> kRawOptions{{
     {"rawFormat", "raw-format", "FORMAT", "float32 (.raw, default) or float64 (.dbl).",
      kRawFormats},
 }};
+constexpr std::array<OptionChoice, 3> kCamillaDspVersions{{
+    {"4", "version 4"},
+    {"3", "version 3"},
+    {"2", "version 2"},
+}};
+
+// The devices are the CamillaDSP kind's options; the BruteFIR configuration uses them too.
+constexpr std::array<KindOption, 3> kCamillaDspOptions{{
+    {"camillaDspVersion", "camilladsp-version", "VERSION",
+     "The CamillaDSP version whose syntax the configuration follows: 4 (default), 3 or 2.",
+     kCamillaDspVersions},
+    {.key = "capture",
+     .cliOption = "capture",
+     .valueName = "SPEC",
+     .help = "The capture device of the CamillaDSP and BruteFIR configurations: alsa:DEVICE "
+             "(default alsa:hw:Loopback,1) or file:PATH (raw 32-bit float, little-endian, "
+             "interleaved).",
+     .defaultText = kDefaultCapture,
+     .label = "Capture device:",
+     .problem = DeviceTextProblem},
+    {.key = "playback",
+     .cliOption = "playback",
+     .valueName = "SPEC",
+     .help = "The playback device of the CamillaDSP and BruteFIR configurations: alsa:DEVICE "
+             "(default alsa:hw:0) or file:PATH.",
+     .defaultText = kDefaultPlayback,
+     .label = "Playback device:",
+     .problem = DeviceTextProblem},
+}};
+constexpr std::array<KindOption, 2> kPipeWireOptions{{
+    {.key = "pipeWirePositions",
+     .cliOption = "pipewire-positions",
+     .valueName = "LIST",
+     .help = "The six channel positions of the PipeWire playback, for left low, mid, high, right "
+             "low, mid, high (default FL,FR,FC,LFE,RL,RR).",
+     .defaultText = kDefaultPipeWirePositions,
+     .label = "PipeWire positions:",
+     .problem = PipeWirePositionsProblem},
+    {.key = "pipeWireTarget",
+     .cliOption = "pipewire-target",
+     .valueName = "NODE",
+     .help = "The node the PipeWire playback goes to (default: the session manager's choice).",
+     .label = "PipeWire target node:",
+     .problem = PipeWireTargetProblem},
+}};
+
 constexpr std::array<KindOption, 1> kFrdOptions{{
     {"frdPhase", "frd-phase", "PHASE", "excess (default, latency taken out) or full.", kFrdPhases},
 }};
@@ -160,7 +211,7 @@ void WriteByFrontEnd(const RateWrite& w) {
                 [&](const std::string& temporary) { w.frontEndWriter(w.design, temporary); });
 }
 
-constexpr std::array<ExportKind, 8> kKinds{{
+constexpr std::array<ExportKind, 11> kKinds{{
     {.id = "tapsCsv",
      .cliOption = "taps",
      .cliValueName = "FILE.csv",
@@ -219,15 +270,49 @@ constexpr std::array<ExportKind, 8> kKinds{{
     {.id = "camillaDsp",
      .cliOption = "camilladsp",
      .cliValueName = "FILE.yml",
-     .help = "Write a CamillaDSP configuration fragment naming the WAV files (needs --wav with the "
-             "bands layout).",
+     .help = "Write a complete CamillaDSP configuration at each rate naming the WAV (else raw or "
+             "text) files, with --capture and --playback as its devices.",
      .dialogLabel = "CamillaDSP configuration (.yml)",
-     .scope = KindScope::PerSet,
-     .noun = "CamillaDSP fragment",
-     .nameInDialog = [](std::string_view name) { return SetFileName(name, ".yml"); },
+     .options = kCamillaDspOptions,
+     .nameInDialog = [](std::string_view name) { return std::string(name) + ".yml"; },
      .files = OneFile,
      .check = CheckCamillaDspRequest,
-     .writeSet = WriteCamillaDspFragment},
+     .writeRate = WriteCamillaDspConfig},
+    {.id = "bruteFir",
+     .cliOption = "brutefir",
+     .cliValueName = "FILE.conf",
+     .help = "Write a complete BruteFIR configuration at each rate naming the raw (else text) "
+             "files (needs --raw or --text), with --capture and --playback as its devices.",
+     .dialogLabel = "BruteFIR configuration (.conf)",
+     .nameInDialog = [](std::string_view name) { return std::string(name) + "-brutefir.conf"; },
+     .files = OneFile,
+     .check = CheckBruteFirRequest,
+     .writeRate = WriteBruteFirConfig},
+    {.id = "pipeWire",
+     .cliOption = "pipewire",
+     .cliValueName = "FILE.conf",
+     .help = "Write a drop-in for PipeWire's pipewire.conf.d: a sink \"Kaiser Crossover\" "
+             "convolving with the WAV files (needs --wav), one list of files by rate.",
+     .dialogLabel = "PipeWire filter chain (.conf)",
+     .options = kPipeWireOptions,
+     .scope = KindScope::PerSet,
+     .noun = "PipeWire drop-in",
+     .nameInDialog = [](std::string_view name) { return SetFileName(name, "-pipewire.conf"); },
+     .files = OneFile,
+     .check = CheckPipeWireRequest,
+     .writeSet = WritePipeWireDropIn},
+    {.id = "equalizerApo",
+     .cliOption = "equalizer-apo",
+     .cliValueName = "FILE.txt",
+     .help = "Write an Equalizer APO include file convolving with the WAV files (needs --wav "
+             "with the bands layout), a block per rate.",
+     .dialogLabel = "Equalizer APO include file (.txt)",
+     .scope = KindScope::PerSet,
+     .noun = "Equalizer APO include file",
+     .nameInDialog = [](std::string_view name) { return SetFileName(name, "-equalizer-apo.txt"); },
+     .files = OneFile,
+     .check = CheckEqualizerApoRequest,
+     .writeSet = WriteEqualizerApoInclude},
     {.id = "plotPng",
      .cliOption = "plot",
      .cliValueName = "FILE.png",
@@ -288,15 +373,31 @@ std::size_t ExportKind::ChoiceIndex(const std::vector<std::string>& values,
             return i;
         }
     }
-    throw ExportRequestError("The " + std::string(options[option].key) + " '" + value +
-                             "' is none of its choices.");
+    throw ExportRequestError("The " + std::string(options[option].key) + " '" +
+                             base::ShownText(value) + "' is none of its choices.");
+}
+
+void ExportKind::CheckOption(const std::vector<std::string>& values, std::size_t option) const {
+    const KindOption& o = options[option];
+    if (!o.IsText()) {
+        ChoiceIndex(values, option);  // raises for a value of no choice
+        return;
+    }
+    const std::string& value = values.at(option);
+    std::string problem = base::HasControlCharacter(value) ? "holds a control character"
+                          : o.problem != nullptr           ? o.problem(value)
+                                                           : "";
+    if (!problem.empty()) {
+        throw ExportRequestError("The " + std::string(o.key) + " '" + base::ShownText(value) +
+                                 "' " + problem + ".");
+    }
 }
 
 ExportRequest::ExportRequest() {
     for (const ExportKind& kind : kKinds) {
         KindRequest request;
         for (const KindOption& option : kind.options) {
-            request.options.emplace_back(option.choices.front().name);
+            request.options.emplace_back(option.Default());
         }
         kinds_.push_back(std::move(request));
     }

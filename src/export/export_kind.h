@@ -30,13 +30,23 @@ struct OptionChoice {
 };
 
 // A setting of a kind beyond the name of its files: a choice among named values (a sample format,
-// a layout, a version of an engine). The first choice is the default.
+// a layout, a version of an engine), or a free text (a device of an engine) that its own rule
+// checks. The first choice, or the default text, is the default.
 struct KindOption {
     std::string_view key;        // the design file's key in "export", unique among all kinds
     std::string_view cliOption;  // the command line's option, without "--"
     std::string_view valueName;  // what the help calls its value
     std::string_view help;       // the command line's help text
-    std::span<const OptionChoice> choices;
+    std::span<const OptionChoice> choices{};  // none: a free text
+    // A free text: its default, its label in the dialog's form, and its rule: what is wrong with a
+    // value (empty when nothing is), in words that follow its key ("must start with ...").
+    std::string_view defaultText{};
+    std::string_view label{};
+    std::string (*problem)(std::string_view value) = nullptr;
+
+    bool IsText() const { return choices.empty(); }
+    // The first choice's name, or the default text.
+    std::string_view Default() const { return IsText() ? defaultText : choices.front().name; }
 };
 
 enum class KindScope {
@@ -115,9 +125,10 @@ KindChoices DefaultKindChoices();
 using RateFileWriter =
     std::function<void(const dsp::CalculationResult& design, const std::string& temporaryPath)>;
 
-// What a kind's writer of one rate gets: the rate's design, its request, its files at this rate
-// (as its `files` names them), and the set to write them into.
+// What a kind's writer of one rate gets: the whole request, the rate's design, its own request,
+// its files at this rate (as its `files` names them), and the set to write them into.
 struct RateWrite {
+    const ExportRequest& exportRequest;  // the whole request: a configuration names other files
     const dsp::CalculationResult& design;
     const ExportKind& kind;
     const KindRequest& request;
@@ -175,6 +186,9 @@ struct ExportKind {
     // The index of the choice that values[option] (the values of the kind's options) names;
     // ExportRequestError, naming the option, for a value that is none of its choices.
     std::size_t ChoiceIndex(const std::vector<std::string>& values, std::size_t option) const;
+    // Raises ExportRequestError, naming the option and quoting the value escaped, when
+    // values[option] is none of its choices or breaks its rule.
+    void CheckOption(const std::vector<std::string>& values, std::size_t option) const;
 };
 
 // Every kind, in the order of the command line's help, of design files' keys and of the dialog's

@@ -76,13 +76,14 @@ void CheckNames(const ExportRequest& request, std::size_t rateCount) {
     }
     for (std::size_t k = 0; k < ExportKinds().size(); ++k) {
         const ExportKind& kind = ExportKinds()[k];
+        // Every option, also of a kind not written: one engine's configuration may use another
+        // kind's options (the devices).
+        for (std::size_t option = 0; option < kind.options.size(); ++option) {
+            kind.CheckOption(request.Kinds()[k].options, option);
+        }
         const std::string& name = request.Kinds()[k].name;
         if (name.empty()) {
             continue;
-        }
-        for (std::size_t option = 0; option < kind.options.size(); ++option) {
-            kind.ChoiceIndex(request.Kinds()[k].options,
-                             option);  // raises for a value of no choice
         }
         if (kind.check != nullptr) {
             kind.check(request);
@@ -230,7 +231,7 @@ void WriteExportRates(const ExportPlan& plan, AtomicFileSet& set, const RateFile
             if (kinds[k].scope == KindScope::PerRate && !asked.name.empty()) {
                 const std::vector<std::string> files =
                     KindFiles(kinds[k], asked, design.taps.sampleRateHz);
-                kinds[k].writeRate({design, kinds[k], asked, files, plotWriter, set});
+                kinds[k].writeRate({plan.request, design, kinds[k], asked, files, plotWriter, set});
             }
         }
         latencies.push_back(

@@ -23,6 +23,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -328,6 +329,74 @@ TEST_F(GraphMenuTest, ExportDialogShowsEachRateThenWritesTheLibrarysFiles) {
         dsp::DesignCrossover(dsp::AtSampleRate(form->DesignParameters(), 48000));
     EXPECT_EQ(ReadDoubles(folder.filePath("xo-48000-low.dbl")), at48k.LowTaps);
     EXPECT_EQ(ReadFile("xo-48000.csv"), exporting::TapsCsv(at48k));
+}
+
+// Every file of a folder and its bytes, by name.
+std::map<QString, std::string> FolderFiles(const QString& path) {
+    std::map<QString, std::string> files;
+    for (const QString& name : QDir(path).entryList(QDir::Files)) {
+        files[name] = testing_support::ReadBytes(QDir(path).filePath(name).toStdString());
+    }
+    return files;
+}
+
+// The dialog offers every engine's configuration and the devices, and writes what the command
+// line writes for the same texts (which the export set makes of them: RequestOfNames).
+TEST_F(GraphMenuTest, ExportDialogWritesTheEnginesConfigurationsAsTheCommandLine) {
+    Calculate();
+    QString refused;
+    fillIn = [&](ExportDialog& d) {
+        AskForTwoRates(d, folder.path());
+        d.Wav->setChecked(true);
+        for (const char* kind : {"camillaDsp", "bruteFir", "pipeWire", "equalizerApo"}) {
+            d.Row(kind).box->setChecked(true);
+        }
+        d.findChild<QComboBox*>("CamillaDspVersion")->setCurrentIndex(2);  // version 2
+        auto* capture = d.findChild<QLineEdit*>("Capture");
+        capture->setText(QStringLiteral("hw:0"));
+        refused = d.Status->text();
+        EXPECT_FALSE(d.ExportButton->isEnabled());
+        capture->setText(QStringLiteral("file:in.raw"));
+        d.findChild<QLineEdit*>("Playback")->setText(QStringLiteral("alsa:hw:CARD=Six"));
+        d.findChild<QLineEdit*>("PipeWireTarget")->setText(QStringLiteral("speakers"));
+        d.ExportButton->click();
+    };
+    Choose("ExportCoefficients");
+    EXPECT_EQ(refused.toStdString(), "The capture 'hw:0' must be alsa:DEVICE or file:PATH.");
+    const std::map<QString, std::string> fromDialog = FolderFiles(folder.path());
+    // 2 × (CSV, 3 WAV, 3 raw, CamillaDSP, BruteFIR), the drop-in and the include file.
+    EXPECT_EQ(fromDialog.size(), 20u);
+    for (const auto& entry : fromDialog) {
+        QFile::remove(folder.filePath(entry.first));
+    }
+
+    std::vector<std::string> names(exporting::ExportKinds().size());
+    const auto name = [&](const char* kind, const char* file) {
+        names[exporting::KindIndex(kind)] = folder.filePath(file).toStdString();
+    };
+    name("tapsCsv", "xo-{rate}.csv");
+    name("wav", "xo-{rate}");
+    name("raw", "xo-{rate}");
+    name("camillaDsp", "xo-{rate}.yml");
+    name("bruteFir", "xo-{rate}-brutefir.conf");
+    name("pipeWire", "xo-pipewire.conf");
+    name("equalizerApo", "xo-equalizer-apo.txt");
+    exporting::ExportRequest request =
+        exporting::RequestOfNames(exporting::DefaultKindChoices(), names);
+    request.Option("rawFormat") = "float64";
+    request.Option("camillaDspVersion") = "2";
+    request.Option("capture") = "file:in.raw";
+    request.Option("playback") = "alsa:hw:CARD=Six";
+    request.Option("pipeWireTarget") = "speakers";
+    exporting::WriteExportSet(
+        exporting::PlanExport(form->DesignParameters(), {44100, 48000}, request));
+    const std::map<QString, std::string> fromLibrary = FolderFiles(folder.path());
+    ASSERT_EQ(fromLibrary.size(), fromDialog.size());
+    for (const auto& [file, bytes] : fromDialog) {
+        const auto other = fromLibrary.find(file);
+        ASSERT_NE(other, fromLibrary.end()) << file.toStdString();
+        EXPECT_TRUE(other->second == bytes) << file.toStdString();  // byte for byte
+    }
 }
 
 // The acoustic view's settings go into what the dialog exports, and its table says so; cleared,

@@ -176,6 +176,29 @@ TEST_F(CliTest, DesignFileGivesWhatItsOptionsGive) {
     EXPECT_EQ(ReadText(folder_ / "v.csv"), ReadText(folder_ / "w.csv"));
 }
 
+// The engines' settings reach their configurations, and a design file keeps them.
+TEST_F(CliTest, EngineOptionsReachTheConfigurationsAndTheDesignFile) {
+    const QStringList files = {"--raw",        Path("xo"),   "--camilladsp",
+                               Path("xo.yml"), "--brutefir", Path("xo.conf")};
+    const Outcome given =
+        RunCli(QStringList{"design", "--camilladsp-version", "2", "--capture", "file:in.raw",
+                           "--playback", "alsa:hw:1", "--save-design", Path("e.kcx")} +
+               files);
+    ASSERT_EQ(given.status, 0) << given.err;
+    const std::string yml = ReadText(folder_ / "xo.yml");
+    EXPECT_NE(yml.find("  capture:\n    type: File\n    channels: 2\n    filename: \"in.raw\"\n"
+                       "    format: FLOAT32LE\n"),
+              std::string::npos)
+        << yml;
+    EXPECT_NE(yml.find("    channel: 5\n"), std::string::npos) << yml;  // version 2's steps
+    const std::string conf = ReadText(folder_ / "xo.conf");
+    EXPECT_NE(conf.find(R"(device: "alsa" { device: "hw:1"; };)"), std::string::npos) << conf;
+    const Outcome reopened = RunCli(QStringList{"design", "--design", Path("e.kcx")} + files);
+    ASSERT_EQ(reopened.status, 0) << reopened.err;
+    EXPECT_EQ(ReadText(folder_ / "xo.yml"), yml);
+    EXPECT_EQ(ReadText(folder_ / "xo.conf"), conf);
+}
+
 // Each field's option is kept under that field's key of the design file, as the help and the
 // description of the design file name them.
 TEST_F(CliTest, EachFieldOptionIsSavedUnderItsOwnKey) {
@@ -375,8 +398,9 @@ TEST(CliOutputTest, UsageErrorsWriteNothing) {
         {"--counts-rate", "44100,48000", "--wav", wav},      // not one rate
         {"--wav", wav, "--wav-format", "pcm16"},             // unknown format
         {"--wav", wav, "--frd", wav, "--frd-phase", "min"},  // unknown phase
-        {"--camilladsp", yml},                               // no WAV files to name
-        {"--wav", wav, "--wav-layout", "multichannel", "--camilladsp", yml},
+        {"--camilladsp", yml},                               // no coefficients to name
+        {"--wav", wav, "--wav-layout", "multichannel", "--equalizer-apo", yml},
+        {"--raw", wav, "--capture", "hw:0", "--brutefir", yml},  // not alsa: or file:
     };
     for (const QStringList& request : requests) {
         const Outcome outcome = RunCli(QStringList{"design"} + request);

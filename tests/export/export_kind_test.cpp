@@ -27,7 +27,12 @@ TEST(ExportKindTest, KeysAndOptionsAreEachNamedOnce) {
         for (const KindOption& option : kind.options) {
             EXPECT_TRUE(keys.insert(option.key).second) << option.key;
             EXPECT_TRUE(options.insert(option.cliOption).second) << option.cliOption;
-            EXPECT_FALSE(option.choices.empty()) << option.key;
+            // A choice has choices; a free text has its rule, its label and a default it keeps.
+            if (option.IsText()) {
+                ASSERT_NE(option.problem, nullptr) << option.key;
+                EXPECT_FALSE(option.label.empty()) << option.key;
+                EXPECT_EQ(option.problem(option.defaultText), "") << option.key;
+            }
         }
     }
 }
@@ -45,10 +50,12 @@ TEST(ExportKindTest, DialogNameGivesEachChosenKindItsFiles) {
         {"/out/", "xo-{rate}", "responseCsv", "/out/xo-{rate}-response.csv"},
         {"/", "xo", "wav", "/xo"},
         {"", "xo", "frd", "./xo"},
+        {"/out", "xo-{rate}", "camillaDsp", "/out/xo-{rate}.yml"},
+        {"/out", "xo-{rate}", "bruteFir", "/out/xo-{rate}-brutefir.conf"},
         // One file for every rate: the name without {rate} and what led up to it.
-        {"/out", "xo-{rate}", "camillaDsp", "/out/xo.yml"},
-        {"/out", "{rate}_", "camillaDsp", "/out/crossover.yml"},
-        {"/out", "a{rate}b.{rate}", "camillaDsp", "/out/ab.yml"},
+        {"/out", "xo-{rate}", "pipeWire", "/out/xo-pipewire.conf"},
+        {"/out", "{rate}_", "equalizerApo", "/out/crossover-equalizer-apo.txt"},
+        {"/out", "a{rate}b.{rate}", "pipeWire", "/out/ab-pipewire.conf"},
     };
     for (const DialogCase& row : cases) {
         KindChoices choices = DefaultKindChoices();

@@ -97,25 +97,62 @@ TEST(ExportRequestTest, ImpossibleRequestsAreRefusedWithTheirReason) {
          {44100, 48000},
          [](ExportRequest& f) { f.Kind("frd").name = "xo"; },
          "'xo' does not"},
-        {"FragmentWithoutWav",
+        {"CamillaDspWithoutCoefficients",
          {44100},
          [](ExportRequest& f) { f.Kind("camillaDsp").name = "c.yml"; },
-         "WAV files written one per band"},
-        {"FragmentWithMultichannelWav",
+         "needs the WAV, raw or text files"},
+        {"BruteFirWithWavOnly",
+         {44100},
+         [](ExportRequest& f) {
+             f.Kind("wav").name = "xo";
+             f.Kind("bruteFir").name = "b.conf";
+         },
+         "needs the raw or text files"},
+        {"PipeWireWithoutWav",
+         {44100},
+         [](ExportRequest& f) {
+             f.Kind("raw").name = "xo";
+             f.Kind("pipeWire").name = "p.conf";
+         },
+         "needs the WAV files"},
+        {"EqualizerApoWithMultichannelWav",
          {44100},
          [](ExportRequest& f) {
              f.Kind("wav").name = "xo";
              f.Option("wavLayout") = "multichannel";
-             f.Kind("camillaDsp").name = "c.yml";
+             f.Kind("equalizerApo").name = "e.txt";
          },
          "one per band"},
-        {"FragmentNamedPerRate",
+        {"IncludeFileNamedPerRate",
          {44100, 48000},
          [](ExportRequest& f) {
              f.Kind("wav").name = "xo-{rate}";
-             f.Kind("camillaDsp").name = "c-{rate}.yml";
+             f.Kind("equalizerApo").name = "e-{rate}.txt";
          },
          "takes no {rate}"},
+        {"CamillaDspWithoutRate",
+         {44100, 48000},
+         [](ExportRequest& f) {
+             f.Kind("wav").name = "xo-{rate}";
+             f.Kind("camillaDsp").name = "c.yml";
+         },
+         "'c.yml' does not"},
+        {"DeviceOfNoKind",
+         {44100},
+         [](ExportRequest& f) { f.Option("capture") = "hw:0"; },
+         "capture 'hw:0' must be alsa:DEVICE or file:PATH"},
+        {"DeviceWithQuote",
+         {44100},
+         [](ExportRequest& f) { f.Option("playback") = "file:a\"b.raw"; },
+         "holds a quote"},
+        {"DeviceWithControlCharacter",
+         {44100},
+         [](ExportRequest& f) { f.Option("playback") = "alsa:hw:0\x1b[2J"; },
+         "'alsa:hw:0\\x1B[2J' holds a control character"},
+        {"FivePositions",
+         {44100},
+         [](ExportRequest& f) { f.Option("pipeWirePositions") = "FL,FR,FC,LFE,RL"; },
+         "must be six channel positions"},
         {"SameNameTwice",
          {44100},
          [](ExportRequest& f) {
@@ -256,7 +293,7 @@ TEST_F(ExportSetTest, EveryFileReadsBackAtTwoRates) {
     f.Option("rawFormat") = "float64";
     f.Kind("text").name = In("xo-{rate}");
     f.Kind("frd").name = In("xo-{rate}");
-    f.Kind("camillaDsp").name = In("camilla.yml");
+    f.Kind("camillaDsp").name = In("camilla-{rate}.yml");
     const ExportPlan plan = PlanExport(dsp::CrossoverParameters{}, {44100, 48000}, f);
     WriteExportSet(plan);
     const std::vector<dsp::CalculationResult> designs = Designs(plan);
@@ -287,52 +324,116 @@ TEST_F(ExportSetTest, EveryFileReadsBackAtTwoRates) {
     ExpectFrdOf(In("xo-48000-sum.frd"), taps.SumTaps, 48000, 490);
 }
 
-TEST_F(ExportSetTest, CamillaDspFragmentParsesAndNamesTheWrittenFiles) {
-    ExportRequest f;
-    f.Kind("wav").name =
-        In("xo \"{rate}\"");  // a blank and quotes in the name, as YAML must escape
-    f.Kind("camillaDsp").name = In("camilla.yml");
+// The spellings of each CamillaDSP major version, as its documentation gives them.
+struct CamillaDspSyntax {
+    const char* version;
+    const char* alsaFormat;
+    const char* float64;
+    const char* fileCapture;  // the device type that reads raw samples
+    const char* fileFormat;   // raw 32-bit float
+    bool channelList;         // a filter step's `channels: [n]`, else `channel: n`
+};
+
+// Where the configuration's filter for output o reads band o % 3, which coefficient file kind it
+// names, and with which parameters.
+struct CamillaDspSource {
+    const char* kind;  // "wav", "raw", "text"
+    const char* layout;
+    const char* type;    // the Conv filter's parameters.type
+    const char* suffix;  // the band file's ending after "-low" etc., or the one file's
+};
+
+TEST_F(ExportSetTest, CamillaDspConfigurationFollowsEachVersionsSyntax) {
+    const CamillaDspSyntax versions[] = {
+        {"4", "S32_LE", "F64_LE", "RawFile", "F32_LE", true},
+        {"3", "S32LE", "FLOAT64LE", "RawFile", "FLOAT32LE", true},
+        {"2", "S32LE", "FLOAT64LE", "File", "FLOAT32LE", false},
+    };
+    const CamillaDspSource sources[] = {
+        {"wav", "bands", "Wav", ".wav"},
+        {"wav", "multichannel", "Wav", ".wav"},
+        {"raw", "bands", "Raw", ".dbl"},
+        {"text", "bands", "Raw", ".txt"},
+    };
     dsp::CrossoverParameters design;
     design.lowCount = 61;
     design.midCount = 41;
     design.highCount = 21;
-    const std::vector<int32_t> rates = {44100, 96000};
-    const ExportPlan plan = PlanExport(design, rates, f);
-    WriteExportSet(plan);
-
-    const YAML::Node config = YAML::LoadFile(In("camilla.yml"));
-    const YAML::Node filters = config["filters"];
-    ASSERT_EQ(filters.size(), 6u);
-    const YAML::Node mixer = config["mixers"].begin()->second;
-    EXPECT_EQ(mixer["channels"]["in"].as<int>(), 2);
-    EXPECT_EQ(mixer["channels"]["out"].as<int>(), 6);
-    const YAML::Node pipeline = config["pipeline"];
-    ASSERT_EQ(pipeline.size(), 7u);
-    EXPECT_EQ(pipeline[0]["type"].as<std::string>(), "Mixer");
-    EXPECT_EQ(pipeline[0]["name"].as<std::string>(),
-              config["mixers"].begin()->first.as<std::string>());
     const char* bands[] = {"low", "mid", "high"};
-    for (int output = 0; output < 6; ++output) {
-        // Output o takes input o / 3 (left, then right) through the filter of band o % 3.
-        const YAML::Node mapping = mixer["mapping"][output];
-        EXPECT_EQ(mapping["dest"].as<int>(), output);
-        EXPECT_EQ(mapping["sources"][0]["channel"].as<int>(), output / 3);
-        const YAML::Node step = pipeline[output + 1];
-        EXPECT_EQ(step["type"].as<std::string>(), "Filter");
-        EXPECT_EQ(step["channels"][0].as<int>(), output);
-        const YAML::Node filter = filters[step["names"][0].as<std::string>()];
-        ASSERT_TRUE(filter.IsMap()) << output;
-        EXPECT_EQ(filter["type"].as<std::string>(), "Conv");
-        EXPECT_EQ(filter["parameters"]["type"].as<std::string>(), "Wav");
-        EXPECT_EQ(filter["parameters"]["channel"].as<int>(), 0);
-        const std::string name = filter["parameters"]["filename"].as<std::string>();
-        EXPECT_TRUE(fs::path(name).is_absolute()) << name;
-        for (int32_t rate : rates) {
-            std::string file = name;
-            file.replace(file.find("$samplerate$"), 12, std::to_string(rate));
-            EXPECT_EQ(file,
-                      In("xo \"" + std::to_string(rate) + "\"-" + bands[output % 3] + ".wav"));
-            EXPECT_TRUE(fs::exists(file)) << file;
+    for (const CamillaDspSyntax& v : versions) {
+        for (const CamillaDspSource& source : sources) {
+            const std::string label =
+                std::string(v.version) + " " + source.kind + " " + source.layout;
+            ExportRequest f;
+            f.Kind(source.kind).name = In("xo \"{rate}\"");  // YAML must escape the quotes
+            f.Option("wavLayout") = source.layout;
+            f.Option("rawFormat") = "float64";
+            f.Kind("camillaDsp").name = In("camilla-{rate}.yml");
+            f.Option("camillaDspVersion") = v.version;
+            f.Option("capture") = "file:in put.raw";
+            f.Option("playback") = "alsa:hw:CARD=Six,DEV=0";
+            WriteExportSet(PlanExport(design, {48000, 96000}, f));
+
+            const YAML::Node config = YAML::LoadFile(In("camilla-96000.yml"));
+            const YAML::Node devices = config["devices"];
+            EXPECT_EQ(devices["samplerate"].as<int>(), 96000) << label;
+            EXPECT_EQ(devices["chunksize"].as<int>(), 2048) << label;  // suggested at 96 kHz
+            const YAML::Node capture = devices["capture"];
+            EXPECT_EQ(capture["type"].as<std::string>(), v.fileCapture) << label;
+            EXPECT_EQ(capture["channels"].as<int>(), 2) << label;
+            EXPECT_EQ(capture["filename"].as<std::string>(), "in put.raw") << label;
+            EXPECT_EQ(capture["format"].as<std::string>(), v.fileFormat) << label;
+            const YAML::Node playback = devices["playback"];
+            EXPECT_EQ(playback["type"].as<std::string>(), "Alsa") << label;
+            EXPECT_EQ(playback["channels"].as<int>(), 6) << label;
+            EXPECT_EQ(playback["device"].as<std::string>(), "hw:CARD=Six,DEV=0") << label;
+            EXPECT_EQ(playback["format"].as<std::string>(), v.alsaFormat) << label;
+
+            const YAML::Node mixer = config["mixers"].begin()->second;
+            EXPECT_EQ(mixer["channels"]["in"].as<int>(), 2) << label;
+            EXPECT_EQ(mixer["channels"]["out"].as<int>(), 6) << label;
+            ASSERT_EQ(mixer["mapping"].size(), 6u) << label;  // one mapping a destination
+            const YAML::Node pipeline = config["pipeline"];
+            ASSERT_EQ(pipeline.size(), 7u) << label;
+            EXPECT_EQ(pipeline[0]["type"].as<std::string>(), "Mixer") << label;
+            EXPECT_EQ(pipeline[0]["name"].as<std::string>(),
+                      config["mixers"].begin()->first.as<std::string>());
+            for (int output = 0; output < 6; ++output) {
+                // Output o takes input o / 3 (left, then right) through band o % 3's filter.
+                const YAML::Node mapping = mixer["mapping"][output];
+                EXPECT_EQ(mapping["dest"].as<int>(), output) << label;
+                ASSERT_EQ(mapping["sources"].size(), 1u) << label;
+                EXPECT_EQ(mapping["sources"][0]["channel"].as<int>(), output / 3) << label;
+                const YAML::Node step = pipeline[output + 1];
+                EXPECT_EQ(step["type"].as<std::string>(), "Filter") << label;
+                EXPECT_EQ(v.channelList ? step["channels"][0].as<int>() : step["channel"].as<int>(),
+                          output)
+                    << label;
+                EXPECT_FALSE(step[v.channelList ? "channel" : "channels"]) << label;
+                const YAML::Node filter = config["filters"][step["names"][0].as<std::string>()];
+                ASSERT_TRUE(filter.IsMap()) << label << output;
+                EXPECT_EQ(filter["type"].as<std::string>(), "Conv") << label;
+                const YAML::Node parameters = filter["parameters"];
+                EXPECT_EQ(parameters["type"].as<std::string>(), source.type) << label;
+                const bool oneFile = std::string(source.layout) == "multichannel";
+                const std::string band = oneFile ? "" : std::string("-") + bands[output % 3];
+                // Named from the configuration's folder, which holds the files.
+                EXPECT_EQ(parameters["filename"].as<std::string>(),
+                          "xo \"96000\"" + band + source.suffix)
+                    << label;
+                if (std::string(source.type) == "Wav") {
+                    EXPECT_EQ(parameters["channel"].as<int>(), oneFile ? output % 3 : 0) << label;
+                } else {
+                    EXPECT_EQ(parameters["format"].as<std::string>(),
+                              std::string(source.kind) == "raw" ? v.float64 : "TEXT")
+                        << label;
+                }
+            }
+            EXPECT_EQ(YAML::LoadFile(In("camilla-48000.yml"))["devices"]["chunksize"].as<int>(),
+                      1024)
+                << label;
+            fs::remove_all(folder_);
+            fs::create_directories(folder_);
         }
     }
 }

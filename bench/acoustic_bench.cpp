@@ -2,13 +2,17 @@
 // Timings of the acoustic view with three 1000-point driver files (docs/examples/drivers) and
 // 4001 taps a band: an update after a change of gain, delay or polarity (the responses from what
 // the model keeps and the picture at the window's size), the same without the picture, and what a
-// completed calculation costs the view (the three crossover responses at the frequencies).
+// completed calculation costs the view (the three crossover responses at the frequencies); and
+// the reading of a 1000-point magnitude-only file, its minimum phase derived.
 #include <benchmark/benchmark.h>
 
 #include <QDoubleSpinBox>
 #include <QTabWidget>
+#include <cmath>
+#include <string>
 #include <utility>
 
+#include "acoustic/frd_reader.h"
 #include "app/design_session.h"
 #include "app/time_response_window.h"
 #include "dsp/crossover.h"
@@ -88,8 +92,30 @@ void BM_AcousticFollowDesign(benchmark::State& state) {
     }
 }
 
+// A data sheet's 1000 points of frequency and magnitude, 10 Hz ... 20 kHz, read and given their
+// minimum phase.
+void BM_MinimumPhase1000(benchmark::State& state) {
+    std::string text = "Frequency SPL\n";
+    for (int i = 0; i < 1000; ++i) {
+        const double f = 10.0 * std::pow(2000.0, i / 999.0);
+        const double ratio = f / 60.0;
+        text +=
+            std::to_string(f) + ' ' +
+            std::to_string(88.0 - 10.0 * std::log10(1.0 + 1.0 / (ratio * ratio * ratio * ratio))) +
+            '\n';
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kc::acoustic::ParseFrd(text, "sheet.txt"));
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_MinimumPhase1000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_AcousticUpdate)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true)

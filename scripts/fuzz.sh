@@ -8,9 +8,10 @@ cd "$(dirname "$0")/.."
 EXTRA_PACKAGES="clang libclang-rt-14-dev" ./scripts/install-deps.sh
 seconds="${FUZZ_SECONDS:-20}"
 cmake --preset fuzz
-# Each target with the longest input it is given: field texts are short, design and FRD files
-# longer.
-targets=(int_conversion:256 float_conversion:256 fixed_format:256 design_file:4096 frd_reader:4096)
+# Each target with the longest input it is given: field texts are short, design, FRD and WAV
+# files longer.
+targets=(int_conversion:256 float_conversion:256 fixed_format:256 design_file:4096 frd_reader:4096
+    wav_reader:4096)
 cmake --build --preset fuzz --target "${targets[@]/%:*/_fuzzer}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -7,7 +7,9 @@
 #include <limits>
 #include <utility>
 
+#include "acoustic/continuation.h"
 #include "base/math_constants.h"
+#include "base/text_convert.h"
 #include "dsp/complex_response.h"
 #include "dsp/split_work.h"
 
@@ -24,9 +26,9 @@ std::string HzText(double hz) {
     return std::string(digits.data(), result.ptr);
 }
 
-// The message when the files share no frequency below half the rate: each file with its range.
+// The message when no file holds a frequency below half the rate: each file with its range.
 std::string NoCommonFrequency(const Drivers& drivers, int32_t sampleRateHz) {
-    std::string message = "the driver files share no frequency below half the rate (" +
+    std::string message = "the driver files hold no frequency below half the rate (" +
                           HzText(sampleRateHz / 2.0) + " Hz):";
     const char* separator = " ";
     for (const auto& driver : drivers) {
@@ -62,15 +64,36 @@ std::array<ComplexCurve, dsp::kBandCount> CrossoverAt(const dsp::CrossoverTaps& 
     return responses;
 }
 
-// D_b of the three bands at the frequencies: each file interpolated, 1 (0 dB, 0°) without one.
+// D_b of the three bands at the frequencies: each file interpolated, the ideal driver (0° at the
+// ideal level) without one.
 std::array<ComplexCurve, dsp::kBandCount> DriversAt(const Drivers& drivers,
                                                     const std::vector<double>& frequenciesHz) {
     std::array<ComplexCurve, dsp::kBandCount> values;
+    const double ideal = std::pow(10.0, IdealLevelDb(drivers) / 20.0);
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         values[b] = drivers[b] ? InterpolateDriver(*drivers[b], frequenciesHz)
-                               : ComplexCurve(frequenciesHz.size(), 1.0);
+                               : ComplexCurve(frequenciesHz.size(), ideal);
     }
     return values;
+}
+
+double Median(std::vector<double> values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 != 0) {
+        return *middle;
+    }
+    return 0.5 * (*middle + *std::max_element(values.begin(), middle));
+}
+
+std::string StretchHzText(double firstHz, double lastHz) {
+    const bool kilo = lastHz >= 1000.0;
+    const double unit = kilo ? 1000.0 : 1.0;
+    const auto text = [&](double hz) {
+        const double value = hz / unit;
+        return base::FixedPointText(value, value < 10.0 ? 2 : value < 100.0 ? 1 : 0);
+    };
+    return text(firstHz) + " ... " + text(lastHz) + (kilo ? " kHz" : " Hz");
 }
 
 }  // namespace
@@ -79,14 +102,15 @@ std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRa
     double first = kIdealFirstHz;
     double last = kIdealLastHz;
     if (std::any_of(drivers.begin(), drivers.end(), [](const auto& d) { return d.has_value(); })) {
-        first = kLowestHz;
-        last = std::numeric_limits<double>::infinity();
+        first = std::numeric_limits<double>::infinity();
+        last = 0.0;
         for (const auto& driver : drivers) {
             if (driver) {
-                first = std::max(first, driver->FirstHz());
-                last = std::min(last, driver->LastHz());
+                first = std::min(first, driver->FirstHz());
+                last = std::max(last, driver->LastHz());
             }
         }
+        first = std::max(first, kLowestHz);
     }
     // The last frequency is included: every frequency below the next double after it.
     const double below =
@@ -97,13 +121,25 @@ std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRa
 ComplexCurve InterpolateDriver(const DriverResponse& driver,
                                const std::vector<double>& frequenciesHz) {
     const std::vector<double>& at = driver.frequenciesHz;
+    const std::array<double, 2> slopeDbPerOctave = {
+        EndSlopeDbPerOctave(at, driver.levelsDb, End::Low),
+        EndSlopeDbPerOctave(at, driver.levelsDb, End::High)};
+    const std::array<double, 2> delaySeconds = {
+        EndGroupDelaySeconds(at, driver.phasesDeg, End::Low),
+        EndGroupDelaySeconds(at, driver.phasesDeg, End::High)};
     ComplexCurve values;
     values.reserve(frequenciesHz.size());
     for (const double f : frequenciesHz) {
         const auto upper = std::upper_bound(at.begin(), at.end(), f);
         if (upper == at.begin() || upper == at.end()) {
-            const std::size_t end = upper == at.begin() ? 0 : at.size() - 1;
-            values.push_back(FromLevelAndPhase(driver.levelsDb[end], driver.phasesDeg[end]));
+            const std::size_t side = upper == at.begin() ? 0 : 1;
+            const std::size_t end = side == 0 ? 0 : at.size() - 1;
+            // The level floored where it would leave the range a file may hold.
+            const double level =
+                std::max(driver.levelsDb[end] + slopeDbPerOctave[side] * std::log2(f / at[end]),
+                         -kMaxFrdLevelDb);
+            const double phase = driver.phasesDeg[end] - 360.0 * delaySeconds[side] * (f - at[end]);
+            values.push_back(FromLevelAndPhase(level, phase));
             continue;
         }
         const auto i = static_cast<std::size_t>(upper - at.begin()) - 1;
@@ -117,6 +153,77 @@ ComplexCurve InterpolateDriver(const DriverResponse& driver,
         values.push_back(FromLevelAndPhase(level, phase));
     }
     return values;
+}
+
+bool IsContinued(const std::optional<DriverResponse>& driver, double hz) {
+    return driver && (hz < driver->FirstHz() || hz > driver->LastHz());
+}
+
+double IdealLevelDb(const Drivers& drivers) {
+    double sum = 0.0;
+    int32_t files = 0;
+    for (const auto& driver : drivers) {
+        if (driver) {
+            sum += Median(driver->levelsDb);
+            ++files;
+        }
+    }
+    return files == 0 ? 0.0 : sum / files;
+}
+
+std::vector<ContinuedStretch> ContinuedStretches(const Drivers& drivers,
+                                                 const AcousticResponse& response) {
+    std::vector<ContinuedStretch> stretches;
+    bool open = false;
+    for (std::size_t i = 0; i < response.sum.size(); ++i) {
+        const double hz = response.frequenciesHz[i];
+        const double threshold =
+            std::abs(response.sum[i]) * std::pow(10.0, -kContinuedWithinDb / 20.0);
+        std::array<bool, dsp::kBandCount> bands{};
+        bool any = false;
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            bands[b] = IsContinued(drivers[b], hz) && std::abs(response.bands[b][i]) >= threshold &&
+                       std::abs(response.bands[b][i]) > 0.0;
+            any = any || bands[b];
+        }
+        if (!any) {
+            open = false;
+            continue;
+        }
+        if (!open) {
+            stretches.push_back({hz, hz, {}});
+            open = true;
+        }
+        stretches.back().lastHz = hz;
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            stretches.back().bands[b] = stretches.back().bands[b] || bands[b];
+        }
+    }
+    return stretches;
+}
+
+std::string ContinuedText(const std::vector<ContinuedStretch>& stretches) {
+    if (stretches.empty()) {
+        return {};
+    }
+    constexpr std::size_t kShown = 4;
+    std::string text = "the sum rests on continued data at ";
+    for (std::size_t s = 0; s < stretches.size() && s < kShown; ++s) {
+        text +=
+            (s == 0 ? "" : ", ") + StretchHzText(stretches[s].firstHz, stretches[s].lastHz) + " (";
+        const char* separator = "";
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            if (stretches[s].bands[b]) {
+                text += separator + std::string(dsp::kCurveNames[b].id);
+                separator = ", ";
+            }
+        }
+        text += ")";
+    }
+    if (stretches.size() > kShown) {
+        text += " and " + std::to_string(stretches.size() - kShown) + " more stretches";
+    }
+    return text;
 }
 
 void CheckCommonFrequencies(const Drivers& drivers, int32_t sampleRateHz) {

@@ -23,8 +23,8 @@ namespace kc::acoustic {
 
 using dsp::Band;
 
-// The frequencies: kPointsPerOctave a octave over the range every loaded file covers, none below
-// kLowestHz; with no file from kIdealFirstHz up to kIdealLastHz. Always below half the rate.
+// The frequencies: kPointsPerOctave a octave over the union of the loaded files' ranges, none
+// below kLowestHz; with no file from kIdealFirstHz up to kIdealLastHz. Always below half the rate.
 inline constexpr int32_t kPointsPerOctave = 48;
 inline constexpr double kIdealFirstHz = 10.0;
 inline constexpr double kIdealLastHz = 20000.0;
@@ -48,18 +48,28 @@ using Drivers = std::array<std::optional<DriverResponse>, dsp::kBandCount>;
 using ComplexCurve = std::vector<std::complex<double>>;
 
 // lo·2^(i/48) for i = 0, 1, ... up to hi (included) and below half the rate, where lo is the
-// largest first frequency of the files (at least kLowestHz) and hi the smallest last one; without
-// files lo = kIdealFirstHz and hi = kIdealLastHz. Empty when the files share no such frequency.
+// smallest first frequency of the files (at least kLowestHz) and hi the largest last one; without
+// files lo = kIdealFirstHz and hi = kIdealLastHz. Empty when every file lies above half the rate.
 std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRateHz);
 
 // D(f) at each of `frequenciesHz`: the level in dB and the unwrapped phase interpolated linearly
-// over log-frequency between the neighbouring points of the file; a frequency beyond the file's
-// ends takes the value at that end.
+// over log-frequency between the neighbouring points of the file. Beyond the file's ends it is
+// continued: the level by its end slope (EndSlopeDbPerOctave: never rising away from the file),
+// the phase by its end group delay (EndGroupDelaySeconds), as a driver's response goes on past
+// the range a measurement gated or cut.
 ComplexCurve InterpolateDriver(const DriverResponse& driver,
                                const std::vector<double>& frequenciesHz);
 
-// Raises EDriverFileError, naming each file with its range, when the files share no frequency
-// below half of sampleRateHz (AcousticFrequencies gives none).
+// Whether `hz` lies beyond the ends of the band's file (never for an ideal driver).
+bool IsContinued(const std::optional<DriverResponse>& driver, double hz);
+
+// The level of the ideal drivers when any file is loaded: the mean of the loaded files' median
+// levels in dB, so that an ideal band sits beside measured ones as a driver of their sensitivity
+// would; 0 dB without files.
+double IdealLevelDb(const Drivers& drivers);
+
+// Raises EDriverFileError, naming each file with its range, when no file holds a frequency below
+// half of sampleRateHz (AcousticFrequencies gives none).
 void CheckCommonFrequencies(const Drivers& drivers, int32_t sampleRateHz);
 
 // Where a driver's sound lies in frequency: e^(mean of ln f weighted by the power 10^(dB/10) over
@@ -78,6 +88,22 @@ struct AcousticResponse {
     std::array<ComplexCurve, dsp::kBandCount> bands;
     ComplexCurve sum;
 };
+
+// A band's continued data counts for the sum where its level lies within this of the sum's.
+inline constexpr double kContinuedWithinDb = 20.0;
+
+// A stretch of frequencies where the sum rests on continued data: at each of its points some
+// band lies beyond its file's ends with a level within kContinuedWithinDb of the sum's.
+struct ContinuedStretch {
+    double firstHz = 0.0;
+    double lastHz = 0.0;
+    std::array<bool, dsp::kBandCount> bands{};  // which bands are continued there
+};
+std::vector<ContinuedStretch> ContinuedStretches(const Drivers& drivers,
+                                                 const AcousticResponse& response);
+// "the sum rests on continued data at 1.00 ... 1.26 kHz (mid), 18.3 ... 20.0 kHz (low)" (the
+// first four stretches, then how many more); empty where there is none.
+std::string ContinuedText(const std::vector<ContinuedStretch>& stretches);
 
 // 20·log10|v| of each value, −300 dB below a magnitude of 1e-15 (as the FRD files write it).
 std::vector<double> LevelsDb(const ComplexCurve& values);
@@ -100,9 +126,9 @@ class AcousticModel {
     int32_t SampleRateHz() const;
     int32_t LatencySamples() const;
 
-    // Replaces the drivers (an empty entry is an ideal driver, 0 dB and 0°): the frequencies
-    // follow the files, D_b afresh, and H_b when the frequencies changed. EDriverFileError when
-    // the files share no frequency below half the rate; nothing changes then.
+    // Replaces the drivers (an empty entry is an ideal driver: 0°, at IdealLevelDb): the
+    // frequencies follow the files, D_b afresh, and H_b when the frequencies changed.
+    // EDriverFileError when no file holds a frequency below half the rate; nothing changes then.
     void SetDrivers(Drivers drivers);
     void SetDriver(Band band, std::optional<DriverResponse> driver);
     const Drivers& DriverFiles() const { return drivers_; }

@@ -9,8 +9,10 @@
 #include <optional>
 #include <system_error>
 
+#include "acoustic/minimum_phase.h"
 #include "base/file_read.h"
 #include "base/message_text.h"
+#include "base/text_convert.h"
 
 namespace kc::acoustic {
 namespace {
@@ -58,6 +60,7 @@ struct Values {
     std::array<std::string_view, 3> first{};
     std::size_t count = 0;
     char separator = ' ';
+    bool decimalComma = false;  // a comma in a value is its decimal point
 
     void Add(std::string_view value) {
         if (count < first.size()) {
@@ -67,7 +70,8 @@ struct Values {
     }
 };
 
-// Splits at `separator`, blanks around it allowed.
+// Splits at `separator`, blanks around it allowed; one separator at the end of the line is no
+// value (spreadsheets write one).
 Values SplitAt(char separator, std::string_view line, const Place& place) {
     Values values;
     values.separator = separator;
@@ -75,6 +79,9 @@ Values SplitAt(char separator, std::string_view line, const Place& place) {
     for (;;) {
         const std::size_t end = line.find(separator, start);
         const std::string_view value = Trimmed(line.substr(start, end - start));
+        if (value.empty() && end == std::string_view::npos && values.count > 0) {
+            return values;
+        }
         if (value.empty()) {
             place.Refuse("value " + std::to_string(values.count + 1) + " is empty");
         }
@@ -89,16 +96,7 @@ Values SplitAt(char separator, std::string_view line, const Place& place) {
     }
 }
 
-// Splits at a comma or a semicolon, blanks around it allowed, or else at runs of blanks.
-Values SplitValues(std::string_view line, const Place& place) {
-    const bool comma = line.find(',') != std::string_view::npos;
-    const bool semicolon = line.find(';') != std::string_view::npos;
-    if (comma && semicolon) {
-        place.Refuse("mixes ',' and ';' between values (the decimal point is '.', not ',')");
-    }
-    if (comma || semicolon) {
-        return SplitAt(comma ? ',' : ';', line, place);
-    }
+Values SplitAtBlanks(std::string_view line) {
     Values values;
     std::size_t i = 0;
     while (i < line.size()) {
@@ -116,26 +114,45 @@ Values SplitValues(std::string_view line, const Place& place) {
     return values;
 }
 
-void CheckValueCount(const Values& values, const Place& place) {
-    if (values.count == 3) {
-        return;
+// Whether a line with commas and blanks has the blanks between its values and the commas inside
+// them ("10,5 -3,2 45,0"), rather than commas between values with blanks around them
+// ("10, -3.2, 45").
+bool HasDecimalCommasBetweenBlanks(std::string_view line) {
+    std::size_t words = 0;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) {
+            ++i;
+        }
+        if (i > start) {
+            if (line[start] == ',' || line[i - 1] == ',') {
+                return false;
+            }
+            ++words;
+        }
     }
-    if (values.count == 1) {
-        place.Refuse(
-            "holds one value; a line needs frequency (Hz), magnitude (dB) and phase "
-            "(degrees)");
+    return words >= 2;
+}
+
+// Splits at semicolons (commas in values are decimal commas), at commas, or else at runs of
+// blanks (commas in values decimal commas again).
+Values SplitValues(std::string_view line, const Place& place) {
+    const bool comma = line.find(',') != std::string_view::npos;
+    if (line.find(';') != std::string_view::npos) {
+        Values values = SplitAt(';', line, place);
+        values.decimalComma = comma;
+        return values;
     }
-    if (values.count == 2) {
-        place.Refuse(
-            "has no phase column (frequency and magnitude only): a sum without phase "
-            "would mislead");
+    if (comma && !HasDecimalCommasBetweenBlanks(line)) {
+        return SplitAt(',', line, place);
     }
-    std::string what = "holds " + std::to_string(values.count) +
-                       " values where 3 belong (frequency Hz, magnitude dB, phase degrees)";
-    if (values.separator == ',') {
-        what += "; is ',' a decimal comma? The decimal point is '.'";
-    }
-    place.Refuse(what);
+    Values values = SplitAtBlanks(line);
+    values.decimalComma = comma;
+    return values;
 }
 
 // A number as from_chars reads it in any locale ("." as the point, an exponent allowed), with
@@ -164,16 +181,33 @@ bool IsOutOfRange(std::string_view text) {
     return error == std::errc::result_out_of_range && end == text.data() + text.size();
 }
 
-double FiniteValue(std::string_view text, const char* what, const Place& place) {
+// The text from_chars reads: a decimal comma becomes the point. A value with both is refused:
+// "1.000,5" is a thousands separator, which no measurement file needs.
+std::string NumberText(std::string_view text, bool decimalComma, const char* what,
+                       const Place& place) {
+    std::string number(text);
+    if (decimalComma && number.find(',') != std::string::npos) {
+        if (number.find('.') != std::string::npos) {
+            place.Refuse(std::string(what) + " '" + Shown(text) +
+                         "' mixes a decimal comma and a point");
+        }
+        std::replace(number.begin(), number.end(), ',', '.');
+    }
+    return number;
+}
+
+double FiniteValue(std::string_view shownText, bool decimalComma, const char* what,
+                   const Place& place) {
+    const std::string text = NumberText(shownText, decimalComma, what, place);
     const std::optional<double> value = NumberOf(text);
     if (!value && IsOutOfRange(text)) {
-        place.Refuse(std::string(what) + " " + Shown(text) + " is out of range");
+        place.Refuse(std::string(what) + " " + Shown(shownText) + " is out of range");
     }
     if (!value) {
-        place.Refuse(std::string(what) + " '" + Shown(text) + "' is not a number");
+        place.Refuse(std::string(what) + " '" + Shown(shownText) + "' is not a number");
     }
     if (!std::isfinite(*value)) {
-        place.Refuse(std::string(what) + " " + Shown(text) + " is not a finite number");
+        place.Refuse(std::string(what) + " " + Shown(shownText) + " is not a finite number");
     }
     return *value;
 }
@@ -183,11 +217,29 @@ struct Reading {
     DriverResponse driver;
     std::string lastFrequencyText;
     int32_t lastDataLine = 0;
+    int32_t firstDataLine = 0;
+    std::size_t columns = 0;  // of the first data line; every other has as many
+    std::string header;       // the last line of words before the data, if any
+    int32_t headerLines = 0;
+    bool decimalComma = false;
 };
+
+void CheckValueCount(const Values& values, const Place& place, const Reading& reading) {
+    if (values.count == 1) {
+        place.Refuse(
+            "holds one value; a line needs frequency (Hz) and magnitude (dB), and phase "
+            "(degrees) where the file has it");
+    }
+    if (reading.columns != 0 && values.count != reading.columns) {
+        place.Refuse("holds " + std::to_string(values.count) + " values where line " +
+                     std::to_string(reading.firstDataLine) + " holds " +
+                     std::to_string(reading.columns));
+    }
+}
 
 void ReadPoint(const Values& values, const Place& place, Reading& reading) {
     const std::string_view fText = values.first[0];
-    const double f = FiniteValue(fText, "frequency", place);
+    const double f = FiniteValue(fText, values.decimalComma, "frequency", place);
     if (!(f > 0.0)) {
         place.Refuse("frequency " + Shown(fText) + " is not positive");
     }
@@ -196,20 +248,43 @@ void ReadPoint(const Values& values, const Place& place, Reading& reading) {
         place.Refuse("frequency " + Shown(fText) + " does not rise above " +
                      reading.lastFrequencyText);
     }
-    const double level = FiniteValue(values.first[1], "magnitude", place);
+    const double level = FiniteValue(values.first[1], values.decimalComma, "magnitude", place);
     if (std::fabs(level) > kMaxFrdLevelDb) {
         place.Refuse("magnitude " + Shown(values.first[1]) + " dB lies outside -1000 ... 1000 dB");
     }
-    const double phase = FiniteValue(values.first[2], "phase", place);
-    if (std::fabs(phase) > kMaxFrdPhaseDeg) {
-        place.Refuse("phase " + Shown(values.first[2]) +
-                     " lies outside -10000000 ... 10000000 degrees");
+    if (values.count >= 3) {
+        const double phase = FiniteValue(values.first[2], values.decimalComma, "phase", place);
+        if (std::fabs(phase) > kMaxFrdPhaseDeg) {
+            place.Refuse("phase " + Shown(values.first[2]) +
+                         " lies outside -10000000 ... 10000000 degrees");
+        }
+        reading.driver.phasesDeg.push_back(phase);
     }
     frequencies.push_back(f);
     reading.driver.levelsDb.push_back(level);
-    reading.driver.phasesDeg.push_back(phase);
     reading.lastFrequencyText = Shown(fText);
     reading.lastDataLine = place.line;
+    reading.decimalComma = reading.decimalComma || values.decimalComma;
+}
+
+// A header: lines of words before the data, such as "Freq(Hz) SPL(dB) Phase(deg)",
+// "Frequency;Magnitude" or an older export's "Dated: 05-Mar-2005 17:53:56": each starts with a
+// letter, its first word is no number ("inf", "nan" are) and it holds no control character but
+// tabs.
+bool IsHeader(std::string_view content) {
+    // An ASCII letter, whatever the locale.
+    const auto lower = static_cast<unsigned char>(content.front() | 0x20);
+    if (lower < 'a' || lower > 'z') {
+        return false;
+    }
+    const std::string_view word = content.substr(0, content.find_first_of(" \t,;"));
+    if (NumberOf(word) || IsOutOfRange(word)) {
+        return false;
+    }
+    return std::none_of(content.begin(), content.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return c != '\t' && (u < 0x20 || u == 0x7F);
+    });
 }
 
 void ReadLine(std::string_view line, const Place& place, Reading& reading) {
@@ -218,13 +293,23 @@ void ReadLine(std::string_view line, const Place& place, Reading& reading) {
         content.front() == ';' || content.front() == '"') {
         return;
     }
+    if (reading.columns == 0 && IsHeader(content)) {
+        reading.header = std::string(content);
+        ++reading.headerLines;
+        return;
+    }
     const Values values = SplitValues(content, place);
     // A line that does not start with a number is no data line with too few values: a heading
-    // without its comment mark, or no text at all.
-    if (!NumberOf(values.first[0]) && !IsOutOfRange(values.first[0])) {
+    // among the data, or no text at all.
+    if (!NumberOf(NumberText(values.first[0], values.decimalComma, "frequency", place)) &&
+        !IsOutOfRange(values.first[0])) {
         place.Refuse("frequency '" + Shown(values.first[0]) + "' is not a number");
     }
-    CheckValueCount(values, place);
+    CheckValueCount(values, place, reading);
+    if (reading.columns == 0) {
+        reading.columns = values.count;
+        reading.firstDataLine = place.line;
+    }
     ReadPoint(values, place, reading);
 }
 
@@ -237,14 +322,146 @@ void Unwrap(std::vector<double>& phasesDeg) {
     }
 }
 
+std::string HzText(double hz) {
+    return hz >= 1000.0 ? base::FixedPointText(hz / 1000.0, 2) + " kHz"
+                        : base::FixedPointText(hz, 1) + " Hz";
+}
+
+// The first place where the unwrapped phase steps by more than kMaxPhaseStepDeg, and how many
+// such places there are: a warning, since such a file's phase between the points is a guess.
+void WarnOfPhaseSteps(DriverResponse& driver) {
+    const std::vector<double>& phases = driver.phasesDeg;
+    std::size_t first = 0;
+    std::size_t count = 0;
+    for (std::size_t i = 1; i < phases.size(); ++i) {
+        if (std::fabs(phases[i] - phases[i - 1]) > kMaxPhaseStepDeg) {
+            first = count == 0 ? i : first;
+            ++count;
+        }
+    }
+    if (count == 0) {
+        return;
+    }
+    std::string warning = "the phase steps by " +
+                          base::FixedPointText(std::fabs(phases[first] - phases[first - 1]), 0) +
+                          "° between " + HzText(driver.frequenciesHz[first - 1]) + " and " +
+                          HzText(driver.frequenciesHz[first]);
+    if (count > 1) {
+        warning += " (and at " + std::to_string(count - 1) + " more points)";
+    }
+    warning += ": the points are too far apart for its delay, the phase from " +
+               HzText(driver.frequenciesHz[first - 1]) + " up may be wrong";
+    driver.warnings.push_back(std::move(warning));
+}
+
+std::string ColumnsText(std::size_t columns) {
+    if (columns == 2) {
+        return "columns 1-2 (frequency, magnitude): minimum phase derived";
+    }
+    std::string text = "columns 1-3";
+    if (columns > 3) {
+        text += " of " + std::to_string(columns);
+    }
+    return text + " (frequency, magnitude, phase)";
+}
+
+std::string ReadingText(const Reading& reading, std::string_view encoding) {
+    std::string text = "text, " + ColumnsText(reading.columns);
+    if (reading.decimalComma) {
+        text += ", decimal commas";
+    }
+    if (!reading.header.empty()) {
+        text += ", header '" + base::ShownText(reading.header, 40) + "'";
+        if (reading.headerLines > 1) {
+            text += " (last of " + std::to_string(reading.headerLines) + " lines)";
+        }
+    }
+    if (!encoding.empty()) {
+        text += ", " + std::string(encoding);
+    }
+    return text;
+}
+
+void AppendUtf8(std::string& out, uint32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+// UTF-16 text after its mark as UTF-8; a surrogate without its partner becomes U+FFFD, which no
+// number holds, so that a data line with one is refused as not a number and a comment keeps it.
+std::string Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
+    const auto unitAt = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? static_cast<uint32_t>(a << 8 | b) : static_cast<uint32_t>(b << 8 | a);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+            unitAt(i + 2) < 0xE000) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00);
+            i += 2;
+        } else if (unit >= 0xD800 && unit < 0xE000) {
+            unit = 0xFFFD;
+        }
+        AppendUtf8(out, unit);
+    }
+    return out;
+}
+
 }  // namespace
+
+bool IsPlainFrd(const DriverResponse& driver) {
+    return driver.kind == DriverKind::FrequencyResponse && !driver.minimumPhase &&
+           driver.warnings.empty() &&
+           (driver.reading.empty() || driver.reading == "text, " + ColumnsText(3));
+}
+
+std::string KindText(const DriverResponse& driver) {
+    std::string text = driver.kind == DriverKind::ImpulseResponse ? "impulse response"
+                       : driver.minimumPhase ? "magnitude only: minimum phase derived"
+                                             : "measured phase";
+    const std::size_t warnings = driver.warnings.size();
+    if (warnings > 0) {
+        text += ", " + std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
+    }
+    return text;
+}
 
 DriverResponse ParseFrd(std::string_view text, const std::string& name) {
     if (text.size() > kMaxFrdBytes) {
         RefuseSize(name, text.size());
     }
-    if (base::LooksLikeUtf16(text)) {
-        throw EDriverFileError(base::EscapedText(name) + ": " + std::string(base::kUtf16Refusal));
+    std::string decoded;
+    std::string_view encoding;
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        const bool bigEndian = text.starts_with("\xFE\xFF");
+        if (text.size() % 2 != 0) {
+            throw EDriverFileError(base::EscapedText(name) +
+                                   ": UTF-16 text of an odd number of bytes (cut short?)");
+        }
+        decoded = Utf8OfUtf16(text.substr(2), bigEndian);
+        text = decoded;
+        encoding = bigEndian ? "UTF-16BE" : "UTF-16LE";
+    } else if (base::LooksLikeUtf16(text)) {
+        throw EDriverFileError(base::EscapedText(name) +
+                               ": UTF-16 without a byte-order mark is not read: save the file as "
+                               "UTF-8, or as UTF-16 with its mark");
     }
     if (text.starts_with(kByteOrderMark)) {
         text.remove_prefix(kByteOrderMark.size());
@@ -268,24 +485,34 @@ DriverResponse ParseFrd(std::string_view text, const std::string& name) {
     if (points < 2) {
         place.line = points == 1 ? reading.lastDataLine : std::max(place.line, 1);
         place.Refuse(points == 1 ? "only one point; at least 2 are needed"
-                                 : "no data: at least 2 lines of frequency, magnitude and phase "
-                                   "are needed");
+                                 : "no data: at least 2 lines of frequency and magnitude (and "
+                                   "phase) are needed");
     }
-    Unwrap(reading.driver.phasesDeg);
+    DriverResponse& driver = reading.driver;
+    if (reading.columns == 2) {
+        driver.phasesDeg = MinimumPhaseDeg(driver.frequenciesHz, driver.levelsDb);
+        driver.minimumPhase = true;
+    } else {
+        Unwrap(driver.phasesDeg);
+        WarnOfPhaseSteps(driver);
+    }
+    driver.reading = ReadingText(reading, encoding);
     return std::move(reading.driver);
 }
 
-DriverResponse ReadFrdFile(const std::string& path, const std::string& name) {
-    std::string text;
+std::string ReadDriverBytes(const std::string& path, const std::string& name) {
     try {
-        text = base::ReadRegularFile(path, kMaxFrdBytes);
+        return base::ReadRegularFile(path, kMaxFrdBytes);
     } catch (const base::EFileReadError& error) {
         if (error.kind() == base::EFileReadError::Kind::TooLarge) {
             RefuseSize(name, error.bytes());
         }
         throw EDriverFileError(base::EscapedText(name) + ": cannot be read (" + error.what() + ")");
     }
-    return ParseFrd(text, name);
+}
+
+DriverResponse ReadFrdFile(const std::string& path, const std::string& name) {
+    return ParseFrd(ReadDriverBytes(path, name), name);
 }
 
 }  // namespace kc::acoustic

@@ -13,9 +13,12 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -33,7 +36,8 @@ namespace {
 
 using acoustic::Band;
 
-const QString kFrdFilter = QStringLiteral("FRD, frequency magnitude phase (*.frd)");
+const QString kDriverFilter = QStringLiteral(
+    "Driver files: FRD, text and CSV exports, impulse-response WAV (*.frd *.txt *.csv *.wav)");
 const QString kAllFilesFilter = QStringLiteral("All files (*)");
 const QString kExportFilter = QStringLiteral("FRD, one file per band and the sum (*.frd)");
 
@@ -73,7 +77,18 @@ QSlider* MakeSlider(QWidget* parent, const QString& name, double lowest, double 
     return slider;
 }
 
-// The local paths of dropped URLs, when every one is a local .frd file and there are one to three.
+// Whether a dropped file's name ends as a driver file's does: the chooser's and the command
+// line's extensions.
+bool HasDriverExtension(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix();
+    constexpr std::array<const char*, 4> kExtensions = {"frd", "txt", "csv", "wav"};
+    return std::ranges::any_of(kExtensions, [&suffix](const char* extension) {
+        return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
+    });
+}
+
+// The local paths of dropped URLs, when every one is a local driver file and there are one to
+// three.
 QStringList DroppedDriverFiles(const QMimeData* mime) {
     QStringList paths;
     if (mime == nullptr || !mime->hasUrls()) {
@@ -81,7 +96,7 @@ QStringList DroppedDriverFiles(const QMimeData* mime) {
     }
     for (const QUrl& url : mime->urls()) {
         const QString path = url.toLocalFile();
-        if (path.isEmpty() || QFileInfo(path).suffix().compare("frd", Qt::CaseInsensitive) != 0) {
+        if (path.isEmpty() || !HasDriverExtension(path)) {
             return {};
         }
         paths.append(path);
@@ -175,7 +190,21 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     r.clear = new QToolButton(r.row);
     r.clear->setObjectName(Named("ClearDriver", band));
     r.clear->setText(QStringLiteral("×"));
-    r.clear->setToolTip(QStringLiteral("Ideal driver (0 dB, 0°)"));
+    r.clear->setToolTip(QStringLiteral("Ideal driver (0°, at the measured drivers' level)"));
+    r.kind = new QLabel(r.row);
+    r.kind->setObjectName(Named("DriverKind", band));
+    r.channel = new QSpinBox(r.row);
+    r.channel->setObjectName(Named("Channel", band));
+    r.channel->setRange(1, acoustic::kMaxImpulseChannels);
+    r.channel->setPrefix(QStringLiteral("ch "));
+    r.channel->setKeyboardTracking(false);
+    r.channel->setToolTip(QStringLiteral("The channel of an impulse-response WAV"));
+    r.gate = MakeSpinBox(r.row, Named("Gate", band), 0.0, acoustic::kMaxGateMs, 1,
+                         QStringLiteral(" ms"));
+    r.gate->setSpecialValueText(QStringLiteral("whole file"));
+    r.gate->setToolTip(
+        QStringLiteral("The gate of an impulse response: what is kept after its peak, the last "
+                       "tenth faded out"));
     r.gainSlider = MakeSlider(r.row, Named("GainSlider", band), acoustic::kMinGainDb,
                               acoustic::kMaxGainDb, kGainStepsPerDb);
     r.gain = MakeSpinBox(r.row, Named("Gain", band), acoustic::kMinGainDb, acoustic::kMaxGainDb, 1,
@@ -192,7 +221,11 @@ QWidget* AcousticView::CreateBandRow(Band band) {
         layout->addWidget(widget);
     }
     layout->addWidget(r.name, 1);
+    layout->addWidget(r.kind);
     layout->addWidget(r.clear);
+    layout->addWidget(r.channel);
+    layout->addWidget(new QLabel(QStringLiteral("Gate"), r.row));
+    layout->addWidget(r.gate);
     layout->addWidget(new QLabel(QStringLiteral("Gain"), r.row));
     layout->addWidget(r.gainSlider);
     layout->addWidget(r.gain);
@@ -213,6 +246,10 @@ void AcousticView::ConnectBandRow(Band band) {
     };
     connect(r.file, &QPushButton::clicked, this, reporting([this, band] { ChooseDriver(band); }));
     connect(r.clear, &QToolButton::clicked, this, reporting([this, band] { ClearDriver(band); }));
+    connect(r.channel, &QSpinBox::valueChanged, this,
+            reporting([this, band] { ChangeImpulseOptions(band); }));
+    connect(r.gate, &QDoubleSpinBox::valueChanged, this,
+            reporting([this, band] { ChangeImpulseOptions(band); }));
     const auto couple = [&](QSlider* slider, QDoubleSpinBox* box, double stepsPerUnit,
                             double acoustic::BandSettings::*setting) {
         connect(slider, &QSlider::valueChanged, this,
@@ -259,6 +296,9 @@ void AcousticView::FollowDrivers() {
 }
 
 void AcousticView::FollowSettings() {
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        ShowImpulseOptions(b);
+    }
     const acoustic::Settings settings = CurrentSettings();
     if (settings == shownSettings_) {
         return;
@@ -276,6 +316,30 @@ void AcousticView::LoadDriver(Band band, const QString& path) {
 
 void AcousticView::ClearDriver(Band band) {
     session_.SetDriverFile(band, QString());
+}
+
+// A refused channel or gate puts the controls back to what the session keeps.
+void AcousticView::ChangeImpulseOptions(Band band) {
+    const auto b = static_cast<std::size_t>(band);
+    const acoustic::ImpulseOptions options{rows_[b].channel->value(), rows_[b].gate->value()};
+    try {
+        session_.SetImpulseOptions(band, options);
+    } catch (...) {
+        ShowImpulseOptions(b);
+        throw;
+    }
+}
+
+void AcousticView::ShowImpulseOptions(std::size_t band) {
+    const BandRow& r = rows_[band];
+    const acoustic::ImpulseOptions& options = session_.Design().acoustic[band].impulse;
+    const QSignalBlocker blockers[] = {QSignalBlocker(r.channel), QSignalBlocker(r.gate)};
+    r.channel->setValue(options.channel);
+    r.gate->setValue(options.gateMs);
+    const auto& driver = model_.DriverFiles()[band];
+    const bool impulse = driver && driver->kind == acoustic::DriverKind::ImpulseResponse;
+    r.channel->setEnabled(impulse);
+    r.gate->setEnabled(impulse);
 }
 
 // Sets the boxes and their sliders without a change of the session: they show it.
@@ -296,7 +360,7 @@ void AcousticView::ChooseDriver(Band band) {
         QStringLiteral("Driver of the ") +
         QString::fromLatin1(dsp::kCurveNames[static_cast<std::size_t>(band)].id) +
         QStringLiteral(" band");
-    const QString path = openChooser_(this, caption, {kFrdFilter, kAllFilesFilter}).path;
+    const QString path = openChooser_(this, caption, {kDriverFilter, kAllFilesFilter}).path;
     if (!path.isEmpty()) {
         LoadDriver(band, path);
     }
@@ -309,7 +373,8 @@ void AcousticView::DropFiles(std::optional<Band> band, const QStringList& paths)
     }
     if (band || paths.size() != static_cast<qsizetype>(dsp::kBandCount)) {
         throw std::runtime_error(
-            "Drop one .frd file onto a band's row, or the three drivers at once onto the plot");
+            "Drop one driver file (.frd, .txt, .csv, .wav) onto a band's row, or the three "
+            "drivers at once onto the plot");
     }
     session_.SetDriverFilesByFrequency(paths);
 }
@@ -378,6 +443,7 @@ void AcousticView::UpdateResponses() {
         readout_->clear();
     }
     exportButton_->setEnabled(inputs_.note.empty() && model_.HasDesign());
+    range_->setText(StatusText());
     Render();
 }
 
@@ -396,26 +462,62 @@ void AcousticView::ShowDrivers() {
             QFile::decodeName(QByteArray::fromStdString(session_.Design().acoustic[b].driverFile));
         if (driver) {
             r.name->setText(QString::fromStdString(driver->name));
-            r.name->setToolTip(QStringLiteral("%1\n%2 points, %3 … %4")
-                                   .arg(path)
-                                   .arg(driver->frequenciesHz.size())
-                                   .arg(HzText(driver->FirstHz()), HzText(driver->LastHz())));
+            QString tip = QStringLiteral("%1\n%2 points, %3 … %4\n%5")
+                              .arg(path)
+                              .arg(driver->frequenciesHz.size())
+                              .arg(HzText(driver->FirstHz()), HzText(driver->LastHz()),
+                                   QString::fromStdString(driver->reading));
+            for (const std::string& warning : driver->warnings) {
+                tip += QStringLiteral("\n⚠ ") + QString::fromStdString(warning);
+            }
+            r.name->setToolTip(tip);
+            r.kind->setText(QString::fromStdString(acoustic::KindText(*driver)));
+            r.kind->setToolTip(tip);
         } else if (!path.isEmpty()) {
             r.name->setText(QFileInfo(path).fileName() + QStringLiteral(" (not loaded)"));
             r.name->setToolTip(path + QStringLiteral("\nThe ideal driver stands in for it."));
+            r.kind->clear();
         } else {
-            r.name->setText(QStringLiteral("ideal driver (0 dB, 0°)"));
-            r.name->setToolTip(QString());
+            r.name->setText(QStringLiteral("ideal driver (%1 dB, 0°)")
+                                .arg(acoustic::IdealLevelDb(model_.DriverFiles()), 0, 'f', 1));
+            r.name->setToolTip(QStringLiteral(
+                "With a measured driver loaded, an ideal band takes the mean of the measured "
+                "drivers' median levels."));
+            r.kind->clear();
         }
         r.clear->setEnabled(driver.has_value() || !path.isEmpty());
+        ShowImpulseOptions(b);
     }
+}
+
+// The frequencies, where the sum rests on continued data, and the drivers' warnings.
+QString AcousticView::StatusText() const {
     const std::vector<double>& f = model_.Frequencies();
-    range_->setText(
-        f.empty() ? QString()
-                  : QStringLiteral("%1 … %2, %3 points (48 per octave). Drop .frd files onto a "
-                                   "band's row, or all three onto the plot.")
-                        .arg(HzText(f.front()), HzText(f.back()))
-                        .arg(f.size()));
+    if (f.empty()) {
+        return {};
+    }
+    QString text = QStringLiteral(
+                       "%1 … %2, %3 points (48 per octave). Drop driver files (.frd, "
+                       ".txt, .csv, .wav) onto a band's row, or all three onto the "
+                       "plot.")
+                       .arg(HzText(f.front()), HzText(f.back()))
+                       .arg(f.size());
+    const std::string continued =
+        acoustic::ContinuedText(acoustic::ContinuedStretches(model_.DriverFiles(), response_));
+    if (!continued.empty()) {
+        text += QStringLiteral(" Dashed: beyond a file's ends; ") +
+                QString::fromStdString(continued) + '.';
+    }
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        const auto& driver = model_.DriverFiles()[b];
+        if (driver) {
+            for (const std::string& warning : driver->warnings) {
+                text += QStringLiteral("\n⚠ %1: %2")
+                            .arg(Title(static_cast<Band>(b)), QString::fromStdString(warning));
+            }
+        }
+    }
+    return text;
 }
 
 std::optional<Band> AcousticView::BandRowAt(QPoint position) const {

@@ -28,6 +28,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QToolButton;
 
 namespace kc::app {
@@ -47,8 +48,9 @@ class AcousticView final : public QWidget {
 
     void SetOpenChooser(FileNameChooser chooser) { openChooser_ = std::move(chooser); }
 
-    // Loads the FRD file at `path` as the band's driver; EDriverFileError (naming the file and
-    // the line) leaves everything as it was. ClearDriver makes the band's driver ideal again.
+    // Loads the driver file at `path` (text or impulse-response WAV) as the band's driver;
+    // EDriverFileError (naming the file and the line) leaves everything as it was. ClearDriver
+    // makes the band's driver ideal again.
     void LoadDriver(acoustic::Band band, const QString& path);
     void ClearDriver(acoustic::Band band);
     // Asks for a file and loads it.
@@ -89,7 +91,10 @@ class AcousticView final : public QWidget {
         QWidget* row = nullptr;
         QPushButton* file = nullptr;
         QLabel* name = nullptr;
+        QLabel* kind = nullptr;  // what the file is and what was derived
         QToolButton* clear = nullptr;
+        QSpinBox* channel = nullptr;  // of an impulse response
+        QDoubleSpinBox* gate = nullptr;
         QSlider* gainSlider = nullptr;
         QDoubleSpinBox* gain = nullptr;
         QSlider* delaySlider = nullptr;
@@ -107,7 +112,10 @@ class AcousticView final : public QWidget {
     void FollowDrivers();
     void FollowSettings();
     void ShowBandSettings(std::size_t band, const acoustic::BandSettings& settings);
+    void ShowImpulseOptions(std::size_t band);
+    void ChangeImpulseOptions(acoustic::Band band);
     void ShowDrivers();
+    QString StatusText() const;
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
 
     DesignSession& session_;

@@ -19,10 +19,12 @@ std::string AbsoluteLocalPath(const std::string& path) {
     return QFile::encodeName(absolute).toStdString();
 }
 
-// Messages name a driver file by its file name.
-acoustic::DriverResponse ReadDriver(const std::string& path) {
+// Messages name a driver file by its file name. A text file or an impulse response, by what it
+// holds.
+acoustic::DriverResponse ReadDriver(const std::string& path,
+                                    const acoustic::ImpulseOptions& options) {
     const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
-    return acoustic::ReadFrdFile(path, name.toStdString());
+    return acoustic::ReadDriverFile(path, name.toStdString(), options);
 }
 
 void AppendLine(std::string& text, const std::string& line) {
@@ -55,7 +57,7 @@ std::string DesignSession::Replace(design_file::Design design) {
         path = AbsoluteLocalPath(path);
         try {
             if (!path.empty()) {
-                drivers[b] = ReadDriver(path);
+                drivers[b] = ReadDriver(path, design.acoustic[b].impulse);
             }
         } catch (const acoustic::EDriverFileError& error) {
             AppendLine(problems, error.what());
@@ -82,8 +84,30 @@ void DesignSession::SetDriverFile(acoustic::Band band, const QString& path) {
     }
     acoustic::Drivers drivers = drivers_;
     paths[b] = AbsoluteLocalPath(QFile::encodeName(path).toStdString());
-    drivers[b] = paths[b].empty() ? std::nullopt : std::optional(ReadDriver(paths[b]));
+    drivers[b] = paths[b].empty()
+                     ? std::nullopt
+                     : std::optional(ReadDriver(paths[b], design_.acoustic[b].impulse));
     SetDrivers(paths, std::move(drivers));
+}
+
+void DesignSession::SetImpulseOptions(acoustic::Band band,
+                                      const acoustic::ImpulseOptions& options) {
+    const auto b = static_cast<std::size_t>(band);
+    const std::string& path = design_.acoustic[b].driverFile;
+    if (options == design_.acoustic[b].impulse) {
+        return;
+    }
+    acoustic::Drivers drivers = drivers_;
+    if (!path.empty()) {
+        drivers[b] = ReadDriver(path, options);
+        acoustic::CheckCommonFrequencies(drivers, SampleRateHz());
+    }
+    design_.acoustic[b].impulse = options;
+    if (!path.empty()) {
+        drivers_ = std::move(drivers);
+        emit driversChanged();
+    }
+    emit designChanged();
 }
 
 void DesignSession::SetDriverFilesByFrequency(const QStringList& paths) {
@@ -95,7 +119,7 @@ void DesignSession::SetDriverFilesByFrequency(const QStringList& paths) {
     for (std::size_t i = 0; i < dsp::kBandCount; ++i) {
         given[i] =
             AbsoluteLocalPath(QFile::encodeName(paths[static_cast<qsizetype>(i)]).toStdString());
-        read[i] = ReadDriver(given[i]);
+        read[i] = ReadDriver(given[i], {});
     }
     const std::array<std::size_t, dsp::kBandCount> order = acoustic::BandsByCentreFrequency(read);
     std::array<std::string, dsp::kBandCount> bandPaths;
@@ -104,16 +128,20 @@ void DesignSession::SetDriverFilesByFrequency(const QStringList& paths) {
         bandPaths[b] = given[order[b]];
         drivers[b] = std::move(read[order[b]]);
     }
-    SetDrivers(bandPaths, std::move(drivers));
+    // Read as the defaults have it, the bands take the defaults too.
+    SetDrivers(bandPaths, std::move(drivers), true);
 }
 
 // Checked before anything changes, so that a refusal leaves the last drivers.
 void DesignSession::SetDrivers(const std::array<std::string, dsp::kBandCount>& paths,
-                               acoustic::Drivers drivers) {
+                               acoustic::Drivers drivers, bool defaultImpulseOptions) {
     acoustic::CheckCommonFrequencies(drivers, SampleRateHz());
     drivers_ = std::move(drivers);
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         design_.acoustic[b].driverFile = paths[b];
+        if (defaultImpulseOptions) {
+            design_.acoustic[b].impulse = {};
+        }
     }
     emit driversChanged();
     emit designChanged();

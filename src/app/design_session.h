@@ -35,19 +35,25 @@ class DesignSession final : public QObject {
     void Edit(const std::function<void(design_file::Design&)>& edit);
     // Replaces the whole design, as opening a design file does: its driver files made absolute
     // and read. A file that cannot be read leaves its band with the ideal driver and its name kept
-    // (so that saving keeps it); the drivers are all ideal when the files share no frequency.
+    // (so that saving keeps it); the drivers are all ideal when no file holds a frequency below
+    // half the rate.
     // Returns the message that names every such file and why, empty when all were read.
     std::string Replace(design_file::Design design);
 
     // The drivers read from the design's files, an empty entry for the ideal driver or a file that
     // could not be read.
     const acoustic::Drivers& Drivers() const { return drivers_; }
-    // Reads the FRD file at `path` as the band's driver (an empty path: the ideal driver).
-    // EDriverFileError (naming the file and the line, or the files' ranges when they would share
-    // no frequency) leaves everything as it was.
+    // Reads the driver file at `path` (a text file or an impulse-response WAV, read with the
+    // band's impulse options) as the band's driver (an empty path: the ideal driver).
+    // EDriverFileError (naming the file and the line, or the files' ranges when no file would
+    // hold a frequency below half the rate) leaves everything as it was.
     void SetDriverFile(acoustic::Band band, const QString& path);
+    // The channel and gate of the band's impulse response: its file read again with them (a
+    // text file is not affected). EDriverFileError leaves everything as it was.
+    void SetImpulseOptions(acoustic::Band band, const acoustic::ImpulseOptions& options);
     // Reads kBandCount dropped files, all or none, and gives them to the bands by where their sound
-    // lies (acoustic::BandsByCentreFrequency); std::invalid_argument for another number.
+    // lies (acoustic::BandsByCentreFrequency), with the default impulse options;
+    // std::invalid_argument for another number.
     void SetDriverFilesByFrequency(const QStringList& paths);
     // The design's driver files as the system names them, the ideal drivers left out: what no
     // export may replace.
@@ -72,7 +78,7 @@ class DesignSession final : public QObject {
   private:
     int32_t SampleRateHz() const;
     void SetDrivers(const std::array<std::string, dsp::kBandCount>& paths,
-                    acoustic::Drivers drivers);
+                    acoustic::Drivers drivers, bool defaultImpulseOptions = false);
 
     design_file::Design design_;
     acoustic::Drivers drivers_;

@@ -4,9 +4,11 @@
 #include <QImage>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "app/look/window_look.h"
+#include "base/message_text.h"
 #include "base/text_convert.h"
 #include "cli/command_support.h"
 #include "export/acoustic_frd.h"
@@ -56,9 +58,19 @@ AcousticOptions::AcousticOptions()
         bands_.push_back(BandOptions{
             QCommandLineOption(BandOption("driver", b),
                                "Driver of the " + band +
-                                   " band, an FRD file (frequency Hz, "
-                                   "magnitude dB, phase degrees); ideal without one.",
-                               "FILE.frd"),
+                                   " band: a text file (FRD, a text or CSV export: frequency Hz, "
+                                   "magnitude dB and phase degrees, or magnitude only, given "
+                                   "its minimum phase) or an impulse response (WAV); ideal "
+                                   "without one.",
+                               "FILE.frd|FILE.txt|FILE.csv|FILE.wav"),
+            QCommandLineOption(
+                BandOption("channel", b),
+                "Channel of the " + band + " band's impulse-response WAV, 1 to 64 (1).", "N", "1"),
+            QCommandLineOption(BandOption("gate", b),
+                               "Gate of the " + band +
+                                   " band's impulse response in ms after its peak, 0 to 10000 "
+                                   "(0: the whole file).",
+                               "MS", "0"),
             QCommandLineOption(BandOption("gain", b),
                                "Gain of the " + band + " band in dB, -40 to 20 (0).", "DB", "0"),
             QCommandLineOption(BandOption("delay", b),
@@ -70,7 +82,8 @@ AcousticOptions::AcousticOptions()
 
 void AcousticOptions::AddTo(QCommandLineParser& parser) const {
     for (const BandOptions& band : bands_) {
-        parser.addOptions({band.driver, band.gain, band.delay, band.invert});
+        parser.addOptions(
+            {band.driver, band.channel, band.gate, band.gain, band.delay, band.invert});
     }
     parser.addOptions({frd_, plot_});
 }
@@ -100,14 +113,29 @@ std::optional<AcousticRequest> AcousticOptions::Read(
         if (parser.isSet(options.driver)) {
             band.driverFile = ToUtf8(parser.value(options.driver));
         }
-        if (!take(options.gain, acoustic::kMinGainDb, acoustic::kMaxGainDb, "dB from -40 to 20",
+        double channel = band.impulse.channel;
+        if (!take(options.channel, 1.0, acoustic::kMaxImpulseChannels, "a channel from 1 to 64",
+                  channel)) {
+            return std::nullopt;
+        }
+        if (channel != std::floor(channel)) {
+            std::fprintf(stderr, "--%s takes a channel from 1 to 64, not '%s'.\n",
+                         ToUtf8(options.channel.names().constFirst()).c_str(),
+                         ToUtf8(parser.value(options.channel)).c_str());
+            return std::nullopt;
+        }
+        if (!take(options.gate, 0.0, acoustic::kMaxGateMs, "ms from 0 to 10000",
+                  band.impulse.gateMs) ||
+            !take(options.gain, acoustic::kMinGainDb, acoustic::kMaxGainDb, "dB from -40 to 20",
                   band.band.gainDb) ||
             !take(options.delay, acoustic::kMinDelayMs, acoustic::kMaxDelayMs, "ms from -20 to 20",
                   band.band.delayMs)) {
             return std::nullopt;
         }
         band.band.inverted |= parser.isSet(options.invert);
+        band.impulse.channel = static_cast<int32_t>(channel);
         request.driverFiles[b] = FromUtf8(band.driverFile);
+        request.impulse[b] = band.impulse;
         request.settings[b] = band.band;
     }
     request.frdPrefix = parser.value(frd_);
@@ -120,7 +148,7 @@ AcousticRun::AcousticRun(const AcousticRequest& request, int32_t rateHz)
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const std::string path = ToUtf8(request.driverFiles[b]);
         if (!path.empty()) {
-            drivers_[b] = acoustic::ReadFrdFile(path, path);
+            drivers_[b] = acoustic::ReadDriverFile(path, path, request.impulse[b]);
         }
     }
 }
@@ -170,6 +198,20 @@ void AcousticRun::PrintSummary() const {
               base::FixedPointText(response_.frequenciesHz.front(), 3) + " to " +
               base::FixedPointText(response_.frequenciesHz.back(), 3) + " Hz (" +
               std::to_string(levels.size()) + " frequencies)");
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        if (drivers_[b] && !acoustic::IsPlainFrd(*drivers_[b])) {
+            PrintLine(std::string(dsp::kCurveNames[b].id) + " driver: " +
+                      base::EscapedText(drivers_[b]->name) + ": " + drivers_[b]->reading);
+            for (const std::string& warning : drivers_[b]->warnings) {
+                PrintLine("  warning: " + warning);
+            }
+        }
+    }
+    const std::string continued =
+        acoustic::ContinuedText(acoustic::ContinuedStretches(drivers_, response_));
+    if (!continued.empty()) {
+        PrintLine("Acoustic sum: " + continued);
+    }
 }
 
 void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {

@@ -22,6 +22,7 @@ namespace kc::cli {
 // What the options ask for.
 struct AcousticRequest {
     std::array<QString, dsp::kBandCount> driverFiles;  // empty: the ideal driver
+    std::array<acoustic::ImpulseOptions, dsp::kBandCount> impulse;
     acoustic::Settings settings;
     QString frdPrefix;  // PREFIX-low/mid/high/sum.frd, empty for none
     QString plot;       // PNG, empty for none
@@ -43,6 +44,8 @@ class AcousticOptions {
   private:
     struct BandOptions {
         QCommandLineOption driver;
+        QCommandLineOption channel;
+        QCommandLineOption gate;
         QCommandLineOption gain;
         QCommandLineOption delay;
         QCommandLineOption invert;
@@ -64,7 +67,8 @@ class AcousticRun {
     // nothing when no acoustic option was given. EDriverFileError when the files share no
     // frequency below half the design's rate.
     void Evaluate(const dsp::CalculationResult& design);
-    // Prints "Acoustic sum: ... dB from ... to ... Hz (N frequencies)" after an evaluation.
+    // Prints "Acoustic sum: ... dB from ... to ... Hz (N frequencies)" after an evaluation, then
+    // each driver file's reading and warnings and where the sum rests on continued data.
     void PrintSummary() const;
 
     // The files it writes, and the driver files it read (which no output may replace).

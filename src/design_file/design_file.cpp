@@ -88,6 +88,8 @@ void VisitKeys(Keys& keys, DesignT& design) {
         for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
             section.Section(dsp::kCurveNames[b].id, [&driver = design.acoustic[b]](auto& band) {
                 band.Text("driverFile", driver.driverFile);
+                band.Whole("channel", driver.impulse.channel, 1, acoustic::kMaxImpulseChannels);
+                band.Number("gateMs", driver.impulse.gateMs, 0.0, acoustic::kMaxGateMs);
                 band.Number("gainDb", driver.band.gainDb, acoustic::kMinGainDb,
                             acoustic::kMaxGainDb);
                 band.Number("delayMs", driver.band.delayMs, acoustic::kMinDelayMs,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "acoustic/impulse_reader.h"
 #include "base/errors.h"
 #include "dsp/calculation.h"
 #include "dsp/fields.h"
@@ -91,11 +92,13 @@ struct TimeSettings {
     bool operator==(const TimeSettings&) const = default;
 };
 
-// A band of the acoustic view: the driver's FRD file (empty for the ideal driver) and the band's
-// gain (kMinGainDb ... kMaxGainDb), delay (kMinDelayMs ... kMaxDelayMs) and polarity.
+// A band of the acoustic view: the driver's file (empty for the ideal driver), how an impulse
+// response in it is read (channel, gate) and the band's gain (kMinGainDb ... kMaxGainDb), delay
+// (kMinDelayMs ... kMaxDelayMs) and polarity.
 struct DriverSettings {
     std::string driverFile;
     acoustic::BandSettings band;
+    acoustic::ImpulseOptions impulse{};
     bool operator==(const DriverSettings&) const = default;
 };
 using AcousticSettings = std::array<DriverSettings, dsp::kBandCount>;  // low, mid, high

@@ -29,8 +29,11 @@ std::string BandLine(const acoustic::AcousticModel& model, const acoustic::Setti
     const auto& driver = model.DriverFiles()[band];
     const acoustic::BandSettings& s = settings[band];
     return "* " + std::string(dsp::kCurveNames[band].id) + " band: " +
-           (driver ? "driver " + OneLine(driver->name)
-                   : std::string("ideal driver (0 dB, 0 degrees)")) +
+           (driver
+                ? "driver " + OneLine(driver->name) +
+                      (acoustic::IsPlainFrd(*driver) ? "" : " (" + OneLine(driver->reading) + ")")
+                : "ideal driver (" + Signed(acoustic::IdealLevelDb(model.DriverFiles()), 2) +
+                      " dB: the mean of the measured drivers' median levels, 0 degrees)") +
            ", gain " + Signed(s.gainDb, 2) + " dB, delay " + Signed(s.delayMs, 3) +
            " ms, polarity " + (s.inverted ? "inverted" : "normal") + "\n";
 }

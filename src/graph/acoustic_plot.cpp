@@ -34,16 +34,52 @@ double YOfPhase(const PlotFrame& frame, double degrees) {
     return frame.top + (180.0 - degrees) / 360.0 * (frame.height - 1);
 }
 
+constexpr double kDashPixels = 6.0;
+constexpr double kGapPixels = 4.0;
+
+// The dashes of a segment, `along` carrying where in the pattern the last segment ended so that
+// the dashes run on along a curve.
+void DrawDashedSegment(Canvas& canvas, const PlotFrame& frame, const Segment& segment,
+                       double& along) {
+    const double dx = segment.x2 - segment.x1;
+    const double dy = segment.y2 - segment.y1;
+    const double length = std::hypot(dx, dy);
+    const double period = kDashPixels + kGapPixels;
+    double at = 0.0;
+    while (at < length) {
+        const double phase = std::fmod(along + at, period);
+        const double step =
+            std::min(length - at, phase < kDashPixels ? kDashPixels - phase : period - phase);
+        if (phase < kDashPixels && length > 0.0) {
+            const double t0 = at / length;
+            const double t1 = (at + step) / length;
+            DrawClippedSegment(canvas, frame,
+                               {segment.x1 + t0 * dx, segment.y1 + t0 * dy, segment.x1 + t1 * dx,
+                                segment.y1 + t1 * dy});
+        }
+        at += step;
+    }
+    along = std::fmod(along + length, period);
+}
+
 // A polyline through the points (xs[i], y(values[i])); `breakAt` leaves out the step between two
-// points whose values differ by more than it (a phase wrapping round).
+// points whose values differ by more than it (a phase wrapping round); a step with an end where
+// `dashed` holds is drawn dashed.
 template <typename YOf>
 void DrawPolyline(Canvas& canvas, const PlotFrame& frame, const std::vector<double>& xs,
-                  const std::vector<double>& values, YOf y, double breakAt) {
+                  const std::vector<double>& values, YOf y, double breakAt,
+                  const std::vector<char>& dashed = {}) {
+    double along = 0.0;
     for (std::size_t i = 1; i < xs.size() && i < values.size(); ++i) {
         if (!(std::fabs(values[i] - values[i - 1]) <= breakAt)) {
             continue;
         }
-        DrawClippedSegment(canvas, frame, {xs[i - 1], y(values[i - 1]), xs[i], y(values[i])});
+        const Segment segment{xs[i - 1], y(values[i - 1]), xs[i], y(values[i])};
+        if (i < dashed.size() && (dashed[i - 1] != 0 || dashed[i] != 0)) {
+            DrawDashedSegment(canvas, frame, segment, along);
+        } else {
+            DrawClippedSegment(canvas, frame, segment);
+        }
     }
 }
 
@@ -64,7 +100,8 @@ void DrawCurves(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs
         DrawPolyline(
             canvas, frame, xs, inputs.levelsDb[curve],
             [&](double db) { return YOfLevel(frame, levels, db); },
-            std::numeric_limits<double>::infinity());
+            std::numeric_limits<double>::infinity(),
+            curve < dsp::kBandCount ? inputs.continued[curve] : std::vector<char>{});
     }
 }
 
@@ -146,6 +183,10 @@ AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
         const std::string name =
             driver ? driver->name.substr(driver->name.find_last_of('/') + 1) : "ideal driver";
         inputs.legend[b] = std::string(dsp::kCurveNames[b].id) + " (" + name + ")";
+        inputs.continued[b].resize(inputs.frequenciesHz.size());
+        for (std::size_t i = 0; i < inputs.frequenciesHz.size(); ++i) {
+            inputs.continued[b][i] = acoustic::IsContinued(driver, inputs.frequenciesHz[i]) ? 1 : 0;
+        }
     }
     inputs.levelsDb[dsp::kSumCurve] = acoustic::LevelsDb(response.sum);
     inputs.sumPhaseDeg = acoustic::PhasesDeg(response.sum);
@@ -153,7 +194,7 @@ AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
     if (!model.HasDesign()) {
         inputs.note = "No design yet: press Calc in the main window.";
     } else if (model.Frequencies().empty()) {
-        inputs.note = "The driver files share no frequency below half the sample rate.";
+        inputs.note = "The driver files hold no frequency below half the sample rate.";
     }
     return inputs;
 }

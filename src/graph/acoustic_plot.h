@@ -23,6 +23,8 @@ struct AcousticPlotInputs {
     std::vector<double> frequenciesHz;                           // rising
     std::array<std::vector<double>, dsp::kCurveCount> levelsDb;  // low, mid, high, sum
     std::vector<double> sumPhaseDeg;                             // in (−180, 180]
+    // Per band and frequency whether it lies beyond the ends of the band's file (drawn dashed).
+    std::array<std::vector<char>, dsp::kBandCount> continued;
     bool showPhase = false;
     std::array<std::string, dsp::kCurveCount> legend;  // "low (woofer.frd)", ...
     std::string note;     // when not empty, shown instead of the curves
@@ -69,7 +71,8 @@ std::vector<double> FrequencyTicks(const FrequencyAxis& axis);
 std::string FrequencyTickText(double hz);
 
 // Draws the whole picture: white background, title, dotted grid at the ticks, the curves (the
-// bands in their colours, the sum blue, the phase grey), the frame, the labels and the legend.
+// bands in their colours, dashed where continued beyond their files, the sum blue, the phase
+// grey), the frame, the labels and the legend.
 // With a note, or without frequencies, only the frame and the note.
 void DrawAcousticPlot(Canvas& canvas, const AcousticPlotInputs& inputs, const TextMetrics& metrics);
 

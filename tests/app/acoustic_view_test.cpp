@@ -2,18 +2,22 @@
 // The acoustic view of the time-response window: driver files from the chooser and by drag and
 // drop, the controls acting on the responses at once, a bad file changing nothing, the FRD
 // export, and its picture against the command line's.
+#include <sndfile.h>
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QLabel>
 #include <QLayout>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QUrl>
+
 #include <cmath>
 #include <complex>
 
@@ -171,8 +175,53 @@ TEST_F(AcousticViewTest, DropsOneFileOntoARowOrAllThreeOntoThePlot) {
 
     Drop(plot, {Example("woofer.frd"), Example("midrange.frd")});
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].text,
-              "Drop one .frd file onto a band's row, or the three drivers at once onto the plot.");
+    EXPECT_EQ(
+        reports[0].text,
+        "Drop one driver file (.frd, .txt, .csv, .wav) onto a band's row, or the three drivers at "
+        "once onto the plot.");
+}
+
+// A data sheet's magnitude (.txt) and an impulse response (.wav) dropped onto their rows: each
+// row says what the file is and what was derived; the gate and channel go into the design and
+// read the file again, a channel the file lacks is refused and shown as it was.
+TEST_F(AcousticViewTest, TextAndImpulseFilesDroppedOnTheRowsSayWhatTheyAre) {
+    UseShortFilters();
+    Calculate();
+    View().window()->layout()->activate();
+    const QString sheet = folder.filePath("sheet.txt");
+    QFile text(sheet);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("Frequency;SPL\n20;80,5\n200;88\n2000;86\n");
+    text.close();
+    const QString wav = folder.filePath("tweeter-ir.wav");
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(wav.toLocal8Bit().constData(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    std::vector<float> samples(4800, 0.0F);
+    samples[48] = 1.0F;
+    samples[49] = -0.5F;
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+
+    Drop(View().findChild<QWidget*>("BandRowLow"), {sheet});
+    Drop(View().findChild<QWidget*>("BandRowHigh"), {wav});
+    ASSERT_TRUE(reports.empty()) << reports.front().text;
+    EXPECT_EQ(Child<QLabel>("DriverKindLow")->text(), "magnitude only: minimum phase derived");
+    EXPECT_EQ(Child<QLabel>("DriverKindHigh")->text(), "impulse response");
+    EXPECT_FALSE(Child<QDoubleSpinBox>("GateLow")->isEnabled());
+    ASSERT_TRUE(Child<QDoubleSpinBox>("GateHigh")->isEnabled());
+    Child<QDoubleSpinBox>("GateHigh")->setValue(5.0);
+    EXPECT_EQ(form->Session().Design().acoustic[2].impulse.gateMs, 5.0);
+    EXPECT_NE(View().Model().Driver(Band::High)->reading.find("gate 5.00 ms after the peak"),
+              std::string::npos);
+    Child<QSpinBox>("ChannelHigh")->setValue(2);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text, "tweeter-ir.wav: has no channel 2 (it has 1)");
+    EXPECT_EQ(Child<QSpinBox>("ChannelHigh")->value(), 1);
+    EXPECT_EQ(form->Session().Design().acoustic[2].impulse.channel, 1);
 }
 
 TEST_F(AcousticViewTest, ExportWritesTheFourFilesOfTheResponsesShown) {

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/file_bytes.h"
 #include "support/program_run.h"
 
 namespace {
@@ -209,6 +210,26 @@ TEST_F(AcousticCliTest, DesignFileKeepsTheSettingsAndFindsItsDriversWhenMoved) {
 }
 
 // Whatever else the command was asked to write, a bad driver file leaves the folder empty.
+// A data sheet's magnitude as a spreadsheet saves it: read, given its minimum phase, and said so
+// in the summary and in the FRD files' comments.
+TEST_F(AcousticCliTest, MagnitudeOnlyCsvIsReadWithItsMinimumPhase) {
+    {
+        std::ofstream sheet(folder_ / "sheet.csv");
+        sheet << "Frequency;SPL\n20;80\n200;88,5\n2000;86\n20000;70\n";
+    }
+    const Outcome run =
+        RunCli({"design", "--acoustic", Path("ac"), "--driver-low", Path("sheet.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("low driver: " + (folder_ / "sheet.csv").string() +
+                           ": text, columns 1-2 (frequency, magnitude): minimum phase derived, "
+                           "decimal commas, header 'Frequency;SPL'\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(kc::testing_support::ReadBytes((folder_ / "ac-low.frd").string())
+                  .find("minimum phase derived"),
+              std::string::npos);
+}
+
 TEST_F(AcousticCliTest, BadDriverFileWritesNothing) {
     {
         std::ofstream bad(folder_ / "bad.frd");
@@ -235,6 +256,8 @@ TEST_F(AcousticCliTest, BadDriverFileWritesNothing) {
          missing + ": cannot be read (No such file or directory)\n"},
         {{"--gain-low", "21"}, 2, "--gain-low takes dB from -40 to 20, not '21'.\n"},
         {{"--delay-mid", "1,5"}, 2, "--delay-mid takes ms from -20 to 20, not '1,5'.\n"},
+        {{"--channel-low", "1.5"}, 2, "--channel-low takes a channel from 1 to 64, not '1.5'.\n"},
+        {{"--gate-high", "-1"}, 2, "--gate-high takes ms from 0 to 10000, not '-1'.\n"},
     };
     for (const Row& row : rows) {
         const Outcome run = RunCli(QStringList{"design"} + outputs + row.arguments);

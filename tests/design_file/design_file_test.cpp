@@ -82,7 +82,7 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     exported.normalize = "worst-case";
     designs[4].time = {160, true, true};
     designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
-    designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}};
+    designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}, {2, 35.5}};
     designs[5].exportSettings.ratesHz.clear();  // no rate chosen
     designs[5].time.preRingingDb = 20;
     const fs::path folder =
@@ -148,6 +148,8 @@ TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
          "key \"acoustic.low.gainDb\" must be from -40 to 20, not 25"},
         {"delay as text", kHeader + R"(, "acoustic": {"high": {"delayMs": "1"}}})",
          "key \"acoustic.high.delayMs\" must be a JSON number, not a JSON string"},
+        {"channel 0", kHeader + R"(, "acoustic": {"mid": {"channel": 0}}})",
+         "key \"acoustic.mid.channel\" must be a whole number from 1 to 64, not 0"},
         {"threshold with a fraction", kHeader + R"(, "time": {"preRingingDb": 60.5}})",
          "key \"time.preRingingDb\" must be a whole number from 20 to 160, not 60.5"},
         {"threshold beyond 64 bits",

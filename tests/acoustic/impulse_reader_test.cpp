@@ -60,7 +60,10 @@ TEST(ImpulseReaderTest, ReadsTheResponseOfAKnownFilter) {
     const Biquad filter = LowPass(1000.0, rate);
     const std::size_t frames = 19200;  // 0.2 s
     std::vector<float> samples(2 * frames, 0.0F);
-    double x1 = 0.0, y1 = 0.0, y2 = 0.0, x2 = 0.0;
+    double x1 = 0.0;
+    double x2 = 0.0;
+    double y1 = 0.0;
+    double y2 = 0.0;
     for (std::size_t n = 96; n < frames; ++n) {
         const double x = n == 96 ? 1.0 : 0.0;
         const double y =

@@ -96,8 +96,9 @@ Values SplitAt(char separator, std::string_view line, const Place& place) {
     }
 }
 
-Values SplitAtBlanks(std::string_view line) {
-    Values values;
+// Calls `visit` with each run of non-blank characters of the line, in order.
+template <typename Visit>
+void ForEachWord(std::string_view line, Visit visit) {
     std::size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && IsBlank(line[i])) {
@@ -108,9 +109,14 @@ Values SplitAtBlanks(std::string_view line) {
             ++i;
         }
         if (i > start) {
-            values.Add(line.substr(start, i - start));
+            visit(line.substr(start, i - start));
         }
     }
+}
+
+Values SplitAtBlanks(std::string_view line) {
+    Values values;
+    ForEachWord(line, [&](std::string_view word) { values.Add(word); });
     return values;
 }
 
@@ -119,23 +125,12 @@ Values SplitAtBlanks(std::string_view line) {
 // ("10, -3.2, 45").
 bool HasDecimalCommasBetweenBlanks(std::string_view line) {
     std::size_t words = 0;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) {
-            ++i;
-        }
-        const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) {
-            ++i;
-        }
-        if (i > start) {
-            if (line[start] == ',' || line[i - 1] == ',') {
-                return false;
-            }
-            ++words;
-        }
-    }
-    return words >= 2;
+    bool commaAtAnEnd = false;
+    ForEachWord(line, [&](std::string_view word) {
+        commaAtAnEnd = commaAtAnEnd || word.front() == ',' || word.back() == ',';
+        ++words;
+    });
+    return !commaAtAnEnd && words >= 2;
 }
 
 // Splits at semicolons (commas in values are decimal commas), at commas, or else at runs of

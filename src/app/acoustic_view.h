@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -33,6 +34,7 @@ class QToolButton;
 
 namespace kc::app {
 
+class AcousticChoices;
 class DesignSession;
 
 class AcousticView final : public QWidget {
@@ -82,6 +84,14 @@ class AcousticView final : public QWidget {
     // Redraws the picture at the plot's size.
     void Render();
 
+    // Zooming, in pixels of the plot: to a rectangle (a rubber band), by `factor` about a point
+    // (the wheel; below 1 zooms in), back to the whole. New drivers show the whole again.
+    void ZoomToRect(const QRectF& pixels);
+    void ZoomAt(QPointF pixel, double factor);
+    void ResetZoom();
+    // The part shown: the zoom's, else the whole.
+    graph::AcousticRange ShownRange() const { return graph::ShownRange(inputs_); }
+
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -116,6 +126,7 @@ class AcousticView final : public QWidget {
     void ChangeImpulseOptions(acoustic::Band band);
     void ShowDrivers();
     QString StatusText() const;
+    graph::PlotFrame Frame() const;
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
 
     DesignSession& session_;
@@ -124,7 +135,7 @@ class AcousticView final : public QWidget {
     FileNameChooser openChooser_ = ChooseOpenFileName;
     ReportingRunner runReporting_;
     std::array<BandRow, dsp::kBandCount> rows_{};
-    QCheckBox* phaseBox_ = nullptr;
+    AcousticChoices* choices_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     QLabel* range_ = nullptr;
     PictureView* plot_ = nullptr;
@@ -136,6 +147,7 @@ class AcousticView final : public QWidget {
     acoustic::AcousticResponse response_;
     graph::AcousticPlotInputs inputs_;
     std::optional<std::size_t> readoutIndex_;
+    std::optional<graph::AcousticRange> zoom_;
 };
 
 }  // namespace kc::app

@@ -204,6 +204,7 @@ struct DesignOptions {
     QCommandLineOption linearAmplitude{"linear-amplitude", "Plot linear magnitudes."};
     TimeOptions time;
     AcousticOptions acoustic;
+    AcousticViewOptions acousticViews;
     // Design files: --design gives every setting it holds, and the options given as well override
     // it; --save-design writes the design as given.
     QCommandLineOption design{"design",
@@ -222,6 +223,7 @@ struct DesignOptions {
         parser.addOptions({linearFrequency, linearAmplitude});
         time.AddTo(parser);
         acoustic.AddTo(parser);
+        acousticViews.AddTo(parser);
         parser.addOptions({design, saveDesign});
     }
 };
@@ -263,11 +265,17 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     }
     const std::optional<TimeOutputs> time = options.time.Read(parser, design.time);
     const std::optional<AcousticRequest> acoustic = options.acoustic.Read(parser, design.acoustic);
-    if (!time || !acoustic) {
+    const std::optional<AcousticViewRequest> views =
+        options.acousticViews.Read(parser, design.acousticView);
+    if (!time || !acoustic || !views) {
         return std::nullopt;
     }
     outputs.time = *time;
     outputs.acoustic = *acoustic;
+    outputs.acoustic.views = *views;
+    outputs.acoustic.choices = design.acousticView;
+    outputs.acoustic.impulseDb = time->impulseDb;
+    outputs.acoustic.thresholdDb = time->thresholdDb;
     outputs.request.alignment = design_file::AlignmentOf(design);
     outputs.designFile = parser.value(options.saveDesign);
     outputs.readDesignFile = ToUtf8(parser.value(options.design));

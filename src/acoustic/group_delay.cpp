@@ -2,6 +2,7 @@
 #include "acoustic/group_delay.h"
 
 #include <algorithm>
+#include <cmath>
 #include <complex>
 #include <cstddef>
 
@@ -33,20 +34,52 @@ std::vector<double> UnwrappedPhasesDeg(const ComplexCurve& values) {
     return phases;
 }
 
+// The phase step from point `from` to point `to` with the delay `referenceMs` taken out, radians.
+static double PhaseStep(const ComplexCurve& values, const std::vector<double>& frequenciesHz,
+                        std::size_t from, std::size_t to, double referenceMs) {
+    const double turn = kTwoPi * (frequenciesHz[to] - frequenciesHz[from]) * referenceMs / 1000.0;
+    return std::arg(values[to] * std::conj(values[from]) * std::polar(1.0, turn));
+}
+
 std::vector<double> GroupDelaysMs(const ComplexCurve& values,
-                                  const std::vector<double>& frequenciesHz) {
+                                  const std::vector<double>& frequenciesHz,
+                                  const std::vector<double>& referenceMs) {
     const std::size_t count = std::min(values.size(), frequenciesHz.size());
     std::vector<double> delays(count, 0.0);
     if (count < 2) {
         return delays;
     }
-    const std::vector<double> phases = UnwrappedRadians(values);
     for (std::size_t i = 0; i < count; ++i) {
+        const double reference = i < referenceMs.size() ? referenceMs[i] : 0.0;
         const std::size_t before = i == 0 ? 0 : i - 1;
         const std::size_t after = i + 1 == count ? i : i + 1;
+        const double step = PhaseStep(values, frequenciesHz, before, i, reference) +
+                            PhaseStep(values, frequenciesHz, i, after, reference);
         const double turnHz = kTwoPi * (frequenciesHz[after] - frequenciesHz[before]);
-        delays[i] = -(phases[after] - phases[before]) / turnHz * 1000.0;
+        delays[i] = reference - step / turnHz * 1000.0;
     }
+    return delays;
+}
+
+std::array<std::vector<double>, dsp::kCurveCount> CurveGroupDelaysMs(
+    const AcousticResponse& response, const Settings& settings) {
+    const std::size_t count = response.frequenciesHz.size();
+    std::array<std::vector<double>, dsp::kCurveCount> delays;
+    std::vector<double> loudest(count, 0.0);
+    for (std::size_t i = 0; i < count && i < response.sum.size(); ++i) {
+        double largest = -1.0;
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            if (std::abs(response.bands[b][i]) > largest) {
+                largest = std::abs(response.bands[b][i]);
+                loudest[i] = settings[b].delayMs;
+            }
+        }
+    }
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        delays[b] = GroupDelaysMs(response.bands[b], response.frequenciesHz,
+                                  std::vector<double>(count, settings[b].delayMs));
+    }
+    delays[dsp::kSumCurve] = GroupDelaysMs(response.sum, response.frequenciesHz, loudest);
     return delays;
 }
 

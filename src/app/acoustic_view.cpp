@@ -152,12 +152,15 @@ void AcousticView::CreateControls() {
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
     range_->setObjectName(QStringLiteral("AcousticRange"));
+    // The choices and the export on one line, what the files span on the next, so that neither
+    // widens the window.
     auto* actions = new QHBoxLayout;
     actions->addWidget(choices_);
-    actions->addWidget(exportButton_);
     actions->addSpacing(16);
-    actions->addWidget(range_, 1);
+    actions->addWidget(exportButton_);
+    actions->addStretch();
     layout->addLayout(actions);
+    layout->addWidget(range_);
     PictureHandlers handlers;
     handlers.render = [this] { Render(); };
     handlers.readout = [this](std::optional<QPointF> pixel) { ShowReadoutAt(pixel); };
@@ -442,7 +445,7 @@ void AcousticView::ShowReadoutAt(std::optional<QPointF> pixel) {
 
 void AcousticView::UpdateResponses() {
     model_.Evaluate(CurrentSettings(), response_);
-    inputs_ = graph::AcousticPlotInputsOf(model_, response_);
+    inputs_ = graph::AcousticPlotInputsOf(model_, response_, CurrentSettings());
     if (readoutIndex_ && *readoutIndex_ < inputs_.frequenciesHz.size() && inputs_.note.empty()) {
         readout_->setText(
             QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_)));

@@ -243,7 +243,8 @@ void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
         }
     }
     if (!request_.plot.isEmpty()) {
-        graph::AcousticPlotInputs inputs = graph::AcousticPlotInputsOf(model_, response_);
+        graph::AcousticPlotInputs inputs =
+            graph::AcousticPlotInputsOf(model_, response_, request_.settings);
         inputs.choices = request_.choices;
         inputs.width = plotSize.width();
         inputs.height = plotSize.height();
@@ -265,7 +266,7 @@ void AcousticRun::WriteViews(QSize plotSize, const std::vector<std::string>& nam
     };
     const AcousticViewRequest& views = request_.views;
     if (!views.csv.isEmpty()) {
-        const std::string text = AcousticCsvText(response_);
+        const std::string text = AcousticCsvText(response_, request_.settings);
         files.Write(names[next++], [&text](const std::string& temporary) {
             exporting::WriteBytes(temporary, text.data(), text.size());
         });
@@ -293,7 +294,8 @@ void AcousticRun::WriteViews(QSize plotSize, const std::vector<std::string>& nam
         }
     }
     if (!views.groupDelayPlot.isEmpty()) {
-        graph::AcousticPlotInputs inputs = graph::AcousticPlotInputsOf(model_, response_);
+        graph::AcousticPlotInputs inputs =
+            graph::AcousticPlotInputsOf(model_, response_, request_.settings);
         inputs.choices = request_.choices;
         inputs.choices.rightAxis = acoustic::RightAxis::GroupDelay;
         inputs.width = plotSize.width();

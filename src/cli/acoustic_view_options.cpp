@@ -104,7 +104,8 @@ std::optional<AcousticViewRequest> AcousticViewOptions::Read(const QCommandLineP
                                parser.value(stepPlot_), parser.value(groupDelayPlot_)};
 }
 
-std::string AcousticCsvText(const acoustic::AcousticResponse& response) {
+std::string AcousticCsvText(const acoustic::AcousticResponse& response,
+                            const acoustic::Settings& settings) {
     std::string text = "frequency_hz";
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         const std::string id(dsp::kCurveNames[curve].id);
@@ -113,13 +114,12 @@ std::string AcousticCsvText(const acoustic::AcousticResponse& response) {
     text += '\n';
     std::array<std::vector<double>, dsp::kCurveCount> levels;
     std::array<std::vector<double>, dsp::kCurveCount> phases;
-    std::array<std::vector<double>, dsp::kCurveCount> delays;
+    const auto delays = acoustic::CurveGroupDelaysMs(response, settings);
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         const acoustic::ComplexCurve& values =
             curve == dsp::kSumCurve ? response.sum : response.bands[curve];
         levels[curve] = acoustic::LevelsDb(values);
         phases[curve] = acoustic::PhasesDeg(values);
-        delays[curve] = acoustic::GroupDelaysMs(values, response.frequenciesHz);
     }
     for (std::size_t i = 0; i < response.frequenciesHz.size(); ++i) {
         text += base::FixedPointText(response.frequenciesHz[i], 4);

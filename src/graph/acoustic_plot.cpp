@@ -267,7 +267,8 @@ std::string TitleOf(const AcousticPlotInputs& inputs) {
 }  // namespace
 
 AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
-                                        const acoustic::AcousticResponse& response) {
+                                        const acoustic::AcousticResponse& response,
+                                        const acoustic::Settings& settings) {
     AcousticPlotInputs inputs;
     inputs.frequenciesHz = response.frequenciesHz;
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
@@ -290,8 +291,7 @@ AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
             inputs.rawLevelsDb[b] = acoustic::LevelsDb(model.DriverValues()[b]);
         }
     }
-    inputs.groupDelaysMs[dsp::kSumCurve] =
-        acoustic::GroupDelaysMs(response.sum, response.frequenciesHz);
+    inputs.groupDelaysMs = acoustic::CurveGroupDelaysMs(response, settings);
     inputs.levelsDb[dsp::kSumCurve] = acoustic::LevelsDb(response.sum);
     inputs.sumPhaseDeg = acoustic::PhasesDeg(response.sum);
     inputs.legend[dsp::kSumCurve] = dsp::kCurveNames[dsp::kSumCurve].id;

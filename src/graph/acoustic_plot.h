@@ -50,8 +50,10 @@ struct AcousticPlotInputs {
 // The inputs for a model's responses: the levels and the sum's phase of `response`, the legend
 // naming each band's driver file, and the note when there is nothing to draw (no design yet, or
 // no frequency the files share). The size and the phase's showing are left as they are.
+// `settings` are those `response` was evaluated with (they steady its group delays).
 AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
-                                        const acoustic::AcousticResponse& response);
+                                        const acoustic::AcousticResponse& response,
+                                        const acoustic::Settings& settings = {});
 
 // The plot area of a picture imageWidth x imageHeight whose labels are textHeight pixels high:
 // room for the level labels on the left, the phase labels on the right, the title above, the

@@ -4,6 +4,8 @@
 // them.
 #pragma once
 
+#include "dsp/time_response.h"
+
 namespace kc::acoustic {
 
 // The right axis: nothing, the sum's phase, each band's phase and the sum's, or the group delay of
@@ -20,6 +22,8 @@ struct ViewChoices {
     RightAxis rightAxis = RightAxis::None;
     bool rawDrivers = false;  // each driver's own level (its file), without the crossover
     double levelRangeDb = kDefaultLevelRangeDb;
+    // The speaker's predicted responses shown: impulse, impulse in dB or step.
+    dsp::TimeSeriesKind speakerView = dsp::TimeSeriesKind::Impulse;
     bool operator==(const ViewChoices&) const = default;
 };
 

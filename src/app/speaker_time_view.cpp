@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/design_session.h"
 #include "graph/qt/time_plot_image.h"
@@ -63,18 +65,18 @@ SpeakerTimeView::SpeakerTimeView(QWidget* parent, DesignSession& session,
         return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
     };
     connect(kindBox_, &QComboBox::currentIndexChanged, this,
-            reporting(&SpeakerTimeView::ResetZoom));
+            reporting(&SpeakerTimeView::StoreKind));
     connect(&session_, &DesignSession::resultChanged, this,
             reporting(&SpeakerTimeView::ModelChanged));
     connect(&session_, &DesignSession::driversChanged, this,
             reporting(&SpeakerTimeView::ModelChanged));
     connect(&session_, &DesignSession::designChanged, this,
             reporting(&SpeakerTimeView::SettingsChanged));
+    SettingsChanged();
 }
 
 dsp::TimeSeriesKind SpeakerTimeView::Kind() const {
-    const int index = kindBox_->currentIndex();
-    return kKinds.at(index < 0 ? 0 : static_cast<std::size_t>(index));
+    return shownKind_;
 }
 
 QString SpeakerTimeView::FiguresText() const {
@@ -93,8 +95,25 @@ void SpeakerTimeView::ModelChanged() {
     }
 }
 
+// The session keeps the series shown; the view follows it in SettingsChanged.
+void SpeakerTimeView::StoreKind() {
+    const dsp::TimeSeriesKind kind =
+        kKinds.at(static_cast<std::size_t>(std::max(0, kindBox_->currentIndex())));
+    session_.Edit([kind](design_file::Design& d) { d.acousticView.speakerView = kind; });
+}
+
 void SpeakerTimeView::SettingsChanged() {
     const design_file::Design& design = session_.Design();
+    if (design.acousticView.speakerView != shownKind_) {
+        shownKind_ = design.acousticView.speakerView;
+        const QSignalBlocker blocker(kindBox_);
+        for (std::size_t i = 0; i < kKinds.size(); ++i) {
+            if (kKinds[i] == shownKind_) {
+                kindBox_->setCurrentIndex(static_cast<int>(i));
+            }
+        }
+        ResetZoom();
+    }
     if (SettingsOf(design) != shownSettings_ || design.time.preRingingDb != shownThresholdDb_) {
         if (isVisible()) {
             Update();

@@ -28,7 +28,8 @@ class SpeakerTimeView final : public QWidget {
   public:
     SpeakerTimeView(QWidget* parent, DesignSession& session, ReportingRunner runReporting);
 
-    // What is shown: the series, the visible range, the responses and their pre-ringing.
+    // What is shown: the series (the session's acousticView.speakerView), the visible range, the
+    // responses and their pre-ringing.
     dsp::TimeSeriesKind Kind() const;
     const graph::TimeRange& Range() const { return range_; }
     bool HasResponse() const { return response_.has_value(); }
@@ -56,6 +57,7 @@ class SpeakerTimeView final : public QWidget {
     // The design or the drivers changed: the model afresh when shown, else when next shown.
     void ModelChanged();
     void SettingsChanged();
+    void StoreKind();
     graph::PlotFrame Frame() const;
 
     DesignSession& session_;
@@ -69,6 +71,7 @@ class SpeakerTimeView final : public QWidget {
     std::optional<dsp::TimeResponse> response_;
     acoustic::Settings shownSettings_{};
     int32_t shownThresholdDb_ = dsp::kDefaultPreRingingDb;
+    dsp::TimeSeriesKind shownKind_ = dsp::TimeSeriesKind::Impulse;
     std::array<dsp::PreRinging, dsp::kCurveCount> figures_{};
     graph::TimeRange range_;
     std::optional<int32_t> cursorTap_;

@@ -36,6 +36,13 @@ constexpr std::array<exporting::NamedChoice<acoustic::RightAxis>, 4> kRightAxisN
     {"groupDelay", acoustic::RightAxis::GroupDelay},
 }};
 
+// The names of the speaker's predicted responses.
+constexpr std::array<exporting::NamedChoice<dsp::TimeSeriesKind>, 3> kSpeakerViewNames{{
+    {"impulse", dsp::TimeSeriesKind::Impulse},
+    {"impulseDb", dsp::TimeSeriesKind::ImpulseDb},
+    {"step", dsp::TimeSeriesKind::Step},
+}};
+
 // Per kind the dialog offers its box and its options, then the rates, the counts' rate and the
 // name.
 template <class Keys, class DesignT>
@@ -111,6 +118,7 @@ void VisitKeys(Keys& keys, DesignT& design) {
         section.Flag("rawDrivers", design.acousticView.rawDrivers);
         section.Number("levelRangeDb", design.acousticView.levelRangeDb, acoustic::kMinLevelRangeDb,
                        acoustic::kMaxLevelRangeDb);
+        section.Choice("speakerView", design.acousticView.speakerView, kSpeakerViewNames);
     });
 }
 

@@ -186,6 +186,14 @@ TEST_F(ViewsTest, SpeakerTabFollowsTheDesignDriversAndSettings) {
                          [](double a, double b) { return std::fabs(a) < std::fabs(b); }) -
         mid.begin());
     EXPECT_NEAR(quieter[peak] / mid[peak], std::pow(10.0, -6.0 / 20.0), 1e-9);
+    // The series shown is the session's, as a design file keeps it.
+    Child<QComboBox>("SpeakerKind")->setCurrentIndex(2);
+    EXPECT_EQ(form->Session().Design().acousticView.speakerView, dsp::TimeSeriesKind::Step);
+    EXPECT_EQ(speaker.Kind(), dsp::TimeSeriesKind::Step);
+    form->Session().Edit([](design_file::Design& d) {
+        d.acousticView.speakerView = dsp::TimeSeriesKind::ImpulseDb;
+    });
+    EXPECT_EQ(Child<QComboBox>("SpeakerKind")->currentIndex(), 1);
 }
 
 // The window's speaker impulse and group-delay pictures are the command line's, pixel for pixel.

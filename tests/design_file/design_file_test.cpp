@@ -83,7 +83,8 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     designs[4].time = {160, true, true};
     designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
     designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}, {2, 35.5}};
-    designs[4].acousticView = {acoustic::RightAxis::GroupDelay, true, 6.5};
+    designs[4].acousticView = {acoustic::RightAxis::GroupDelay, true, 6.5,
+                               dsp::TimeSeriesKind::ImpulseDb};
     designs[5].acousticView.rightAxis = acoustic::RightAxis::BandPhases;
     designs[5].exportSettings.ratesHz.clear();  // no rate chosen
     designs[5].time.preRingingDb = 20;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/acoustic_view_options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -109,7 +110,9 @@ std::string AcousticCsvText(const acoustic::AcousticResponse& response,
     std::string text = "frequency_hz";
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         const std::string id(dsp::kCurveNames[curve].id);
-        text += ',' + id + "_db," + id + "_deg," + id + "_group_delay_ms";
+        for (const char* column : {"_db", "_deg", "_group_delay_ms"}) {
+            text.append(",").append(id).append(column);
+        }
     }
     text += '\n';
     std::array<std::vector<double>, dsp::kCurveCount> levels;

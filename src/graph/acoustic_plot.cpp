@@ -249,7 +249,7 @@ void DrawLegend(Canvas& canvas, const AcousticPlotInputs& inputs, const TextMetr
 }
 
 std::string TitleOf(const AcousticPlotInputs& inputs) {
-    const std::string head =
+    std::string head =
         "Acoustic response: level of each band and of the sum in dB, frequency in Hz";
     switch (inputs.choices.rightAxis) {
         case acoustic::RightAxis::SumPhase:

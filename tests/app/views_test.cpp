@@ -68,15 +68,14 @@ class ViewsTest : public SavingFormTest {
         ASSERT_TRUE(reports.empty()) << reports.front().text;
     }
 
-    // The command line's picture of `arguments` (at 800x480, the examples as drivers).
-    QImage CliPicture(const QString& option, QStringList more = {}) const {
+    // The command line's picture of `option` (at 800x480, the examples as drivers).
+    QImage CliPicture(const QString& option) const {
         const QString png = folder.filePath("cli.png");
         QProcess cli;
         cli.start(QStringLiteral(KC_CLI_PATH),
                   QStringList{"design", "--driver-low", Example("woofer.frd"), "--driver-mid",
                               Example("midrange.frd"), "--driver-high", Example("tweeter.frd"),
-                              option, png} +
-                      more);
+                              option, png});
         EXPECT_TRUE(cli.waitForFinished(120000));
         EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
         return QImage(png).convertToFormat(QImage::Format_RGB32);

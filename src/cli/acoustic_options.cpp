@@ -11,6 +11,7 @@
 #include "base/message_text.h"
 #include "base/text_convert.h"
 #include "cli/command_support.h"
+#include "export/acoustic_csv.h"
 #include "export/acoustic_frd.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
@@ -266,7 +267,7 @@ void AcousticRun::WriteViews(QSize plotSize, const std::vector<std::string>& nam
     };
     const AcousticViewRequest& views = request_.views;
     if (!views.csv.isEmpty()) {
-        const std::string text = AcousticCsvText(response_, request_.settings);
+        const std::string text = exporting::AcousticCsvText(response_, request_.settings);
         files.Write(names[next++], [&text](const std::string& temporary) {
             exporting::WriteBytes(temporary, text.data(), text.size());
         });

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "acoustic/acoustic_model.h"
 #include "acoustic/view_choices.h"
 
 namespace kc::cli {
@@ -48,12 +47,5 @@ class AcousticViewOptions {
     QCommandLineOption rawDrivers_;
     QCommandLineOption levelRange_;
 };
-
-// The CSV text of `response`: a header line, then per frequency "frequency_hz" and for each band
-// and the sum its level in dB, phase in degrees (in (−180, 180]) and group delay in ms (the
-// crossover's latency taken out; `settings` are those it was evaluated with), with a full stop as
-// the point whatever the locale.
-std::string AcousticCsvText(const acoustic::AcousticResponse& response,
-                            const acoustic::Settings& settings);
 
 }  // namespace kc::cli

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The picture of the acoustic view: the level in dB of each band and of the sum over a
-// logarithmic frequency axis and, on request, the sum's phase against a second axis on the right,
-// drawn on the abstract Canvas; and the readout of one frequency.
+// logarithmic frequency axis and, on request, the phases or the group delay against a second axis
+// on the right and each driver alone, drawn on the abstract Canvas; and the readout of one
+// frequency.
 #pragma once
 
 #include <array>

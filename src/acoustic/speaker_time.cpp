@@ -110,7 +110,7 @@ void SpeakerTimeModel::Set(const dsp::CrossoverTaps& taps, const Drivers& driver
     for (std::size_t k = 0; k < bins; ++k) {
         frequenciesHz[k] = static_cast<double>(k) * taps.sampleRateHz / length;
     }
-    // Bin 0 takes the driver at bin 1, as a real value: a spectrum's DC is real.
+    // Bin 0 takes the ideal driver's level (a spectrum's DC is real), a measured driver none.
     frequenciesHz[0] = frequenciesHz[1];
     const double ideal = std::pow(10.0, IdealLevelDb(drivers) / 20.0);
     const auto bandTaps = dsp::BandTaps(taps);
@@ -120,8 +120,9 @@ void SpeakerTimeModel::Set(const dsp::CrossoverTaps& taps, const Drivers& driver
         const ComplexCurve driver =
             drivers[b] ? InterpolateDriver(*drivers[b], frequenciesHz) : ComplexCurve(bins, ideal);
         for (std::size_t k = 0; k < bins; ++k) {
-            spectra[b][k] *=
-                k == 0 || k + 1 == bins ? std::complex<double>(driver[k].real()) : driver[k];
+            spectra[b][k] *= k == 0 ? std::complex<double>(drivers[b] ? 0.0 : driver[k].real())
+                             : k + 1 == bins ? std::complex<double>(driver[k].real())
+                                             : driver[k];
         }
     }
     spectra_ = std::move(spectra);

@@ -23,7 +23,9 @@ int32_t SpeakerTransformLength(int32_t commonLength, int32_t sampleRateHz);
 // What a design and its drivers fix at the grid's frequencies k·R/N, k = 0 ... N/2: each band's
 // crossover response (its latency taken out) times its driver (each file interpolated as the
 // acoustic view does, the ideal driver at IdealLevelDb), so that new gains, delays and polarities
-// cost one multiplication a bin and band and four inverse FFTs.
+// cost one multiplication a bin and band and four inverse FFTs. A measured driver has no response
+// at DC (bin 0 is 0): the level its file's end slope continues to near 0 Hz would otherwise be a
+// constant under the whole impulse, whose running sum reads as pre-ringing from the first sample.
 class SpeakerTimeModel {
   public:
     // Nothing set: Evaluate gives an empty response.

@@ -6,10 +6,12 @@
 
 #include <cmath>
 #include <complex>
-#include <numbers>
 #include <cstddef>
+#include <numbers>
+#include <string>
 #include <vector>
 
+#include "acoustic/frd_reader.h"
 #include "acoustic/group_delay.h"
 #include "acoustic/speaker_time.h"
 #include "dsp/bands.h"
@@ -101,6 +103,26 @@ TEST(SpeakerTime, IdealDriversGiveTheCrossoverTapsAsTheSettingsSay) {
             ASSERT_NEAR(response.impulse[dsp::kSumCurve][i], sum[i], 1e-12) << "sum tap " << i;
         }
     }
+}
+
+// A woofer that rolls off at 12 dB an octave below 40 Hz has no response at DC: the prediction
+// must not give it a constant floor, whose running sum would read as pre-ringing over the whole
+// transform. Its pre-ringing stays near the crossover's own (the driver is minimum phase).
+TEST(SpeakerTime, RollingOffDriverKeepsTheCrossoversPreRinging) {
+    std::string text = "Frequency SPL\n";
+    for (double f = 10.0; f <= 20000.0; f *= std::exp2(1.0 / 24.0)) {
+        const double fc = 40.0;
+        const double highPass = f * f / std::hypot(fc * fc - f * f, f * fc / 0.7);
+        text += std::to_string(f) + ' ' + std::to_string(85.0 + 20.0 * std::log10(highPass)) + '\n';
+    }
+    Drivers drivers;
+    drivers[0] = ParseFrd(text, "woofer.txt");
+    const dsp::CrossoverTaps taps = Design48k();
+    SpeakerTimeModel model;
+    model.Set(taps, drivers);
+    const auto speaker = dsp::PreRingingFigures(model.Evaluate(Settings{}), 60);
+    const auto crossover = dsp::PreRingingFigures(dsp::MakeTimeResponse(taps, false), 60);
+    EXPECT_NEAR(speaker[0].ms, crossover[0].ms, 1.0);
 }
 
 }  // namespace

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The target's level and the automatic alignment, with analytic drivers: flat levels, a pure delay
+// as a linear phase and a polarity as 180°, so that the settings that undo them are known exactly.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "acoustic/auto_align.h"
+#include "acoustic/target.h"
+#include "dsp/crossover.h"
+
+namespace kc::acoustic {
+namespace {
+
+// A driver flat at `levelDb` over 10 Hz ... 20 kHz, 48 points an octave, `delayMs` late and
+// inverted when asked: its phase −360°·f·delay (+180°).
+DriverResponse Analytic(const std::string& name, double levelDb, double delayMs, bool inverted) {
+    DriverResponse driver{name, {}, {}, {}};
+    for (double hz = 10.0; hz <= 20000.0; hz *= std::exp2(1.0 / 48.0)) {
+        driver.frequenciesHz.push_back(hz);
+        driver.levelsDb.push_back(levelDb);
+        driver.phasesDeg.push_back(-360.0 * hz * delayMs / 1000.0 + (inverted ? 180.0 : 0.0));
+    }
+    return driver;
+}
+
+AcousticModel ModelOf(const Drivers& drivers) {
+    dsp::CrossoverParameters parameters;  // 300 Hz and 2 kHz, 901/701/301 taps
+    parameters.adjustCoefficient = true;  // the bands sum to a pure delay
+    AcousticModel model;
+    model.SetDrivers(drivers);
+    model.SetDesign(dsp::DesignCrossover(parameters));
+    return model;
+}
+
+// Each row's drivers and the settings that undo them, by hand: a band late by τ wants −τ against
+// the reference (mid) band, an inverted one its polarity inverted, a band louder than the least
+// sensitive one (the default target) that much less gain; the other bands want nothing.
+TEST(AutoAlignTest, FindsTheDelayPolarityAndGainThatUndoTheDrivers) {
+    struct Band {
+        double levelDb, delayMs;
+        bool inverted;
+    };
+    struct Row {
+        const char* name;
+        std::array<Band, dsp::kBandCount> bands;
+    };
+    const Row rows[] = {
+        {"late tweeter", {{{90, 0, false}, {90, 0, false}, {90, 0.15, false}}}},
+        {"inverted tweeter", {{{90, 0, false}, {90, 0, false}, {90, 0, true}}}},
+        {"early woofer, late mid", {{{90, -0.4, false}, {90, 0.25, false}, {90, 0.25, false}}}},
+        {"sensitivities 88/91/93", {{{88, 0, false}, {91, 0, false}, {93, 0, false}}}},
+        {"all at once", {{{88, 1.2, true}, {91, 0, false}, {93, 0.15, true}}}},
+    };
+    for (const Row& row : rows) {
+        Drivers drivers;
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            const Band& band = row.bands[b];
+            drivers[b] = Analytic(std::string(dsp::kCurveNames[b].id), band.levelDb, band.delayMs,
+                                  band.inverted);
+        }
+        const AcousticModel model = ModelOf(drivers);
+        const AlignResult result = Align(AlignInputsOf(model, {}), Settings{});
+        const Band& reference = row.bands[kAlignReferenceBand];
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            const Band& band = row.bands[b];
+            const BandSettings& found = result.settings[b];
+            EXPECT_NEAR(found.delayMs, reference.delayMs - band.delayMs, 0.01)
+                << row.name << ", " << b;
+            EXPECT_EQ(found.inverted, band.inverted != reference.inverted) << row.name << ", " << b;
+            EXPECT_NEAR(found.gainDb, 88.0 - band.levelDb + (row.bands[0].levelDb - 88.0), 0.05)
+                << row.name << ", " << b;
+        }
+        EXPECT_LT(result.rmsAfterDb, 0.05) << row.name;
+        EXPECT_GE(result.rmsBeforeDb, result.rmsAfterDb) << row.name;
+    }
+}
+
+// The default target is the least sensitive driver within its band: a woofer loud below its band
+// (100 dB under 30 Hz) but 85 dB in it does not lift the target; the tilt adds its dB an octave
+// from the pivot (closed form).
+TEST(TargetTest, DefaultLevelIsTheLeastSensitiveDriverWithinItsBandAndTiltGoesByOctaves) {
+    DriverResponse woofer = Analytic("woofer", 85.0, 0.0, false);
+    for (std::size_t i = 0; woofer.frequenciesHz[i] < 30.0; ++i) {
+        woofer.levelsDb[i] = 100.0;
+    }
+    const AcousticModel model =
+        ModelOf({woofer, Analytic("mid", 90.0, 0.0, false), Analytic("tweeter", 92.0, 0.0, false)});
+    EXPECT_NEAR(DefaultTargetLevelDb(model), 85.0, 1e-9);
+    EXPECT_NEAR(DefaultTargetLevelDb(model, {10.0, 0.0, 0.0}), 90.0, 1e-9);  // mid is least now
+    EXPECT_NEAR(DefaultTargetLevelDb(ModelOf({})), 0.0, 1e-12);
+
+    const TargetSettings tilted{std::nullopt, -1.5, 1000.0};
+    const std::vector<double> levels = TargetLevelsDb(tilted, 85.0, {250.0, 1000.0, 8000.0});
+    EXPECT_NEAR(levels[0], 88.0, 1e-12);
+    EXPECT_NEAR(levels[1], 85.0, 1e-12);
+    EXPECT_NEAR(levels[2], 80.5, 1e-12);
+    EXPECT_EQ(TargetLevelDb({80.0, 0.0, 1000.0}, 85.0), 80.0);
+}
+
+}  // namespace
+}  // namespace kc::acoustic

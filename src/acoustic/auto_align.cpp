@@ -6,9 +6,11 @@
 #include <complex>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "base/math_constants.h"
+#include "base/text_convert.h"
 
 namespace kc::acoustic {
 namespace {
@@ -17,6 +19,12 @@ constexpr double kGainToleranceDb = 0.01;
 constexpr int kSearchRounds = 3;
 // The gain search reaches this far from the starting gain either way, within the gain range.
 constexpr double kGainReachDb = 24.0;
+
+double Median(std::vector<double> values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
 
 // 20·log10|v| − target, limited to ±kAlignLargestDeviationDb; from |v|² to spare the root.
 double DeviationDb(std::complex<double> value, double targetDb) {
@@ -60,8 +68,8 @@ class Search {
     std::size_t Points() const { return points_.size(); }
     const Settings& Current() const { return settings_; }
 
-    double Rms() const {
-        return RmsOf([&](std::size_t k) {
+    double Deviation() const {
+        return DeviationOf([&](std::size_t k) {
             std::complex<double> sum = 0.0;
             for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
                 sum += values_[b][k];
@@ -70,23 +78,28 @@ class Search {
         });
     }
 
-    // Band b's polarity and delay: every coarse step over the range, then the fine step about the
-    // best.
+    // Band b's polarity and delay: every coarse step over the range; of the local minima within
+    // kAlignEquivalentDb of the best the most coherent one (a steep crossover's bands meet over a
+    // narrow range, where another period of delay, or half of one with the polarity inverted,
+    // sums almost alike but adds the bands out of phase beside it); then the fine step about it.
     void SearchDelay(std::size_t b) {
         const std::vector<std::complex<double>> others = Others(b);
         const double gain = std::pow(10.0, settings_[b].gainDb / 20.0);
-        Best best = ScanDelays(
-            b, others, gain, -kAlignDelayRangeMs, kAlignCoarseStepMs,
-            static_cast<int>(std::lround(2.0 * kAlignDelayRangeMs / kAlignCoarseStepMs)));
-        const double from = std::max(-kAlignDelayRangeMs, best.delayMs - kAlignCoarseStepMs);
-        const double to = std::min(kAlignDelayRangeMs, best.delayMs + kAlignCoarseStepMs);
-        const Best fine = ScanDelays(b, others, gain, from, kAlignFineStepMs,
-                                     static_cast<int>(std::lround((to - from) / kAlignFineStepMs)));
-        if (fine.rmsDb <= best.rmsDb) {
-            best = fine;
-        }
-        settings_[b].delayMs = best.delayMs;
-        settings_[b].inverted = best.inverted;
+        const int steps =
+            static_cast<int>(std::lround(2.0 * kAlignDelayRangeMs / kAlignCoarseStepMs));
+        const auto coarse =
+            ScanDelays(b, others, gain, -kAlignDelayRangeMs, kAlignCoarseStepMs, steps);
+        const Candidate chosen =
+            MostCoherentEquivalent(coarse, -kAlignDelayRangeMs, kAlignCoarseStepMs);
+        const double from = std::max(-kAlignDelayRangeMs, chosen.delayMs - kAlignCoarseStepMs);
+        const double to = std::min(kAlignDelayRangeMs, chosen.delayMs + kAlignCoarseStepMs);
+        const int fineSteps = static_cast<int>(std::lround((to - from) / kAlignFineStepMs));
+        const std::vector<double> fine =
+            ScanDelays(b, others, gain, from, kAlignFineStepMs, fineSteps)[chosen.inverted ? 1 : 0]
+                .deviations;
+        const auto best = std::min_element(fine.begin(), fine.end());
+        settings_[b].delayMs = from + kAlignFineStepMs * static_cast<double>(best - fine.begin());
+        settings_[b].inverted = chosen.inverted;
         Apply(b);
     }
 
@@ -99,86 +112,122 @@ class Search {
         for (std::size_t k = 0; k < points_.size(); ++k) {
             unit[k] = raw_[b][k] * BandFactor(neutral, hz_[k]);
         }
-        const auto rmsAt = [&](double gainDb) {
+        const auto deviationAt = [&](double gainDb) {
             const double gain = std::pow(10.0, gainDb / 20.0);
-            return RmsOf([&](std::size_t k) { return others[k] + gain * unit[k]; });
+            return DeviationOf([&](std::size_t k) { return others[k] + gain * unit[k]; });
         };
         double low = std::max(kMinGainDb, startDb - kGainReachDb);
         double high = std::min(kMaxGainDb, startDb + kGainReachDb);
         const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
         double a = high - ratio * (high - low);
         double c = low + ratio * (high - low);
-        double rmsA = rmsAt(a);
-        double rmsC = rmsAt(c);
+        double deviationA = deviationAt(a);
+        double deviationC = deviationAt(c);
         while (high - low > kGainToleranceDb) {
-            if (rmsA <= rmsC) {
+            if (deviationA <= deviationC) {
                 high = c;
                 c = a;
-                rmsC = rmsA;
+                deviationC = deviationA;
                 a = high - ratio * (high - low);
-                rmsA = rmsAt(a);
+                deviationA = deviationAt(a);
             } else {
                 low = a;
                 a = c;
-                rmsA = rmsC;
+                deviationA = deviationC;
                 c = low + ratio * (high - low);
-                rmsC = rmsAt(c);
+                deviationC = deviationAt(c);
             }
         }
         const double found = std::round(50.0 * (low + high)) / 100.0;
-        if (rmsAt(found) <= rmsAt(settings_[b].gainDb)) {
+        if (deviationAt(found) <= deviationAt(settings_[b].gainDb)) {
             settings_[b].gainDb = found;
             Apply(b);
         }
     }
 
   private:
-    struct Best {
-        double rmsDb = 0.0;
+    struct Candidate {
         double delayMs = 0.0;
         bool inverted = false;
     };
+    // One polarity's deviations from the target at each delay scanned, and how coherently the
+    // band adds to the others there: the mean cosine of their phase difference, weighted by the
+    // product of their magnitudes (1 where they add in phase wherever they overlap).
+    struct Scan {
+        std::vector<double> deviations;
+        std::vector<double> coherences;
+    };
+
+    // Of the local minima of the deviations (per polarity, at fromMs + stepMs·n) within
+    // kAlignEquivalentDb of the smallest, the most coherent one.
+    static Candidate MostCoherentEquivalent(const std::array<Scan, 2>& scans, double fromMs,
+                                            double stepMs) {
+        double smallest = std::numeric_limits<double>::infinity();
+        for (const Scan& scan : scans) {
+            smallest = std::min(smallest,
+                                *std::min_element(scan.deviations.begin(), scan.deviations.end()));
+        }
+        Candidate chosen;
+        double coherence = -std::numeric_limits<double>::infinity();
+        for (std::size_t p = 0; p < scans.size(); ++p) {
+            const std::vector<double>& d = scans[p].deviations;
+            for (std::size_t n = 0; n < d.size(); ++n) {
+                const bool minimum =
+                    (n == 0 || d[n] <= d[n - 1]) && (n + 1 == d.size() || d[n] <= d[n + 1]);
+                if (minimum && d[n] <= smallest + kAlignEquivalentDb &&
+                    scans[p].coherences[n] > coherence) {
+                    coherence = scans[p].coherences[n];
+                    chosen = {fromMs + stepMs * static_cast<double>(n), p == 1};
+                }
+            }
+        }
+        return chosen;
+    }
 
     template <class Sum>
-    double RmsOf(const Sum& sumAt) const {
+    double DeviationOf(const Sum& sumAt) const {
         if (points_.empty()) {
             return 0.0;
         }
-        double squares = 0.0;
+        double deviations = 0.0;
         for (std::size_t k = 0; k < points_.size(); ++k) {
-            const double deviation = DeviationDb(sumAt(k), targetDb_[k]);
-            squares += deviation * deviation;
+            deviations += std::abs(DeviationDb(sumAt(k), targetDb_[k]));
         }
-        return std::sqrt(squares / static_cast<double>(points_.size()));
+        return deviations / static_cast<double>(points_.size());
     }
 
-    // The delays from + step·n for n = 0 ... count, both polarities. The delay factor of each
-    // point goes from one delay to the next by one multiplication; over a few thousand steps its
-    // rounding stays near 1e-13, far below what a deviation in dB can show.
-    Best ScanDelays(std::size_t b, const std::vector<std::complex<double>>& others, double gain,
-                    double fromMs, double stepMs, int count) const {
+    // The deviation and the coherence at the delays from + step·n for n = 0 ... count, normal
+    // polarity first, then inverted. The delay factor of each point goes from one delay to the
+    // next by one multiplication; over a few thousand steps its rounding stays near 1e-13, far
+    // below what a deviation in dB can show.
+    std::array<Scan, 2> ScanDelays(std::size_t b, const std::vector<std::complex<double>>& others,
+                                   double gain, double fromMs, double stepMs, int count) const {
         std::vector<std::complex<double>> scaled(points_.size());
         std::vector<std::complex<double>> step(points_.size());
+        double weights = 0.0;
         for (std::size_t k = 0; k < points_.size(); ++k) {
             scaled[k] = gain * raw_[b][k] * DelayFactor(hz_[k], fromMs);
             step[k] = DelayFactor(hz_[k], stepMs);
+            weights += std::abs(scaled[k]) * std::abs(others[k]);
         }
-        Best best{std::numeric_limits<double>::infinity(), 0.0, false};
+        std::array<Scan, 2> scans;
         for (int n = 0; n <= count; ++n) {
-            const double delayMs = fromMs + stepMs * n;
+            double inPhase = 0.0;
+            for (std::size_t k = 0; k < points_.size(); ++k) {
+                inPhase += (scaled[k] * std::conj(others[k])).real();
+            }
             for (const bool inverted : {false, true}) {
                 const double sign = inverted ? -1.0 : 1.0;
-                const double rms =
-                    RmsOf([&](std::size_t k) { return others[k] + sign * scaled[k]; });
-                if (rms < best.rmsDb) {
-                    best = {rms, delayMs, inverted};
-                }
+                Scan& scan = scans[inverted ? 1 : 0];
+                scan.deviations.push_back(
+                    DeviationOf([&](std::size_t k) { return others[k] + sign * scaled[k]; }));
+                scan.coherences.push_back(weights > 0.0 ? sign * inPhase / weights : 0.0);
             }
             for (std::size_t k = 0; k < points_.size(); ++k) {
                 scaled[k] *= step[k];
             }
         }
-        return best;
+        return scans;
     }
 
     std::vector<std::complex<double>> Others(std::size_t band) const {
@@ -207,12 +256,6 @@ class Search {
     std::array<std::vector<std::complex<double>>, dsp::kBandCount> values_;
 };
 
-double Median(std::vector<double> values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
 // The gain that brings band b's median level over the counted points of its pass band to the
 // target there (over its whole pass band if none counts), within the gain range.
 double StartingGainDb(const AlignInputs& inputs, std::size_t b) {
@@ -232,7 +275,74 @@ double StartingGainDb(const AlignInputs& inputs, std::size_t b) {
     return gaps.empty() ? 0.0 : std::clamp(Median(gaps), kMinGainDb, kMaxGainDb);
 }
 
+// Band b's levels in dB at the counted points of its pass band (at all of its pass band if none
+// counts there).
+std::vector<double> PassBandLevelsDb(const AlignInputs& inputs, std::size_t b) {
+    std::vector<double> counted;
+    std::vector<double> inBand;
+    for (std::size_t i = 0; i < inputs.frequenciesHz.size(); ++i) {
+        const double magnitude = std::abs(inputs.bands[b][i]);
+        if (inputs.passBands[b][i] && magnitude > 0.0) {
+            inBand.push_back(20.0 * std::log10(magnitude));
+            if (inputs.counted[i]) {
+                counted.push_back(inBand.back());
+            }
+        }
+    }
+    return counted.empty() ? inBand : counted;
+}
+
+// The index of the first point (from the low end, or from the high end when `fromTop`) where
+// band b passes and lies within kAlignUsableWithinDb of its median level in its pass band.
+std::optional<std::size_t> UsableEnd(const AlignInputs& inputs, std::size_t b, bool fromTop) {
+    const std::vector<double> levels = PassBandLevelsDb(inputs, b);
+    if (levels.empty()) {
+        return std::nullopt;
+    }
+    const double lowest = std::pow(10.0, (Median(levels) - kAlignUsableWithinDb) / 20.0);
+    const std::size_t count = inputs.frequenciesHz.size();
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t i = fromTop ? count - 1 - n : n;
+        if (inputs.passBands[b][i] && std::abs(inputs.bands[b][i]) >= lowest) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string SignedText(double value, int decimals) {
+    const std::string text = base::FixedPointText(value, decimals);
+    return text.starts_with('-') ? text : "+" + text;
+}
+
+std::string FrequencyText(double hz) {
+    return hz >= 1000.0 ? base::FixedPointText(hz / 1000.0, 2) + " kHz"
+                        : base::FixedPointText(hz, 1) + " Hz";
+}
+
 }  // namespace
+
+std::string AlignedSettingsText(const Settings& settings) {
+    std::string text;
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        text += (b == 0 ? "" : ", ") + std::string(dsp::kCurveNames[b].id) + " " +
+                base::FixedPointText(settings[b].gainDb, 2) + " dB " +
+                SignedText(settings[b].delayMs, 3) + " ms" +
+                (settings[b].inverted ? " inverted" : "");
+    }
+    return text;
+}
+
+std::string AlignedDeviationText(const AlignResult& result) {
+    if (result.points == 0) {
+        return "no frequency to measure";
+    }
+    return "mean deviation from the target (" + base::FixedPointText(result.targetLevelDb, 2) +
+           " dB) " + base::FixedPointText(result.deviationBeforeDb, 2) + " dB before, " +
+           base::FixedPointText(result.deviationAfterDb, 2) + " dB after, over " +
+           FrequencyText(result.firstHz) + " ... " + FrequencyText(result.lastHz) + " (" +
+           std::to_string(result.points) + " frequencies)";
+}
 
 std::vector<bool> DataPoints(const Drivers& files,
                              const std::array<ComplexCurve, dsp::kBandCount>& crossovers,
@@ -253,8 +363,19 @@ std::vector<bool> DataPoints(const Drivers& files,
     return points;
 }
 
-double RmsDeviationDb(const AlignInputs& inputs, const Settings& settings) {
-    return Search(inputs, settings).Rms();
+void KeepUsableRange(AlignInputs& inputs) {
+    const std::optional<std::size_t> first = UsableEnd(inputs, 0, false);
+    const std::optional<std::size_t> last = UsableEnd(inputs, dsp::kBandCount - 1, true);
+    if (!first || !last || *first > *last) {
+        return;
+    }
+    for (std::size_t i = 0; i < inputs.counted.size(); ++i) {
+        inputs.counted[i] = inputs.counted[i] && i >= *first && i <= *last;
+    }
+}
+
+double MeanDeviationDb(const AlignInputs& inputs, const Settings& settings) {
+    return Search(inputs, settings).Deviation();
 }
 
 AlignResult Align(const AlignInputs& inputs, const Settings& current) {
@@ -266,8 +387,9 @@ AlignResult Align(const AlignInputs& inputs, const Settings& current) {
     }
     Search search(inputs, start);
     AlignResult result;
-    result.rmsBeforeDb = RmsDeviationDb(inputs, current);
+    result.deviationBeforeDb = MeanDeviationDb(inputs, current);
     result.points = search.Points();
+    result.targetLevelDb = inputs.targetLevelDb;
     if (search.Points() > 0) {
         for (int round = 0; round < kSearchRounds; ++round) {
             for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
@@ -288,7 +410,7 @@ AlignResult Align(const AlignInputs& inputs, const Settings& current) {
                                  static_cast<std::size_t>(last - inputs.counted.rbegin())];
     }
     result.settings = search.Current();
-    result.rmsAfterDb = search.Rms();
+    result.deviationAfterDb = search.Deviation();
     return result;
 }
 
@@ -305,9 +427,10 @@ AlignInputs AlignInputsOf(const AcousticModel& model, const TargetSettings& targ
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         inputs.passBands[b] = PassBandPoints(model.CrossoverValues()[b], count);
     }
-    inputs.targetDb = TargetLevelsDb(target, TargetLevelDb(target, DefaultTargetLevelDb(model)),
-                                     inputs.frequenciesHz);
+    inputs.targetLevelDb = TargetLevelDb(target, DefaultTargetLevelDb(model));
+    inputs.targetDb = TargetLevelsDb(target, inputs.targetLevelDb, inputs.frequenciesHz);
     inputs.counted = DataPoints(model.DriverFiles(), model.CrossoverValues(), inputs.frequenciesHz);
+    KeepUsableRange(inputs);
     return inputs;
 }
 

@@ -73,8 +73,8 @@ TEST(AutoAlignTest, FindsTheDelayPolarityAndGainThatUndoTheDrivers) {
             EXPECT_NEAR(found.gainDb, 88.0 - band.levelDb + (row.bands[0].levelDb - 88.0), 0.05)
                 << row.name << ", " << b;
         }
-        EXPECT_LT(result.rmsAfterDb, 0.05) << row.name;
-        EXPECT_GE(result.rmsBeforeDb, result.rmsAfterDb) << row.name;
+        EXPECT_LT(result.deviationAfterDb, 0.05) << row.name;
+        EXPECT_GE(result.deviationBeforeDb, result.deviationAfterDb) << row.name;
     }
 }
 

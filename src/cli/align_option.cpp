@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/align_option.h"
+
+#include "base/errors.h"
+#include "export/export_set.h"
+
+namespace kc::cli {
+
+acoustic::AlignResult AlignDrivers(const acoustic::Drivers& drivers,
+                                   const dsp::CrossoverParameters& parameters,
+                                   const acoustic::TargetSettings& target,
+                                   const acoustic::Settings& current) {
+    acoustic::AcousticModel model;
+    model.SetDrivers(drivers);
+    try {
+        model.SetDesign(dsp::DesignCrossover(parameters));
+    } catch (const base::Error& error) {
+        throw exporting::ERateError(error, parameters.sampleRateHz);
+    }
+    model.CheckFrequencies();
+    return acoustic::Align(acoustic::AlignInputsOf(model, target), current);
+}
+
+std::vector<std::string> AlignedLines(const acoustic::AlignResult& result) {
+    return {"Aligned: " + acoustic::AlignedSettingsText(result.settings),
+            "Aligned: " + acoustic::AlignedDeviationText(result)};
+}
+
+}  // namespace kc::cli

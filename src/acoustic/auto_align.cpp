@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "base/math_constants.h"
@@ -85,10 +86,10 @@ class Search {
     void SearchDelay(std::size_t b) {
         const std::vector<std::complex<double>> others = Others(b);
         const double gain = std::pow(10.0, settings_[b].gainDb / 20.0);
-        const int steps =
+        const int coarseSteps =
             static_cast<int>(std::lround(2.0 * kAlignDelayRangeMs / kAlignCoarseStepMs));
         const auto coarse =
-            ScanDelays(b, others, gain, -kAlignDelayRangeMs, kAlignCoarseStepMs, steps);
+            ScanDelays(b, others, gain, -kAlignDelayRangeMs, kAlignCoarseStepMs, coarseSteps);
         const Candidate chosen =
             MostCoherentEquivalent(coarse, -kAlignDelayRangeMs, kAlignCoarseStepMs);
         const double from = std::max(-kAlignDelayRangeMs, chosen.delayMs - kAlignCoarseStepMs);
@@ -98,12 +99,15 @@ class Search {
             ScanDelays(b, others, gain, from, kAlignFineStepMs, fineSteps)[chosen.inverted ? 1 : 0]
                 .deviations;
         const auto best = std::min_element(fine.begin(), fine.end());
-        settings_[b].delayMs = from + kAlignFineStepMs * static_cast<double>(best - fine.begin());
+        // To the fine step's four decimals, so that the design file holds 0.15, not 0.1499999…
+        const double delayMs = from + kAlignFineStepMs * static_cast<double>(best - fine.begin());
+        settings_[b].delayMs = std::round(delayMs * 1e4) / 1e4;
         settings_[b].inverted = chosen.inverted;
         Apply(b);
     }
 
-    // Band b's gain by golden-section search (the deviation is smooth in the gain near its best).
+    // Band b's gain by golden-section search (the deviation falls towards its best gain and rises
+    // beyond it).
     void SearchGain(std::size_t b, double startDb) {
         const std::vector<std::complex<double>> others = Others(b);
         std::vector<std::complex<double>> unit(points_.size());
@@ -196,12 +200,12 @@ class Search {
         return deviations / static_cast<double>(points_.size());
     }
 
-    // The deviation and the coherence at the delays from + step·n for n = 0 ... count, normal
+    // The deviation and the coherence at the delays from + step·n for n = 0 ... stepCount, normal
     // polarity first, then inverted. The delay factor of each point goes from one delay to the
     // next by one multiplication; over a few thousand steps its rounding stays near 1e-13, far
     // below what a deviation in dB can show.
     std::array<Scan, 2> ScanDelays(std::size_t b, const std::vector<std::complex<double>>& others,
-                                   double gain, double fromMs, double stepMs, int count) const {
+                                   double gain, double fromMs, double stepMs, int stepCount) const {
         std::vector<std::complex<double>> scaled(points_.size());
         std::vector<std::complex<double>> step(points_.size());
         double weights = 0.0;
@@ -211,7 +215,7 @@ class Search {
             weights += std::abs(scaled[k]) * std::abs(others[k]);
         }
         std::array<Scan, 2> scans;
-        for (int n = 0; n <= count; ++n) {
+        for (int n = 0; n <= stepCount; ++n) {
             double inPhase = 0.0;
             for (std::size_t k = 0; k < points_.size(); ++k) {
                 inPhase += (scaled[k] * std::conj(others[k])).real();
@@ -379,6 +383,16 @@ double MeanDeviationDb(const AlignInputs& inputs, const Settings& settings) {
 }
 
 AlignResult Align(const AlignInputs& inputs, const Settings& current) {
+    const std::size_t count = inputs.frequenciesHz.size();
+    const bool consistent =
+        inputs.targetDb.size() == count && inputs.counted.size() == count &&
+        std::all_of(inputs.bands.begin(), inputs.bands.end(),
+                    [count](const ComplexCurve& band) { return band.size() == count; }) &&
+        std::all_of(inputs.passBands.begin(), inputs.passBands.end(),
+                    [count](const std::vector<bool>& band) { return band.size() == count; });
+    if (!consistent) {
+        throw std::invalid_argument("the alignment's inputs differ in length");
+    }
     Settings start;
     std::array<double, dsp::kBandCount> startingGainsDb{};
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {

@@ -2,6 +2,7 @@
 #include "cli/align_option.h"
 
 #include "base/errors.h"
+#include "dsp/tap_arrays.h"
 #include "export/export_set.h"
 
 namespace kc::cli {
@@ -13,6 +14,8 @@ acoustic::AlignResult AlignDrivers(const acoustic::Drivers& drivers,
     acoustic::AcousticModel model;
     model.SetDrivers(drivers);
     try {
+        // The export's design checks the memory first too (CalculateCrossover).
+        dsp::CheckCalculationMemory(parameters.lowCount, parameters.midCount, parameters.highCount);
         model.SetDesign(dsp::DesignCrossover(parameters));
     } catch (const base::Error& error) {
         throw exporting::ERateError(error, parameters.sampleRateHz);

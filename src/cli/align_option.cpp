@@ -7,19 +7,22 @@
 
 namespace kc::cli {
 
-acoustic::AlignResult AlignDrivers(const acoustic::Drivers& drivers,
-                                   const dsp::CrossoverParameters& parameters,
+dsp::CrossoverTaps DesignForAlignment(const dsp::CrossoverParameters& parameters) {
+    try {
+        // The export's design checks the memory first too (CalculateCrossover).
+        dsp::CheckCalculationMemory(parameters.lowCount, parameters.midCount, parameters.highCount);
+        return dsp::DesignCrossover(parameters);
+    } catch (const base::Error& error) {
+        throw exporting::ERateError(error, parameters.sampleRateHz);
+    }
+}
+
+acoustic::AlignResult AlignDrivers(const acoustic::Drivers& drivers, const dsp::CrossoverTaps& taps,
                                    const acoustic::TargetSettings& target,
                                    const acoustic::Settings& current) {
     acoustic::AcousticModel model;
     model.SetDrivers(drivers);
-    try {
-        // The export's design checks the memory first too (CalculateCrossover).
-        dsp::CheckCalculationMemory(parameters.lowCount, parameters.midCount, parameters.highCount);
-        model.SetDesign(dsp::DesignCrossover(parameters));
-    } catch (const base::Error& error) {
-        throw exporting::ERateError(error, parameters.sampleRateHz);
-    }
+    model.SetDesign(taps);
     model.CheckFrequencies();
     return acoustic::Align(acoustic::AlignInputsOf(model, target), current);
 }

@@ -29,11 +29,14 @@ class AlignOption {
         "and --save-design take them. Needs a driver file."};
 };
 
-// The alignment of `drivers` with the crossover of `parameters` (designed here): ERangeError and
-// the calculation's other errors as the export raises them, naming the rate; EDriverFileError
-// when the files share no frequency below half the rate.
-acoustic::AlignResult AlignDrivers(const acoustic::Drivers& drivers,
-                                   const dsp::CrossoverParameters& parameters,
+// The crossover of `parameters` that the alignment works on: the calculation's errors (its
+// memory check first) as the export raises them, naming the rate.
+dsp::CrossoverTaps DesignForAlignment(const dsp::CrossoverParameters& parameters);
+
+// The alignment of `drivers` with the bands of `taps` (a crossover's, or corrected ones) to
+// `target`; `current` gives the deviation before. EDriverFileError when the files share no
+// frequency below half the rate.
+acoustic::AlignResult AlignDrivers(const acoustic::Drivers& drivers, const dsp::CrossoverTaps& taps,
                                    const acoustic::TargetSettings& target,
                                    const acoustic::Settings& current);
 

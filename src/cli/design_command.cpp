@@ -179,7 +179,8 @@ int RunDesign(OptionFields& fields, const PlotOptions& plot, DesignOutputs& out)
     AcousticRun acoustic(out.acoustic, plan.rates.front().parameters.sampleRateHz);
     std::optional<acoustic::AlignResult> aligned;
     if (out.align) {
-        aligned = AlignDrivers(acoustic.DriverResponses(), plan.rates.front().parameters, {},
+        aligned = AlignDrivers(acoustic.DriverResponses(),
+                               DesignForAlignment(plan.rates.front().parameters), {},
                                out.acoustic.settings);
         TakeAlignment(aligned->settings, out);
         plan = exporting::PlanExport(design, out.rates, out.request);

@@ -296,14 +296,24 @@ std::vector<double> PassBandLevelsDb(const AlignInputs& inputs, std::size_t b) {
     return counted.empty() ? inBand : counted;
 }
 
+// Where a band plays in its pass band: the median of its levels within kAlignPlateauWithinDb of the
+// loudest, so that a roll-off over much of the pass band (a woofer's file from 10 Hz) does not
+// lower it.
+double PlateauLevelDb(std::vector<double> levels) {
+    const double loudest = *std::max_element(levels.begin(), levels.end());
+    std::erase_if(levels, [loudest](double db) { return db < loudest - kAlignPlateauWithinDb; });
+    return Median(std::move(levels));
+}
+
 // The index of the first point (from the low end, or from the high end when `fromTop`) where
-// band b passes and lies within kAlignUsableWithinDb of its median level in its pass band.
+// band b passes and lies within kAlignUsableWithinDb of its plateau level.
 std::optional<std::size_t> UsableEnd(const AlignInputs& inputs, std::size_t b, bool fromTop) {
-    const std::vector<double> levels = PassBandLevelsDb(inputs, b);
+    std::vector<double> levels = PassBandLevelsDb(inputs, b);
     if (levels.empty()) {
         return std::nullopt;
     }
-    const double lowest = std::pow(10.0, (Median(levels) - kAlignUsableWithinDb) / 20.0);
+    const double lowest =
+        std::pow(10.0, (PlateauLevelDb(std::move(levels)) - kAlignUsableWithinDb) / 20.0);
     const std::size_t count = inputs.frequenciesHz.size();
     for (std::size_t n = 0; n < count; ++n) {
         const std::size_t i = fromTop ? count - 1 - n : n;

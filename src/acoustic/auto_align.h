@@ -74,10 +74,13 @@ double MeanDeviationDb(const AlignInputs& inputs, const Settings& settings);
 AlignResult Align(const AlignInputs& inputs, const Settings& current);
 
 // Where the loudspeaker plays: from the lowest point where the lowest band passes and lies within
-// kAlignUsableWithinDb of its median level over its pass band, up to the highest such point of the
-// highest band (a woofer's −10 dB extension at the low end, a tweeter's at the high end). The
-// points outside no longer count: no gain or delay can bring a roll-off to the target.
-inline constexpr double kAlignUsableWithinDb = 10.0;
+// kAlignUsableWithinDb of its plateau (the median of its pass band's levels within
+// kAlignPlateauWithinDb of the loudest), up to the highest such point of the highest band (a
+// woofer's −3 dB point at the low end, a tweeter's at the high end). The points outside no longer
+// count: no gain or delay brings a roll-off to the target, and counting it would lift the band
+// above the others where it plays.
+inline constexpr double kAlignUsableWithinDb = 3.0;
+inline constexpr double kAlignPlateauWithinDb = 10.0;
 void KeepUsableRange(AlignInputs& inputs);
 
 // The alignment's inputs from the model: each band's response for neutral settings, the target

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,34 @@ TEST(AutoAlignTest, FindsTheDelayPolarityAndGainThatUndoTheDrivers) {
             }
             EXPECT_LT(result.deviationAfterDb, 0.05) << row.name;
             EXPECT_GE(result.deviationBeforeDb, result.deviationAfterDb) << row.name;
+        }
+    }
+}
+
+// A woofer rolling off below 60 Hz (a closed box: the second-order Butterworth high-pass
+// s²/(s² + √2·ω·s + ω²), level and phase in closed form) beside flat drivers at its level: no
+// gain lifts a roll-off, so the alignment measures from the woofer's −3 dB point and leaves its
+// level where it plays at the others' (within 0.5 dB; counting from its −10 dB point lifted it by
+// 1.3 dB) and the sum within 0.5 dB of the target from 120 Hz up.
+TEST(AutoAlignTest, RollOffDoesNotPullTheWooferAboveTheOthers) {
+    DriverResponse woofer = Analytic("woofer", 90.0, 0.0, false);
+    for (std::size_t i = 0; i < woofer.frequenciesHz.size(); ++i) {
+        const std::complex<double> s(0.0, woofer.frequenciesHz[i] / 60.0);  // s/ω
+        const std::complex<double> h = s * s / (s * s + std::sqrt(2.0) * s + 1.0);
+        woofer.levelsDb[i] += 20.0 * std::log10(std::abs(h));
+        woofer.phasesDeg[i] = std::arg(h) * 180.0 / M_PI;  // from 180° at 0 Hz down to 0°
+    }
+    const AcousticModel model =
+        ModelOf({woofer, Analytic("mid", 90.0, 0.0, false), Analytic("tweeter", 90.0, 0.0, false)});
+    const AlignResult result = Align(AlignInputsOf(model, {}), Settings{});
+    EXPECT_NEAR(result.settings[0].gainDb, result.settings[1].gainDb, 0.5);
+    EXPECT_NEAR(result.settings[2].gainDb, result.settings[1].gainDb, 0.5);
+    AcousticResponse response;
+    model.Evaluate(result.settings, response);
+    const std::vector<double> levels = LevelsDb(response.sum);
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        if (response.frequenciesHz[i] >= 120.0) {
+            EXPECT_NEAR(levels[i], result.targetLevelDb, 0.5) << response.frequenciesHz[i];
         }
     }
 }

@@ -433,8 +433,9 @@ AlignResult Align(const AlignInputs& inputs, const Settings& current) {
             inputs.frequenciesHz[inputs.counted.size() - 1 -
                                  static_cast<std::size_t>(last - inputs.counted.rbegin())];
     }
-    result.settings = search.Current();
-    result.deviationAfterDb = search.Deviation();
+    // Nothing measured, nothing changed.
+    result.settings = search.Points() > 0 ? search.Current() : current;
+    result.deviationAfterDb = MeanDeviationDb(inputs, result.settings);
     return result;
 }
 

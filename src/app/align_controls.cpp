@@ -14,10 +14,6 @@
 namespace kc::app {
 namespace {
 
-QString Translated(const char* text) {
-    return QCoreApplication::translate("AlignControls", text);
-}
-
 QString HzText(double hz) {
     return hz >= 1000.0 ? QString::number(hz / 1000.0, 'f', 2) + QStringLiteral(" kHz")
                         : QString::number(hz, 'f', 1) + QStringLiteral(" Hz");
@@ -31,12 +27,13 @@ AlignControls::AlignControls(QWidget* parent, DesignSession& session,
                              ReportingRunner runReporting)
     : QWidget(parent), session_(session), model_(model), target_(std::move(target)) {
     setObjectName(QStringLiteral("AlignControls"));
-    button_ = new QPushButton(Translated("Align"), this);
+    button_ = new QPushButton(QCoreApplication::translate("AlignControls", "Align"), this);
     button_->setObjectName(QStringLiteral("Align"));
     button_->setAutoDefault(false);
-    button_->setToolTip(
-        Translated("Sets each band's gain, delay (within 2 ms of the mid band's) and polarity so "
-                   "that the sum comes closest to the target where the drivers' data lie"));
+    button_->setToolTip(QCoreApplication::translate(
+        "AlignControls",
+        "Sets each band's gain, delay (within 2 ms of the mid band's) and polarity so "
+        "that the sum comes closest to the target where the drivers' data lie"));
     result_ = new QLabel(this);
     result_->setObjectName(QStringLiteral("AlignResult"));
     auto* layout = new QHBoxLayout(this);
@@ -71,10 +68,12 @@ void AlignControls::Align() {
             design.acoustic[b].band = result.settings[b];
         }
     });
-    result_->setText(Translated("Mean deviation from the target %1 → %2 dB")
-                         .arg(result.deviationBeforeDb, 0, 'f', 2)
-                         .arg(result.deviationAfterDb, 0, 'f', 2));
-    result_->setToolTip(Translated("Target %1 dB, measured over %2 … %3 (%4 points)")
+    result_->setText(
+        QCoreApplication::translate("AlignControls", "Mean deviation from the target %1 → %2 dB")
+            .arg(result.deviationBeforeDb, 0, 'f', 2)
+            .arg(result.deviationAfterDb, 0, 'f', 2));
+    result_->setToolTip(QCoreApplication::translate(
+                            "AlignControls", "Target %1 dB, measured over %2 … %3 (%4 points)")
                             .arg(result.targetLevelDb, 0, 'f', 2)
                             .arg(HzText(result.firstHz), HzText(result.lastHz))
                             .arg(result.points));

@@ -24,6 +24,7 @@
 #include <string>
 #include <utility>
 
+#include "app/align_controls.h"
 #include "app/design_session.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
@@ -151,6 +152,9 @@ void AcousticView::CreateControls() {
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
     range_->setObjectName(QStringLiteral("AcousticRange"));
+    align_ = new AlignControls(
+        this, session_, model_, [] { return acoustic::TargetSettings{}; }, runReporting_);
+    layout->addWidget(align_);
     auto* actions = new QHBoxLayout;
     actions->addWidget(phaseBox_);
     actions->addWidget(exportButton_);
@@ -443,6 +447,7 @@ void AcousticView::UpdateResponses() {
         readout_->clear();
     }
     exportButton_->setEnabled(inputs_.note.empty() && model_.HasDesign());
+    align_->FollowModel();
     range_->setText(StatusText());
     Render();
 }

@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "app/acoustic_choices.h"
+#include "app/align_controls.h"
 #include "app/design_session.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
@@ -152,6 +153,9 @@ void AcousticView::CreateControls() {
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
     range_->setObjectName(QStringLiteral("AcousticRange"));
+    align_ = new AlignControls(
+        this, session_, model_, [] { return acoustic::TargetSettings{}; }, runReporting_);
+    layout->addWidget(align_);
     // The choices and the export on one line, what the files span on the next, so that neither
     // widens the window.
     auto* actions = new QHBoxLayout;
@@ -454,6 +458,7 @@ void AcousticView::UpdateResponses() {
         readout_->clear();
     }
     exportButton_->setEnabled(inputs_.note.empty() && model_.HasDesign());
+    align_->FollowModel();
     range_->setText(StatusText());
     Render();
 }

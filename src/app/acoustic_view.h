@@ -35,6 +35,7 @@ class QToolButton;
 namespace kc::app {
 
 class AcousticChoices;
+class AlignControls;
 class DesignSession;
 
 class AcousticView final : public QWidget {
@@ -137,6 +138,7 @@ class AcousticView final : public QWidget {
     std::array<BandRow, dsp::kBandCount> rows_{};
     AcousticChoices* choices_ = nullptr;
     QPushButton* exportButton_ = nullptr;
+    AlignControls* align_ = nullptr;
     QLabel* range_ = nullptr;
     PictureView* plot_ = nullptr;
     QLabel* readout_ = nullptr;

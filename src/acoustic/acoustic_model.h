@@ -135,8 +135,6 @@ class AcousticModel {
     const std::optional<DriverResponse>& Driver(Band band) const;
 
     const std::vector<double>& Frequencies() const { return frequencies_; }
-    // D_b of each band at Frequencies(): its file interpolated, or the ideal driver.
-    const std::array<ComplexCurve, dsp::kBandCount>& DriverValues() const { return driver_; }
     // EDriverFileError, naming the files and their ranges, when there is no frequency: the files
     // share none below half the design's rate.
     void CheckFrequencies() const;

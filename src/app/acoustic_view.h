@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic view: per band a driver file, gain, delay and polarity, and the predicted level of
 // each band and of their sum over log frequency (on the right axis the phases or the group delay
-// on request, the drivers alone too), with zoom, a readout under the pointer and an FRD export. It lives in the time-response window and shows the
-// session's drivers, settings and latest calculation; its controls change the session.
+// on request, the drivers alone too), with zoom, a readout under the pointer and an FRD export. It
+// lives in the time-response window and shows the session's drivers, settings and latest
+// calculation; its controls change the session.
 #pragma once
 
 #include <QImage>

@@ -24,10 +24,12 @@
 #include <string>
 #include <utility>
 
+#include "app/acoustic_choices.h"
 #include "app/align_controls.h"
 #include "app/design_session.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
+#include "graph/acoustic_zoom.h"
 #include "graph/qt/acoustic_plot_image.h"
 #include "graph/qt/time_plot_image.h"
 
@@ -145,8 +147,7 @@ void AcousticView::CreateControls() {
         layout->addWidget(CreateBandRow(static_cast<Band>(b)));
         ConnectBandRow(static_cast<Band>(b));
     }
-    phaseBox_ = new QCheckBox(QStringLiteral("Phase of the sum"), this);
-    phaseBox_->setObjectName(QStringLiteral("ShowPhase"));
+    choices_ = new AcousticChoices(this, session_, runReporting_);
     exportButton_ = new QPushButton(QStringLiteral("Export FRD…"), this);
     exportButton_->setObjectName(QStringLiteral("ExportAcoustic"));
     exportButton_->setAutoDefault(false);
@@ -155,15 +156,21 @@ void AcousticView::CreateControls() {
     align_ = new AlignControls(
         this, session_, model_, [] { return acoustic::TargetSettings{}; }, runReporting_);
     layout->addWidget(align_);
+    // The choices and the export on one line, what the files span on the next, so that neither
+    // widens the window.
     auto* actions = new QHBoxLayout;
-    actions->addWidget(phaseBox_);
-    actions->addWidget(exportButton_);
+    actions->addWidget(choices_);
     actions->addSpacing(16);
-    actions->addWidget(range_, 1);
+    actions->addWidget(exportButton_);
+    actions->addStretch();
     layout->addLayout(actions);
+    layout->addWidget(range_);
     PictureHandlers handlers;
     handlers.render = [this] { Render(); };
     handlers.readout = [this](std::optional<QPointF> pixel) { ShowReadoutAt(pixel); };
+    handlers.zoomToRect = [this](const QRectF& pixels) { ZoomToRect(pixels); };
+    handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
+    handlers.resetZoom = [this] { ResetZoom(); };
     plot_ = new PictureView(this, std::move(handlers), runReporting_);
     plot_->setObjectName(QStringLiteral("AcousticPlot"));
     plot_->setMinimumSize(480, 260);
@@ -175,7 +182,6 @@ void AcousticView::CreateControls() {
     const auto reporting = [this](void (AcousticView::*handler)()) {
         return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
     };
-    connect(phaseBox_, &QCheckBox::toggled, this, reporting(&AcousticView::Render));
     connect(exportButton_, &QPushButton::clicked, this, reporting(&AcousticView::ExportFrd));
 }
 
@@ -295,6 +301,7 @@ void AcousticView::FollowResult() {
 // The session checked the files' frequencies at the design's rate, which the model has too.
 void AcousticView::FollowDrivers() {
     model_.SetDrivers(session_.Drivers());
+    zoom_.reset();
     ShowDrivers();
     UpdateResponses();
 }
@@ -302,6 +309,10 @@ void AcousticView::FollowDrivers() {
 void AcousticView::FollowSettings() {
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         ShowImpulseOptions(b);
+    }
+    if (session_.Design().acousticView != inputs_.choices) {
+        choices_->Follow();
+        Render();
     }
     const acoustic::Settings settings = CurrentSettings();
     if (settings == shownSettings_) {
@@ -438,7 +449,7 @@ void AcousticView::ShowReadoutAt(std::optional<QPointF> pixel) {
 
 void AcousticView::UpdateResponses() {
     model_.Evaluate(CurrentSettings(), response_);
-    inputs_ = graph::AcousticPlotInputsOf(model_, response_);
+    inputs_ = graph::AcousticPlotInputsOf(model_, response_, CurrentSettings());
     if (readoutIndex_ && *readoutIndex_ < inputs_.frequenciesHz.size() && inputs_.note.empty()) {
         readout_->setText(
             QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_)));
@@ -452,8 +463,36 @@ void AcousticView::UpdateResponses() {
     Render();
 }
 
+void AcousticView::ZoomToRect(const QRectF& pixels) {
+    const auto range = graph::AcousticZoomedToBand(
+        Frame(), inputs_, {pixels.left(), pixels.top(), pixels.right(), pixels.bottom()});
+    if (range) {
+        zoom_ = range;
+        Render();
+    }
+}
+
+void AcousticView::ZoomAt(QPointF pixel, double factor) {
+    const auto range = graph::AcousticZoomedAbout(Frame(), inputs_, pixel.x(), pixel.y(), factor);
+    if (range) {
+        zoom_ = range;
+        Render();
+    }
+}
+
+void AcousticView::ResetZoom() {
+    zoom_.reset();
+    Render();
+}
+
+graph::PlotFrame AcousticView::Frame() const {
+    return graph::AcousticPlotFrame(plot_->width(), plot_->height(),
+                                    graph::MetricsOf(font()).height);
+}
+
 void AcousticView::Render() {
-    inputs_.showPhase = phaseBox_->isChecked();
+    inputs_.choices = session_.Design().acousticView;
+    inputs_.zoom = zoom_;
     inputs_.width = plot_->width();
     inputs_.height = plot_->height();
     plot_->SetPicture(graph::RenderAcousticPlot(inputs_, font()));

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The acoustic view: per band a driver file, gain, delay and polarity, and the predicted level of
-// each band and of their sum (the sum's phase on request) over log frequency, with a readout
-// under the pointer and an FRD export. It lives in the time-response window and shows the
-// session's drivers, settings and latest calculation; its controls change the session.
+// each band and of their sum over log frequency (on the right axis the phases or the group delay
+// on request, the drivers alone too), with zoom, a readout under the pointer and an FRD export. It
+// lives in the time-response window and shows the session's drivers, settings and latest
+// calculation; its controls change the session.
 #pragma once
 
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -33,6 +35,7 @@ class QToolButton;
 
 namespace kc::app {
 
+class AcousticChoices;
 class AlignControls;
 class DesignSession;
 
@@ -83,6 +86,14 @@ class AcousticView final : public QWidget {
     // Redraws the picture at the plot's size.
     void Render();
 
+    // Zooming, in pixels of the plot: to a rectangle (a rubber band), by `factor` about a point
+    // (the wheel; below 1 zooms in), back to the whole. New drivers show the whole again.
+    void ZoomToRect(const QRectF& pixels);
+    void ZoomAt(QPointF pixel, double factor);
+    void ResetZoom();
+    // The part shown: the zoom's, else the whole.
+    graph::AcousticRange ShownRange() const { return graph::ShownRange(inputs_); }
+
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -117,6 +128,7 @@ class AcousticView final : public QWidget {
     void ChangeImpulseOptions(acoustic::Band band);
     void ShowDrivers();
     QString StatusText() const;
+    graph::PlotFrame Frame() const;
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
 
     DesignSession& session_;
@@ -125,7 +137,7 @@ class AcousticView final : public QWidget {
     FileNameChooser openChooser_ = ChooseOpenFileName;
     ReportingRunner runReporting_;
     std::array<BandRow, dsp::kBandCount> rows_{};
-    QCheckBox* phaseBox_ = nullptr;
+    AcousticChoices* choices_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     AlignControls* align_ = nullptr;
     QLabel* range_ = nullptr;
@@ -138,6 +150,7 @@ class AcousticView final : public QWidget {
     acoustic::AcousticResponse response_;
     graph::AcousticPlotInputs inputs_;
     std::optional<std::size_t> readoutIndex_;
+    std::optional<graph::AcousticRange> zoom_;
 };
 
 }  // namespace kc::app

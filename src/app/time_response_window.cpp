@@ -2,6 +2,7 @@
 #include "app/time_response_window.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 
 #include "app/design_session.h"
 #include "app/look/window_look.h"
+#include "app/speaker_time_view.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
@@ -155,6 +157,8 @@ void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     tabs->setObjectName(QStringLiteral("Views"));
     tabs->addTab(timePage, QStringLiteral("Time"));
     tabs->addTab(acoustic_, QStringLiteral("Acoustic"));
+    speaker_ = new SpeakerTimeView(this, session_, runReporting_);
+    tabs->addTab(speaker_, QCoreApplication::translate("TimeResponseWindow", "Speaker in time"));
     // The note of a finished export, below both tabs, in a line of its own that keeps its height
     // when the note goes, so that a note never changes the plots' size.
     auto* noteLine = new QWidget(this);
@@ -202,6 +206,7 @@ void TimeResponseWindow::FollowResult() {
     response_ = dsp::MakeTimeResponse(session_.Taps(), result->parameters.adjustCoefficient);
     range_ = graph::FullTimeRange(*response_, Kind(), Shown());
     readout_->clear();
+    cursorTap_.reset();
     UpdateEnabled();
     UpdateFigures();
 }
@@ -309,6 +314,10 @@ void TimeResponseWindow::ShowReadoutAt(std::optional<QPointF> pixel) {
                            : std::nullopt;
     readout_->setText(tap ? QString::fromStdString(graph::TimeReadoutText(*response_, Kind(), *tap))
                           : QString());
+    if (tap != cursorTap_) {
+        cursorTap_ = tap;
+        Render();
+    }
 }
 
 void TimeResponseWindow::SavePicture() {
@@ -349,6 +358,7 @@ void TimeResponseWindow::Render() {
     inputs.range = range_;
     inputs.thresholdDb = ThresholdDb();
     inputs.preRinging = figures_;
+    inputs.cursorTap = cursorTap_;
     inputs.width = plot_->width();
     inputs.height = plot_->height();
     plot_->SetPicture(graph::RenderTimePlot(inputs, font()));
@@ -363,6 +373,7 @@ void TimeResponseWindow::KindChanged() {
         range_ = range;
     }
     readout_->clear();
+    cursorTap_.reset();
     Render();
 }
 

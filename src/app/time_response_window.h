@@ -33,6 +33,7 @@ class QSpinBox;
 namespace kc::app {
 
 class DesignSession;
+class SpeakerTimeView;
 
 class TimeResponseWindow final : public QWidget {
   public:
@@ -47,6 +48,8 @@ class TimeResponseWindow final : public QWidget {
 
     // The "Acoustic" tab: drivers, their levels and their sum with the design's crossover.
     AcousticView& Acoustic() const { return *acoustic_; }
+    // The "Speaker in time" tab: the predicted impulse and step of the drivers with the crossover.
+    SpeakerTimeView& Speaker() const { return *speaker_; }
 
     // What is shown: the series, the visible range, the picture, the figures' line.
     dsp::TimeSeriesKind Kind() const;
@@ -58,6 +61,8 @@ class TimeResponseWindow final : public QWidget {
     // The pre-ringing threshold, dB below each band's largest step magnitude (the session's).
     int ThresholdDb() const;
     QString ReadoutText() const;
+    // The tap the cursor line stands at (the pointer's), or nothing.
+    std::optional<int32_t> CursorTap() const { return cursorTap_; }
 
     // Zooming, in pixels of the plot: to a rectangle (a rubber band), by `factor` about a point
     // (the wheel; below 1 zooms in), back to the whole design.
@@ -112,10 +117,13 @@ class TimeResponseWindow final : public QWidget {
     QLabel* readout_ = nullptr;
     TransientNote* note_ = nullptr;
     AcousticView* acoustic_ = nullptr;
+    SpeakerTimeView* speaker_ = nullptr;
 
     std::optional<dsp::TimeResponse> response_;
     std::array<dsp::PreRinging, dsp::kCurveCount> figures_{};
     graph::TimeRange range_;
+    // The tap under the pointer, drawn as the cursor line with its readout.
+    std::optional<int32_t> cursorTap_;
     // The time settings the controls and the picture show.
     design_file::TimeSettings shownSettings_;
 };

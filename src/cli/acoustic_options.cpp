@@ -11,11 +11,14 @@
 #include "base/message_text.h"
 #include "base/text_convert.h"
 #include "cli/command_support.h"
+#include "export/acoustic_csv.h"
 #include "export/acoustic_frd.h"
 #include "export/export_set.h"
 #include "export/file_write.h"
 #include "export/qt/png_export.h"
 #include "graph/qt/acoustic_plot_image.h"
+#include "graph/qt/time_plot_image.h"
+#include "graph/time_plot.h"
 
 namespace kc::cli {
 namespace {
@@ -41,7 +44,7 @@ QString BandOption(const char* what, std::size_t band) {
 }  // namespace
 
 bool AcousticRequest::Wanted() const {
-    return !frdPrefix.isEmpty() || !plot.isEmpty() ||
+    return !frdPrefix.isEmpty() || !plot.isEmpty() || views.Wanted() ||
            std::any_of(driverFiles.begin(), driverFiles.end(),
                        [](const QString& file) { return !file.isEmpty(); });
 }
@@ -163,6 +166,9 @@ std::vector<std::string> AcousticRun::FileNames() const {
     if (!request_.plot.isEmpty()) {
         names.push_back(exporting::WithRate(ToUtf8(request_.plot), rateHz_));
     }
+    for (const QString& file : request_.views.Files()) {
+        names.push_back(exporting::WithRate(ToUtf8(file), rateHz_));
+    }
     return names;
 }
 
@@ -174,6 +180,9 @@ void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
     model_.SetDesign(design.taps);
     model_.CheckFrequencies();
     model_.Evaluate(request_.settings, response_);
+    if (!request_.views.impulsePlot.isEmpty() || !request_.views.stepPlot.isEmpty()) {
+        speaker_.Set(design.taps, drivers_);
+    }
     evaluated_ = true;
 }
 
@@ -212,6 +221,12 @@ void AcousticRun::PrintSummary() const {
     if (!continued.empty()) {
         PrintLine("Acoustic sum: " + continued);
     }
+    if (speaker_.IsSet()) {
+        const dsp::TimeResponse response = speaker_.Evaluate(request_.settings);
+        PrintLine("Speaker " +
+                  dsp::PreRingingLine(dsp::PreRingingFigures(response, request_.thresholdDb),
+                                      request_.thresholdDb));
+    }
 }
 
 void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
@@ -229,14 +244,64 @@ void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
         }
     }
     if (!request_.plot.isEmpty()) {
-        graph::AcousticPlotInputs inputs = graph::AcousticPlotInputsOf(model_, response_);
+        graph::AcousticPlotInputs inputs =
+            graph::AcousticPlotInputsOf(model_, response_, request_.settings);
+        inputs.choices = request_.choices;
         inputs.width = plotSize.width();
         inputs.height = plotSize.height();
         const QImage image =
             graph::RenderAcousticPlot(inputs, app::WindowFont(app::kWindowFontPixels));
-        files.Write(names[next], [&image](const std::string& temporary) {
+        files.Write(names[next++], [&image](const std::string& temporary) {
             exporting::SavePng(image, temporary);
         });
+    }
+    WriteViews(plotSize, names, next, files);
+}
+
+void AcousticRun::WriteViews(QSize plotSize, const std::vector<std::string>& names,
+                             std::size_t next, exporting::AtomicFileSet& files) const {
+    const auto writePng = [&](const QImage& image) {
+        files.Write(names[next++], [&image](const std::string& temporary) {
+            exporting::SavePng(image, temporary);
+        });
+    };
+    const AcousticViewRequest& views = request_.views;
+    if (!views.csv.isEmpty()) {
+        const std::string text = exporting::AcousticCsvText(response_, request_.settings);
+        files.Write(names[next++], [&text](const std::string& temporary) {
+            exporting::WriteBytes(temporary, text.data(), text.size());
+        });
+    }
+    const QFont font = app::WindowFont(app::kWindowFontPixels);
+    if (!views.impulsePlot.isEmpty() || !views.stepPlot.isEmpty()) {
+        const dsp::TimeResponse response = speaker_.Evaluate(request_.settings);
+        const auto figures = dsp::PreRingingFigures(response, request_.thresholdDb);
+        for (const bool step : {false, true}) {
+            if ((step ? views.stepPlot : views.impulsePlot).isEmpty()) {
+                continue;
+            }
+            graph::TimePlotInputs inputs;
+            inputs.response = &response;
+            inputs.kind = step                 ? dsp::TimeSeriesKind::Step
+                          : request_.impulseDb ? dsp::TimeSeriesKind::ImpulseDb
+                                               : dsp::TimeSeriesKind::Impulse;
+            inputs.range = graph::RingingTimeRange(response, inputs.kind, figures);
+            inputs.thresholdDb = request_.thresholdDb;
+            inputs.preRinging = figures;
+            inputs.title = graph::SpeakerTitle(inputs.kind);
+            inputs.width = plotSize.width();
+            inputs.height = plotSize.height();
+            writePng(graph::RenderTimePlot(inputs, font));
+        }
+    }
+    if (!views.groupDelayPlot.isEmpty()) {
+        graph::AcousticPlotInputs inputs =
+            graph::AcousticPlotInputsOf(model_, response_, request_.settings);
+        inputs.choices = request_.choices;
+        inputs.choices.rightAxis = acoustic::RightAxis::GroupDelay;
+        inputs.width = plotSize.width();
+        inputs.height = plotSize.height();
+        writePng(graph::RenderAcousticPlot(inputs, font));
     }
 }
 

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "acoustic/speaker_time.h"
+#include "acoustic/view_choices.h"
+#include "cli/acoustic_view_options.h"
 #include "design_file/design_file.h"
 #include "dsp/calculation.h"
 #include "export/file_write.h"
@@ -24,8 +27,12 @@ struct AcousticRequest {
     std::array<QString, dsp::kBandCount> driverFiles;  // empty: the ideal driver
     std::array<acoustic::ImpulseOptions, dsp::kBandCount> impulse;
     acoustic::Settings settings;
-    QString frdPrefix;  // PREFIX-low/mid/high/sum.frd, empty for none
-    QString plot;       // PNG, empty for none
+    QString frdPrefix;              // PREFIX-low/mid/high/sum.frd, empty for none
+    QString plot;                   // PNG, empty for none
+    AcousticViewRequest views;      // CSV, the speaker's impulse and step, the group delay
+    acoustic::ViewChoices choices;  // of the plots
+    bool impulseDb = false;         // the speaker's impulse in dB
+    int thresholdDb = dsp::kDefaultPreRingingDb;
 
     // Whether any option of the acoustic view was given.
     bool Wanted() const;
@@ -68,7 +75,8 @@ class AcousticRun {
     // frequency below half the design's rate.
     void Evaluate(const dsp::CalculationResult& design);
     // Prints "Acoustic sum: ... dB from ... to ... Hz (N frequencies)" after an evaluation, then
-    // each driver file's reading and warnings and where the sum rests on continued data.
+    // each driver file's reading and warnings and where the sum rests on continued data, and the
+    // speaker's pre-ringing when its impulse or step is plotted.
     void PrintSummary() const;
 
     // The files it writes, and the driver files it read (which no output may replace).
@@ -86,7 +94,11 @@ class AcousticRun {
     acoustic::Drivers drivers_;
     acoustic::AcousticModel model_;
     acoustic::AcousticResponse response_;
+    acoustic::SpeakerTimeModel speaker_;
     bool evaluated_ = false;
+
+    void WriteViews(QSize plotSize, const std::vector<std::string>& names, std::size_t next,
+                    exporting::AtomicFileSet& files) const;
 };
 
 }  // namespace kc::cli

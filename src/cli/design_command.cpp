@@ -230,6 +230,7 @@ struct DesignOptions {
     QCommandLineOption linearAmplitude{"linear-amplitude", "Plot linear magnitudes."};
     TimeOptions time;
     AcousticOptions acoustic;
+    AcousticViewOptions acousticViews;
     AlignOption align;
     // Design files: --design gives every setting it holds, and the options given as well override
     // it; --save-design writes the design as given.
@@ -249,6 +250,7 @@ struct DesignOptions {
         parser.addOptions({linearFrequency, linearAmplitude});
         time.AddTo(parser);
         acoustic.AddTo(parser);
+        acousticViews.AddTo(parser);
         align.AddTo(parser);
         parser.addOptions({design, saveDesign});
     }
@@ -291,11 +293,17 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     }
     const std::optional<TimeOutputs> time = options.time.Read(parser, design.time);
     const std::optional<AcousticRequest> acoustic = options.acoustic.Read(parser, design.acoustic);
-    if (!time || !acoustic) {
+    const std::optional<AcousticViewRequest> views =
+        options.acousticViews.Read(parser, design.acousticView);
+    if (!time || !acoustic || !views) {
         return std::nullopt;
     }
     outputs.time = *time;
     outputs.acoustic = *acoustic;
+    outputs.acoustic.views = *views;
+    outputs.acoustic.choices = design.acousticView;
+    outputs.acoustic.impulseDb = time->impulseDb;
+    outputs.acoustic.thresholdDb = time->thresholdDb;
     outputs.align = options.align.IsSet(parser);
     if (outputs.align && std::all_of(acoustic->driverFiles.begin(), acoustic->driverFiles.end(),
                                      [](const QString& file) { return file.isEmpty(); })) {

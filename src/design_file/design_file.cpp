@@ -28,6 +28,21 @@ constexpr std::array<exporting::NamedChoice<bool>, 2> kTimeViewNames{{
     {"step", true},
 }};
 
+// The names of the acoustic plot's right axes.
+constexpr std::array<exporting::NamedChoice<acoustic::RightAxis>, 4> kRightAxisNames{{
+    {"none", acoustic::RightAxis::None},
+    {"sumPhase", acoustic::RightAxis::SumPhase},
+    {"bandPhases", acoustic::RightAxis::BandPhases},
+    {"groupDelay", acoustic::RightAxis::GroupDelay},
+}};
+
+// The names of the speaker's predicted responses.
+constexpr std::array<exporting::NamedChoice<dsp::TimeSeriesKind>, 3> kSpeakerViewNames{{
+    {"impulse", dsp::TimeSeriesKind::Impulse},
+    {"impulseDb", dsp::TimeSeriesKind::ImpulseDb},
+    {"step", dsp::TimeSeriesKind::Step},
+}};
+
 // Per kind the dialog offers its box and its options, then the rates, the counts' rate and the
 // name.
 template <class Keys, class DesignT>
@@ -97,6 +112,13 @@ void VisitKeys(Keys& keys, DesignT& design) {
                 band.Flag("inverted", driver.band.inverted);
             });
         }
+    });
+    keys.Section("acousticView", [&design](auto& section) {
+        section.Choice("rightAxis", design.acousticView.rightAxis, kRightAxisNames);
+        section.Flag("rawDrivers", design.acousticView.rawDrivers);
+        section.Number("levelRangeDb", design.acousticView.levelRangeDb, acoustic::kMinLevelRangeDb,
+                       acoustic::kMaxLevelRangeDb);
+        section.Choice("speakerView", design.acousticView.speakerView, kSpeakerViewNames);
     });
 }
 

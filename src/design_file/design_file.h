@@ -14,6 +14,7 @@
 
 #include "acoustic/acoustic_model.h"
 #include "acoustic/impulse_reader.h"
+#include "acoustic/view_choices.h"
 #include "base/errors.h"
 #include "dsp/calculation.h"
 #include "dsp/fields.h"
@@ -112,6 +113,7 @@ struct Design {
     ExportSettings exportSettings;
     TimeSettings time;
     AcousticSettings acoustic;
+    acoustic::ViewChoices acousticView;  // the acoustic plot's right axis, drivers alone, range
     bool operator==(const Design&) const = default;
 };
 

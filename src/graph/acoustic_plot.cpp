@@ -6,7 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "acoustic/group_delay.h"
 #include "base/text_convert.h"
+#include "graph/curve_colors.h"
 
 namespace kc::graph {
 namespace {
@@ -18,10 +20,6 @@ constexpr double kLevelStepDb = 10.0;
 constexpr int32_t kLegendSampleWidth = 18;
 constexpr double kFloorShownDb = -299.0;  // levels at the FRD floor (-300 dB) set no axis
 
-constexpr std::array<Color, dsp::kCurveCount> kCurveColors = {Color{176, 0, 0}, Color{0, 128, 0},
-                                                              Color{128, 0, 176}, clBlue};
-constexpr Color kPhaseColor{128, 128, 128};
-
 int32_t Round(double value) {
     return static_cast<int32_t>(std::floor(value + 0.5));
 }
@@ -32,6 +30,25 @@ double YOfLevel(const PlotFrame& frame, const LevelAxis& axis, double db) {
 
 double YOfPhase(const PlotFrame& frame, double degrees) {
     return frame.top + (180.0 - degrees) / 360.0 * (frame.height - 1);
+}
+
+double YOfDelay(const PlotFrame& frame, const DelayAxis& axis, double ms) {
+    return frame.top + (axis.topMs - ms) / (axis.topMs - axis.bottomMs) * (frame.height - 1);
+}
+
+// Half way to white: a driver alone beside its band.
+Color Paler(Color color) {
+    const auto half = [](uint8_t c) { return static_cast<uint8_t>((c + 255) / 2); };
+    return {half(color.r), half(color.g), half(color.b)};
+}
+
+bool Shows(const AcousticPlotInputs& inputs, acoustic::RightAxis axis) {
+    return inputs.choices.rightAxis == axis;
+}
+
+bool ShowsPhase(const AcousticPlotInputs& inputs) {
+    return Shows(inputs, acoustic::RightAxis::SumPhase) ||
+           Shows(inputs, acoustic::RightAxis::BandPhases);
 }
 
 constexpr double kDashPixels = 6.0;
@@ -83,31 +100,76 @@ void DrawPolyline(Canvas& canvas, const PlotFrame& frame, const std::vector<doub
     }
 }
 
+// A curve's group delays where its level lies on the shown level axis, NaN elsewhere (no line
+// is drawn there): below it the phase of a stop band turns at random.
+std::vector<double> ShownDelays(const AcousticPlotInputs& inputs, std::size_t curve) {
+    const LevelAxis levels = ShownLevelAxis(inputs);
+    std::vector<double> delays = inputs.groupDelaysMs[curve];
+    for (std::size_t i = 0; i < delays.size(); ++i) {
+        if (!(i < inputs.levelsDb[curve].size() && inputs.levelsDb[curve][i] >= levels.bottomDb)) {
+            delays[i] = std::numeric_limits<double>::quiet_NaN();
+        }
+    }
+    return delays;
+}
+
+// The right axis's curves: each band's dotted in its colour when chosen, the sum's grey.
+template <typename YOf>
+void DrawRightCurves(Canvas& canvas, const PlotFrame& frame, const std::vector<double>& xs,
+                     const AcousticPlotInputs& inputs, YOf y, double breakAt) {
+    const bool delays = Shows(inputs, acoustic::RightAxis::GroupDelay);
+    const auto values = [&](std::size_t curve) {
+        return delays                    ? ShownDelays(inputs, curve)
+               : curve == dsp::kSumCurve ? inputs.sumPhaseDeg
+                                         : inputs.bandPhasesDeg[curve];
+    };
+    if (delays || Shows(inputs, acoustic::RightAxis::BandPhases)) {
+        canvas.SetPenStyle(PenStyle::psDot);
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            canvas.SetPenColor(kCurveColors[b]);
+            DrawPolyline(canvas, frame, xs, values(b), y, breakAt);
+        }
+        canvas.SetPenStyle(PenStyle::psSolid);
+    }
+    canvas.SetPenColor(kPhaseColor);
+    DrawPolyline(canvas, frame, xs, values(dsp::kSumCurve), y, breakAt);
+}
+
 void DrawCurves(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs) {
-    const FrequencyAxis axis = AxisOf(inputs.frequenciesHz);
+    const FrequencyAxis axis = ShownFrequencyAxis(inputs);
     std::vector<double> xs(inputs.frequenciesHz.size());
     std::transform(inputs.frequenciesHz.begin(), inputs.frequenciesHz.end(), xs.begin(),
                    [&](double hz) { return XOfFrequency(frame, axis, hz); });
-    if (inputs.showPhase) {
-        canvas.SetPenColor(kPhaseColor);
-        DrawPolyline(
-            canvas, frame, xs, inputs.sumPhaseDeg,
-            [&](double degrees) { return YOfPhase(frame, degrees); }, 180.0);
+    if (ShowsPhase(inputs)) {
+        DrawRightCurves(
+            canvas, frame, xs, inputs, [&](double degrees) { return YOfPhase(frame, degrees); },
+            180.0);
+    } else if (Shows(inputs, acoustic::RightAxis::GroupDelay)) {
+        const DelayAxis delays = DelayAxisOf(inputs);
+        DrawRightCurves(
+            canvas, frame, xs, inputs, [&](double ms) { return YOfDelay(frame, delays, ms); },
+            std::numeric_limits<double>::infinity());
     }
-    const LevelAxis levels = LevelAxisOf(inputs);
+    const LevelAxis levels = ShownLevelAxis(inputs);
+    const auto yOfLevel = [&](double db) { return YOfLevel(frame, levels, db); };
+    if (inputs.choices.rawDrivers) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            canvas.SetPenColor(Paler(kCurveColors[b]));
+            DrawPolyline(canvas, frame, xs, inputs.rawLevelsDb[b], yOfLevel,
+                         std::numeric_limits<double>::infinity(), inputs.continued[b]);
+        }
+    }
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         canvas.SetPenColor(kCurveColors[curve]);
-        DrawPolyline(
-            canvas, frame, xs, inputs.levelsDb[curve],
-            [&](double db) { return YOfLevel(frame, levels, db); },
-            std::numeric_limits<double>::infinity(),
-            curve < dsp::kBandCount ? inputs.continued[curve] : std::vector<char>{});
+        DrawPolyline(canvas, frame, xs, inputs.levelsDb[curve], yOfLevel,
+                     std::numeric_limits<double>::infinity(),
+                     curve < dsp::kBandCount ? inputs.continued[curve] : std::vector<char>{});
     }
 }
 
 void DrawGrid(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs) {
-    const FrequencyAxis axis = AxisOf(inputs.frequenciesHz);
-    const LevelAxis levels = LevelAxisOf(inputs);
+    const FrequencyAxis axis = ShownFrequencyAxis(inputs);
+    const LevelAxis levels = ShownLevelAxis(inputs);
     canvas.SetPenColor(clBlack);
     canvas.SetPenStyle(PenStyle::psDot);
     const int32_t right = frame.left + frame.width - 1;
@@ -127,24 +189,33 @@ void DrawGrid(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& 
 
 void DrawLabels(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs,
                 const TextMetrics& metrics) {
-    const FrequencyAxis axis = AxisOf(inputs.frequenciesHz);
+    const FrequencyAxis axis = ShownFrequencyAxis(inputs);
     const int32_t below = frame.top + frame.height + 4;
     for (const double hz : FrequencyTicks(axis)) {
         const std::string text = FrequencyTickText(hz);
         const int32_t x = static_cast<int32_t>(std::floor(XOfFrequency(frame, axis, hz)));
         canvas.TextOut(x - metrics.width(text) / 2, below, text);
     }
-    const LevelAxis levels = LevelAxisOf(inputs);
-    for (const double db : TickValues(levels.bottomDb, levels.topDb, 6)) {
-        const std::string text = base::FixedPointText(db, 0) + " dB";
+    const LevelAxis levels = ShownLevelAxis(inputs);
+    const auto ticks = TickValues(levels.bottomDb, levels.topDb, 6);
+    for (const double db : ticks) {
+        const std::string text = TickText(db, ticks.size() > 1 ? ticks[1] - ticks[0] : 1.0) + " dB";
         const int32_t y = Round(YOfLevel(frame, levels, db));
         canvas.TextOut(frame.left - 6 - metrics.width(text), y - metrics.height / 2, text);
     }
-    if (inputs.showPhase) {
+    const int32_t right = frame.left + frame.width + 6;
+    if (ShowsPhase(inputs)) {
         for (const double deg : {-180.0, -90.0, 0.0, 90.0, 180.0}) {
             const int32_t y = Round(YOfPhase(frame, deg));
-            canvas.TextOut(frame.left + frame.width + 6, y - metrics.height / 2,
-                           base::FixedPointText(deg, 0) + "°");
+            canvas.TextOut(right, y - metrics.height / 2, base::FixedPointText(deg, 0) + "°");
+        }
+    } else if (Shows(inputs, acoustic::RightAxis::GroupDelay)) {
+        const DelayAxis delays = DelayAxisOf(inputs);
+        const auto ms = TickValues(delays.bottomMs, delays.topMs, 6);
+        for (const double value : ms) {
+            const int32_t y = Round(YOfDelay(frame, delays, value));
+            canvas.TextOut(right, y - metrics.height / 2,
+                           TickText(value, ms.size() > 1 ? ms[1] - ms[0] : 1.0));
         }
     }
 }
@@ -165,15 +236,39 @@ void DrawLegend(Canvas& canvas, const AcousticPlotInputs& inputs, const TextMetr
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         entry(kCurveColors[curve], inputs.legend[curve]);
     }
-    if (inputs.showPhase) {
-        entry(kPhaseColor, "phase of the sum");
+    if (inputs.choices.rawDrivers) {
+        entry(Paler(kCurveColors[0]), "drivers alone");
     }
+    if (Shows(inputs, acoustic::RightAxis::SumPhase)) {
+        entry(kPhaseColor, "phase of the sum");
+    } else if (Shows(inputs, acoustic::RightAxis::BandPhases)) {
+        entry(kPhaseColor, "phase (bands dotted)");
+    } else if (Shows(inputs, acoustic::RightAxis::GroupDelay)) {
+        entry(kPhaseColor, "group delay ms (bands dotted)");
+    }
+}
+
+std::string TitleOf(const AcousticPlotInputs& inputs) {
+    std::string head =
+        "Acoustic response: level of each band and of the sum in dB, frequency in Hz";
+    switch (inputs.choices.rightAxis) {
+        case acoustic::RightAxis::SumPhase:
+            return head + "; phase of the sum on the right";
+        case acoustic::RightAxis::BandPhases:
+            return head + "; phases on the right";
+        case acoustic::RightAxis::GroupDelay:
+            return head + "; group delay in ms on the right";
+        case acoustic::RightAxis::None:
+            break;
+    }
+    return head;
 }
 
 }  // namespace
 
 AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
-                                        const acoustic::AcousticResponse& response) {
+                                        const acoustic::AcousticResponse& response,
+                                        const acoustic::Settings& settings) {
     AcousticPlotInputs inputs;
     inputs.frequenciesHz = response.frequenciesHz;
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
@@ -188,6 +283,15 @@ AcousticPlotInputs AcousticPlotInputsOf(const acoustic::AcousticModel& model,
             inputs.continued[b][i] = acoustic::IsContinued(driver, inputs.frequenciesHz[i]) ? 1 : 0;
         }
     }
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        inputs.bandPhasesDeg[b] = acoustic::PhasesDeg(response.bands[b]);
+        inputs.groupDelaysMs[b] =
+            acoustic::GroupDelaysMs(response.bands[b], response.frequenciesHz);
+        if (model.DriverValues()[b].size() == inputs.frequenciesHz.size()) {
+            inputs.rawLevelsDb[b] = acoustic::LevelsDb(model.DriverValues()[b]);
+        }
+    }
+    inputs.groupDelaysMs = acoustic::CurveGroupDelaysMs(response, settings);
     inputs.levelsDb[dsp::kSumCurve] = acoustic::LevelsDb(response.sum);
     inputs.sumPhaseDeg = acoustic::PhasesDeg(response.sum);
     inputs.legend[dsp::kSumCurve] = dsp::kCurveNames[dsp::kSumCurve].id;
@@ -237,8 +341,50 @@ LevelAxis LevelAxisOf(const AcousticPlotInputs& inputs) {
     if (!(highest > kFloorShownDb)) {
         highest = 0.0;
     }
-    const double top = std::ceil((highest + kSpareDb) / kLevelStepDb) * kLevelStepDb;
-    return {top - kAcousticSpanDb, top};
+    const double span = inputs.choices.levelRangeDb;
+    const auto ticks = TickValues(0.0, span, 6);
+    const double step = span >= 30.0 || ticks.size() < 2 ? kLevelStepDb : ticks[1] - ticks[0];
+    const double top = std::ceil((highest + std::min(kSpareDb, span / 10.0)) / step) * step;
+    return {top - span, top};
+}
+
+FrequencyAxis ShownFrequencyAxis(const AcousticPlotInputs& inputs) {
+    return inputs.zoom ? FrequencyAxis{inputs.zoom->firstHz, inputs.zoom->lastHz}
+                       : AxisOf(inputs.frequenciesHz);
+}
+
+LevelAxis ShownLevelAxis(const AcousticPlotInputs& inputs) {
+    return inputs.zoom ? LevelAxis{inputs.zoom->bottomDb, inputs.zoom->topDb} : LevelAxisOf(inputs);
+}
+
+AcousticRange ShownRange(const AcousticPlotInputs& inputs) {
+    const FrequencyAxis frequencies = ShownFrequencyAxis(inputs);
+    const LevelAxis levels = ShownLevelAxis(inputs);
+    return {frequencies.firstHz, frequencies.lastHz, levels.bottomDb, levels.topDb};
+}
+
+DelayAxis DelayAxisOf(const AcousticPlotInputs& inputs) {
+    const FrequencyAxis frequencies = ShownFrequencyAxis(inputs);
+    const LevelAxis levels = ShownLevelAxis(inputs);
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
+        const auto& delays = inputs.groupDelaysMs[curve];
+        for (std::size_t i = 0; i < delays.size() && i < inputs.frequenciesHz.size(); ++i) {
+            const double hz = inputs.frequenciesHz[i];
+            const double db = inputs.levelsDb[curve][i];
+            if (hz >= frequencies.firstHz && hz <= frequencies.lastHz && db >= levels.bottomDb &&
+                std::isfinite(delays[i])) {
+                low = std::min(low, delays[i]);
+                high = std::max(high, delays[i]);
+            }
+        }
+    }
+    if (!(low <= high)) {
+        return {};
+    }
+    const double spare = std::max(0.1 * (high - low), 0.5 * std::max(0.0, 0.1 - (high - low)));
+    return {low - spare, high + spare};
 }
 
 std::vector<double> FrequencyTicks(const FrequencyAxis& axis) {
@@ -276,10 +422,7 @@ void DrawAcousticPlot(Canvas& canvas, const AcousticPlotInputs& inputs,
     canvas.SetPenColor(clWhite);
     canvas.SetBrushColor(clWhite);
     canvas.Rectangle(0, 0, inputs.width, inputs.height);
-    canvas.TextOut(frame.left, 6,
-                   std::string("Acoustic response: level of each band and of the sum in dB, "
-                               "frequency in Hz") +
-                       (inputs.showPhase ? "; phase of the sum on the right" : ""));
+    canvas.TextOut(frame.left, 6, TitleOf(inputs));
     if (!inputs.note.empty() || inputs.frequenciesHz.empty()) {
         DrawPlotFrame(canvas, frame);
         canvas.TextOut(frame.left + 12, frame.top + 12, inputs.note);
@@ -315,7 +458,7 @@ std::optional<std::size_t> FrequencyIndexAtPixel(const PlotFrame& frame,
         return std::nullopt;
     }
     return NearestFrequency(inputs.frequenciesHz,
-                            FrequencyOfX(frame, AxisOf(inputs.frequenciesHz), x));
+                            FrequencyOfX(frame, ShownFrequencyAxis(inputs), x));
 }
 
 std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t index) {
@@ -328,8 +471,20 @@ std::string AcousticReadoutText(const AcousticPlotInputs& inputs, std::size_t in
                 base::WithDecimalSeparator(base::FixedPointText(inputs.levelsDb[curve][index], 2)) +
                 " dB";
     }
-    return text + ", phase " +
-           base::WithDecimalSeparator(base::FixedPointText(inputs.sumPhaseDeg[index], 1)) + "°";
+    text += ", phase " +
+            base::WithDecimalSeparator(base::FixedPointText(inputs.sumPhaseDeg[index], 1)) + "°";
+    if (Shows(inputs, acoustic::RightAxis::GroupDelay)) {
+        text += "; group delay";
+        for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
+            const auto& delays = inputs.groupDelaysMs[curve];
+            text += std::string(curve == 0 ? " " : ", ") + std::string(dsp::kCurveNames[curve].id) +
+                    ' ' +
+                    base::WithDecimalSeparator(
+                        base::FixedPointText(index < delays.size() ? delays[index] : 0.0, 3)) +
+                    " ms";
+        }
+    }
+    return text;
 }
 
 }  // namespace kc::graph

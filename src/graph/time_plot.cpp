@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "base/text_convert.h"
+#include "graph/curve_colors.h"
 
 namespace kc::graph {
 namespace {
@@ -19,9 +20,11 @@ constexpr double kFarColumn = 1073741824.0;  // 2^30: a column far beyond any pi
 constexpr double kSpareFraction = 0.05;
 constexpr double kSpareDb = 5.0;
 constexpr int32_t kLegendSampleWidth = 18;
+constexpr int32_t kMarkRows = 12;   // the height of a pre-ringing mark above the frame's bottom
+constexpr int32_t kReadoutGap = 6;  // between the cursor line and its readout
 
 Color CurveColor(std::size_t curve) {
-    return curve == dsp::kSumCurve ? clBlue : clBlack;
+    return kCurveColors[curve];
 }
 
 int32_t Round(double value) {
@@ -99,6 +102,9 @@ void DrawTickLabels(Canvas& canvas, const PlotFrame& frame, const TimeRange& ran
 }
 
 std::string TitleOf(const TimePlotInputs& inputs) {
+    if (!inputs.title.empty()) {
+        return inputs.title;
+    }
     std::string title = inputs.kind == dsp::TimeSeriesKind::Step ? "Step response"
                         : inputs.kind == dsp::TimeSeriesKind::ImpulseDb
                             ? "Impulse response in dB (floor -160 dB)"
@@ -131,6 +137,95 @@ void DrawLegend(Canvas& canvas, const TimePlotInputs& inputs, const TextMetrics&
         x += kLegendSampleWidth + 4;
         canvas.TextOut(x, top, text);
         x += metrics.width(text);
+    }
+}
+
+// The threshold of a curve's pre-ringing in the units the view shows: dB for the dB view, else
+// the step's magnitude (drawn above and below zero); nothing for a curve whose step is zero.
+std::optional<double> ThresholdValue(const TimePlotInputs& inputs, std::size_t curve) {
+    double largest = 0.0;
+    for (const double value : inputs.response->step[curve]) {
+        largest = std::max(largest, std::fabs(value));
+    }
+    if (!(largest > 0.0)) {
+        return std::nullopt;
+    }
+    const double db = 20.0 * std::log10(largest) - inputs.thresholdDb;
+    if (inputs.kind == dsp::TimeSeriesKind::ImpulseDb) {
+        return db;
+    }
+    return std::pow(10.0, db / 20.0);
+}
+
+// A dotted line across the frame at value `value`, when it lies inside the range.
+void DrawLevelLine(Canvas& canvas, const PlotFrame& frame, const TimeRange& range, double value) {
+    if (!(value >= range.yMin && value <= range.yMax)) {
+        return;
+    }
+    const int32_t y = Round(YOfValue(frame, range, value));
+    canvas.MoveTo(frame.left, y);
+    canvas.LineTo(frame.left + frame.width - 1, y);
+}
+
+// For each shown curve that rings: its threshold as a dotted line in its colour and, at the time
+// its pre-ringing starts, a mark rising from the frame's bottom.
+void DrawPreRingingMarks(Canvas& canvas, const PlotFrame& frame, const TimePlotInputs& inputs) {
+    const int32_t bottom = frame.top + frame.height - 1;
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
+        if (!inputs.shown[curve]) {
+            continue;
+        }
+        canvas.SetPenColor(CurveColor(curve));
+        if (const auto value = ThresholdValue(inputs, curve)) {
+            canvas.SetPenStyle(PenStyle::psDot);
+            DrawLevelLine(canvas, frame, inputs.range, *value);
+            if (inputs.kind != dsp::TimeSeriesKind::ImpulseDb) {
+                DrawLevelLine(canvas, frame, inputs.range, -*value);
+            }
+            canvas.SetPenStyle(PenStyle::psSolid);
+        }
+        if (inputs.preRinging[curve].ms > 0.0) {
+            const double x = std::floor(XOfTime(frame, inputs.range, -inputs.preRinging[curve].ms));
+            DrawClippedSegment(canvas, frame, {x, double(bottom - kMarkRows), x, double(bottom)});
+        }
+    }
+}
+
+// The cursor: a line at the tap's time and, beside it (to its left near the right edge), the
+// time and each shown curve's value, one a line.
+void DrawCursor(Canvas& canvas, const PlotFrame& frame, const TimePlotInputs& inputs,
+                const TextMetrics& metrics) {
+    const dsp::TimeResponse& response = *inputs.response;
+    const int32_t tap = *inputs.cursorTap;
+    if (tap < 0 || tap >= response.Length()) {
+        return;
+    }
+    const double tMs = dsp::TapTimeMs(tap, response.centre, response.sampleRateHz);
+    const double x = std::floor(XOfTime(frame, inputs.range, tMs));
+    if (!(x >= frame.left && x < frame.left + frame.width)) {
+        return;
+    }
+    canvas.SetPenColor(kCursorColor);
+    DrawSegment(canvas, {x, double(frame.top), x, double(frame.top + frame.height - 1)});
+    std::vector<std::string> lines{base::WithDecimalSeparator(base::FixedPointText(tMs, 4)) +
+                                   " ms"};
+    for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
+        if (inputs.shown[curve]) {
+            lines.push_back(std::string(dsp::kCurveNames[curve].id) + ' ' +
+                            TimeValueText(response, inputs.kind, curve, tap));
+        }
+    }
+    int32_t widest = 0;
+    for (const std::string& line : lines) {
+        widest = std::max(widest, metrics.width(line));
+    }
+    const bool left = x + kReadoutGap + widest > frame.left + frame.width - 1;
+    const int32_t textX = left ? static_cast<int32_t>(x) - kReadoutGap - widest
+                               : static_cast<int32_t>(x) + kReadoutGap;
+    int32_t y = frame.top + 4;
+    for (const std::string& line : lines) {
+        canvas.TextOut(textX, y, line);
+        y += metrics.height;
     }
 }
 
@@ -187,6 +282,18 @@ TimeRange FullTimeRange(const dsp::TimeResponse& response, dsp::TimeSeriesKind k
     }
     range.yMin = low - kSpareFraction * (high - low);
     range.yMax = high + kSpareFraction * (high - low);
+    return range;
+}
+
+TimeRange RingingTimeRange(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
+                           const std::array<dsp::PreRinging, dsp::kCurveCount>& figures) {
+    TimeRange range = FullTimeRange(response, kind, {true, true, true, true});
+    double longestMs = 0.0;
+    for (const dsp::PreRinging& figure : figures) {
+        longestMs = std::max(longestMs, figure.ms);
+    }
+    range.tMinMs = std::max(range.tMinMs, -(1.25 * longestMs + 0.5));
+    range.tMaxMs = std::min(range.tMaxMs, 2.5 * longestMs + 2.0);
     return range;
 }
 
@@ -298,10 +405,22 @@ void DrawTimePlot(Canvas& canvas, const TimePlotInputs& inputs, const TextMetric
             DrawCurve(canvas, frame, inputs, curve);
         }
     }
+    DrawPreRingingMarks(canvas, frame, inputs);
     DrawPlotFrame(canvas, frame);
     DrawTickLabels(canvas, frame, inputs.range, metrics);
     DrawLegend(canvas, inputs, metrics);
+    if (inputs.cursorTap) {
+        DrawCursor(canvas, frame, inputs, metrics);
+    }
     canvas.SetPenColor(clBlack);
+}
+
+std::string SpeakerTitle(dsp::TimeSeriesKind kind) {
+    const char* what = kind == dsp::TimeSeriesKind::Step        ? "step response"
+                       : kind == dsp::TimeSeriesKind::ImpulseDb ? "impulse response in dB"
+                                                                : "impulse response";
+    return std::string("Speaker's predicted ") + what +
+           " (drivers and crossover), time in ms from the crossover's latency";
 }
 
 std::optional<int32_t> NearestTap(const dsp::TimeResponse& response, double tMs) {
@@ -312,21 +431,26 @@ std::optional<int32_t> NearestTap(const dsp::TimeResponse& response, double tMs)
     return static_cast<int32_t>(index);
 }
 
+std::string TimeValueText(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
+                          std::size_t curve, int32_t index) {
+    const double value = dsp::TimeSeriesValue(response, kind, curve, index);
+    char digits[64];
+    const auto [end, error] =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::general, 6);
+    const std::string number = kind == dsp::TimeSeriesKind::ImpulseDb
+                                   ? base::FixedPointText(value, 2) + " dB"
+                                   : std::string(digits, error == std::errc() ? end : digits);
+    return base::WithDecimalSeparator(number);
+}
+
 std::string TimeReadoutText(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
                             int32_t index) {
     const double tMs = dsp::TapTimeMs(index, response.centre, response.sampleRateHz);
     std::string text = "t = " + base::WithDecimalSeparator(base::FixedPointText(tMs, 4)) +
                        " ms, tap " + std::to_string(index) + ":";
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
-        const double value = dsp::TimeSeriesValue(response, kind, curve, index);
-        char digits[64];
-        const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value,
-                                                std::chars_format::general, 6);
-        std::string number = kind == dsp::TimeSeriesKind::ImpulseDb
-                                 ? base::FixedPointText(value, 2) + " dB"
-                                 : std::string(digits, error == std::errc() ? end : digits);
         text += std::string(curve == 0 ? " " : ", ") + std::string(dsp::kCurveNames[curve].id) +
-                ' ' + base::WithDecimalSeparator(number);
+                ' ' + TimeValueText(response, kind, curve, index);
     }
     return text;
 }

@@ -62,6 +62,12 @@ double ValueOfY(const PlotFrame& frame, const TimeRange& range, double y);
 TimeRange FullTimeRange(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
                         const std::array<bool, dsp::kCurveCount>& shown);
 
+// The full range narrowed in time to where the ringing is: from 1.25 times the longest
+// pre-ringing (of `figures`) plus 0.5 ms before t = 0 to 2.5 times it plus 2 ms after, within the
+// taps. The speaker's predicted responses are long transforms whose ends hold little.
+TimeRange RingingTimeRange(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
+                           const std::array<dsp::PreRinging, dsp::kCurveCount>& figures);
+
 // Tick values between lo and hi (both included) at a step of 1, 2 or 5 times a power of ten,
 // the smallest such step that gives at most maxCount ticks; empty when hi <= lo.
 std::vector<double> TickValues(double lo, double hi, int32_t maxCount);
@@ -111,18 +117,32 @@ struct TimePlotInputs {
     TimeRange range;
     int32_t thresholdDb = dsp::kDefaultPreRingingDb;
     std::array<dsp::PreRinging, dsp::kCurveCount> preRinging{};
-    int32_t width = 800;  // the picture, pixels
+    std::optional<int32_t> cursorTap;  // the tap under the pointer: a line and its readout
+    std::string title;                 // empty: the crossover's ("Impulse response, ...")
+    int32_t width = 800;               // the picture, pixels
     int32_t height = 480;
 };
 
 // Draws the whole picture: white background, title, dotted grid at the ticks, the shown curves
-// (the bands black, the sum blue and last, as in the graph), the frame, the tick labels and the
-// legend line "Pre-ringing (-60 dB): low ... ms, ...". Without a response only the frame and a
-// note.
+// (each in its colour of graph/curve_colors.h, the sum last), each shown curve's pre-ringing
+// threshold as a dotted line in its colour (dB below its step's largest magnitude: in dB in the
+// dB view, as ± that magnitude in the others) and a mark rising from the frame's bottom where its
+// pre-ringing starts, the frame, the tick labels, the legend line "Pre-ringing (-60 dB): low ...
+// ms, ..." with a swatch of each colour and, with a cursor tap, a grey line at its time with the
+// time and the shown curves' values beside it. Without a response only the frame and a note.
 void DrawTimePlot(Canvas& canvas, const TimePlotInputs& inputs, const TextMetrics& metrics);
+
+// The title of the speaker's predicted responses: "Speaker's predicted impulse response (drivers
+// and crossover), time in ms from the crossover's latency".
+std::string SpeakerTitle(dsp::TimeSeriesKind kind);
 
 // The tap nearest to time tMs, or nothing outside the taps.
 std::optional<int32_t> NearestTap(const dsp::TimeResponse& response, double tMs);
+
+// The value of `curve` at tap `index` as the readout gives it: "0.0123456", or "-23.45 dB" in the
+// dB view, with the window's decimal separator.
+std::string TimeValueText(const dsp::TimeResponse& response, dsp::TimeSeriesKind kind,
+                          std::size_t curve, int32_t index);
 
 // The readout of tap `index`: "t = -1.2245 ms, tap 396: low 0.0123456, mid ..., high ...,
 // sum ..." (levels in the dB view, "low -23.45 dB"), with the window's decimal separator.

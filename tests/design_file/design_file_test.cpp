@@ -83,6 +83,9 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     designs[4].time = {160, true, true};
     designs[4].acoustic[0] = {"/kc-nowhere/drivers/woofer.frd", {-40.0, 20.0, true}};
     designs[4].acoustic[2] = {"/kc-nowhere/tweeter 1.frd", {0.1, -0.01, false}, {2, 35.5}};
+    designs[4].acousticView = {acoustic::RightAxis::GroupDelay, true, 6.5,
+                               dsp::TimeSeriesKind::ImpulseDb};
+    designs[5].acousticView.rightAxis = acoustic::RightAxis::BandPhases;
     designs[5].exportSettings.ratesHz.clear();  // no rate chosen
     designs[5].time.preRingingDb = 20;
     const fs::path folder =
@@ -166,6 +169,11 @@ TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
          "key \"export.wavFormat\" must be \"float32\", \"float64\" or \"pcm24\""},
         {"unknown normalization", kHeader + R"(, "export": {"normalize": "loud"}})",
          "key \"export.normalize\" must be \"none\", \"peak\" or \"worst-case\""},
+        {"unknown right axis", kHeader + R"(, "acousticView": {"rightAxis": "phase"}})",
+         "key \"acousticView.rightAxis\" must be \"none\", \"sumPhase\", \"bandPhases\" or "
+         "\"groupDelay\""},
+        {"level range out of range", kHeader + R"(, "acousticView": {"levelRangeDb": 1}})",
+         "key \"acousticView.levelRangeDb\" must be from 2 to 200, not 1"},
         // Texts, names and paths are checked where they enter.
         {"NUL in the export name", kHeader + R"(, "export": {"name": "/home/u/notes.txt\u0000"}})",
          "export.name holds a control character"},

@@ -46,7 +46,7 @@ TEST(AcousticPlotDrawTest, PhaseIsNotJoinedWhereItWrapsRound) {
     inputs.frequenciesHz = {100.0, 200.0, 400.0};
     inputs.levelsDb = {std::vector<double>{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
     inputs.sumPhaseDeg = {150.0, 175.0, -175.0};
-    inputs.showPhase = true;
+    inputs.choices.rightAxis = acoustic::RightAxis::SumPhase;
     testing::RecordingCanvas canvas;
     DrawAcousticPlot(canvas, inputs,
                      {[](std::string_view t) { return int32_t(6 * t.size()); }, 12});

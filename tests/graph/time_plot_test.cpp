@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "graph/curve_colors.h"
 #include "graph/time_plot.h"
 #include "recording_canvas.h"
 
@@ -143,8 +144,8 @@ TEST(TimePlotDrawTest, CurvesStayInsideThePlotAreaAndTheSumComesLast) {
     const TextMetrics metrics{[](std::string_view text) { return int32_t(7 * text.size()); }, 12};
     DrawTimePlot(canvas, inputs, metrics);
     const PlotFrame frame = TimePlotFrame(400, 300, 12);
-    // Pens in order: background white, grid and the three bands black, then the sum blue; the
-    // lines drawn with that pen (until the next pen) lie inside the frame.
+    // Pens in order: background white, grid black, the three bands in their colours, then the sum
+    // blue; the lines drawn with that pen (until the next pen) lie inside the frame.
     std::vector<testing::Call> pens;
     int lines = 0;
     for (const testing::Call& call : canvas.calls) {
@@ -162,8 +163,9 @@ TEST(TimePlotDrawTest, CurvesStayInsideThePlotAreaAndTheSumComesLast) {
     }
     ASSERT_GE(pens.size(), 6u);
     EXPECT_EQ(pens[0], testing::PenColor(clWhite));
-    for (std::size_t i = 1; i < 5; ++i) {
-        EXPECT_EQ(pens[i], testing::PenColor(clBlack)) << i;
+    EXPECT_EQ(pens[1], testing::PenColor(clBlack));
+    for (std::size_t i = 2; i < 5; ++i) {
+        EXPECT_EQ(pens[i], testing::PenColor(kCurveColors[i - 2])) << i;
     }
     EXPECT_EQ(pens[5], testing::PenColor(clBlue));
     EXPECT_GT(lines, 0);

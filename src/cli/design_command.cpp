@@ -17,6 +17,7 @@
 #include "cli/acoustic_options.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
+#include "cli/correction_options.h"
 #include "cli/export_options.h"
 #include "cli/time_options.h"
 #include "design_file/design_file.h"
@@ -103,6 +104,9 @@ void PrintExported(const exporting::ExportedRate& exported,
     PrintLine("Normalization: " + exporting::NormalizationText(request.alignment.normalization,
                                                                exported.attenuationDb));
     PrintLine("Exported latency: " + exporting::LatencyText(exported.latency, rate));
+    for (const std::string& line : exported.correctionLines) {
+        PrintLine("Correction: " + line);
+    }
     PrintLine("Exported taps: " + base::IntToStr(exported.design.taps.CommonLength));
     PrintLine("Peak gain: " + exporting::GainsText(exported.headroom.peakDb));
     PrintLine("Worst-case gain: " + exporting::GainsText(exported.headroom.worstCaseDb));
@@ -162,8 +166,12 @@ std::vector<std::string> AllOutputs(const exporting::ExportPlan& plan, const Des
 int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
     design.sampleRateHz = out.countsRateHz;
-    const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.request);
-    AcousticRun acoustic(out.acoustic, plan.rates.front().parameters.sampleRateHz);
+    // The drivers are read first: the export's correction needs them to plan the latency.
+    AcousticRun acoustic(out.acoustic, out.rates.empty() ? design.sampleRateHz : out.rates.front());
+    exporting::ExportRequest request = out.request;
+    request.alignment.correction.drivers = acoustic.Drivers();
+    acoustic.Correct(request.alignment.correction);
+    const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, request);
     std::vector<std::string> inputs = acoustic.DriverFiles();
     inputs.push_back(out.readDesignFile);
     exporting::AtomicFileSet set(AllOutputs(plan, out, acoustic), inputs);
@@ -204,6 +212,7 @@ struct DesignOptions {
     QCommandLineOption linearAmplitude{"linear-amplitude", "Plot linear magnitudes."};
     TimeOptions time;
     AcousticOptions acoustic;
+    CorrectionOptions correction;
     // Design files: --design gives every setting it holds, and the options given as well override
     // it; --save-design writes the design as given.
     QCommandLineOption design{"design",
@@ -222,6 +231,7 @@ struct DesignOptions {
         parser.addOptions({linearFrequency, linearAmplitude});
         time.AddTo(parser);
         acoustic.AddTo(parser);
+        correction.AddTo(parser);
         parser.addOptions({design, saveDesign});
     }
 };
@@ -263,7 +273,7 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     }
     const std::optional<TimeOutputs> time = options.time.Read(parser, design.time);
     const std::optional<AcousticRequest> acoustic = options.acoustic.Read(parser, design.acoustic);
-    if (!time || !acoustic) {
+    if (!time || !acoustic || !options.correction.Read(parser, design)) {
         return std::nullopt;
     }
     outputs.time = *time;

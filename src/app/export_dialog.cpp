@@ -440,7 +440,7 @@ exporting::ExportRequest ExportDialog::Request() const {
     exporting::ExportRequest request =
         exporting::RequestInFolder(kinds, Folder->text().toStdString(), Name->text().toStdString());
     request.alignment = {settings.alignment, bands_,
-                         exporting::NormalizationNamed(settings.normalize)};
+                         exporting::NormalizationNamed(settings.normalize), correction_};
     return request;
 }
 

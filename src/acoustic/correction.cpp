@@ -28,6 +28,8 @@ constexpr double kWindowBeta = 6.0;
 // The pass band within which the residual and the boost limit are measured: |H_b| ≥ −6 dB.
 constexpr double kPassBandGain = 0.5;
 constexpr int32_t kMaxCommonLength = 1 << 28;
+// How far the driver's distance from the target counts for the phase taken out, dB.
+constexpr double kMaxPhaseLevelDb = 40.0;
 
 struct FftwFree {
     void operator()(void* p) const { fftw_free(p); }
@@ -175,30 +177,10 @@ double KaiserAt(double position, double halfLength) {
            dsp::BesselI0(kWindowBeta);
 }
 
-// The symmetric FIR of `taps` taps whose level follows `binLevelsDb`: the zero-phase impulse
-// windowed about its centre.
-std::vector<double> LinearPhaseTaps(RealTransform& fft, const std::vector<double>& binLevelsDb,
-                                    int32_t taps) {
-    std::vector<std::complex<double>> spectrum(fft.Bins());
-    for (std::size_t k = 0; k < spectrum.size(); ++k) {
-        spectrum[k] = std::pow(10.0, binLevelsDb[k] / 20.0);
-    }
-    const std::vector<double> impulse = fft.Inverse(spectrum);
-    const int32_t half = taps / 2;
-    std::vector<double> filter(static_cast<std::size_t>(taps));
-    for (int32_t j = 0; j < taps; ++j) {
-        const int32_t n = j - half;
-        const std::size_t at =
-            n >= 0 ? static_cast<std::size_t>(n) : fft.Length() - std::size_t(-n);
-        filter[static_cast<std::size_t>(j)] = impulse[at] * KaiserAt(n, half + 1.0);
-    }
-    return filter;
-}
-
-// The minimum-phase FIR of `taps` taps whose level follows `binLevelsDb`: the folded real
-// cepstrum of the log-magnitude, its impulse windowed by the falling half of the window.
-std::vector<double> MinimumPhaseTaps(RealTransform& fft, const std::vector<double>& binLevelsDb,
-                                     int32_t taps) {
+// The minimum-phase response whose level follows `binLevelsDb`, at the bins: the exponential of
+// the folded real cepstrum of the log-magnitude.
+std::vector<std::complex<double>> MinimumPhaseSpectrum(RealTransform& fft,
+                                                       const std::vector<double>& binLevelsDb) {
     const double toNeper = std::log(10.0) / 20.0;
     std::vector<std::complex<double>> logMagnitude(fft.Bins());
     for (std::size_t k = 0; k < logMagnitude.size(); ++k) {
@@ -214,11 +196,21 @@ std::vector<double> MinimumPhaseTaps(RealTransform& fft, const std::vector<doubl
     for (std::complex<double>& value : spectrum) {
         value = std::exp(value);
     }
+    return spectrum;
+}
+
+// The FIR of `taps` taps (odd) whose response follows `spectrum` at the bins, its delay taps/2
+// taken out: the impulse about n = 0 windowed into −taps/2 ... taps/2.
+std::vector<double> CentredTaps(RealTransform& fft,
+                                const std::vector<std::complex<double>>& spectrum, int32_t taps) {
     const std::vector<double> impulse = fft.Inverse(spectrum);
+    const int32_t half = taps / 2;
     std::vector<double> filter(static_cast<std::size_t>(taps));
     for (int32_t j = 0; j < taps; ++j) {
-        filter[static_cast<std::size_t>(j)] =
-            impulse[static_cast<std::size_t>(j)] * KaiserAt(j, static_cast<double>(taps));
+        const int32_t n = j - half;
+        const std::size_t at =
+            n >= 0 ? static_cast<std::size_t>(n) : fft.Length() - static_cast<std::size_t>(-n);
+        filter[static_cast<std::size_t>(j)] = impulse[at] * KaiserAt(n, half + 1.0);
     }
     return filter;
 }
@@ -270,9 +262,34 @@ BandValues ValuesAt(const dsp::CrossoverTaps& taps, const Drivers& files,
 // The correction's level at the log-spaced frequencies and its figures (all but the residual).
 struct BandPlan {
     std::vector<double> levelsDb;
+    // The driver's distance from the target over its whole file (within ±kMaxPhaseLevelDb), held
+    // beyond: its minimum phase is the phase the correction takes out. The band's own range would
+    // not do: a driver's phase within its band owes much to its level outside it.
+    std::vector<double> phaseLevelsDb;
     std::vector<bool> measured;  // the pass band's points it corrects in full (no limit)
     BandCorrectionFigures figures;
 };
+
+// `levels` at the points where `inside` holds given by `level`, and beyond the first and last of
+// them the value there.
+template <class Inside, class LevelAt>
+void HeldOutside(std::vector<double>& levels, const std::vector<double>& frequenciesHz,
+                 Inside inside, LevelAt level) {
+    std::size_t first = frequenciesHz.size();
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < frequenciesHz.size(); ++i) {
+        if (inside(i)) {
+            first = std::min(first, i);
+            last = i;
+            levels[i] = level(i);
+        }
+    }
+    if (first > last) {
+        return;
+    }
+    std::fill(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(first), levels[first]);
+    std::fill(levels.begin() + static_cast<std::ptrdiff_t>(last) + 1, levels.end(), levels[last]);
+}
 
 BandPlan PlanBand(const BandValues& v, std::size_t b, const DriverResponse& file,
                   const CorrectionSettings& settings, int32_t taps, int32_t sampleRateHz) {
@@ -298,7 +315,16 @@ BandPlan PlanBand(const BandValues& v, std::size_t b, const DriverResponse& file
         }
     }
     plan.levelsDb.assign(f.size(), 0.0);
+    plan.phaseLevelsDb.assign(f.size(), 0.0);
     plan.measured.assign(f.size(), false);
+    HeldOutside(
+        plan.phaseLevelsDb, f,
+        [&](std::size_t i) {
+            return f[i] >= file.FirstHz() && f[i] <= file.LastHz() && f[i] >= figures.resolutionHz;
+        },
+        [&](std::size_t i) {
+            return std::clamp(v.targetDb[i] - smoothed[i], -kMaxPhaseLevelDb, kMaxPhaseLevelDb);
+        });
     if (first > last) {
         return plan;  // nothing of the band lies where it can be corrected
     }
@@ -373,7 +399,7 @@ int32_t CorrectionTapsAt(const CorrectionSettings& settings, std::size_t band,
 
 int32_t CorrectionLatencySamples(const Correction& correction,
                                  const dsp::CrossoverParameters& parameters) {
-    if (!correction.Active() || correction.settings.correctPhase) {
+    if (!correction.Active()) {
         return 0;
     }
     int32_t longest = 1;
@@ -407,21 +433,31 @@ CorrectedDesign CorrectDesign(const dsp::CalculationResult& design, const Correc
         RealTransform fft(PowerOfTwoAtLeast(16 * static_cast<std::size_t>(taps)));
         const std::vector<double> binLevels =
             LevelsAtBins(v.frequenciesHz, plan.levelsDb, fft.Bins(), rate);
-        filters[b] = settings.correctPhase ? MinimumPhaseTaps(fft, binLevels, taps)
-                                           : LinearPhaseTaps(fft, binLevels, taps);
+        std::vector<std::complex<double>> spectrum(fft.Bins());
+        for (std::size_t k = 0; k < spectrum.size(); ++k) {
+            spectrum[k] = std::pow(10.0, binLevels[k] / 20.0);
+        }
+        if (settings.correctPhase) {
+            const std::vector<std::complex<double>> minimum = MinimumPhaseSpectrum(
+                fft, LevelsAtBins(v.frequenciesHz, plan.phaseLevelsDb, fft.Bins(), rate));
+            for (std::size_t k = 0; k < spectrum.size(); ++k) {
+                spectrum[k] *= std::polar(1.0, std::arg(minimum[k]));
+            }
+        }
+        filters[b] = CentredTaps(fft, spectrum, taps);
         corrected.bands[b] = plan.figures;
-        const ComplexCurve response = dsp::DelayFreeResponse(
-            filters[b], settings.correctPhase ? 0 : taps / 2, rate, v.frequenciesHz);
+        const ComplexCurve response =
+            dsp::DelayFreeResponse(filters[b], taps / 2, rate, v.frequenciesHz);
         corrected.bands[b].residualDb = ResidualDb(v, b, plan, response);
         longest = std::max(longest, taps);
     }
-    // Every band through `longest` taps: its correction, or a unit impulse, placed so that all
-    // share one latency (the start with a minimum-phase correction, the centre otherwise).
+    // Every band through `longest` taps: its correction, or a unit impulse, about one centre, so
+    // that all share one latency.
     const int64_t length = int64_t{design.taps.CommonLength} + longest - 1;
     if (length >= kMaxCommonLength) {
         base::RaiseRangeError();
     }
-    const int32_t centre = settings.correctPhase ? 0 : longest / 2;
+    const int32_t centre = longest / 2;
     const auto bandTaps = dsp::BandTaps(corrected.taps);
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         std::vector<double>& taps = *bandTaps[b];
@@ -432,7 +468,7 @@ CorrectedDesign CorrectDesign(const dsp::CalculationResult& design, const Correc
             continue;
         }
         const int32_t half = static_cast<int32_t>(filters[b].size()) / 2;
-        const std::ptrdiff_t offset = settings.correctPhase ? 0 : centre - half;
+        const std::ptrdiff_t offset = centre - half;
         std::vector<double> placed(static_cast<std::size_t>(longest), 0.0);
         std::copy(filters[b].begin(), filters[b].end(), placed.begin() + offset);
         taps = Convolved(taps, placed);

@@ -37,7 +37,7 @@ struct CorrectionSettings {
     TargetSettings target;
     double maxBoostDb = kDefaultMaxBoostDb;
     double smoothingOctaves = kDefaultSmoothingOctaves;
-    bool correctPhase = true;  // off: the level alone, the correction's own phase linear
+    bool correctPhase = true;  // off: the level alone, by a symmetric (linear-phase) filter
     // Each band's correction taps at tapsRateHz, odd; 0: the band's own count at each rate.
     std::array<int32_t, dsp::kBandCount> taps{};
     int32_t tapsRateHz = dsp::SampleRate;
@@ -81,13 +81,13 @@ struct CorrectedDesign {
 // The crossover of `design` with each corrected band's filter convolved with its correction: the
 // driver's level smoothed (settings.smoothingOctaves, power average), its distance from the target
 // within [kMaxCutDb, maxBoostDb], held constant beyond the band's range (where the crossover is
-// above kCorrectionRangeDb, inside the driver's file, above rate/taps); realised as an FIR of the
-// band's count (or settings.taps) by a Kaiser window, minimum phase when correctPhase (so that it
-// takes out the driver's minimum phase with its level) and symmetric otherwise. Every band, the
+// above kCorrectionRangeDb, inside the driver's file, above rate/taps); with correctPhase the
+// phase of the minimum-phase response of the driver's whole distance from the target, so that the
+// driver's minimum phase is taken out and the band adds up as the crossover alone does. Realised as
+// a Kaiser-windowed FIR of the band's count (or settings.taps) about its centre. Every band, the
 // uncorrected ones too, goes through one common length of correction taps (a unit impulse for
-// those), so that all keep one latency: CommonCentre unchanged with correctPhase, half the longest
-// correction more without. Nothing corrected: the design's taps unchanged. ERangeError when the
-// taps would reach 2^28.
+// those), so that all keep one latency: half the longest correction more than the crossover's.
+// Nothing corrected: the design's taps unchanged. ERangeError when the taps would reach 2^28.
 CorrectedDesign CorrectDesign(const dsp::CalculationResult& design, const Correction& correction);
 
 // The correction taps of band b at `sampleRateHz`: settings.taps scaled from tapsRateHz, else the

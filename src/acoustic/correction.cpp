@@ -171,10 +171,10 @@ std::vector<double> LevelsAtBins(const std::vector<double>& frequenciesHz,
     return atBins;
 }
 
-double KaiserAt(double position, double halfLength) {
+// The window at `position` from its centre, of `halfLength` each side, over I0(β) `denominator`.
+double KaiserAt(double position, double halfLength, double denominator) {
     const double x = position / halfLength;
-    return dsp::BesselI0(kWindowBeta * std::sqrt(std::max(0.0, 1.0 - x * x))) /
-           dsp::BesselI0(kWindowBeta);
+    return dsp::FastBesselI0(kWindowBeta * std::sqrt(std::max(0.0, 1.0 - x * x))) / denominator;
 }
 
 // The minimum-phase response whose level follows `binLevelsDb`, at the bins: the exponential of
@@ -205,12 +205,13 @@ std::vector<double> CentredTaps(RealTransform& fft,
                                 const std::vector<std::complex<double>>& spectrum, int32_t taps) {
     const std::vector<double> impulse = fft.Inverse(spectrum);
     const int32_t half = taps / 2;
+    const double denominator = dsp::FastBesselI0(kWindowBeta);
     std::vector<double> filter(static_cast<std::size_t>(taps));
     for (int32_t j = 0; j < taps; ++j) {
         const int32_t n = j - half;
         const std::size_t at =
             n >= 0 ? static_cast<std::size_t>(n) : fft.Length() - static_cast<std::size_t>(-n);
-        filter[static_cast<std::size_t>(j)] = impulse[at] * KaiserAt(n, half + 1.0);
+        filter[static_cast<std::size_t>(j)] = impulse[at] * KaiserAt(n, half + 1.0, denominator);
     }
     return filter;
 }

@@ -2,6 +2,7 @@
 #include "app/acoustic_view.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,6 +25,7 @@
 #include <string>
 #include <utility>
 
+#include "app/correction_controls.h"
 #include "app/design_session.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
@@ -124,9 +126,7 @@ AcousticView::AcousticView(QWidget* parent, DesignSession& session, FileNameChoo
     // The drivers before the design, so that the crossover is evaluated once, at their
     // frequencies.
     model_.SetDrivers(session_.Drivers());
-    if (session_.Taps()) {
-        model_.SetDesign(session_.Taps());
-    }
+    ApplyDesign();
     shownSettings_ = CurrentSettings();
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         ShowBandSettings(b, shownSettings_[b]);
@@ -144,6 +144,8 @@ void AcousticView::CreateControls() {
         layout->addWidget(CreateBandRow(static_cast<Band>(b)));
         ConnectBandRow(static_cast<Band>(b));
     }
+    correction_ = new CorrectionControls(this, session_, runReporting_);
+    layout->addWidget(correction_);
     phaseBox_ = new QCheckBox(QStringLiteral("Phase of the sum"), this);
     phaseBox_->setObjectName(QStringLiteral("ShowPhase"));
     exportButton_ = new QPushButton(QStringLiteral("Export FRD…"), this);
@@ -284,13 +286,30 @@ void AcousticView::ConnectSession() {
 }
 
 void AcousticView::FollowResult() {
-    model_.SetDesign(session_.Taps());
+    ApplyDesign();
     UpdateResponses();
+}
+
+void AcousticView::ApplyDesign() {
+    shownCorrection_ = design_file::CorrectionOf(session_.Design());
+    corrected_.reset();
+    if (!session_.Result()) {
+        return;
+    }
+    const acoustic::Correction correction{
+        shownCorrection_, std::make_shared<const acoustic::Drivers>(session_.Drivers())};
+    if (!correction.Active()) {
+        model_.SetDesign(session_.Taps());
+        return;
+    }
+    corrected_ = acoustic::CorrectDesign(*session_.Result(), correction);
+    model_.SetDesign(corrected_->taps);
 }
 
 // The session checked the files' frequencies at the design's rate, which the model has too.
 void AcousticView::FollowDrivers() {
     model_.SetDrivers(session_.Drivers());
+    ApplyDesign();
     ShowDrivers();
     UpdateResponses();
 }
@@ -298,6 +317,11 @@ void AcousticView::FollowDrivers() {
 void AcousticView::FollowSettings() {
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         ShowImpulseOptions(b);
+    }
+    correction_->Follow();
+    if (design_file::CorrectionOf(session_.Design()) != shownCorrection_) {
+        ApplyDesign();
+        UpdateResponses();
     }
     const acoustic::Settings settings = CurrentSettings();
     if (settings == shownSettings_) {
@@ -435,6 +459,10 @@ void AcousticView::ShowReadoutAt(std::optional<QPointF> pixel) {
 void AcousticView::UpdateResponses() {
     model_.Evaluate(CurrentSettings(), response_);
     inputs_ = graph::AcousticPlotInputsOf(model_, response_);
+    if (corrected_ && inputs_.note.empty()) {
+        inputs_.targetDb = acoustic::TargetLevelsDb(
+            shownCorrection_.target, corrected_->targetLevelDb, response_.frequenciesHz);
+    }
     if (readoutIndex_ && *readoutIndex_ < inputs_.frequenciesHz.size() && inputs_.note.empty()) {
         readout_->setText(
             QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_)));
@@ -507,6 +535,15 @@ QString AcousticView::StatusText() const {
     if (!continued.empty()) {
         text += QStringLiteral(" Dashed: beyond a file's ends; ") +
                 QString::fromStdString(continued) + '.';
+    }
+    if (corrected_ && !response_.sum.empty()) {
+        text += QStringLiteral("\n") +
+                QCoreApplication::translate("AcousticView", "Corrected: the sum %1.")
+                    .arg(QString::fromStdString(acoustic::DeviationText(
+                        response_, shownCorrection_.target, corrected_->targetLevelDb)));
+        for (const std::string& line : acoustic::CorrectionLines(*corrected_)) {
+            text += QStringLiteral("\n") + QString::fromStdString(line);
+        }
     }
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const auto& driver = model_.DriverFiles()[b];

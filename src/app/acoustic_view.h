@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "acoustic/correction.h"
 #include "app/file_chooser.h"
 #include "app/picture_view.h"
 #include "app/replace_question.h"
@@ -33,6 +34,7 @@ class QToolButton;
 
 namespace kc::app {
 
+class CorrectionControls;
 class DesignSession;
 
 class AcousticView final : public QWidget {
@@ -115,6 +117,9 @@ class AcousticView final : public QWidget {
     void ShowImpulseOptions(std::size_t band);
     void ChangeImpulseOptions(acoustic::Band band);
     void ShowDrivers();
+    // The session's calculation into the model, each band through its correction when the
+    // design corrects it.
+    void ApplyDesign();
     QString StatusText() const;
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
 
@@ -129,11 +134,15 @@ class AcousticView final : public QWidget {
     QLabel* range_ = nullptr;
     PictureView* plot_ = nullptr;
     QLabel* readout_ = nullptr;
+    CorrectionControls* correction_ = nullptr;
 
     acoustic::AcousticModel model_;
     // The band settings the controls show.
     acoustic::Settings shownSettings_{};
     acoustic::AcousticResponse response_;
+    // The correction the model's design went through, and what it made.
+    acoustic::CorrectionSettings shownCorrection_{};
+    std::optional<acoustic::CorrectedDesign> corrected_;
     graph::AcousticPlotInputs inputs_;
     std::optional<std::size_t> readoutIndex_;
 };

@@ -227,6 +227,10 @@ void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
     }
     if (!request_.plot.isEmpty()) {
         graph::AcousticPlotInputs inputs = graph::AcousticPlotInputsOf(model_, response_);
+        if (correction_.Active()) {
+            inputs.targetDb = acoustic::TargetLevelsDb(correction_.settings.target, targetLevelDb_,
+                                                       response_.frequenciesHz);
+        }
         inputs.width = plotSize.width();
         inputs.height = plotSize.height();
         const QImage image =

@@ -103,6 +103,13 @@ void DrawCurves(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs
             std::numeric_limits<double>::infinity(),
             curve < dsp::kBandCount ? inputs.continued[curve] : std::vector<char>{});
     }
+    if (!inputs.targetDb.empty()) {
+        canvas.SetPenColor(clBlack);
+        DrawPolyline(
+            canvas, frame, xs, inputs.targetDb,
+            [&](double db) { return YOfLevel(frame, levels, db); },
+            std::numeric_limits<double>::infinity(), std::vector<char>(xs.size(), 1));
+    }
 }
 
 void DrawGrid(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs) {

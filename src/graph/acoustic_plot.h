@@ -26,6 +26,8 @@ struct AcousticPlotInputs {
     // Per band and frequency whether it lies beyond the ends of the band's file (drawn dashed).
     std::array<std::vector<char>, dsp::kBandCount> continued;
     bool showPhase = false;
+    // The correction's target at each frequency, dB, drawn dashed in black; empty for none.
+    std::vector<double> targetDb;
     std::array<std::string, dsp::kCurveCount> legend;  // "low (woofer.frd)", ...
     std::string note;     // when not empty, shown instead of the curves
     int32_t width = 800;  // the picture, pixels

@@ -413,7 +413,7 @@ int32_t CorrectionLatencySamples(const Correction& correction,
 }
 
 CorrectedDesign CorrectDesign(const dsp::CalculationResult& design, const Correction& correction) {
-    CorrectedDesign corrected{design.taps, 0.0, {}};
+    CorrectedDesign corrected{design.taps, 0.0, {}, {}};
     if (!correction.Active()) {
         return corrected;
     }
@@ -450,6 +450,7 @@ CorrectedDesign CorrectDesign(const dsp::CalculationResult& design, const Correc
         const ComplexCurve response =
             dsp::DelayFreeResponse(filters[b], taps / 2, rate, v.frequenciesHz);
         corrected.bands[b].residualDb = ResidualDb(v, b, plan, response);
+        corrected.correctionsDb[b] = LevelsDb(response);
         longest = std::max(longest, taps);
     }
     // Every band through `longest` taps: its correction, or a unit impulse, about one centre, so

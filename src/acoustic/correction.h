@@ -76,6 +76,9 @@ struct CorrectedDesign {
     dsp::CrossoverTaps taps;  // each band its crossover convolved with its correction
     double targetLevelDb = 0.0;
     std::array<BandCorrectionFigures, dsp::kBandCount> bands{};
+    // Each corrected band's correction in dB at AcousticFrequencies of the drivers and the rate
+    // (the acoustic model's frequencies); empty for a band left as it is.
+    std::array<std::vector<double>, dsp::kBandCount> correctionsDb;
 };
 
 // The crossover of `design` with each corrected band's filter convolved with its correction: the

@@ -462,6 +462,7 @@ void AcousticView::UpdateResponses() {
     if (corrected_ && inputs_.note.empty()) {
         inputs_.targetDb = acoustic::TargetLevelsDb(
             shownCorrection_.target, corrected_->targetLevelDb, response_.frequenciesHz);
+        inputs_.correctionDb = corrected_->correctionsDb;
     }
     if (readoutIndex_ && *readoutIndex_ < inputs_.frequenciesHz.size() && inputs_.note.empty()) {
         readout_->setText(

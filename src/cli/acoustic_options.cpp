@@ -161,6 +161,7 @@ void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
     if (correction_.Active()) {
         acoustic::CorrectedDesign corrected = acoustic::CorrectDesign(design, correction_);
         targetLevelDb_ = corrected.targetLevelDb;
+        correctionsDb_ = corrected.correctionsDb;
         model_.SetDesign(std::move(corrected.taps));
     } else {
         model_.SetDesign(design.taps);
@@ -230,6 +231,7 @@ void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
         if (correction_.Active()) {
             inputs.targetDb = acoustic::TargetLevelsDb(correction_.settings.target, targetLevelDb_,
                                                        response_.frequenciesHz);
+            inputs.correctionDb = correctionsDb_;
         }
         inputs.width = plotSize.width();
         inputs.height = plotSize.height();

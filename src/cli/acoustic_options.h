@@ -93,6 +93,7 @@ class AcousticRun {
     std::shared_ptr<const acoustic::Drivers> shared_;
     acoustic::Correction correction_;
     double targetLevelDb_ = 0.0;
+    std::array<std::vector<double>, dsp::kBandCount> correctionsDb_;
     acoustic::AcousticModel model_;
     acoustic::AcousticResponse response_;
     bool evaluated_ = false;

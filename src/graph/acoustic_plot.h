@@ -28,6 +28,9 @@ struct AcousticPlotInputs {
     bool showPhase = false;
     // The correction's target at each frequency, dB, drawn dashed in black; empty for none.
     std::vector<double> targetDb;
+    // Each corrected band's correction in dB, drawn dashed in its colour about the target line;
+    // empty for a band without.
+    std::array<std::vector<double>, dsp::kBandCount> correctionDb;
     std::array<std::string, dsp::kCurveCount> legend;  // "low (woofer.frd)", ...
     std::string note;     // when not empty, shown instead of the curves
     int32_t width = 800;  // the picture, pixels

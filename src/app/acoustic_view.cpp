@@ -25,6 +25,7 @@
 #include <string>
 #include <utility>
 
+#include "app/align_controls.h"
 #include "app/correction_controls.h"
 #include "app/design_session.h"
 #include "dsp/bands.h"
@@ -153,6 +154,10 @@ void AcousticView::CreateControls() {
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
     range_->setObjectName(QStringLiteral("AcousticRange"));
+    align_ = new AlignControls(
+        this, session_, model_,
+        [this] { return design_file::CorrectionOf(session_.Design()).target; }, runReporting_);
+    layout->addWidget(align_);
     auto* actions = new QHBoxLayout;
     actions->addWidget(phaseBox_);
     actions->addWidget(exportButton_);
@@ -472,6 +477,7 @@ void AcousticView::UpdateResponses() {
         readout_->clear();
     }
     exportButton_->setEnabled(inputs_.note.empty() && model_.HasDesign());
+    align_->FollowModel();
     range_->setText(StatusText());
     Render();
 }

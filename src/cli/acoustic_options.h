@@ -81,6 +81,7 @@ class AcousticRun {
     std::shared_ptr<const acoustic::Drivers> Drivers() const { return shared_; }
     // The correction the responses follow (acoustic::CorrectDesign), before Evaluate.
     void Correct(const acoustic::Correction& correction) { correction_ = correction; }
+    const acoustic::Drivers& DriverResponses() const { return drivers_; }
 
     // Writes the FRD files and the picture asked for (plotSize pixels, in the window's font)
     // into `files`, which has FileNames among its targets.

@@ -21,8 +21,10 @@
 #include <cmath>
 #include <complex>
 
+#include "acoustic/auto_align.h"
 #include "acoustic/correction.h"
 #include "app/acoustic_view.h"
+#include "app/design_session.h"
 #include "design_file/design_file.h"
 #include "export/acoustic_frd.h"
 #include "form_fixture.h"
@@ -175,6 +177,33 @@ TEST_F(AcousticViewTest, CorrectBoxesBringTheSumToTheTargetLine) {
     EXPECT_EQ(form->Session().Design().correction.maxBoostDb, 3.0);
 }
 
+// "Align" waits for a design and a driver; then it puts the gains, delays and polarities into
+// the session, the controls show them, and the example drivers' sum comes much nearer the
+// target.
+TEST_F(AcousticViewTest, AlignWritesTheAlignedSettingsIntoTheSession) {
+    auto* align = Child<QPushButton>("Align");
+    EXPECT_FALSE(align->isEnabled());
+    UseShortFilters();
+    Calculate();
+    EXPECT_FALSE(align->isEnabled());  // ideal drivers only
+    LoadExamples();
+    ASSERT_TRUE(align->isEnabled());
+    const acoustic::AlignInputs inputs = acoustic::AlignInputsOf(View().Model(), {});
+    const double before = acoustic::MeanDeviationDb(inputs, View().CurrentSettings());
+    align->click();
+    ASSERT_TRUE(reports.empty()) << reports.front().text;
+    const acoustic::Settings aligned = View().CurrentSettings();
+    EXPECT_NE(aligned, acoustic::Settings{});
+    EXPECT_LT(acoustic::MeanDeviationDb(inputs, aligned), before - 3.0);
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        const QString band = QString::fromLatin1(dsp::kCurveNames[b].title.data());
+        EXPECT_NEAR(Child<QDoubleSpinBox>("Gain" + band)->value(), aligned[b].gainDb, 0.05);
+        EXPECT_NEAR(Child<QDoubleSpinBox>("Delay" + band)->value(), aligned[b].delayMs, 0.005);
+        EXPECT_EQ(Child<QCheckBox>("Invert" + band)->isChecked(), aligned[b].inverted);
+    }
+    EXPECT_FALSE(Child<QLabel>("AlignResult")->text().isEmpty());
+}
+
 TEST_F(AcousticViewTest, BadFileIsReportedAndChangesNothing) {
     UseShortFilters();
     Calculate();
@@ -210,10 +239,10 @@ TEST_F(AcousticViewTest, DropsOneFileOntoARowOrAllThreeOntoThePlot) {
 
     Drop(plot, {Example("woofer.frd"), Example("midrange.frd")});
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(
-        reports[0].text,
-        "Drop one driver file (.frd, .txt, .csv, .wav) onto a band's row, or the three drivers at "
-        "once onto the plot.");
+    EXPECT_EQ(reports[0].text,
+              "Drop one driver file (.frd, .txt, .csv, .wav) onto a band's row, or the three "
+              "drivers at "
+              "once onto the plot.");
 }
 
 // A data sheet's magnitude (.txt) and an impulse response (.wav) dropped onto their rows: each

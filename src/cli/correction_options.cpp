@@ -109,8 +109,19 @@ bool CorrectionOptions::Read(const QCommandLineParser& parser, design_file::Desi
         c.taps.fill(static_cast<int32_t>(*taps));
     }
     if (parser.isSet(correct_)) {
+        bool any = false;
         for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
-            c.bands[b] = c.bands[b] || !design.acoustic[b].driverFile.empty();
+            const bool hasFile = !design.acoustic[b].driverFile.empty();
+            c.bands[b] = c.bands[b] || hasFile;
+            any = any || hasFile;
+        }
+        if (!any) {
+            // Nothing to correct: saying so rather than exporting the plain crossover as if
+            // corrected.
+            std::fprintf(stderr,
+                         "--correct needs a driver file (--driver-low, --driver-mid or "
+                         "--driver-high, or a design file's).\n");
+            return false;
         }
     }
     return true;

@@ -430,6 +430,11 @@ CorrectedDesign CorrectDesign(const dsp::CalculationResult& design, const Correc
             continue;
         }
         const int32_t taps = CorrectionTapsAt(settings, b, design.parameters);
+        // Checked before its transforms (sixteen times as long) are allocated.
+        if (taps > kMaxCorrectionTaps ||
+            int64_t{design.taps.CommonLength} + taps - 1 >= kMaxCommonLength) {
+            base::RunMarkingWhere(dsp::kCurveNames[b].place, [] { base::RaiseRangeError(); });
+        }
         const BandPlan plan = PlanBand(v, b, *files[b], settings, taps, rate);
         RealTransform fft(PowerOfTwoAtLeast(16 * static_cast<std::size_t>(taps)));
         const std::vector<double> binLevels =

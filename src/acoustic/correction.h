@@ -90,7 +90,9 @@ struct CorrectedDesign {
 // a Kaiser-windowed FIR of the band's count (or settings.taps) about its centre. Every band, the
 // uncorrected ones too, goes through one common length of correction taps (a unit impulse for
 // those), so that all keep one latency: half the longest correction more than the crossover's.
-// Nothing corrected: the design's taps unchanged. ERangeError when the taps would reach 2^28.
+// Nothing corrected: the design's taps unchanged. ERangeError, naming the band, when its
+// correction would have more than kMaxCorrectionTaps taps at the design's rate or the taps would
+// reach 2^28.
 CorrectedDesign CorrectDesign(const dsp::CalculationResult& design, const Correction& correction);
 
 // The correction taps of band b at `sampleRateHz`: settings.taps scaled from tapsRateHz, else the

@@ -13,6 +13,7 @@
 
 #include "acoustic/auto_align.h"
 #include "acoustic/impulse_reader.h"
+#include "base/errors.h"
 #include "dsp/calculation.h"
 #include "dsp/complex_response.h"
 #include "dsp/crossover.h"
@@ -136,6 +137,23 @@ TEST(CorrectionTest, UncorrectedBandsKeepTheirTapsAndTheBoostStaysWithinItsLimit
         const double correctedDb = LevelsDb(dsp::DelayFreeResponse(
             corrected.taps.LowTaps, corrected.taps.CommonCentre, 48000, at30))[0];
         EXPECT_LE(correctedDb - crossoverDb, limitDb + 0.5) << driverDb;
+    }
+}
+
+// A correction too long for the rate is refused, naming its band, before anything is allocated:
+// 1048576 taps meant at 44.1 kHz are more than 2^20 at 88.2 kHz.
+TEST(CorrectionTest, CorrectionBeyondItsLongestIsARangeErrorOfItsBand) {
+    const auto drivers = ReadDrivers(KC_CORRECTION_DRIVERS);
+    const dsp::CalculationResult design = AdjustedDesign(101, 88200);
+    Correction correction{{}, drivers};
+    correction.settings.bands = {false, false, true};
+    correction.settings.taps = {0, 0, kMaxCorrectionTaps - 1};
+    correction.settings.tapsRateHz = 44100;
+    try {
+        CorrectDesign(design, correction);
+        FAIL() << "no error";
+    } catch (const base::Error& error) {
+        EXPECT_EQ(error.Where(), "high band");
     }
 }
 

@@ -147,6 +147,7 @@ class ExportDialog : public QDialog {
         exporting::Headroom headroom;
         double attenuationDb = 0.0;
         std::string pcm24Note;  // with the design's own rounding errors when known
+        std::vector<std::string> correctionLines;  // the driver correction's figures, when known
     };
     const Figures& FiguresOf(const exporting::RatePlan& rate,
                              const exporting::ExportAlignment& alignment) const;

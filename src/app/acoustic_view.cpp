@@ -545,7 +545,10 @@ QString AcousticView::StatusText() const {
     }
     if (corrected_ && !response_.sum.empty()) {
         text += QStringLiteral("\n") +
-                QCoreApplication::translate("AcousticView", "Corrected: the sum %1.")
+                QCoreApplication::translate(
+                    "AcousticView",
+                    "Corrected: the sum %1. Dashed black: the target; dashed in a band's colour: "
+                    "its correction about the target.")
                     .arg(QString::fromStdString(acoustic::DeviationText(
                         response_, shownCorrection_.target, corrected_->targetLevelDb)));
         for (const std::string& line : acoustic::CorrectionLines(*corrected_)) {

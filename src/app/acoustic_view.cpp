@@ -2,6 +2,7 @@
 #include "app/acoustic_view.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -26,6 +27,7 @@
 
 #include "app/acoustic_choices.h"
 #include "app/align_controls.h"
+#include "app/correction_controls.h"
 #include "app/design_session.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
@@ -127,9 +129,7 @@ AcousticView::AcousticView(QWidget* parent, DesignSession& session, FileNameChoo
     // The drivers before the design, so that the crossover is evaluated once, at their
     // frequencies.
     model_.SetDrivers(session_.Drivers());
-    if (session_.Taps()) {
-        model_.SetDesign(session_.Taps());
-    }
+    ApplyDesign();
     shownSettings_ = CurrentSettings();
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         ShowBandSettings(b, shownSettings_[b]);
@@ -148,13 +148,16 @@ void AcousticView::CreateControls() {
         ConnectBandRow(static_cast<Band>(b));
     }
     choices_ = new AcousticChoices(this, session_, runReporting_);
+    correction_ = new CorrectionControls(this, session_, runReporting_);
+    layout->addWidget(correction_);
     exportButton_ = new QPushButton(QStringLiteral("Export FRD…"), this);
     exportButton_->setObjectName(QStringLiteral("ExportAcoustic"));
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
     range_->setObjectName(QStringLiteral("AcousticRange"));
     align_ = new AlignControls(
-        this, session_, model_, [] { return acoustic::TargetSettings{}; }, runReporting_);
+        this, session_, model_,
+        [this] { return design_file::CorrectionOf(session_.Design()).target; }, runReporting_);
     layout->addWidget(align_);
     // The choices and the export on one line, what the files span on the next, so that neither
     // widens the window.
@@ -294,14 +297,31 @@ void AcousticView::ConnectSession() {
 }
 
 void AcousticView::FollowResult() {
-    model_.SetDesign(session_.Taps());
+    ApplyDesign();
     UpdateResponses();
+}
+
+void AcousticView::ApplyDesign() {
+    shownCorrection_ = design_file::CorrectionOf(session_.Design());
+    corrected_.reset();
+    if (!session_.Result()) {
+        return;
+    }
+    const acoustic::Correction correction{
+        shownCorrection_, std::make_shared<const acoustic::Drivers>(session_.Drivers())};
+    if (!correction.Active()) {
+        model_.SetDesign(session_.Taps());
+        return;
+    }
+    corrected_ = acoustic::CorrectDesign(*session_.Result(), correction);
+    model_.SetDesign(corrected_->taps);
 }
 
 // The session checked the files' frequencies at the design's rate, which the model has too.
 void AcousticView::FollowDrivers() {
     model_.SetDrivers(session_.Drivers());
     zoom_.reset();
+    ApplyDesign();
     ShowDrivers();
     UpdateResponses();
 }
@@ -313,6 +333,11 @@ void AcousticView::FollowSettings() {
     if (session_.Design().acousticView != inputs_.choices) {
         choices_->Follow();
         Render();
+    }
+    correction_->Follow();
+    if (design_file::CorrectionOf(session_.Design()) != shownCorrection_) {
+        ApplyDesign();
+        UpdateResponses();
     }
     const acoustic::Settings settings = CurrentSettings();
     if (settings == shownSettings_) {
@@ -450,6 +475,11 @@ void AcousticView::ShowReadoutAt(std::optional<QPointF> pixel) {
 void AcousticView::UpdateResponses() {
     model_.Evaluate(CurrentSettings(), response_);
     inputs_ = graph::AcousticPlotInputsOf(model_, response_, CurrentSettings());
+    if (corrected_ && inputs_.note.empty()) {
+        inputs_.targetDb = acoustic::TargetLevelsDb(
+            shownCorrection_.target, corrected_->targetLevelDb, response_.frequenciesHz);
+        inputs_.correctionDb = corrected_->correctionsDb;
+    }
     if (readoutIndex_ && *readoutIndex_ < inputs_.frequenciesHz.size() && inputs_.note.empty()) {
         readout_->setText(
             QString::fromStdString(graph::AcousticReadoutText(inputs_, *readoutIndex_)));
@@ -551,6 +581,18 @@ QString AcousticView::StatusText() const {
     if (!continued.empty()) {
         text += QStringLiteral(" Dashed: beyond a file's ends; ") +
                 QString::fromStdString(continued) + '.';
+    }
+    if (corrected_ && !response_.sum.empty()) {
+        text += QStringLiteral("\n") +
+                QCoreApplication::translate(
+                    "AcousticView",
+                    "Corrected: the sum %1. Dashed black: the target; dashed in a band's colour: "
+                    "its correction about the target.")
+                    .arg(QString::fromStdString(acoustic::DeviationText(
+                        response_, shownCorrection_.target, corrected_->targetLevelDb)));
+        for (const std::string& line : acoustic::CorrectionLines(*corrected_)) {
+            text += QStringLiteral("\n") + QString::fromStdString(line);
+        }
     }
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         const auto& driver = model_.DriverFiles()[b];

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "acoustic/correction.h"
 #include "app/file_chooser.h"
 #include "app/picture_view.h"
 #include "app/replace_question.h"
@@ -37,6 +38,7 @@ namespace kc::app {
 
 class AcousticChoices;
 class AlignControls;
+class CorrectionControls;
 class DesignSession;
 
 class AcousticView final : public QWidget {
@@ -127,6 +129,9 @@ class AcousticView final : public QWidget {
     void ShowImpulseOptions(std::size_t band);
     void ChangeImpulseOptions(acoustic::Band band);
     void ShowDrivers();
+    // The session's calculation into the model, each band through its correction when the
+    // design corrects it.
+    void ApplyDesign();
     QString StatusText() const;
     graph::PlotFrame Frame() const;
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;
@@ -143,11 +148,15 @@ class AcousticView final : public QWidget {
     QLabel* range_ = nullptr;
     PictureView* plot_ = nullptr;
     QLabel* readout_ = nullptr;
+    CorrectionControls* correction_ = nullptr;
 
     acoustic::AcousticModel model_;
     // The band settings the controls show.
     acoustic::Settings shownSettings_{};
     acoustic::AcousticResponse response_;
+    // The correction the model's design went through, and what it made.
+    acoustic::CorrectionSettings shownCorrection_{};
+    std::optional<acoustic::CorrectedDesign> corrected_;
     graph::AcousticPlotInputs inputs_;
     std::optional<std::size_t> readoutIndex_;
     std::optional<graph::AcousticRange> zoom_;

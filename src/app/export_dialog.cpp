@@ -440,7 +440,7 @@ exporting::ExportRequest ExportDialog::Request() const {
     exporting::ExportRequest request =
         exporting::RequestInFolder(kinds, Folder->text().toStdString(), Name->text().toStdString());
     request.alignment = {settings.alignment, bands_,
-                         exporting::NormalizationNamed(settings.normalize)};
+                         exporting::NormalizationNamed(settings.normalize), correction_};
     return request;
 }
 
@@ -543,7 +543,7 @@ const ExportDialog::Figures& ExportDialog::FiguresOf(
     if (found != figures_.end()) {
         return *found;
     }
-    Figures figures{p, alignment, false, {}, 0.0, exporting::Pcm24Note(nullptr)};
+    Figures figures{p, alignment, false, {}, 0.0, exporting::Pcm24Note(nullptr), {}};
     // A design that takes long is not designed while the dialog is being filled in.
     constexpr double kLongestSeconds = 0.2;
     if (dsp::EstimatedCalculationSeconds(p) <= kLongestSeconds) {
@@ -553,6 +553,7 @@ const ExportDialog::Figures& ExportDialog::FiguresOf(
             figures.headroom = exported.headroom;
             figures.attenuationDb = exported.attenuationDb;
             figures.pcm24Note = exporting::Pcm24Note(&exported.design.taps);
+            figures.correctionLines = exported.correctionLines;
             figures.known = true;
         } catch (const std::exception&) {
             figures.known = false;  // the export says why
@@ -583,6 +584,9 @@ void ExportDialog::ShowNotes(const ExportPlan& plan) {
                  (plan.rates.size() > 1
                       ? QStringLiteral(" (at %1 Hz)").arg(first.parameters.sampleRateHz)
                       : QString());
+    for (const std::string& line : figures.correctionLines) {
+        lines << "Correction: " + FromStd(line);
+    }
     if (figures.known && figures.headroom.CanClip()) {
         lines << "Warning: " + FromStd(exporting::ClipWarning());
     }

@@ -78,6 +78,8 @@ class ExportDialog : public QDialog {
     void SetInputFiles(std::vector<std::string> files) { inputFiles_ = std::move(files); }
     // Each band's gain, delay and polarity (the acoustic view's), which the alignment applies.
     void SetBandSettings(const acoustic::Settings& bands);
+    // The driver correction each band's taps go through (the acoustic view's).
+    void SetCorrection(acoustic::Correction correction) { correction_ = std::move(correction); }
 
     // A row of the file kinds (exporting::ExportKinds(), those the dialog offers): the kind's box
     // and per option a choice beside it or, for a free text (a device), a field in the form below
@@ -145,6 +147,7 @@ class ExportDialog : public QDialog {
         exporting::Headroom headroom;
         double attenuationDb = 0.0;
         std::string pcm24Note;  // with the design's own rounding errors when known
+        std::vector<std::string> correctionLines;  // the driver correction's figures, when known
     };
     const Figures& FiguresOf(const exporting::RatePlan& rate,
                              const exporting::ExportAlignment& alignment) const;
@@ -156,6 +159,7 @@ class ExportDialog : public QDialog {
 
     dsp::CrossoverParameters design_;
     exporting::KindChoices startingKinds_;  // kept by Settings for a text that breaks its rule
+    acoustic::Correction correction_;
     acoustic::Settings bands_{};
     mutable std::vector<Figures> figures_;
     std::string startingName_;  // kept by Settings while the name typed is not one file name

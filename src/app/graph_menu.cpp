@@ -213,7 +213,10 @@ void GraphMenu::ExportCoefficients() {
         exportQuestions_.chooseFolder, host_.Guard().AskingWith(exportQuestions_.replaceFiles),
         [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
     dialog.SetInputFiles(host_.InputFiles());
-    dialog.SetBandSettings(design_file::AlignmentOf(host_.Session().Design()).bands);
+    const exporting::ExportAlignment alignment = design_file::AlignmentOf(host_.Session().Design());
+    dialog.SetBandSettings(alignment.bands);
+    dialog.SetCorrection({alignment.correction.settings,
+                          std::make_shared<const acoustic::Drivers>(host_.Session().Drivers())});
     runExportDialog_(dialog);
     SetExportChoices(dialog.Settings());
     exportFolder_ = dialog.Folder->text();

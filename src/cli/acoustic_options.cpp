@@ -23,20 +23,6 @@
 namespace kc::cli {
 namespace {
 
-// A whole option text as a number ("." as the point, whatever the locale) within [lowest,
-// highest]; nothing otherwise.
-std::optional<double> NumberIn(const QString& text, double lowest, double highest) {
-    const std::string utf8 = ToUtf8(text);
-    const char* first = utf8.data() + (utf8.starts_with('+') ? 1 : 0);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(first, utf8.data() + utf8.size(), value);
-    if (error != std::errc() || end != utf8.data() + utf8.size() || !(value >= lowest) ||
-        !(value <= highest)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 QString BandOption(const char* what, std::size_t band) {
     return QString::fromLatin1(what) + '-' + QString::fromLatin1(dsp::kCurveNames[band].id.data());
 }
@@ -154,6 +140,7 @@ AcousticRun::AcousticRun(const AcousticRequest& request, int32_t rateHz)
             drivers_[b] = acoustic::ReadDriverFile(path, path, request.impulse[b]);
         }
     }
+    shared_ = std::make_shared<const acoustic::Drivers>(drivers_);
 }
 
 std::vector<std::string> AcousticRun::FileNames() const {
@@ -177,7 +164,14 @@ void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
         return;
     }
     model_.SetDrivers(drivers_);
-    model_.SetDesign(design.taps);
+    if (correction_.Active()) {
+        acoustic::CorrectedDesign corrected = acoustic::CorrectDesign(design, correction_);
+        targetLevelDb_ = corrected.targetLevelDb;
+        correctionsDb_ = corrected.correctionsDb;
+        model_.SetDesign(std::move(corrected.taps));
+    } else {
+        model_.SetDesign(design.taps);
+    }
     model_.CheckFrequencies();
     model_.Evaluate(request_.settings, response_);
     if (!request_.views.impulsePlot.isEmpty() || !request_.views.stepPlot.isEmpty()) {
@@ -207,6 +201,10 @@ void AcousticRun::PrintSummary() const {
               base::FixedPointText(response_.frequenciesHz.front(), 3) + " to " +
               base::FixedPointText(response_.frequenciesHz.back(), 3) + " Hz (" +
               std::to_string(levels.size()) + " frequencies)");
+    if (correction_.Active()) {
+        PrintLine("Acoustic sum: " +
+                  acoustic::DeviationText(response_, correction_.settings.target, targetLevelDb_));
+    }
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         if (drivers_[b] && !acoustic::IsPlainFrd(*drivers_[b])) {
             PrintLine(std::string(dsp::kCurveNames[b].id) + " driver: " +
@@ -247,6 +245,11 @@ void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
         graph::AcousticPlotInputs inputs =
             graph::AcousticPlotInputsOf(model_, response_, request_.settings);
         inputs.choices = request_.choices;
+        if (correction_.Active()) {
+            inputs.targetDb = acoustic::TargetLevelsDb(correction_.settings.target, targetLevelDb_,
+                                                       response_.frequenciesHz);
+            inputs.correctionDb = correctionsDb_;
+        }
         inputs.width = plotSize.width();
         inputs.height = plotSize.height();
         const QImage image =

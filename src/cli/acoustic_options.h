@@ -8,11 +8,13 @@
 #include <QSize>
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "acoustic/correction.h"
 #include "acoustic/speaker_time.h"
 #include "acoustic/view_choices.h"
 #include "cli/acoustic_view_options.h"
@@ -74,14 +76,19 @@ class AcousticRun {
     // nothing when no acoustic option was given. EDriverFileError when the files share no
     // frequency below half the design's rate.
     void Evaluate(const dsp::CalculationResult& design);
-    // Prints "Acoustic sum: ... dB from ... to ... Hz (N frequencies)" after an evaluation, then
-    // each driver file's reading and warnings and where the sum rests on continued data, and the
-    // speaker's pre-ringing when its impulse or step is plotted.
+    // Prints "Acoustic sum: ... dB from ... to ... Hz (N frequencies)" after an evaluation, with
+    // a correction how far the sum strays from the target, then each driver file's reading and
+    // warnings and where the sum rests on continued data, and the speaker's pre-ringing when its
+    // impulse or step is plotted.
     void PrintSummary() const;
 
     // The files it writes, and the driver files it read (which no output may replace).
     std::vector<std::string> FileNames() const;
     std::vector<std::string> DriverFiles() const;
+    // The drivers read, shared with the export's correction.
+    std::shared_ptr<const acoustic::Drivers> Drivers() const { return shared_; }
+    // The correction the responses follow (acoustic::CorrectDesign), before Evaluate.
+    void Correct(const acoustic::Correction& correction) { correction_ = correction; }
     const acoustic::Drivers& DriverResponses() const { return drivers_; }
 
     // Writes the FRD files and the picture asked for (plotSize pixels, in the window's font)
@@ -92,6 +99,10 @@ class AcousticRun {
     const AcousticRequest& request_;
     int32_t rateHz_;
     acoustic::Drivers drivers_;
+    std::shared_ptr<const acoustic::Drivers> shared_;
+    acoustic::Correction correction_;
+    double targetLevelDb_ = 0.0;
+    std::array<std::vector<double>, dsp::kBandCount> correctionsDb_;
     acoustic::AcousticModel model_;
     acoustic::AcousticResponse response_;
     acoustic::SpeakerTimeModel speaker_;

@@ -2,6 +2,7 @@
 #include "cli/command_support.h"
 
 #include <QFileInfo>
+#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <iterator>
@@ -94,6 +95,18 @@ int RunReportingErrors(const std::function<int()>& body) {
         std::fprintf(stderr, "%s\n", TerminalText(error).c_str());
         return kExitError;
     }
+}
+
+std::optional<double> NumberIn(const QString& text, double lowest, double highest) {
+    const std::string utf8 = ToUtf8(text);
+    const char* first = utf8.data() + (utf8.starts_with('+') ? 1 : 0);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(first, utf8.data() + utf8.size(), value);
+    if (error != std::errc() || end != utf8.data() + utf8.size() || !(value >= lowest) ||
+        !(value <= highest)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace kc::cli

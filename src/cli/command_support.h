@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,9 @@ void PrintLine(const std::string& line);
 std::string ToUtf8(const QString& text);
 
 QString FromUtf8(std::string_view text);
+
+// A whole option text as a number ("." as the point, whatever the locale) within [lowest,
+// highest]; nothing otherwise.
+std::optional<double> NumberIn(const QString& text, double lowest, double highest);
 
 }  // namespace kc::cli

@@ -18,6 +18,7 @@
 #include "cli/align_option.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
+#include "cli/correction_options.h"
 #include "cli/export_options.h"
 #include "cli/time_options.h"
 #include "design_file/design_file.h"
@@ -104,6 +105,9 @@ void PrintExported(const exporting::ExportedRate& exported,
     PrintLine("Normalization: " + exporting::NormalizationText(request.alignment.normalization,
                                                                exported.attenuationDb));
     PrintLine("Exported latency: " + exporting::LatencyText(exported.latency, rate));
+    for (const std::string& line : exported.correctionLines) {
+        PrintLine("Correction: " + line);
+    }
     PrintLine("Exported taps: " + base::IntToStr(exported.design.taps.CommonLength));
     PrintLine("Peak gain: " + exporting::GainsText(exported.headroom.peakDb));
     PrintLine("Worst-case gain: " + exporting::GainsText(exported.headroom.worstCaseDb));
@@ -175,14 +179,28 @@ void TakeAlignment(const acoustic::Settings& aligned, DesignOutputs& out) {
 int RunDesign(OptionFields& fields, const PlotOptions& plot, DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
     design.sampleRateHz = out.countsRateHz;
+    // The drivers are read first: the export's correction needs them to plan the latency.
+    AcousticRun acoustic(out.acoustic, out.rates.empty() ? design.sampleRateHz : out.rates.front());
+    const auto withDrivers = [&acoustic, &out] {
+        out.request.alignment.correction.drivers = acoustic.Drivers();
+        acoustic.Correct(out.request.alignment.correction);
+    };
+    withDrivers();
     exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.request);
-    AcousticRun acoustic(out.acoustic, plan.rates.front().parameters.sampleRateHz);
     std::optional<acoustic::AlignResult> aligned;
     if (out.align) {
-        aligned = AlignDrivers(acoustic.DriverResponses(),
-                               DesignForAlignment(plan.rates.front().parameters), {},
-                               out.acoustic.settings);
+        // The bands as they play: corrected when the design corrects them, to the same target.
+        const acoustic::Correction& correction = out.request.alignment.correction;
+        dsp::CalculationResult forAlignment;
+        forAlignment.parameters = plan.rates.front().parameters;
+        forAlignment.taps = DesignForAlignment(forAlignment.parameters);
+        if (correction.Active()) {
+            forAlignment.taps = acoustic::CorrectDesign(forAlignment, correction).taps;
+        }
+        aligned = AlignDrivers(acoustic.DriverResponses(), forAlignment.taps,
+                               correction.settings.target, out.acoustic.settings);
         TakeAlignment(aligned->settings, out);
+        withDrivers();
         plan = exporting::PlanExport(design, out.rates, out.request);
     }
     std::vector<std::string> inputs = acoustic.DriverFiles();
@@ -232,6 +250,7 @@ struct DesignOptions {
     AcousticOptions acoustic;
     AcousticViewOptions acousticViews;
     AlignOption align;
+    CorrectionOptions correction;
     // Design files: --design gives every setting it holds, and the options given as well override
     // it; --save-design writes the design as given.
     QCommandLineOption design{"design",
@@ -252,6 +271,7 @@ struct DesignOptions {
         acoustic.AddTo(parser);
         acousticViews.AddTo(parser);
         align.AddTo(parser);
+        correction.AddTo(parser);
         parser.addOptions({design, saveDesign});
     }
 };
@@ -295,7 +315,7 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     const std::optional<AcousticRequest> acoustic = options.acoustic.Read(parser, design.acoustic);
     const std::optional<AcousticViewRequest> views =
         options.acousticViews.Read(parser, design.acousticView);
-    if (!time || !acoustic || !views) {
+    if (!time || !acoustic || !views || !options.correction.Read(parser, design)) {
         return std::nullopt;
     }
     outputs.time = *time;

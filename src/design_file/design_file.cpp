@@ -120,6 +120,24 @@ void VisitKeys(Keys& keys, DesignT& design) {
                        acoustic::kMaxLevelRangeDb);
         section.Choice("speakerView", design.acousticView.speakerView, kSpeakerViewNames);
     });
+    keys.Section("correction", [&c = design.correction](auto& section) {
+        for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+            section.Section(dsp::kCurveNames[b].id, [&c, b](auto& band) {
+                band.Flag("correct", c.bands[b]);
+                band.Whole("taps", c.taps[b], 0, acoustic::kMaxCorrectionTaps);
+            });
+        }
+        section.Flag("defaultTargetLevel", c.defaultTargetLevel);
+        section.Number("targetDb", c.targetDb, acoustic::kMinTargetLevelDb,
+                       acoustic::kMaxTargetLevelDb);
+        section.Number("targetTiltDbPerOctave", c.targetTiltDbPerOctave,
+                       acoustic::kMinTargetTiltDbPerOctave, acoustic::kMaxTargetTiltDbPerOctave);
+        section.Number("maxBoostDb", c.maxBoostDb, acoustic::kMinMaxBoostDb,
+                       acoustic::kMaxMaxBoostDb);
+        section.Number("smoothingOctaves", c.smoothingOctaves, acoustic::kMinSmoothingOctaves,
+                       acoustic::kMaxSmoothingOctaves);
+        section.Flag("correctPhase", c.correctPhase);
+    });
 }
 
 // Whether `value` is a whole number (of any JSON number type) from lowest to highest.
@@ -485,7 +503,24 @@ exporting::ExportAlignment AlignmentOf(const Design& design) {
         alignment.bands[b] = design.acoustic[b].band;
     }
     alignment.normalization = exporting::NormalizationNamed(design.exportSettings.normalize);
+    alignment.correction.settings = CorrectionOf(design);
     return alignment;
+}
+
+acoustic::CorrectionSettings CorrectionOf(const Design& design) {
+    const CorrectionFileSettings& c = design.correction;
+    acoustic::CorrectionSettings settings;
+    settings.bands = c.bands;
+    settings.taps = c.taps;
+    settings.tapsRateHz = design.exportSettings.countsRateHz;
+    if (!c.defaultTargetLevel) {
+        settings.target.levelDb = c.targetDb;
+    }
+    settings.target.tiltDbPerOctave = c.targetTiltDbPerOctave;
+    settings.maxBoostDb = c.maxBoostDb;
+    settings.smoothingOctaves = c.smoothingOctaves;
+    settings.correctPhase = c.correctPhase;
+    return settings;
 }
 
 const std::string& FieldText(const Design& design, dsp::CalcField field) {

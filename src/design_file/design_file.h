@@ -104,6 +104,20 @@ struct DriverSettings {
 };
 using AcousticSettings = std::array<DriverSettings, dsp::kBandCount>;  // low, mid, high
 
+// The driver correction as the file keeps it (acoustic/correction.h): which bands, the target, the
+// limits and each band's correction taps (0: the band's own count).
+struct CorrectionFileSettings {
+    std::array<bool, dsp::kBandCount> bands{};
+    std::array<int32_t, dsp::kBandCount> taps{};
+    bool defaultTargetLevel = true;  // the least sensitive driver's level within its band
+    double targetDb = 0.0;           // the target's level when not the default
+    double targetTiltDbPerOctave = 0.0;
+    double maxBoostDb = acoustic::kDefaultMaxBoostDb;
+    double smoothingOctaves = acoustic::kDefaultSmoothingOctaves;
+    bool correctPhase = true;
+    bool operator==(const CorrectionFileSettings&) const = default;
+};
+
 // A whole design; a default one is the window as it starts. A feature that keeps settings in the
 // file adds a section here and its keys in design_file.cpp (VisitKeys).
 struct Design {
@@ -114,12 +128,15 @@ struct Design {
     TimeSettings time;
     AcousticSettings acoustic;
     acoustic::ViewChoices acousticView;  // the acoustic plot's right axis, drivers alone, range
+    CorrectionFileSettings correction;
     bool operator==(const Design&) const = default;
 };
 
 // The alignment of an export of `design`: its acoustic settings, its export's box and
 // normalisation.
 exporting::ExportAlignment AlignmentOf(const Design& design);
+// The correction settings of `design`, the correction taps meant at its counts' rate.
+acoustic::CorrectionSettings CorrectionOf(const Design& design);
 
 // The text of one of the crossover calculation's fields.
 const std::string& FieldText(const Design& design, dsp::CalcField field);

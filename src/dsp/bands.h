@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -48,6 +49,11 @@ inline std::array<const std::vector<double>*, kBandCount> BandTaps(const Crossov
     std::array<const std::vector<double>*, kBandCount> result{};
     std::copy(arrays.begin(), arrays.end(), result.begin());
     return result;
+}
+
+// The bands' tap counts of `parameters`, low to high.
+inline std::array<int32_t, kBandCount> BandCounts(const CrossoverParameters& parameters) {
+    return {parameters.lowCount, parameters.midCount, parameters.highCount};
 }
 
 // The bands' tap arrays of `taps`, then their sum.

@@ -143,8 +143,14 @@ bool Headroom::CanClip() const {
 }
 
 ExportedRate ExportRate(dsp::CalculationResult crossover, const ExportAlignment& alignment) {
-    ExportedRate exported{std::move(crossover), {}, 0.0, {}, {}};
+    ExportedRate exported{std::move(crossover), {}, 0.0, {}, {}, {}};
     dsp::CrossoverTaps& taps = exported.design.taps;
+    if (alignment.correction.Active()) {
+        acoustic::CorrectedDesign corrected =
+            acoustic::CorrectDesign(exported.design, alignment.correction);
+        taps = std::move(corrected.taps);
+        exported.correctionLines = acoustic::CorrectionLines(corrected);
+    }
     exported.alignment = AlignmentAt(alignment, taps.sampleRateHz);
     const RateAlignment& a = exported.alignment;
     exported.latency = LatencyAt(a, taps.CommonCentre);

@@ -72,10 +72,13 @@ struct ExportedRate {
     double attenuationDb = 0.0;  // of the normalisation, 0 or negative
     ExportLatency latency;
     Headroom headroom;  // of the taps as exported
+    // The driver correction's figures (target, each band's), when the export corrects.
+    std::vector<std::string> correctionLines;
 };
 
-// The crossover's design of one rate as the export writes it. ERangeError when the exported length
-// would reach 2^31 taps.
+// The crossover's design of one rate as the export writes it: each band through its driver
+// correction (acoustic::CorrectDesign) when the alignment has one, then aligned and normalised.
+// ERangeError when the exported length would reach 2^31 taps.
 ExportedRate ExportRate(dsp::CalculationResult crossover, const ExportAlignment& alignment);
 
 // The alignment as the summary and the export dialog state it at a rate: "low 0.0 dB 0.000 ms,

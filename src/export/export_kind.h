@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "acoustic/acoustic_model.h"
+#include "acoustic/correction.h"
 #include "dsp/calculation.h"
 
 namespace kc::exporting {
@@ -79,6 +80,8 @@ struct ExportAlignment {
     bool apply = true;
     acoustic::Settings bands{};
     Normalization normalization = Normalization::None;
+    // The driver correction each band's taps go through before the alignment.
+    acoustic::Correction correction;
     bool operator==(const ExportAlignment&) const = default;
 };
 

@@ -185,7 +185,8 @@ ExportPlan PlanExport(const dsp::CrossoverParameters& design, const std::vector<
             throw ERateError(error, rate);
         }
         const int32_t commonCentre =
-            dsp::Max3(r.parameters.lowCount, r.parameters.midCount, r.parameters.highCount) / 2;
+            dsp::Max3(r.parameters.lowCount, r.parameters.midCount, r.parameters.highCount) / 2 +
+            acoustic::CorrectionLatencySamples(request.alignment.correction, r.parameters);
         r.alignment = AlignmentAt(request.alignment, rate);
         r.latency = LatencyAt(r.alignment, commonCentre);
         r.latencySamples = commonCentre + r.alignment.filterHalfLength;

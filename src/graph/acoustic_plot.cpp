@@ -165,6 +165,27 @@ void DrawCurves(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs
                      std::numeric_limits<double>::infinity(),
                      curve < dsp::kBandCount ? inputs.continued[curve] : std::vector<char>{});
     }
+    for (std::size_t b = 0; b < dsp::kBandCount && !inputs.targetDb.empty(); ++b) {
+        const std::vector<double>& correction = inputs.correctionDb[b];
+        if (correction.size() == inputs.targetDb.size()) {
+            std::vector<double> aboutTarget(correction.size());
+            for (std::size_t i = 0; i < correction.size(); ++i) {
+                aboutTarget[i] = inputs.targetDb[i] + correction[i];
+            }
+            canvas.SetPenColor(kCurveColors[b]);
+            DrawPolyline(
+                canvas, frame, xs, aboutTarget,
+                [&](double db) { return YOfLevel(frame, levels, db); },
+                std::numeric_limits<double>::infinity(), std::vector<char>(xs.size(), 1));
+        }
+    }
+    if (!inputs.targetDb.empty()) {
+        canvas.SetPenColor(clBlack);
+        DrawPolyline(
+            canvas, frame, xs, inputs.targetDb,
+            [&](double db) { return YOfLevel(frame, levels, db); },
+            std::numeric_limits<double>::infinity(), std::vector<char>(xs.size(), 1));
+    }
 }
 
 void DrawGrid(Canvas& canvas, const PlotFrame& frame, const AcousticPlotInputs& inputs) {

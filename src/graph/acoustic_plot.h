@@ -42,6 +42,11 @@ struct AcousticPlotInputs {
     acoustic::ViewChoices choices;  // the right axis, the drivers alone, the level range
     // The part shown: frequencies and levels; nothing for the whole (AxisOf, LevelAxisOf).
     std::optional<AcousticRange> zoom;
+    // The correction's target at each frequency, dB, drawn dashed in black; empty for none.
+    std::vector<double> targetDb;
+    // Each corrected band's correction in dB, drawn dashed in its colour about the target line;
+    // empty for a band without.
+    std::array<std::vector<double>, dsp::kBandCount> correctionDb;
     std::array<std::string, dsp::kCurveCount> legend;  // "low (woofer.frd)", ...
     std::string note;     // when not empty, shown instead of the curves
     int32_t width = 800;  // the picture, pixels

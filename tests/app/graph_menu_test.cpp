@@ -24,12 +24,15 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "acoustic/correction.h"
 #include "app/export_dialog.h"
 #include "app/graph_view.h"
 #include "app/transient_note.h"
+#include "design_file/design_file.h"
 #include "dsp/crossover.h"
 #include "export/csv_export.h"
 #include "form_fixture.h"
@@ -445,6 +448,36 @@ TEST_F(GraphMenuTest, ExportDialogAppliesTheAcousticViewsBandSettings) {
     EXPECT_EQ(ReadDoubles(folder.filePath("pure-44100-high.dbl")), crossoverHigh);
     EXPECT_TRUE(laterNotes.contains("Normalization: worst-case, -")) << laterNotes.toStdString();
     EXPECT_TRUE(laterNotes.contains("24-bit PCM rounds every tap")) << laterNotes.toStdString();
+    EXPECT_TRUE(reports.empty());
+}
+
+// With the bands corrected in the acoustic view, the dialog writes the corrected taps: each band
+// the crossover convolved with its correction, as the view shows them, and says so in its notes.
+TEST_F(GraphMenuTest, ExportDialogWritesTheCorrectedBands) {
+    Calculate();  // 61, 41 and 21 taps
+    const char* names[] = {"woofer.frd", "midrange.frd", "tweeter.frd"};
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        form->Session().SetDriverFile(static_cast<dsp::Band>(b),
+                                      QStringLiteral(KC_DRIVER_EXAMPLES "/") + names[b]);
+    }
+    form->Session().Edit([](design_file::Design& d) { d.correction.bands = {true, true, true}; });
+    QString notes;
+    fillIn = [&](ExportDialog& d) {
+        AskForTwoRates(d, folder.path());
+        d.RateBoxes[1]->setChecked(false);
+        notes = d.Notes->text();
+        d.ExportButton->click();
+    };
+    Choose("ExportCoefficients");
+    const acoustic::Correction correction{
+        design_file::CorrectionOf(form->Session().Design()),
+        std::make_shared<const acoustic::Drivers>(form->Session().Drivers())};
+    const acoustic::CorrectedDesign expected =
+        acoustic::CorrectDesign(*form->Session().Result(), correction);
+    EXPECT_EQ(ReadDoubles(folder.filePath("xo-44100-low.dbl")), expected.taps.LowTaps);
+    EXPECT_EQ(ReadDoubles(folder.filePath("xo-44100-high.dbl")), expected.taps.HighTaps);
+    EXPECT_NE(expected.taps.HighTaps.size(), form->Taps().HighTaps.size());
+    EXPECT_TRUE(notes.contains("Correction: target")) << notes.toStdString();
     EXPECT_TRUE(reports.empty());
 }
 

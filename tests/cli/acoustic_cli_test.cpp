@@ -301,6 +301,18 @@ TEST_F(AcousticCliTest, BadDriverFileWritesNothing) {
          2,
          "--align needs a driver file (--driver-low, --driver-mid or --driver-high, or a "
          "design file's).\n"},
+        {{"--correct"},
+         2,
+         "--correct needs a driver file (--driver-low, --driver-mid or --driver-high, or a "
+         "design file's).\n"},
+        {{"--max-boost-db", "30"}, 2, "--max-boost-db takes dB from 0 to 24, not '30'.\n"},
+        {{"--smoothing", "1/0"},
+         2,
+         "--smoothing takes octaves from 0 to 1 (a number or 1/N), not '1/0'.\n"},
+        {{"--correct-phase", "yes"}, 2, "--correct-phase takes on or off, not 'yes'.\n"},
+        {{"--correction-taps", "2001.5"},
+         2,
+         "--correction-taps takes a whole number from 3 to 1048576, not '2001.5'.\n"},
     };
     for (const Row& row : rows) {
         const Outcome run = RunCli(QStringList{"design"} + outputs + row.arguments);

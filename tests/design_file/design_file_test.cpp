@@ -86,6 +86,8 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
     designs[4].acousticView = {acoustic::RightAxis::GroupDelay, true, 6.5,
                                dsp::TimeSeriesKind::ImpulseDb};
     designs[5].acousticView.rightAxis = acoustic::RightAxis::BandPhases;
+    designs[4].correction = {
+        {true, false, true}, {0, 4001, 3}, false, 85.5, -0.5, 3.0, 0.25, false};
     designs[5].exportSettings.ratesHz.clear();  // no rate chosen
     designs[5].time.preRingingDb = 20;
     const fs::path folder =
@@ -151,6 +153,10 @@ TEST(DesignFileTest, RefusalsNameTheFileAndTheKeyOrTheLine) {
          "key \"acoustic.low.gainDb\" must be from -40 to 20, not 25"},
         {"delay as text", kHeader + R"(, "acoustic": {"high": {"delayMs": "1"}}})",
          "key \"acoustic.high.delayMs\" must be a JSON number, not a JSON string"},
+        {"boost limit out of range", kHeader + R"(, "correction": {"maxBoostDb": 30}})",
+         "key \"correction.maxBoostDb\" must be from 0 to 24, not 30"},
+        {"correction taps out of range", kHeader + R"(, "correction": {"mid": {"taps": -1}}})",
+         "key \"correction.mid.taps\" must be a whole number from 0 to 1048576, not -1"},
         {"channel 0", kHeader + R"(, "acoustic": {"mid": {"channel": 0}}})",
          "key \"acoustic.mid.channel\" must be a whole number from 1 to 64, not 0"},
         {"threshold with a fraction", kHeader + R"(, "time": {"preRingingDb": 60.5}})",

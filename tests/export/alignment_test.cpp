@@ -63,7 +63,7 @@ TEST(AlignmentTest, ExportedBandIsTheCrossoverTimesGainPolarityAndDelay) {
         const dsp::CalculationResult crossover = dsp::CalculateCrossover(atRate);
         for (const AlignmentCase& c : kCases) {
             SCOPED_TRACE(std::to_string(rate) + " Hz, " + c.name);
-            const ExportAlignment alignment{true, c.bands, Normalization::None};
+            const ExportAlignment alignment{true, c.bands, Normalization::None, {}};
             const ExportedRate exported = ExportRate(dsp::CalculateCrossover(atRate), alignment);
             double earliestMs = 1e9;
             for (const auto& band : c.bands) {
@@ -111,7 +111,8 @@ TEST(AlignmentTest, ExportedBandsAreTheAcousticViewsPrediction) {
         model.SetDrivers({});
         acoustic::AcousticResponse predicted;
         model.Evaluate(c.bands, predicted);
-        const ExportedRate exported = ExportRate(dsp::CalculateCrossover(p), {true, c.bands});
+        const ExportedRate exported =
+            ExportRate(dsp::CalculateCrossover(p), {true, c.bands, Normalization::None, {}});
         double earliestMs = 0.0;
         for (const auto& band : c.bands) {
             earliestMs = std::min(earliestMs, band.delayMs);
@@ -136,7 +137,7 @@ TEST(AlignmentTest, ExportedBandsAreTheAcousticViewsPrediction) {
 
 TEST(AlignmentTest, NeutralSettingsLeaveTheCrossoverAsItIsAndNoAlignmentIgnoresThem) {
     const dsp::CalculationResult crossover = dsp::CalculateCrossover(dsp::CrossoverParameters{});
-    const ExportAlignment tuned{false, kCases[0].bands, Normalization::None};
+    const ExportAlignment tuned{false, kCases[0].bands, Normalization::None, {}};
     for (const ExportAlignment& alignment : {ExportAlignment{}, tuned}) {
         const ExportedRate exported =
             ExportRate(dsp::CalculateCrossover(dsp::CrossoverParameters{}), alignment);
@@ -149,7 +150,7 @@ TEST(AlignmentTest, NeutralSettingsLeaveTheCrossoverAsItIsAndNoAlignmentIgnoresT
 
 // Normalising brings the largest band's measure to 0 dB and scales every band alike.
 TEST(AlignmentTest, NormalizationAttenuatesEveryBandAlikeToFullScale) {
-    const ExportAlignment plain{true, kCases[0].bands, Normalization::None};
+    const ExportAlignment plain{true, kCases[0].bands, Normalization::None, {}};
     const ExportedRate unscaled =
         ExportRate(dsp::CalculateCrossover(dsp::CrossoverParameters{}), plain);
     for (const Normalization n : {Normalization::Peak, Normalization::WorstCase}) {

@@ -304,17 +304,17 @@ void AcousticView::FollowResult() {
 void AcousticView::ApplyDesign() {
     shownCorrection_ = design_file::CorrectionOf(session_.Design());
     corrected_.reset();
+    shownTaps_ = session_.Taps();
     if (!session_.Result()) {
         return;
     }
     const acoustic::Correction correction{
         shownCorrection_, std::make_shared<const acoustic::Drivers>(session_.Drivers())};
-    if (!correction.Active()) {
-        model_.SetDesign(session_.Taps());
-        return;
+    if (correction.Active()) {
+        corrected_ = acoustic::CorrectDesign(*session_.Result(), correction);
+        shownTaps_ = std::make_shared<const dsp::CrossoverTaps>(std::move(corrected_->taps));
     }
-    corrected_ = acoustic::CorrectDesign(*session_.Result(), correction);
-    model_.SetDesign(corrected_->taps);
+    model_.SetDesign(shownTaps_);
 }
 
 // The session checked the files' frequencies at the design's rate, which the model has too.

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,9 @@ class AcousticView final : public QWidget {
     // The band settings of the session, and what they give.
     acoustic::Settings CurrentSettings() const;
     const acoustic::AcousticModel& Model() const { return model_; }
+    // The taps the view predicts with: the design's, each corrected band with its correction;
+    // null without a design. The speaker's time view and the exports follow the same taps.
+    std::shared_ptr<const dsp::CrossoverTaps> ShownTaps() const { return shownTaps_; }
     const acoustic::AcousticResponse& Response() const { return response_; }
     const graph::AcousticPlotInputs& PlotInputs() const { return inputs_; }
     const QImage& Picture() const;
@@ -156,7 +160,9 @@ class AcousticView final : public QWidget {
     acoustic::AcousticResponse response_;
     // The correction the model's design went through, and what it made.
     acoustic::CorrectionSettings shownCorrection_{};
+    // The correction's figures; its taps are moved into shownTaps_.
     std::optional<acoustic::CorrectedDesign> corrected_;
+    std::shared_ptr<const dsp::CrossoverTaps> shownTaps_;
     graph::AcousticPlotInputs inputs_;
     std::optional<std::size_t> readoutIndex_;
     std::optional<graph::AcousticRange> zoom_;

@@ -33,9 +33,12 @@ acoustic::Settings SettingsOf(const design_file::Design& design) {
 
 }  // namespace
 
-SpeakerTimeView::SpeakerTimeView(QWidget* parent, DesignSession& session,
+SpeakerTimeView::SpeakerTimeView(QWidget* parent, DesignSession& session, TapsSource shownTaps,
                                  ReportingRunner runReporting)
-    : QWidget(parent), session_(session), runReporting_(std::move(runReporting)) {
+    : QWidget(parent),
+      session_(session),
+      shownTaps_(std::move(shownTaps)),
+      runReporting_(std::move(runReporting)) {
     setObjectName(QStringLiteral("SpeakerTime"));
     kindBox_ = new QComboBox(this);
     kindBox_->setObjectName(QStringLiteral("SpeakerKind"));
@@ -114,7 +117,8 @@ void SpeakerTimeView::SettingsChanged() {
         }
         ResetZoom();
     }
-    if (SettingsOf(design) != shownSettings_ || design.time.preRingingDb != shownThresholdDb_) {
+    if (SettingsOf(design) != shownSettings_ || design.time.preRingingDb != shownThresholdDb_ ||
+        shownTaps_() != modelTaps_) {
         if (isVisible()) {
             Update();
         }
@@ -122,16 +126,18 @@ void SpeakerTimeView::SettingsChanged() {
 }
 
 void SpeakerTimeView::Update() {
-    const auto taps = session_.Taps();
+    const auto taps = shownTaps_();
     if (!taps) {
         response_.reset();
         figuresLabel_->setText(Tr("No design yet: press Calc in the main window."));
         Render();
         return;
     }
+    modelStale_ = modelStale_ || taps != modelTaps_;
     const bool fresh = modelStale_ || !response_;
     if (modelStale_) {
         model_.Set(*taps, session_.Drivers());
+        modelTaps_ = taps;
         modelStale_ = false;
     }
     shownSettings_ = SettingsOf(session_.Design());

@@ -10,6 +10,8 @@
 #include <QRectF>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "acoustic/speaker_time.h"
@@ -26,7 +28,12 @@ class DesignSession;
 
 class SpeakerTimeView final : public QWidget {
   public:
-    SpeakerTimeView(QWidget* parent, DesignSession& session, ReportingRunner runReporting);
+    // The taps to predict with (the acoustic view's: each corrected band with its correction),
+    // null without a design.
+    using TapsSource = std::function<std::shared_ptr<const dsp::CrossoverTaps>()>;
+
+    SpeakerTimeView(QWidget* parent, DesignSession& session, TapsSource shownTaps,
+                    ReportingRunner runReporting);
 
     // What is shown: the series (the session's acousticView.speakerView), the visible range, the
     // responses and their pre-ringing.
@@ -61,6 +68,7 @@ class SpeakerTimeView final : public QWidget {
     graph::PlotFrame Frame() const;
 
     DesignSession& session_;
+    TapsSource shownTaps_;
     ReportingRunner runReporting_;
     QComboBox* kindBox_ = nullptr;
     PictureView* plot_ = nullptr;
@@ -68,6 +76,7 @@ class SpeakerTimeView final : public QWidget {
 
     acoustic::SpeakerTimeModel model_;
     bool modelStale_ = true;
+    std::shared_ptr<const dsp::CrossoverTaps> modelTaps_;  // what model_ was set from
     std::optional<dsp::TimeResponse> response_;
     acoustic::Settings shownSettings_{};
     int32_t shownThresholdDb_ = dsp::kDefaultPreRingingDb;

@@ -157,7 +157,8 @@ void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     tabs->setObjectName(QStringLiteral("Views"));
     tabs->addTab(timePage, QStringLiteral("Time"));
     tabs->addTab(acoustic_, QStringLiteral("Acoustic"));
-    speaker_ = new SpeakerTimeView(this, session_, runReporting_);
+    speaker_ = new SpeakerTimeView(
+        this, session_, [this] { return acoustic_->ShownTaps(); }, runReporting_);
     tabs->addTab(speaker_, QCoreApplication::translate("TimeResponseWindow", "Speaker in time"));
     // The note of a finished export, below both tabs, in a line of its own that keeps its height
     // when the note goes, so that a note never changes the plots' size.

@@ -164,18 +164,19 @@ void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
         return;
     }
     model_.SetDrivers(drivers_);
+    // The speaker's impulse and step follow the taps the sum is predicted with.
+    auto taps = std::make_shared<const dsp::CrossoverTaps>(design.taps);
     if (correction_.Active()) {
         acoustic::CorrectedDesign corrected = acoustic::CorrectDesign(design, correction_);
         targetLevelDb_ = corrected.targetLevelDb;
         correctionsDb_ = corrected.correctionsDb;
-        model_.SetDesign(std::move(corrected.taps));
-    } else {
-        model_.SetDesign(design.taps);
+        taps = std::make_shared<const dsp::CrossoverTaps>(std::move(corrected.taps));
     }
+    model_.SetDesign(taps);
     model_.CheckFrequencies();
     model_.Evaluate(request_.settings, response_);
     if (!request_.views.impulsePlot.isEmpty() || !request_.views.stepPlot.isEmpty()) {
-        speaker_.Set(design.taps, drivers_);
+        speaker_.Set(*taps, drivers_);
     }
     evaluated_ = true;
 }

@@ -193,6 +193,13 @@ TEST_F(ViewsTest, SpeakerTabFollowsTheDesignDriversAndSettings) {
         d.acousticView.speakerView = dsp::TimeSeriesKind::ImpulseDb;
     });
     EXPECT_EQ(Child<QComboBox>("SpeakerKind")->currentIndex(), 1);
+    // A corrected band is predicted with its correction, as the acoustic view and the export are.
+    const std::vector<double> uncorrected(speaker.Response().impulse[1].begin(),
+                                          speaker.Response().impulse[1].end());
+    Child<QCheckBox>("CorrectMid")->setChecked(true);
+    EXPECT_NE(std::vector<double>(speaker.Response().impulse[1].begin(),
+                                  speaker.Response().impulse[1].end()),
+              uncorrected);
 }
 
 // The window's speaker impulse and group-delay pictures are the command line's, pixel for pixel.

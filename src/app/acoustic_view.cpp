@@ -2,6 +2,7 @@
 #include "app/acoustic_view.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -25,8 +26,10 @@
 #include <utility>
 
 #include "app/design_session.h"
+#include "app/slider_steps.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
+#include "export/qt/png_export.h"
 #include "graph/qt/acoustic_plot_image.h"
 #include "graph/qt/time_plot_image.h"
 
@@ -73,7 +76,11 @@ QSlider* MakeSlider(QWidget* parent, const QString& name, double lowest, double 
     slider->setRange(static_cast<int>(std::lround(lowest * stepsPerUnit)),
                      static_cast<int>(std::lround(highest * stepsPerUnit)));
     slider->setValue(0);
-    slider->setMinimumWidth(100);
+    // One step (0.1 dB, 0.01 ms) for an arrow key and a wheel notch, ten for Page Up and Down.
+    slider->setSingleStep(1);
+    slider->setPageStep(10);
+    new OneStepWheel(slider);
+    slider->setMinimumWidth(160);
     return slider;
 }
 
@@ -160,6 +167,7 @@ void AcousticView::CreateControls() {
     PictureHandlers handlers;
     handlers.render = [this] { Render(); };
     handlers.readout = [this](std::optional<QPointF> pixel) { ShowReadoutAt(pixel); };
+    handlers.savePicture = [this] { SavePicture(); };
     plot_ = new PictureView(this, std::move(handlers), runReporting_);
     plot_->setObjectName(QStringLiteral("AcousticPlot"));
     plot_->setMinimumSize(480, 260);
@@ -263,6 +271,10 @@ void AcousticView::ConnectBandRow(Band band) {
                     });
                 }));
     };
+    // A typed gain or delay applies as it is typed, not only after Enter.
+    for (QDoubleSpinBox* box : {r.gain, r.delay}) {
+        box->setKeyboardTracking(true);
+    }
     couple(r.gainSlider, r.gain, kGainStepsPerDb, &acoustic::BandSettings::gainDb);
     couple(r.delaySlider, r.delay, kDelayStepsPerMs, &acoustic::BandSettings::delayMs);
     connect(r.invert, &QCheckBox::toggled, this, reporting([this, b, invert = r.invert] {
@@ -401,6 +413,22 @@ void AcousticView::ExportFrd() {
             set.WriteText(names[i], texts[i]);
         }
     });
+}
+
+void AcousticView::SavePicture() {
+    if (Picture().isNull()) {
+        return;
+    }
+    const ChosenFile chosen = saveChooser_(
+        this, QCoreApplication::translate("AcousticView", "Save acoustic response as PNG"),
+        {QCoreApplication::translate("AcousticView", "PNG image (*.png)")});
+    if (chosen.path.isEmpty()) {
+        return;
+    }
+    const QImage picture = Picture();
+    guard_.WriteFile(
+        WithSuffix(chosen.path, QStringLiteral("png")), DriverFiles(),
+        [&picture](const std::string& temporary) { exporting::SavePng(picture, temporary); });
 }
 
 std::vector<std::string> AcousticView::DriverFiles() const {

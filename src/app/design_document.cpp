@@ -199,6 +199,7 @@ void DesignDocument::SaveTo(const QString& path, WriteGuard::Ask ask) {
 
 void DesignDocument::Saved(const QString& path, const design_file::Design& design) {
     path_ = QFileInfo(path).absoluteFilePath();
+    SetDesignFileForDialogs(path_);
     saved_ = design;
     emit fileChanged();
 }

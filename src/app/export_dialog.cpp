@@ -114,8 +114,11 @@ ExportQuestions StandardExportQuestions() {
     return {nullptr, ChooseFolder};
 }
 
-void RunExportDialogModally(ExportDialog& dialog) {
-    dialog.exec();
+void ShowExportDialog(ExportDialog& dialog) {
+    dialog.setWindowModality(Qt::NonModal);
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
 }
 
 const std::vector<int32_t> ExportDialog::kOfferedRates = {44100, 48000,  88200,
@@ -307,7 +310,16 @@ QWidget* ExportDialog::CreateAlignment() {
     return row;
 }
 
+void ExportDialog::SetDesign(const dsp::CrossoverParameters& design) {
+    design_ = design;
+    figures_.clear();
+    Refresh();
+}
+
 void ExportDialog::SetBandSettings(const acoustic::Settings& bands) {
+    if (bands == bands_) {
+        return;
+    }
     bands_ = bands;
     Refresh();
 }

@@ -64,10 +64,7 @@ const GraphMenu::Item GraphMenu::kItems[] = {
 };
 
 GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
-    : host_(host),
-      chooser_(std::move(chooser)),
-      exportFolder_(QDir::currentPath()),
-      menu_(std::make_unique<QMenu>()) {
+    : host_(host), chooser_(std::move(chooser)), menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("GraphMenu"));
     // A popup of its own does not inherit the window's font.
     menu_->setFont(host_.MenuOwner()->font());
@@ -90,7 +87,11 @@ GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
     Update();
 }
 
-GraphMenu::~GraphMenu() = default;
+GraphMenu::~GraphMenu() {
+    if (ExportDialog* dialog = exportDialog_.data(); dialog != nullptr) {
+        delete dialog;
+    }
+}
 
 void GraphMenu::UseExportDialog(ExportQuestions questions, ExportDialogRunner run) {
     exportQuestions_ = std::move(questions);
@@ -122,6 +123,14 @@ void GraphMenu::AttachTo(QWidget* image) {
     for (const auto& [item, action] : actions_) {
         if (item->shortcut != nullptr) {
             image->addAction(action);
+        }
+    }
+}
+
+void GraphMenu::ShareShortcutsWith(QWidget* window) {
+    for (const auto& [item, action] : actions_) {
+        if (item->shortcut != nullptr) {
+            window->addAction(action);
         }
     }
 }
@@ -207,16 +216,60 @@ void GraphMenu::SaveGraph() {
 
 // One dialog for every file kind and rate, on the design shown; it writes through the export set
 // as the command line does.
+// A second "Export coefficients…" brings the open dialog to the front. While it is open it exports
+// the session's latest calculation with its bands' settings and inputs; closing it keeps its
+// choices for the next opening and the design file.
 void GraphMenu::ExportCoefficients() {
-    ExportDialog dialog(
-        host_.MenuOwner(), host_.DesignParameters(), ExportChoices(), exportFolder_,
+    if (ExportDialog* open = exportDialog_.data(); open != nullptr) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    auto* dialog = new ExportDialog(
+        host_.MenuOwner(), host_.DesignParameters(), ExportChoices(),
+        exportFolder_.isEmpty() ? DialogStartFolder() : exportFolder_,
         exportQuestions_.chooseFolder, host_.Guard().AskingWith(exportQuestions_.replaceFiles),
         [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
-    dialog.SetInputFiles(host_.InputFiles());
-    dialog.SetBandSettings(design_file::AlignmentOf(host_.Session().Design()).bands);
-    runExportDialog_(dialog);
-    SetExportChoices(dialog.Settings());
-    exportFolder_ = dialog.Folder->text();
+    exportDialog_ = dialog;
+    FollowSessionInExportDialog(true);
+    DesignSession& session = host_.Session();
+    const auto follow = [this](bool newDesign) {
+        return [this, newDesign] {
+            host_.RunReportingErrors([this, newDesign] { FollowSessionInExportDialog(newDesign); });
+        };
+    };
+    QObject::connect(&session, &DesignSession::resultChanged, dialog, follow(true));
+    for (const auto signal : {&DesignSession::designChanged, &DesignSession::driversChanged}) {
+        QObject::connect(&session, signal, dialog, follow(false));
+    }
+    QObject::connect(dialog, &QDialog::finished, menu_.get(), [this] { FinishExportDialog(); });
+    runExportDialog_(*dialog);
+    if (exportDialog_.data() == dialog && !dialog->isVisible()) {
+        FinishExportDialog();
+    }
+}
+
+void GraphMenu::FollowSessionInExportDialog(bool newDesign) {
+    ExportDialog* dialog = exportDialog_.data();
+    if (dialog == nullptr) {
+        return;
+    }
+    if (newDesign) {
+        dialog->SetDesign(host_.DesignParameters());
+    }
+    dialog->SetInputFiles(host_.InputFiles());
+    dialog->SetBandSettings(design_file::AlignmentOf(host_.Session().Design()).bands);
+}
+
+void GraphMenu::FinishExportDialog() {
+    ExportDialog* dialog = exportDialog_.data();
+    if (dialog == nullptr) {
+        return;
+    }
+    exportDialog_ = nullptr;
+    SetExportChoices(dialog->Settings());
+    exportFolder_ = dialog->Folder->text();
+    dialog->deleteLater();
 }
 
 void GraphMenu::ExportResponse() {

@@ -288,6 +288,7 @@ TimeResponseWindow& TForm1::CreatedTimeResponse() {
         timeWindow_ = std::make_unique<TimeResponseWindow>(
             this, *session_, timeChooser_, replaceQuestion_,
             [this](const std::function<void()>& handler) { RunReportingErrors(handler); });
+        graphMenu_->ShareShortcutsWith(timeWindow_.get());
     }
     return *timeWindow_;
 }

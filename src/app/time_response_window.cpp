@@ -3,9 +3,12 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -67,6 +70,7 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, DesignSession& session,
     ConnectControls();
     ConnectSession();
     resize(880, 620);
+    ConnectKeys();
     if (session_.Result()) {
         FollowResult();
     } else {
@@ -125,6 +129,12 @@ void TimeResponseWindow::CreateControls() {
     handlers.zoomToRect = [this](const QRectF& pixels) { ZoomToRect(pixels); };
     handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
     handlers.resetZoom = [this] { ResetZoom(); };
+    handlers.plotArea = [this] {
+        const graph::PlotFrame frame = Frame();
+        return QRectF(frame.left, frame.top, frame.width, frame.height);
+    };
+    handlers.savePicture = [this] { SavePicture(); };
+    handlers.saveData = [this] { SaveData(); };
     plot_ = new PictureView(this, std::move(handlers), runReporting_);
     plot_->setObjectName(QStringLiteral("TimePlot"));
     plot_->setMinimumSize(480, 300);
@@ -167,6 +177,46 @@ void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(tabs);
     outer->addWidget(noteLine);
+}
+
+// Ctrl+W closes the window (Escape too, in keyPressEvent, so that a rubber band or an open list
+// takes it first); the Menu key and Shift+F10 open the context menu of the plot with the focus,
+// else of the plot on the tab shown.
+void TimeResponseWindow::ConnectKeys() {
+    auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
+    close->setContext(Qt::WindowShortcut);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (PictureView* plot = MenuPlot()) {
+                plot->PopupMenu(plot->rect().center());
+            }
+        });
+    }
+}
+
+PictureView* TimeResponseWindow::MenuPlot() const {
+    if (auto* focused = dynamic_cast<PictureView*>(focusWidget())) {
+        return focused;
+    }
+    const QList<PictureView*> plots = findChildren<PictureView*>();
+    for (PictureView* plot : plots) {
+        if (plot->isVisible()) {
+            return plot;
+        }
+    }
+    return nullptr;
+}
+
+void TimeResponseWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TimeResponseWindow::ConnectControls() {

@@ -74,8 +74,14 @@ class TimeResponseWindow final : public QWidget {
     // Redraws the picture at the plot's size now.
     void Render();
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     void CreateControls();
+    void ConnectKeys();
+    // The plot whose menu the keyboard opens, or nullptr when none is shown.
+    PictureView* MenuPlot() const;
     void CreateTabs(QWidget* timePage);
     void ConnectControls();
     void ConnectSession();

@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "app/design_session.h"
+#include "app/dropped_files.h"
 #include "app/slider_steps.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
@@ -82,33 +83,6 @@ QSlider* MakeSlider(QWidget* parent, const QString& name, double lowest, double 
     new OneStepWheel(slider);
     slider->setMinimumWidth(160);
     return slider;
-}
-
-// Whether a dropped file's name ends as a driver file's does: the chooser's and the command
-// line's extensions.
-bool HasDriverExtension(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix();
-    constexpr std::array<const char*, 4> kExtensions = {"frd", "txt", "csv", "wav"};
-    return std::ranges::any_of(kExtensions, [&suffix](const char* extension) {
-        return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
-    });
-}
-
-// The local paths of dropped URLs, when every one is a local driver file and there are one to
-// three.
-QStringList DroppedDriverFiles(const QMimeData* mime) {
-    QStringList paths;
-    if (mime == nullptr || !mime->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : mime->urls()) {
-        const QString path = url.toLocalFile();
-        if (path.isEmpty() || !HasDriverExtension(path)) {
-            return {};
-        }
-        paths.append(path);
-    }
-    return paths.size() <= static_cast<qsizetype>(dsp::kBandCount) ? paths : QStringList();
 }
 
 QString HzText(double hz) {

@@ -159,6 +159,8 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion 
     CreateGraphMenu(std::move(chooser));
     ConnectHandlers();
     ConnectSession();
+    connect(session_.get(), &DesignSession::designChanged, this,
+            [this] { RunReportingErrors([this] { FollowWindowSettings(); }); });
     ConnectEnterKeys();
     AcceptDesignDrops();
     FormCreate();
@@ -289,8 +291,22 @@ TimeResponseWindow& TForm1::CreatedTimeResponse() {
             this, *session_, timeChooser_, replaceQuestion_,
             [this](const std::function<void()>& handler) { RunReportingErrors(handler); });
         graphMenu_->ShareShortcutsWith(timeWindow_.get());
+        timeWindow_->SetDesignOpener([this](const QString& path) { OpenDesign(path); });
     }
     return *timeWindow_;
+}
+
+// An opened design shows the time window as it was left (its own showing and closing write the
+// same settings, which then hold already). A design that says closed leaves an open window open,
+// and the session is told so.
+void TForm1::FollowWindowSettings() {
+    const bool open = session_->Design().window.open;
+    const bool shown = timeWindow_ && timeWindow_->isVisible();
+    if (open && !shown) {
+        ShowTimeResponse();
+    } else if (!open && shown) {
+        timeWindow_->StoreWindowState(true);
+    }
 }
 
 void TForm1::ShowTimeResponse() {

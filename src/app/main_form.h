@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/design_session.h"
+#include "app/dropped_files.h"
 #include "app/error_report.h"
 #include "app/file_chooser.h"
 #include "app/graph_menu.h"
@@ -179,7 +180,8 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void paintEvent(QPaintEvent* event) override;
     // Closing asks before a changed design file is left unsaved.
     void closeEvent(QCloseEvent* event) override;
-    // A design file dropped anywhere on the window, its fields included, opens.
+    // A design file dropped anywhere on the window, its fields included, opens; driver files go
+    // to the acoustic view.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -198,6 +200,8 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void ShowSessionFields();
     void CreateGraphMenu(FileNameChooser chooser);
     void AcceptDesignDrops();
+    void OpenDropped(const DroppedFiles& dropped);
+    void FollowWindowSettings();
     void RunHandler(void (TForm1::*handler)());
     QWidget* MenuOwner() override { return this; }
     void RunReportingErrors(const std::function<void()>& handler) override;

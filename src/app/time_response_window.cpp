@@ -2,6 +2,8 @@
 #include "app/time_response_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -9,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -16,6 +19,7 @@
 #include <utility>
 
 #include "app/design_session.h"
+#include "app/dropped_files.h"
 #include "app/look/window_look.h"
 #include "export/csv_export.h"
 #include "export/file_write.h"
@@ -65,12 +69,14 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, DesignSession& session,
     setWindowTitle(WindowTitle());
     setFont(WindowFont(kWindowFontPixels));
     CreateControls();
+    ShowView(session_.Design().window.acousticTab ? ViewTab::Acoustic : ViewTab::Time);
     shownSettings_ = session_.Design().time;
     SetControls(shownSettings_);
     ConnectControls();
     ConnectSession();
     resize(880, 620);
     ConnectKeys();
+    AcceptDrops();
     if (session_.Result()) {
         FollowResult();
     } else {
@@ -161,7 +167,8 @@ void TimeResponseWindow::CreateControls() {
 // The time views on one tab, the acoustic view on another.
 void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     acoustic_ = new AcousticView(this, session_, chooser_, runReporting_, guard_);
-    auto* tabs = new QTabWidget(this);
+    tabs_ = new QTabWidget(this);
+    QTabWidget* tabs = tabs_;
     tabs->setObjectName(QStringLiteral("Views"));
     tabs->addTab(timePage, QStringLiteral("Time"));
     tabs->addTab(acoustic_, QStringLiteral("Acoustic"));
@@ -211,6 +218,85 @@ PictureView* TimeResponseWindow::MenuPlot() const {
     return nullptr;
 }
 
+ViewTab TimeResponseWindow::CurrentView() const {
+    return tabs_->currentWidget() == acoustic_ ? ViewTab::Acoustic : ViewTab::Time;
+}
+
+void TimeResponseWindow::ShowView(ViewTab tab) {
+    tabs_->setCurrentIndex(tab == ViewTab::Acoustic ? tabs_->indexOf(acoustic_) : 0);
+}
+
+// The fields and boxes take dropped text themselves; files must reach the window past them.
+void TimeResponseWindow::AcceptDrops() {
+    setAcceptDrops(true);
+    installEventFilter(this);
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (child->acceptDrops()) {
+            child->installEventFilter(this);
+        }
+    }
+}
+
+bool TimeResponseWindow::InAcousticView(const QObject* object) const {
+    for (; object != nullptr; object = object->parent()) {
+        if (object == acoustic_) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TimeResponseWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    const DroppedFiles dropped = ClassifyDrop(drop->mimeData());
+    const bool taken = (dropped.kind == DropKind::Design && openDesign_) ||
+                       (dropped.kind == DropKind::Drivers && !InAcousticView(watched));
+    if (!taken) {
+        return QWidget::eventFilter(watched, event);
+    }
+    drop->acceptProposedAction();
+    // After the drop has ended, so that a question or an error box does not keep the program the
+    // files came from waiting.
+    if (type == QEvent::Drop) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, dropped] {
+                runReporting_([this, &dropped] {
+                    if (dropped.kind == DropKind::Design) {
+                        openDesign_(dropped.paths.constFirst());
+                        return;
+                    }
+                    ShowView(ViewTab::Acoustic);
+                    acoustic_->DropFiles(std::nullopt, dropped.paths);
+                });
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void TimeResponseWindow::StoreWindowState(bool open) {
+    const design_file::WindowSettings state{open, CurrentView() == ViewTab::Acoustic};
+    session_.Edit([&state](design_file::Design& design) { design.window = state; });
+}
+
+void TimeResponseWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        runReporting_([this] { StoreWindowState(true); });
+    }
+}
+
+void TimeResponseWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    runReporting_([this] { StoreWindowState(false); });
+}
+
 void TimeResponseWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
@@ -223,6 +309,8 @@ void TimeResponseWindow::ConnectControls() {
     const auto reporting = [this](void (TimeResponseWindow::*handler)()) {
         return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
     };
+    connect(tabs_, &QTabWidget::currentChanged, this,
+            [this] { runReporting_([this] { StoreWindowState(isVisible()); }); });
     connect(impulseButton_, &QRadioButton::toggled, this,
             reporting(&TimeResponseWindow::StoreSettings));
     connect(dbBox_, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::StoreSettings));
@@ -264,6 +352,11 @@ void TimeResponseWindow::StoreSettings() {
 
 // A new series refits the amplitude; a new threshold gives new figures.
 void TimeResponseWindow::FollowSettings() {
+    const ViewTab tab = session_.Design().window.acousticTab ? ViewTab::Acoustic : ViewTab::Time;
+    if (tab != CurrentView()) {
+        const QSignalBlocker blocker(tabs_);
+        ShowView(tab);
+    }
     const design_file::TimeSettings settings = session_.Design().time;
     if (settings == shownSettings_) {
         return;

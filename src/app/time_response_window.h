@@ -30,9 +30,14 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
+class QTabWidget;
+
 namespace kc::app {
 
 class DesignSession;
+
+// The window's tabs, in their order.
+enum class ViewTab { Time, Acoustic };
 
 class TimeResponseWindow final : public QWidget {
   public:
@@ -47,6 +52,16 @@ class TimeResponseWindow final : public QWidget {
 
     // The "Acoustic" tab: drivers, their levels and their sum with the design's crossover.
     AcousticView& Acoustic() const { return *acoustic_; }
+    // The tab shown, and showing one.
+    ViewTab CurrentView() const;
+    void ShowView(ViewTab tab);
+    // Whether the window is open, and the tab shown, into the session.
+    void StoreWindowState(bool open);
+    // What opens a design file dropped on the window (the main window's OpenDesign); until it is
+    // set such a drop is refused.
+    void SetDesignOpener(std::function<void(const QString& path)> open) {
+        openDesign_ = std::move(open);
+    }
 
     // What is shown: the series, the visible range, the picture, the figures' line.
     dsp::TimeSeriesKind Kind() const;
@@ -76,10 +91,18 @@ class TimeResponseWindow final : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Shown and closed, and the tab shown, go into the session (the design file keeps them).
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // A design file dropped anywhere opens; driver files dropped outside the acoustic view go to
+    // it (which takes those dropped on it itself), shown.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateControls();
     void ConnectKeys();
+    void AcceptDrops();
+    bool InAcousticView(const QObject* object) const;
     // The plot whose menu the keyboard opens, or nullptr when none is shown.
     PictureView* MenuPlot() const;
     void CreateTabs(QWidget* timePage);
@@ -118,6 +141,8 @@ class TimeResponseWindow final : public QWidget {
     QLabel* readout_ = nullptr;
     TransientNote* note_ = nullptr;
     AcousticView* acoustic_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    std::function<void(const QString& path)> openDesign_;
 
     std::optional<dsp::TimeResponse> response_;
     std::array<dsp::PreRinging, dsp::kCurveCount> figures_{};

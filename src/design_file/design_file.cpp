@@ -28,6 +28,12 @@ constexpr std::array<exporting::NamedChoice<bool>, 2> kTimeViewNames{{
     {"step", true},
 }};
 
+// The names of the time and acoustic window's tabs.
+constexpr std::array<exporting::NamedChoice<bool>, 2> kWindowTabNames{{
+    {"time", false},
+    {"acoustic", true},
+}};
+
 // Per kind the dialog offers its box and its options, then the rates, the counts' rate and the
 // name.
 template <class Keys, class DesignT>
@@ -97,6 +103,10 @@ void VisitKeys(Keys& keys, DesignT& design) {
                 band.Flag("inverted", driver.band.inverted);
             });
         }
+    });
+    keys.Section("window", [&design](auto& section) {
+        section.Flag("open", design.window.open);
+        section.Choice("tab", design.window.acousticTab, kWindowTabNames);
     });
 }
 
@@ -455,6 +465,12 @@ std::string ReadBounded(const std::string& path) {
 }
 
 }  // namespace
+
+bool DiffersInContent(const Design& a, const Design& b) {
+    Design aLikeB = a;
+    aLikeB.window = b.window;
+    return aLikeB != b;
+}
 
 exporting::ExportAlignment AlignmentOf(const Design& design) {
     exporting::ExportAlignment alignment;

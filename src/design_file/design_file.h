@@ -103,6 +103,13 @@ struct DriverSettings {
 };
 using AcousticSettings = std::array<DriverSettings, dsp::kBandCount>;  // low, mid, high
 
+// The time and acoustic window: whether it was open and which of its tabs was shown.
+struct WindowSettings {
+    bool open = false;
+    bool acousticTab = false;
+    bool operator==(const WindowSettings&) const = default;
+};
+
 // A whole design; a default one is the window as it starts. A feature that keeps settings in the
 // file adds a section here and its keys in design_file.cpp (VisitKeys).
 struct Design {
@@ -112,8 +119,13 @@ struct Design {
     ExportSettings exportSettings;
     TimeSettings time;
     AcousticSettings acoustic;
+    WindowSettings window;
     bool operator==(const Design&) const = default;
 };
+
+// Whether two designs differ in more than how the windows were left (WindowSettings): what
+// "changed since saved" asks.
+bool DiffersInContent(const Design& a, const Design& b);
 
 // The alignment of an export of `design`: its acoustic settings, its export's box and
 // normalisation.

@@ -408,7 +408,7 @@ TEST_F(DesignDocumentTest, SaveAsksForAFileOnceThenWritesThere) {
 
 TEST_F(DesignDocumentTest, DesignFileDroppedOnTheWindowOrAFieldOpens) {
     const QString path = WriteDesign("dropped.KCX", ShortDesign());
-    const QString other = Path("notes.txt");
+    const QString other = Path("notes.odt");
     for (const QString& file : {other, path}) {
         SCOPED_TRACE(file.toStdString());
         QMimeData data;

@@ -40,10 +40,21 @@ namespace {
 
 using acoustic::Band;
 
-const QString kDriverFilter = QStringLiteral(
-    "Driver files: FRD, text and CSV exports, impulse-response WAV (*.frd *.txt *.csv *.wav)");
-const QString kAllFilesFilter = QStringLiteral("All files (*)");
-const QString kExportFilter = QStringLiteral("FRD, one file per band and the sum (*.frd)");
+// The file dialogs' name filters, in the language of the window.
+QString DriverFilter() {
+    return QCoreApplication::translate(
+        "AcousticView",
+        "Driver files: FRD, text and CSV exports, impulse-response WAV (*.frd *.txt *.csv *.wav)");
+}
+
+QString AllFilesFilter() {
+    return QCoreApplication::translate("AcousticView", "All files (*)");
+}
+
+QString ExportFilter() {
+    return QCoreApplication::translate("AcousticView",
+                                       "FRD, one file per band and the sum (*.frd)");
+}
 
 // Slider steps: 0.1 dB of gain, 0.01 ms of delay.
 constexpr double kGainStepsPerDb = 10.0;
@@ -125,9 +136,11 @@ void AcousticView::CreateControls() {
         layout->addWidget(CreateBandRow(static_cast<Band>(b)));
         ConnectBandRow(static_cast<Band>(b));
     }
-    phaseBox_ = new QCheckBox(QStringLiteral("Phase of the sum"), this);
+    phaseBox_ =
+        new QCheckBox(QCoreApplication::translate("AcousticView", "Phase of the sum"), this);
     phaseBox_->setObjectName(QStringLiteral("ShowPhase"));
-    exportButton_ = new QPushButton(QStringLiteral("Export FRD…"), this);
+    exportButton_ =
+        new QPushButton(QCoreApplication::translate("AcousticView", "Export FRD…"), this);
     exportButton_->setObjectName(QStringLiteral("ExportAcoustic"));
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
@@ -163,7 +176,7 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     r.row->setObjectName(Named("BandRow", band));
     auto* title = new QLabel(Title(band), r.row);
     title->setMinimumWidth(32);
-    r.file = new QPushButton(QStringLiteral("File…"), r.row);
+    r.file = new QPushButton(QCoreApplication::translate("AcousticView", "File…"), r.row);
     r.file->setObjectName(Named("DriverFile", band));
     r.file->setAutoDefault(false);
     r.name = new QLabel(r.row);
@@ -172,21 +185,24 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     r.clear = new QToolButton(r.row);
     r.clear->setObjectName(Named("ClearDriver", band));
     r.clear->setText(QStringLiteral("×"));
-    r.clear->setToolTip(QStringLiteral("Ideal driver (0°, at the measured drivers' level)"));
+    r.clear->setToolTip(QCoreApplication::translate(
+        "AcousticView", "Ideal driver (0°, at the measured drivers' level)"));
     r.kind = new QLabel(r.row);
     r.kind->setObjectName(Named("DriverKind", band));
     r.channel = new QSpinBox(r.row);
     r.channel->setObjectName(Named("Channel", band));
     r.channel->setRange(1, acoustic::kMaxImpulseChannels);
-    r.channel->setPrefix(QStringLiteral("ch "));
+    r.channel->setPrefix(QCoreApplication::translate("AcousticView", "ch "));
     r.channel->setKeyboardTracking(false);
-    r.channel->setToolTip(QStringLiteral("The channel of an impulse-response WAV"));
+    r.channel->setToolTip(
+        QCoreApplication::translate("AcousticView", "The channel of an impulse-response WAV"));
     r.gate = MakeSpinBox(r.row, Named("Gate", band), 0.0, acoustic::kMaxGateMs, 1,
                          QStringLiteral(" ms"));
-    r.gate->setSpecialValueText(QStringLiteral("whole file"));
-    r.gate->setToolTip(
-        QStringLiteral("The gate of an impulse response: what is kept after its peak, the last "
-                       "tenth faded out"));
+    r.gate->setSpecialValueText(QCoreApplication::translate("AcousticView", "whole file"));
+    r.gate->setToolTip(QCoreApplication::translate(
+        "AcousticView",
+        "The gate of an impulse response: what is kept after its peak, the last "
+        "tenth faded out"));
     r.gainSlider = MakeSlider(r.row, Named("GainSlider", band), acoustic::kMinGainDb,
                               acoustic::kMaxGainDb, kGainStepsPerDb);
     r.gain = MakeSpinBox(r.row, Named("Gain", band), acoustic::kMinGainDb, acoustic::kMaxGainDb, 1,
@@ -195,7 +211,7 @@ QWidget* AcousticView::CreateBandRow(Band band) {
                                acoustic::kMaxDelayMs, kDelayStepsPerMs);
     r.delay = MakeSpinBox(r.row, Named("Delay", band), acoustic::kMinDelayMs, acoustic::kMaxDelayMs,
                           2, QStringLiteral(" ms"));
-    r.invert = new QCheckBox(QStringLiteral("Invert"), r.row);
+    r.invert = new QCheckBox(QCoreApplication::translate("AcousticView", "Invert"), r.row);
     r.invert->setObjectName(Named("Invert", band));
     auto* layout = new QHBoxLayout(r.row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -206,12 +222,12 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     layout->addWidget(r.kind);
     layout->addWidget(r.clear);
     layout->addWidget(r.channel);
-    layout->addWidget(new QLabel(QStringLiteral("Gate"), r.row));
+    layout->addWidget(new QLabel(QCoreApplication::translate("AcousticView", "Gate"), r.row));
     layout->addWidget(r.gate);
-    layout->addWidget(new QLabel(QStringLiteral("Gain"), r.row));
+    layout->addWidget(new QLabel(QCoreApplication::translate("AcousticView", "Gain"), r.row));
     layout->addWidget(r.gainSlider);
     layout->addWidget(r.gain);
-    layout->addWidget(new QLabel(QStringLiteral("Delay"), r.row));
+    layout->addWidget(new QLabel(QCoreApplication::translate("AcousticView", "Delay"), r.row));
     layout->addWidget(r.delaySlider);
     layout->addWidget(r.delay);
     layout->addWidget(r.invert);
@@ -343,10 +359,9 @@ void AcousticView::ShowBandSettings(std::size_t band, const acoustic::BandSettin
 
 void AcousticView::ChooseDriver(Band band) {
     const QString caption =
-        QStringLiteral("Driver of the ") +
-        QString::fromLatin1(dsp::kCurveNames[static_cast<std::size_t>(band)].id) +
-        QStringLiteral(" band");
-    const QString path = openChooser_(this, caption, {kDriverFilter, kAllFilesFilter}).path;
+        QCoreApplication::translate("AcousticView", "Driver of the %1 band")
+            .arg(QString::fromLatin1(dsp::kCurveNames[static_cast<std::size_t>(band)].id));
+    const QString path = openChooser_(this, caption, {DriverFilter(), AllFilesFilter()}).path;
     if (!path.isEmpty()) {
         LoadDriver(band, path);
     }
@@ -369,8 +384,9 @@ void AcousticView::ExportFrd() {
     if (!model_.HasDesign() || model_.Frequencies().empty()) {
         return;
     }
-    const ChosenFile chosen =
-        saveChooser_(this, QStringLiteral("Export acoustic responses as FRD"), {kExportFilter});
+    const ChosenFile chosen = saveChooser_(
+        this, QCoreApplication::translate("AcousticView", "Export acoustic responses as FRD"),
+        {ExportFilter()});
     if (chosen.path.isEmpty()) {
         return;
     }
@@ -464,7 +480,7 @@ void AcousticView::ShowDrivers() {
             QFile::decodeName(QByteArray::fromStdString(session_.Design().acoustic[b].driverFile));
         if (driver) {
             r.name->setText(QString::fromStdString(driver->name));
-            QString tip = QStringLiteral("%1\n%2 points, %3 … %4\n%5")
+            QString tip = QCoreApplication::translate("AcousticView", "%1\n%2 points, %3 … %4\n%5")
                               .arg(path)
                               .arg(driver->frequenciesHz.size())
                               .arg(HzText(driver->FirstHz()), HzText(driver->LastHz()),
@@ -476,13 +492,16 @@ void AcousticView::ShowDrivers() {
             r.kind->setText(QString::fromStdString(acoustic::KindText(*driver)));
             r.kind->setToolTip(tip);
         } else if (!path.isEmpty()) {
-            r.name->setText(QFileInfo(path).fileName() + QStringLiteral(" (not loaded)"));
-            r.name->setToolTip(path + QStringLiteral("\nThe ideal driver stands in for it."));
+            r.name->setText(QFileInfo(path).fileName() +
+                            QCoreApplication::translate("AcousticView", " (not loaded)"));
+            r.name->setToolTip(path + QCoreApplication::translate(
+                                          "AcousticView", "\nThe ideal driver stands in for it."));
             r.kind->clear();
         } else {
-            r.name->setText(QStringLiteral("ideal driver (%1 dB, 0°)")
+            r.name->setText(QCoreApplication::translate("AcousticView", "ideal driver (%1 dB, 0°)")
                                 .arg(acoustic::IdealLevelDb(model_.DriverFiles()), 0, 'f', 1));
-            r.name->setToolTip(QStringLiteral(
+            r.name->setToolTip(QCoreApplication::translate(
+                "AcousticView",
                 "With a measured driver loaded, an ideal band takes the mean of the measured "
                 "drivers' median levels."));
             r.kind->clear();
@@ -498,16 +517,17 @@ QString AcousticView::StatusText() const {
     if (f.empty()) {
         return {};
     }
-    QString text = QStringLiteral(
-                       "%1 … %2, %3 points (48 per octave). Drop driver files (.frd, "
-                       ".txt, .csv, .wav) onto a band's row, or all three onto the "
-                       "plot.")
-                       .arg(HzText(f.front()), HzText(f.back()))
-                       .arg(f.size());
+    QString text =
+        QCoreApplication::translate("AcousticView",
+                                    "%1 … %2, %3 points (48 per octave). Drop driver files (.frd, "
+                                    ".txt, .csv, .wav) onto a band's row, or all three onto the "
+                                    "plot.")
+            .arg(HzText(f.front()), HzText(f.back()))
+            .arg(f.size());
     const std::string continued =
         acoustic::ContinuedText(acoustic::ContinuedStretches(model_.DriverFiles(), response_));
     if (!continued.empty()) {
-        text += QStringLiteral(" Dashed: beyond a file's ends; ") +
+        text += QCoreApplication::translate("AcousticView", " Dashed: beyond a file's ends; ") +
                 QString::fromStdString(continued) + '.';
     }
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {

@@ -2,6 +2,7 @@
 #include "app/graph_menu.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -19,8 +20,13 @@
 namespace kc::app {
 namespace {
 
-const QString kPngFilter = QStringLiteral("PNG image (*.png)");
-const QString kResponseCsvFilter = QStringLiteral("CSV, one row per grid point (*.csv)");
+QString PngFilter() {
+    return QCoreApplication::translate("GraphMenu", "PNG image (*.png)");
+}
+
+QString ResponseCsvFilter() {
+    return QCoreApplication::translate("GraphMenu", "CSV, one row per grid point (*.csv)");
+}
 
 }  // namespace
 
@@ -30,7 +36,7 @@ QString DisabledReason(EnabledWhen rule) {
             return QString();
         case EnabledWhen::GraphShown:
         case EnabledWhen::HasCalculation:
-            return QStringLiteral("先に計算してください  Calc first");
+            return QCoreApplication::translate("GraphMenu", "Calc first");
     }
     return QString();  // not reached: every rule is listed above
 }
@@ -45,21 +51,22 @@ struct GraphMenu::Item {
 
 // The items in menu order. A new item is one row here and its handler below.
 const GraphMenu::Item GraphMenu::kItems[] = {
-    {"CopyGraph", "グラフをコピー  Copy graph", EnabledWhen::GraphShown, &GraphMenu::CopyGraph},
-    {"SaveGraph", "グラフをPNGで保存…  Save graph as PNG…", EnabledWhen::GraphShown,
+    {"CopyGraph", QT_TRANSLATE_NOOP("GraphMenu", "Copy graph"), EnabledWhen::GraphShown,
+     &GraphMenu::CopyGraph},
+    {"SaveGraph", QT_TRANSLATE_NOOP("GraphMenu", "Save graph as PNG…"), EnabledWhen::GraphShown,
      &GraphMenu::SaveGraph},
-    {"ExportCoefficients", "係数を書き出す…  Export coefficients…", EnabledWhen::HasCalculation,
-     &GraphMenu::ExportCoefficients},
-    {"ExportResponse", "周波数特性をCSVで書き出す…  Export response as CSV…",
+    {"ExportCoefficients", QT_TRANSLATE_NOOP("GraphMenu", "Export coefficients…"),
+     EnabledWhen::HasCalculation, &GraphMenu::ExportCoefficients},
+    {"ExportResponse", QT_TRANSLATE_NOOP("GraphMenu", "Export response as CSV…"),
      EnabledWhen::HasCalculation, &GraphMenu::ExportResponse},
-    {"TimeResponse", "時間応答…  Time response…", EnabledWhen::Always, &GraphMenu::ShowTimeResponse,
-     "Ctrl+T"},
+    {"TimeResponse", QT_TRANSLATE_NOOP("GraphMenu", "Time response…"), EnabledWhen::Always,
+     &GraphMenu::ShowTimeResponse, "Ctrl+T"},
     {nullptr, nullptr, EnabledWhen::Always, nullptr},
-    {"OpenDesign", "設計を開く…  Open design…", EnabledWhen::Always, &GraphMenu::OpenDesign,
-     "Ctrl+O"},
-    {"SaveDesign", "設計を保存  Save design", EnabledWhen::Always, &GraphMenu::SaveDesign,
-     "Ctrl+S"},
-    {"SaveDesignAs", "名前を付けて設計を保存…  Save design as…", EnabledWhen::Always,
+    {"OpenDesign", QT_TRANSLATE_NOOP("GraphMenu", "Open design…"), EnabledWhen::Always,
+     &GraphMenu::OpenDesign, "Ctrl+O"},
+    {"SaveDesign", QT_TRANSLATE_NOOP("GraphMenu", "Save design"), EnabledWhen::Always,
+     &GraphMenu::SaveDesign, "Ctrl+S"},
+    {"SaveDesignAs", QT_TRANSLATE_NOOP("GraphMenu", "Save design as…"), EnabledWhen::Always,
      &GraphMenu::SaveDesignAs},
 };
 
@@ -74,7 +81,7 @@ GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
             menu_->addSeparator();
             continue;
         }
-        QAction* action = menu_->addAction(QString::fromUtf8(item.text));
+        QAction* action = menu_->addAction(QCoreApplication::translate("GraphMenu", item.text));
         action->setObjectName(QString::fromLatin1(item.objectName));
         if (item.shortcut != nullptr) {
             action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
@@ -153,7 +160,7 @@ void GraphMenu::Update() {
         action->setEnabled(enabled);
         action->setToolTip(enabled ? QString() : DisabledReason(item->enabledWhen));
         if (item->handler == &GraphMenu::SaveDesign) {
-            QString text = QString::fromUtf8(item->text);
+            QString text = QCoreApplication::translate("GraphMenu", item->text);
             if (!designName.isEmpty()) {
                 text += QStringLiteral(" (%1)").arg(QString(designName).replace('&', "&&"));
             }
@@ -194,7 +201,7 @@ void GraphMenu::CopyGraph() {
     const QImage image = host_.GraphAreaImage();
     if (!image.isNull()) {
         QGuiApplication::clipboard()->setImage(image);
-        host_.Guard().Say(QStringLiteral("グラフをコピーしました  Copied the graph"));
+        host_.Guard().Say(QCoreApplication::translate("GraphMenu", "Copied the graph"));
     }
 }
 
@@ -204,7 +211,8 @@ void GraphMenu::SaveGraph() {
         return;
     }
     const ChosenFile chosen =
-        chooser_(host_.MenuOwner(), QStringLiteral("Save graph as PNG"), {kPngFilter});
+        chooser_(host_.MenuOwner(), QCoreApplication::translate("GraphMenu", "Save graph as PNG"),
+                 {PngFilter()});
     if (chosen.path.isEmpty()) {
         return;
     }
@@ -273,8 +281,9 @@ void GraphMenu::FinishExportDialog() {
 }
 
 void GraphMenu::ExportResponse() {
-    const ChosenFile chosen =
-        chooser_(host_.MenuOwner(), QStringLiteral("Export response as CSV"), {kResponseCsvFilter});
+    const ChosenFile chosen = chooser_(
+        host_.MenuOwner(), QCoreApplication::translate("GraphMenu", "Export response as CSV"),
+        {ResponseCsvFilter()});
     if (chosen.path.isEmpty()) {
         return;
     }

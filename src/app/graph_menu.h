@@ -69,12 +69,12 @@ enum class EnabledWhen {
     HasCalculation,  // a calculation has completed
 };
 
-// Why an item whose rule does not hold is disabled, its tooltip: "先に計算してください  Calc
-// first".
+// Why an item whose rule does not hold is disabled, its tooltip: "Calc first" (in the
+// language of the window, as every text of the menu).
 QString DisabledReason(EnabledWhen rule);
 
 // The menu owns its actions. Adding an item takes a row in GraphMenu::kItems (graph_menu.cpp):
-// object name, text (Japanese, two blanks, English, as the window's own captions), EnabledWhen
+// object name, text (English, marked for translation, translations/), EnabledWhen
 // rule, handler and optionally a shortcut, and the handler as a member function below; a rule
 // that reads more of the window adds an EnabledWhen value, its reason in DisabledReason and a
 // GraphMenuHost question. A row without a handler is a separator. An export writes through

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_form.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFile>
 #include <QFrame>
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <cstddef>
@@ -282,7 +284,22 @@ void TForm1::CreateGraphMenu(FileNameChooser chooser) {
     graphMenu_ = std::make_unique<GraphMenu>(host, std::move(chooser));
     graphMenu_->AttachTo(Image1);
     connect(document_.get(), &DesignDocument::fileChanged, this, [this] { graphMenu_->Update(); });
-    Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
+    Image1->SetReadoutSource([this](int x) { return GraphTooltipAt(x); });
+    // Opening the menu or choosing an item (its shortcuts too) is its use.
+    connect(graphMenu_->Menu(), &QMenu::aboutToShow, this, [this] { hint_.Used(); });
+    const QList<QAction*> actions = graphMenu_->Menu()->actions();
+    for (QAction* action : actions) {
+        connect(action, &QAction::triggered, this, [this] { hint_.Used(); });
+    }
+}
+
+QString TForm1::GraphTooltipAt(int x) const {
+    const QString hint = hint_.Text();
+    const QString readout = ReadoutAt(x);
+    if (hint.isEmpty() || readout.isEmpty()) {
+        return hint.isEmpty() ? readout : hint;
+    }
+    return hint + QLatin1Char('\n') + readout;
 }
 
 TimeResponseWindow& TForm1::CreatedTimeResponse() {

@@ -18,6 +18,7 @@
 #include "app/dropped_files.h"
 #include "app/error_report.h"
 #include "app/file_chooser.h"
+#include "app/first_start_hint.h"
 #include "app/graph_menu.h"
 #include "app/replace_question.h"
 #include "app/time_response_window.h"
@@ -131,6 +132,12 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // last calculation's taps and responses to files (graph_menu.h).
     GraphMenu& Image1Menu() const { return *graphMenu_; }
 
+    // Shows `hint` on the graph's tooltip (above the readout) until the graph's menu is first
+    // used; the window starts without one.
+    void UseFirstStartHint(FirstStartHint hint) { hint_ = std::move(hint); }
+    // The graph's tooltip for pixel column x: the hint while it is due, then the readout.
+    QString GraphTooltipAt(int x) const;
+
     // The time-response window (graph menu "Time response…" or Ctrl+T), shown in front. It is
     // created, unseen, at its first use, and shows the session from then on: its latest
     // calculation, the time view and the acoustic view's drivers and settings. Never null.
@@ -225,6 +232,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // The time-response window and its file chooser.
     FileNameChooser timeChooser_;
     std::unique_ptr<TimeResponseWindow> timeWindow_;
+    FirstStartHint hint_;
 };
 
 // The one main window, set while it exists.

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -31,12 +32,17 @@ namespace kc::app {
 
 namespace {
 
-const QString kPngFilter = QStringLiteral("PNG image (*.png)");
-const QString kCsvFilter = QStringLiteral("CSV, one row per tap (*.csv)");
+QString PngFilter() {
+    return QCoreApplication::translate("TimeResponseWindow", "PNG image (*.png)");
+}
+
+QString CsvFilter() {
+    return QCoreApplication::translate("TimeResponseWindow", "CSV, one row per tap (*.csv)");
+}
 
 // The window's title, which its replace question has as caption too.
 QString WindowTitle() {
-    return QStringLiteral("Time and acoustic response");
+    return QCoreApplication::translate("TimeResponseWindow", "Time and acoustic response");
 }
 
 QCheckBox* MakeCurveBox(QWidget* parent, std::string_view name) {
@@ -88,20 +94,21 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, DesignSession& session,
 TimeResponseWindow::~TimeResponseWindow() = default;
 
 void TimeResponseWindow::CreateControls() {
-    impulseButton_ = new QRadioButton(QStringLiteral("Impulse"), this);
+    impulseButton_ =
+        new QRadioButton(QCoreApplication::translate("TimeResponseWindow", "Impulse"), this);
     impulseButton_->setObjectName(QStringLiteral("Impulse"));
     impulseButton_->setChecked(true);
-    stepButton_ = new QRadioButton(QStringLiteral("Step"), this);
+    stepButton_ = new QRadioButton(QCoreApplication::translate("TimeResponseWindow", "Step"), this);
     stepButton_->setObjectName(QStringLiteral("Step"));
     dbBox_ = new QCheckBox(QStringLiteral("dB"), this);
     dbBox_->setObjectName(QStringLiteral("ImpulseDb"));
     auto* views = new QHBoxLayout;
-    views->addWidget(new QLabel(QStringLiteral("View:"), this));
+    views->addWidget(new QLabel(QCoreApplication::translate("TimeResponseWindow", "View:"), this));
     views->addWidget(impulseButton_);
     views->addWidget(stepButton_);
     views->addWidget(dbBox_);
     views->addSpacing(24);
-    views->addWidget(new QLabel(QStringLiteral("Show:"), this));
+    views->addWidget(new QLabel(QCoreApplication::translate("TimeResponseWindow", "Show:"), this));
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         curveBoxes_[curve] = MakeCurveBox(this, dsp::kCurveNames[curve].id);
         views->addWidget(curveBoxes_[curve]);
@@ -117,11 +124,15 @@ void TimeResponseWindow::CreateControls() {
         QString::fromUtf8(dsp::kPreRingingDefinition.data(),
                           static_cast<qsizetype>(dsp::kPreRingingDefinition.size()));
     thresholdBox_->setToolTip(definition);
-    resetButton_ = new QPushButton(QStringLiteral("Reset zoom"), this);
-    pngButton_ = new QPushButton(QStringLiteral("Save PNG…"), this);
-    csvButton_ = new QPushButton(QStringLiteral("Save CSV…"), this);
+    resetButton_ =
+        new QPushButton(QCoreApplication::translate("TimeResponseWindow", "Reset zoom"), this);
+    pngButton_ =
+        new QPushButton(QCoreApplication::translate("TimeResponseWindow", "Save PNG…"), this);
+    csvButton_ =
+        new QPushButton(QCoreApplication::translate("TimeResponseWindow", "Save CSV…"), this);
     auto* actions = new QHBoxLayout;
-    actions->addWidget(new QLabel(QStringLiteral("Pre-ringing threshold:"), this));
+    actions->addWidget(new QLabel(
+        QCoreApplication::translate("TimeResponseWindow", "Pre-ringing threshold:"), this));
     actions->addWidget(thresholdBox_);
     actions->addSpacing(24);
     for (QPushButton* button : {resetButton_, pngButton_, csvButton_}) {
@@ -170,8 +181,8 @@ void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     tabs_ = new QTabWidget(this);
     QTabWidget* tabs = tabs_;
     tabs->setObjectName(QStringLiteral("Views"));
-    tabs->addTab(timePage, QStringLiteral("Time"));
-    tabs->addTab(acoustic_, QStringLiteral("Acoustic"));
+    tabs->addTab(timePage, QCoreApplication::translate("TimeResponseWindow", "Time"));
+    tabs->addTab(acoustic_, QCoreApplication::translate("TimeResponseWindow", "Acoustic"));
     // The note of a finished export, below both tabs, in a line of its own that keeps its height
     // when the note goes, so that a note never changes the plots' size.
     auto* noteLine = new QWidget(this);
@@ -458,8 +469,9 @@ void TimeResponseWindow::SavePicture() {
     if (!response_) {
         return;
     }
-    const ChosenFile chosen =
-        chooser_(this, QStringLiteral("Save time response as PNG"), {kPngFilter});
+    const ChosenFile chosen = chooser_(
+        this, QCoreApplication::translate("TimeResponseWindow", "Save time response as PNG"),
+        {PngFilter()});
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
     if (!chosen.path.isEmpty()) {
         guard_.WriteFile(path, Acoustic().DriverFiles(), [this](const std::string& temporary) {
@@ -473,8 +485,9 @@ void TimeResponseWindow::SaveData() {
     if (!response_) {
         return;
     }
-    const ChosenFile chosen =
-        chooser_(this, QStringLiteral("Save time response as CSV"), {kCsvFilter});
+    const ChosenFile chosen = chooser_(
+        this, QCoreApplication::translate("TimeResponseWindow", "Save time response as CSV"),
+        {CsvFilter()});
     const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
     if (chosen.path.isEmpty()) {
         return;
@@ -511,18 +524,21 @@ void TimeResponseWindow::KindChanged() {
 
 void TimeResponseWindow::UpdateFigures() {
     if (!response_) {
-        figuresLabel_->setText(QStringLiteral("No design yet: press Calc in the main window."));
+        figuresLabel_->setText(QCoreApplication::translate(
+            "TimeResponseWindow", "No design yet: press Calc in the main window."));
         adjustNote_->clear();
         Render();
         return;
     }
     figures_ = dsp::PreRingingFigures(*response_, ThresholdDb());
     figuresLabel_->setText(QString::fromStdString(dsp::PreRingingLine(figures_, ThresholdDb())));
-    adjustNote_->setText(response_->adjusted
-                             ? QStringLiteral("Adjust coefficient is on: the three bands add up "
-                                              "to a unit impulse at the centre tap, so the sum "
-                                              "does not ring (0 ms).")
-                             : QString());
+    adjustNote_->setText(
+        response_->adjusted
+            ? QCoreApplication::translate("TimeResponseWindow",
+                                          "Adjust coefficient is on: the three bands add up "
+                                          "to a unit impulse at the centre tap, so the sum "
+                                          "does not ring (0 ms).")
+            : QString());
     Render();
 }
 

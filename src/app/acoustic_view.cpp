@@ -350,9 +350,15 @@ void AcousticView::ShowBandSettings(std::size_t band, const acoustic::BandSettin
     const QSignalBlocker blockers[] = {QSignalBlocker(r.gain), QSignalBlocker(r.gainSlider),
                                        QSignalBlocker(r.delay), QSignalBlocker(r.delaySlider),
                                        QSignalBlocker(r.invert)};
-    r.gain->setValue(settings.gainDb);
+    // A box that shows the value already keeps its text: it may be the one being typed in, whose
+    // value applies as it is typed.
+    for (const auto& [box, value] :
+         {std::pair{r.gain, settings.gainDb}, std::pair{r.delay, settings.delayMs}}) {
+        if (box->value() != box->valueFromText(box->textFromValue(value))) {
+            box->setValue(value);
+        }
+    }
     r.gainSlider->setValue(static_cast<int>(std::lround(r.gain->value() * kGainStepsPerDb)));
-    r.delay->setValue(settings.delayMs);
     r.delaySlider->setValue(static_cast<int>(std::lround(r.delay->value() * kDelayStepsPerMs)));
     r.invert->setChecked(settings.inverted);
 }

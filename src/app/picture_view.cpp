@@ -30,7 +30,9 @@ PictureView::PictureView(QWidget* parent, PictureHandlers handlers, ReportingRun
 }
 
 void PictureView::CreateMenu() {
-    menu_ = new QMenu(this);
+    // A popup of its own, as the graph menu is; it takes the font of the plot's window.
+    menu_ = std::make_unique<QMenu>();
+    menu_->setFont(font());
     const auto add = [this](const char* name, const QString& text, std::function<void()> handler) {
         QAction* action = menu_->addAction(text);
         action->setObjectName(QString::fromLatin1(name));

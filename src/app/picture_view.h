@@ -16,6 +16,7 @@
 #include <QRubberBand>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace kc::app {
@@ -64,7 +65,7 @@ class PictureView final : public QWidget {
     void SetPicture(QImage picture);
 
     // The context menu, its items named "CopyPicture", "SavePicture" and "SaveData".
-    QMenu* Menu() const { return menu_; }
+    QMenu* Menu() const { return menu_.get(); }
     // Shows the context menu at `position` of the widget, its first enabled item active.
     void PopupMenu(QPoint position);
 
@@ -92,7 +93,7 @@ class PictureView final : public QWidget {
     QImage picture_;
     QRubberBand band_;
     QPoint bandOrigin_;
-    QMenu* menu_ = nullptr;
+    std::unique_ptr<QMenu> menu_;
 };
 
 }  // namespace kc::app

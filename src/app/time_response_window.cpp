@@ -208,9 +208,12 @@ void TimeResponseWindow::ConnectKeys() {
          {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
         auto* shortcut = new QShortcut(keys, this);
         shortcut->setContext(Qt::WindowShortcut);
+        // Opened once the key has been handled: a popup opened inside the shortcut's dispatch
+        // takes the key's own release as its first event.
         connect(shortcut, &QShortcut::activated, this, [this] {
             if (PictureView* plot = MenuPlot()) {
-                plot->PopupMenu(plot->rect().center());
+                QMetaObject::invokeMethod(
+                    plot, [plot] { plot->PopupMenu(plot->rect().center()); }, Qt::QueuedConnection);
             }
         });
     }
@@ -220,9 +223,12 @@ PictureView* TimeResponseWindow::MenuPlot() const {
     if (auto* focused = dynamic_cast<PictureView*>(focusWidget())) {
         return focused;
     }
-    const QList<PictureView*> plots = findChildren<PictureView*>();
-    for (PictureView* plot : plots) {
-        if (plot->isVisible()) {
+    // PictureView has no meta-object of its own, so findChildren<PictureView*> would return any
+    // widget; the type is checked here.
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        auto* plot = dynamic_cast<PictureView*>(child);
+        if (plot != nullptr && plot->isVisible()) {
             return plot;
         }
     }
@@ -291,9 +297,16 @@ bool TimeResponseWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+// Showing and closing say only whether the window is open: a design opened just now shows the
+// window before the window shows that design's tab.
 void TimeResponseWindow::StoreWindowState(bool open) {
-    const design_file::WindowSettings state{open, CurrentView() == ViewTab::Acoustic};
-    session_.Edit([&state](design_file::Design& design) { design.window = state; });
+    session_.Edit([open](design_file::Design& design) { design.window.open = open; });
+}
+
+void TimeResponseWindow::StoreTab() {
+    const bool acousticTab = CurrentView() == ViewTab::Acoustic;
+    session_.Edit(
+        [acousticTab](design_file::Design& design) { design.window.acousticTab = acousticTab; });
 }
 
 void TimeResponseWindow::showEvent(QShowEvent* event) {
@@ -321,7 +334,7 @@ void TimeResponseWindow::ConnectControls() {
         return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
     };
     connect(tabs_, &QTabWidget::currentChanged, this,
-            [this] { runReporting_([this] { StoreWindowState(isVisible()); }); });
+            [this] { runReporting_([this] { StoreTab(); }); });
     connect(impulseButton_, &QRadioButton::toggled, this,
             reporting(&TimeResponseWindow::StoreSettings));
     connect(dbBox_, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::StoreSettings));

@@ -55,7 +55,7 @@ class TimeResponseWindow final : public QWidget {
     // The tab shown, and showing one.
     ViewTab CurrentView() const;
     void ShowView(ViewTab tab);
-    // Whether the window is open, and the tab shown, into the session.
+    // Whether the window is open, into the session.
     void StoreWindowState(bool open);
     // What opens a design file dropped on the window (the main window's OpenDesign); until it is
     // set such a drop is refused.
@@ -102,6 +102,7 @@ class TimeResponseWindow final : public QWidget {
     void CreateControls();
     void ConnectKeys();
     void AcceptDrops();
+    void StoreTab();
     bool InAcousticView(const QObject* object) const;
     // The plot whose menu the keyboard opens, or nullptr when none is shown.
     PictureView* MenuPlot() const;

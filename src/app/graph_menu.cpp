@@ -94,10 +94,9 @@ GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
     Update();
 }
 
+// An export dialog still open goes with the menu, before the window it belongs to.
 GraphMenu::~GraphMenu() {
-    if (ExportDialog* dialog = exportDialog_.data(); dialog != nullptr) {
-        delete dialog;
-    }
+    delete exportDialog_.data();
 }
 
 void GraphMenu::UseExportDialog(ExportQuestions questions, ExportDialogRunner run) {

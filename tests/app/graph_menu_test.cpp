@@ -125,9 +125,7 @@ class GraphMenuTest : public FormTest {
 // The items speak both languages as the window's captions do, in the window's font, and a
 // disabled item says why.
 TEST_F(GraphMenuTest, ItemsNeedAGraphOrACalculation) {
-    const char* const texts[] = {"Copy graph",
-                                 "Save graph as PNG…",
-                                 "Export coefficients…",
+    const char* const texts[] = {"Copy graph", "Save graph as PNG…", "Export coefficients…",
                                  "Export response as CSV…"};
     EXPECT_EQ(form->Image1Menu().Menu()->font(), form->font());
     for (std::size_t i = 0; i < std::size(kMenuItems); ++i) {

@@ -2,8 +2,9 @@
 // Timings of the acoustic view with three 1000-point driver files (docs/examples/drivers) and
 // 4001 taps a band: an update after a change of gain, delay or polarity (the responses from what
 // the model keeps and the picture at the window's size), the same without the picture, and what a
-// completed calculation costs the view (the three crossover responses at the frequencies); and
-// the reading of a 1000-point magnitude-only file, its minimum phase derived.
+// completed calculation costs the view (the three crossover responses at the frequencies), the
+// automatic alignment; and the reading of a 1000-point magnitude-only file, its minimum phase
+// derived.
 #include <benchmark/benchmark.h>
 
 #include <QDoubleSpinBox>
@@ -12,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "acoustic/auto_align.h"
 #include "acoustic/frd_reader.h"
 #include "app/design_session.h"
 #include "app/time_response_window.h"
@@ -92,6 +94,17 @@ void BM_AcousticFollowDesign(benchmark::State& state) {
     }
 }
 
+// The Align button's work at the window's 4001-tap design: the inputs from the model and the
+// search.
+void BM_Align(benchmark::State& state) {
+    Window w;
+    const kc::acoustic::AcousticModel& model = w.window.Acoustic().Model();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            kc::acoustic::Align(kc::acoustic::AlignInputsOf(model, {}), kc::acoustic::Settings{}));
+    }
+}
+
 // A data sheet's 1000 points of frequency and magnitude, 10 Hz ... 20 kHz, read and given their
 // minimum phase.
 void BM_MinimumPhase1000(benchmark::State& state) {
@@ -122,6 +135,11 @@ BENCHMARK(BM_AcousticUpdate)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_AcousticEvaluate)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Align)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond)

@@ -76,21 +76,8 @@ void BM_AllFormatsAtSixRatesInProcess(benchmark::State& state) {
     }
 }
 
-void BM_AllFormatsAtSixRatesAsOneCliRun(benchmark::State& state) {
-    const Folder folder;
-    const std::vector<std::string> arguments = {
-        KC_CLI_PATH,       "design",
-        "--sample-rate",   "44100,48000,88200,96000,176400,192000",
-        "--taps",          folder.Name("xo-{rate}.csv"),
-        "--response",      folder.Name("xo-{rate}-response.csv"),
-        "--wav",           folder.Name("xo-{rate}"),
-        "--raw",           folder.Name("xo-{rate}"),
-        "--text",          folder.Name("xo-{rate}"),
-        "--frd",           folder.Name("xo-{rate}"),
-        "--camilladsp",    folder.Name("xo-{rate}.yml"),
-        "--brutefir",      folder.Name("xo-{rate}.conf"),
-        "--pipewire",      folder.Name("xo-pipewire.conf"),
-        "--equalizer-apo", folder.Name("xo-apo.txt")};
+// Runs the command line program with `arguments` (its output to /dev/null) once an iteration.
+void RunCliEachIteration(benchmark::State& state, const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 1);
     for (const std::string& argument : arguments) {
@@ -112,6 +99,32 @@ void BM_AllFormatsAtSixRatesAsOneCliRun(benchmark::State& state) {
     posix_spawn_file_actions_destroy(&actions);
 }
 
+void BM_AllFormatsAtSixRatesAsOneCliRun(benchmark::State& state) {
+    const Folder folder;
+    RunCliEachIteration(state, {KC_CLI_PATH,       "design",
+                                "--sample-rate",   "44100,48000,88200,96000,176400,192000",
+                                "--taps",          folder.Name("xo-{rate}.csv"),
+                                "--response",      folder.Name("xo-{rate}-response.csv"),
+                                "--wav",           folder.Name("xo-{rate}"),
+                                "--raw",           folder.Name("xo-{rate}"),
+                                "--text",          folder.Name("xo-{rate}"),
+                                "--frd",           folder.Name("xo-{rate}"),
+                                "--camilladsp",    folder.Name("xo-{rate}.yml"),
+                                "--brutefir",      folder.Name("xo-{rate}.conf"),
+                                "--pipewire",      folder.Name("xo-pipewire.conf"),
+                                "--equalizer-apo", folder.Name("xo-apo.txt")});
+}
+
+// --align at the default design with the three example drivers, the aligned taps exported.
+void BM_AlignAsOneCliRun(benchmark::State& state) {
+    const Folder folder;
+    const std::string examples = KC_DRIVER_EXAMPLES;
+    RunCliEachIteration(state,
+                        {KC_CLI_PATH, "design", "--align", "--driver-low", examples + "/woofer.frd",
+                         "--driver-mid", examples + "/midrange.frd", "--driver-high",
+                         examples + "/tweeter.frd", "--wav", folder.Name("xo")});
+}
+
 void Timed(benchmark::internal::Benchmark* b) {
     b->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
@@ -122,3 +135,4 @@ BENCHMARK(BM_DesignAndEvaluateAt192k)->Apply(Timed);
 BENCHMARK(BM_FrdResponsesAt192k)->Apply(Timed);
 BENCHMARK(BM_AllFormatsAtSixRatesInProcess)->Apply(Timed);
 BENCHMARK(BM_AllFormatsAtSixRatesAsOneCliRun)->Apply(Timed);
+BENCHMARK(BM_AlignAsOneCliRun)->Apply(Timed);

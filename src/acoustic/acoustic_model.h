@@ -143,6 +143,10 @@ class AcousticModel {
     // memory from one call to the next.
     void Evaluate(const Settings& settings, AcousticResponse& out) const;
 
+    // What is kept, at Frequencies(): D_b (always) and H_b (empty without a design).
+    const std::array<ComplexCurve, dsp::kBandCount>& DriverValues() const { return driver_; }
+    const std::array<ComplexCurve, dsp::kBandCount>& CrossoverValues() const { return crossover_; }
+
   private:
     std::shared_ptr<const dsp::CrossoverTaps> design_;
     Drivers drivers_;

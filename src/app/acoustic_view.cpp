@@ -25,6 +25,7 @@
 #include <string>
 #include <utility>
 
+#include "app/align_controls.h"
 #include "app/design_session.h"
 #include "app/dropped_files.h"
 #include "app/slider_steps.h"
@@ -145,6 +146,9 @@ void AcousticView::CreateControls() {
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
     range_->setObjectName(QStringLiteral("AcousticRange"));
+    align_ = new AlignControls(
+        this, session_, model_, [] { return acoustic::TargetSettings{}; }, runReporting_);
+    layout->addWidget(align_);
     auto* actions = new QHBoxLayout;
     actions->addWidget(phaseBox_);
     actions->addWidget(exportButton_);
@@ -467,6 +471,7 @@ void AcousticView::UpdateResponses() {
         readout_->clear();
     }
     exportButton_->setEnabled(inputs_.note.empty() && model_.HasDesign());
+    align_->FollowModel();
     range_->setText(StatusText());
     Render();
 }

@@ -33,6 +33,7 @@ class QToolButton;
 
 namespace kc::app {
 
+class AlignControls;
 class DesignSession;
 
 class AcousticView final : public QWidget {
@@ -128,6 +129,7 @@ class AcousticView final : public QWidget {
     std::array<BandRow, dsp::kBandCount> rows_{};
     QCheckBox* phaseBox_ = nullptr;
     QPushButton* exportButton_ = nullptr;
+    AlignControls* align_ = nullptr;
     QLabel* range_ = nullptr;
     PictureView* plot_ = nullptr;
     QLabel* readout_ = nullptr;

@@ -74,6 +74,7 @@ class AcousticRun {
     // The files it writes, and the driver files it read (which no output may replace).
     std::vector<std::string> FileNames() const;
     std::vector<std::string> DriverFiles() const;
+    const acoustic::Drivers& DriverResponses() const { return drivers_; }
 
     // Writes the FRD files and the picture asked for (plotSize pixels, in the window's font)
     // into `files`, which has FileNames among its targets.

@@ -15,6 +15,7 @@
 #include "app/look/window_look.h"
 #include "base/text_convert.h"
 #include "cli/acoustic_options.h"
+#include "cli/align_option.h"
 #include "cli/cli.h"
 #include "cli/command_support.h"
 #include "cli/export_options.h"
@@ -136,6 +137,7 @@ struct DesignOutputs {
     exporting::ExportRequest request;
     TimeOutputs time;
     AcousticRequest acoustic;
+    bool align = false;                 // --align
     QString designFile;                 // --save-design
     design_file::Design givenDesign{};  // the design as given: texts, boxes and settings
     std::string readDesignFile;         // --design
@@ -154,16 +156,35 @@ std::vector<std::string> AllOutputs(const exporting::ExportPlan& plan, const Des
     return files;
 }
 
+// The aligned settings in the acoustic request, the design as given and the export's alignment.
+void TakeAlignment(const acoustic::Settings& aligned, DesignOutputs& out) {
+    out.acoustic.settings = aligned;
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        out.givenDesign.acoustic[b].band = aligned[b];
+    }
+    out.request.alignment = design_file::AlignmentOf(out.givenDesign);
+}
+
 // Designs at every rate (the counts as given at the counts' rate, scaled at every other), one at
 // a time, printing each rate's summary and pre-ringing and writing its files; the first rate's
 // design also gives the time plots and the acoustic files. Everything the run writes is one set,
 // committed at the end: a failure anywhere leaves every file as it was. The driver files are read
-// first and every target is checked before anything is designed: a bad one leaves no file.
-int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs& out) {
+// first and every target is checked before anything is designed: a bad one leaves no file. With
+// --align the first rate's design is made once more before, for the alignment, which every rate's
+// export then takes.
+int RunDesign(OptionFields& fields, const PlotOptions& plot, DesignOutputs& out) {
     dsp::CrossoverParameters design = dsp::ReadCrossoverParameters(fields);
     design.sampleRateHz = out.countsRateHz;
-    const exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.request);
+    exporting::ExportPlan plan = exporting::PlanExport(design, out.rates, out.request);
     AcousticRun acoustic(out.acoustic, plan.rates.front().parameters.sampleRateHz);
+    std::optional<acoustic::AlignResult> aligned;
+    if (out.align) {
+        aligned = AlignDrivers(acoustic.DriverResponses(),
+                               DesignForAlignment(plan.rates.front().parameters), {},
+                               out.acoustic.settings);
+        TakeAlignment(aligned->settings, out);
+        plan = exporting::PlanExport(design, out.rates, out.request);
+    }
     std::vector<std::string> inputs = acoustic.DriverFiles();
     inputs.push_back(out.readDesignFile);
     exporting::AtomicFileSet set(AllOutputs(plan, out, acoustic), inputs);
@@ -181,6 +202,11 @@ int RunDesign(OptionFields& fields, const PlotOptions& plot, const DesignOutputs
         },
         [&](const exporting::ExportedRate& exported) { PrintExported(exported, out.request); });
     acoustic.PrintSummary();
+    if (aligned) {
+        for (const std::string& line : AlignedLines(*aligned)) {
+            PrintLine(line);
+        }
+    }
     if (!out.designFile.isEmpty()) {
         const std::string path = ToUtf8(out.designFile);
         const std::string text = design_file::DesignFileText(out.givenDesign, path);
@@ -204,6 +230,7 @@ struct DesignOptions {
     QCommandLineOption linearAmplitude{"linear-amplitude", "Plot linear magnitudes."};
     TimeOptions time;
     AcousticOptions acoustic;
+    AlignOption align;
     // Design files: --design gives every setting it holds, and the options given as well override
     // it; --save-design writes the design as given.
     QCommandLineOption design{"design",
@@ -222,6 +249,7 @@ struct DesignOptions {
         parser.addOptions({linearFrequency, linearAmplitude});
         time.AddTo(parser);
         acoustic.AddTo(parser);
+        align.AddTo(parser);
         parser.addOptions({design, saveDesign});
     }
 };
@@ -268,6 +296,14 @@ std::optional<DesignOutputs> ReadOutputs(const QCommandLineParser& parser,
     }
     outputs.time = *time;
     outputs.acoustic = *acoustic;
+    outputs.align = options.align.IsSet(parser);
+    if (outputs.align && std::all_of(acoustic->driverFiles.begin(), acoustic->driverFiles.end(),
+                                     [](const QString& file) { return file.isEmpty(); })) {
+        std::fprintf(stderr,
+                     "--align needs a driver file (--driver-low, --driver-mid or "
+                     "--driver-high, or a design file's).\n");
+        return std::nullopt;
+    }
     outputs.request.alignment = design_file::AlignmentOf(design);
     outputs.designFile = parser.value(options.saveDesign);
     outputs.readDesignFile = ToUtf8(parser.value(options.design));

@@ -21,7 +21,9 @@
 #include <cmath>
 #include <complex>
 
+#include "acoustic/auto_align.h"
 #include "app/acoustic_view.h"
+#include "app/design_session.h"
 #include "export/acoustic_frd.h"
 #include "form_fixture.h"
 #include "graph/qt/time_plot_image.h"
@@ -138,6 +140,32 @@ TEST_F(AcousticViewTest, ControlsActOnTheirBandAtOnce) {
         graph::FrequencyOfX(frame, graph::AxisOf(after.frequenciesHz), static_cast<int>(x)));
     EXPECT_EQ(View().ReadoutText().toStdString(),
               graph::AcousticReadoutText(View().PlotInputs(), *index));
+}
+
+// "Align" waits for a design and a driver; then it puts the gains, delays and polarities into the
+// session, the controls show them, and the example drivers' sum comes much nearer the target.
+TEST_F(AcousticViewTest, AlignWritesTheAlignedSettingsIntoTheSession) {
+    auto* align = Child<QPushButton>("Align");
+    EXPECT_FALSE(align->isEnabled());
+    UseShortFilters();
+    Calculate();
+    EXPECT_FALSE(align->isEnabled());  // ideal drivers only
+    LoadExamples();
+    ASSERT_TRUE(align->isEnabled());
+    const acoustic::AlignInputs inputs = acoustic::AlignInputsOf(View().Model(), {});
+    const double before = acoustic::MeanDeviationDb(inputs, View().CurrentSettings());
+    align->click();
+    ASSERT_TRUE(reports.empty()) << reports.front().text;
+    const acoustic::Settings aligned = View().CurrentSettings();
+    EXPECT_NE(aligned, acoustic::Settings{});
+    EXPECT_LT(acoustic::MeanDeviationDb(inputs, aligned), before - 3.0);
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        const QString band = QString::fromLatin1(dsp::kCurveNames[b].title.data());
+        EXPECT_NEAR(Child<QDoubleSpinBox>("Gain" + band)->value(), aligned[b].gainDb, 0.05);
+        EXPECT_NEAR(Child<QDoubleSpinBox>("Delay" + band)->value(), aligned[b].delayMs, 0.005);
+        EXPECT_EQ(Child<QCheckBox>("Invert" + band)->isChecked(), aligned[b].inverted);
+    }
+    EXPECT_FALSE(Child<QLabel>("AlignResult")->text().isEmpty());
 }
 
 TEST_F(AcousticViewTest, BadFileIsReportedAndChangesNothing) {

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "design_file/design_file.h"
 #include "support/file_bytes.h"
 #include "support/program_run.h"
 
@@ -209,6 +210,44 @@ TEST_F(AcousticCliTest, DesignFileKeepsTheSettingsAndFindsItsDriversWhenMoved) {
     }
 }
 
+// A tweeter 0.15 ms late and an inverted woofer beside an ideal mid: --align finds the opposite
+// settings (within 0.01 ms), prints them, saves them in the design and makes the acoustic files
+// with them, whose sum is then the ideal drivers' (by the --adjust design: the bands sum to a
+// delay).
+TEST_F(AcousticCliTest, AlignFindsALateTweeterAndAnInvertedWoofer) {
+    const QStringList ideal = IdealDrivers();
+    ASSERT_EQ(RunCli(QStringList{"design", "--adjust", "--acoustic", Path("ideal")} + ideal).status,
+              0);
+    QStringList arguments =
+        QStringList{"design",        "--adjust",      "--align",          "--acoustic",
+                    Path("aligned"), "--save-design", Path("aligned.kcx")} +
+        ideal;
+    arguments[arguments.indexOf("--driver-high") + 1] = Driver("late.frd", [](double f) {
+        return Point{0.0, -360.0 * f * 0.15e-3};
+    });
+    arguments[arguments.indexOf("--driver-low") + 1] = Driver("inverted.frd", [](double) {
+        return Point{0.0, 180.0};
+    });
+    const Outcome run = RunCli(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\nAligned: low "), std::string::npos) << run.out;
+    const std::size_t exported = run.out.find("Alignment: low ");  // what the export applies
+    EXPECT_LT(run.out.find("inverted, mid ", exported), run.out.find('\n', exported)) << run.out;
+
+    const kc::design_file::Design saved =
+        kc::design_file::ReadDesignFile((folder_ / "aligned.kcx").string());
+    EXPECT_TRUE(saved.acoustic[0].band.inverted);
+    EXPECT_FALSE(saved.acoustic[2].band.inverted);
+    EXPECT_NEAR(saved.acoustic[0].band.delayMs, 0.0, 0.01);
+    EXPECT_NEAR(saved.acoustic[2].band.delayMs, -0.15, 0.01);
+    const auto expected = ReadPoints(folder_ / "ideal-sum.frd");
+    const auto aligned = ReadPoints(folder_ / "aligned-sum.frd");
+    ASSERT_EQ(aligned.size(), expected.size());
+    for (const auto& [frequency, point] : expected) {
+        EXPECT_NEAR(aligned.at(frequency).levelDb, point.levelDb, 0.05) << frequency;
+    }
+}
+
 // Whatever else the command was asked to write, a bad driver file leaves the folder empty.
 // A data sheet's magnitude as a spreadsheet saves it: read, given its minimum phase, and said so
 // in the summary and in the FRD files' comments.
@@ -258,6 +297,10 @@ TEST_F(AcousticCliTest, BadDriverFileWritesNothing) {
         {{"--delay-mid", "1,5"}, 2, "--delay-mid takes ms from -20 to 20, not '1,5'.\n"},
         {{"--channel-low", "1.5"}, 2, "--channel-low takes a channel from 1 to 64, not '1.5'.\n"},
         {{"--gate-high", "-1"}, 2, "--gate-high takes ms from 0 to 10000, not '-1'.\n"},
+        {{"--align"},
+         2,
+         "--align needs a driver file (--driver-low, --driver-mid or --driver-high, or a "
+         "design file's).\n"},
     };
     for (const Row& row : rows) {
         const Outcome run = RunCli(QStringList{"design"} + outputs + row.arguments);

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "acoustic/target.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstddef>
+#include <limits>
+
+namespace kc::acoustic {
+namespace {
+
+double Median(std::vector<double> values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 != 0) {
+        return *middle;
+    }
+    return 0.5 * (*middle + *std::max_element(values.begin(), middle));
+}
+
+// The band's levels in dB at the points of its pass band, those inside its file if any are.
+std::vector<double> LevelsInBand(const DriverResponse& file, const ComplexCurve& driver,
+                                 const ComplexCurve& crossover,
+                                 const std::vector<double>& frequenciesHz) {
+    const std::vector<bool> passes = PassBandPoints(crossover, frequenciesHz.size());
+    const std::vector<double> levels = LevelsDb(driver);
+    std::vector<double> inFile;
+    std::vector<double> inBand;
+    for (std::size_t i = 0; i < frequenciesHz.size(); ++i) {
+        if (!passes[i]) {
+            continue;
+        }
+        inBand.push_back(levels[i]);
+        if (frequenciesHz[i] >= file.FirstHz() && frequenciesHz[i] <= file.LastHz()) {
+            inFile.push_back(levels[i]);
+        }
+    }
+    return inFile.empty() ? inBand : inFile;
+}
+
+}  // namespace
+
+double TargetLevelDb(const TargetSettings& settings, double defaultLevelDb) {
+    return settings.levelDb.value_or(defaultLevelDb);
+}
+
+std::vector<double> TargetLevelsDb(const TargetSettings& settings, double levelDb,
+                                   const std::vector<double>& frequenciesHz) {
+    std::vector<double> levels(frequenciesHz.size());
+    std::transform(frequenciesHz.begin(), frequenciesHz.end(), levels.begin(), [&](double hz) {
+        return levelDb + settings.tiltDbPerOctave * std::log2(hz / settings.tiltPivotHz);
+    });
+    return levels;
+}
+
+std::vector<bool> PassBandPoints(const ComplexCurve& crossover, std::size_t frequencyCount) {
+    if (crossover.empty()) {
+        return std::vector<bool>(frequencyCount, true);
+    }
+    std::vector<bool> passes(crossover.size());
+    std::transform(crossover.begin(), crossover.end(), passes.begin(),
+                   [](std::complex<double> h) { return std::abs(h) >= 0.5; });
+    return passes;
+}
+
+double DefaultTargetLevelDb(const Drivers& files,
+                            const std::array<ComplexCurve, dsp::kBandCount>& drivers,
+                            const std::array<ComplexCurve, dsp::kBandCount>& crossovers,
+                            const std::vector<double>& frequenciesHz,
+                            const std::array<double, dsp::kBandCount>& gainsDb) {
+    double lowest = std::numeric_limits<double>::infinity();
+    for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
+        if (!files[b]) {
+            continue;
+        }
+        const std::vector<double> levels =
+            LevelsInBand(*files[b], drivers[b], crossovers[b], frequenciesHz);
+        if (!levels.empty()) {
+            lowest = std::min(lowest, Median(levels) + gainsDb[b]);
+        }
+    }
+    return std::isfinite(lowest) ? lowest : IdealLevelDb(files);
+}
+
+double DefaultTargetLevelDb(const AcousticModel& model,
+                            const std::array<double, dsp::kBandCount>& gainsDb) {
+    return DefaultTargetLevelDb(model.DriverFiles(), model.DriverValues(), model.CrossoverValues(),
+                                model.Frequencies(), gainsDb);
+}
+
+}  // namespace kc::acoustic

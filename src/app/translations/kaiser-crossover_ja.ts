@@ -28,7 +28,7 @@
         <translation>ファイル…</translation>
     </message>
     <message>
-        <source>Ideal driver (0°, at the measured drivers&apos; level)</source>
+        <source>Ideal driver (0°, at the measured drivers' level)</source>
         <translation>理想ドライバー(0°、測定したドライバーのレベル)</translation>
     </message>
     <message>
@@ -102,16 +102,35 @@ The ideal driver stands in for it.</source>
         <translation>理想ドライバー (%1 dB、0°)</translation>
     </message>
     <message>
-        <source>With a measured driver loaded, an ideal band takes the mean of the measured drivers&apos; median levels.</source>
+        <source>With a measured driver loaded, an ideal band takes the mean of the measured drivers' median levels.</source>
         <translation>測定したドライバーを読み込むと、理想ドライバーの帯域は測定したドライバーの中央値レベルの平均になります。</translation>
     </message>
     <message>
-        <source>%1 … %2, %3 points (48 per octave). Drop driver files (.frd, .txt, .csv, .wav) onto a band&apos;s row, or all three onto the plot.</source>
+        <source>%1 … %2, %3 points (48 per octave). Drop driver files (.frd, .txt, .csv, .wav) onto a band's row, or all three onto the plot.</source>
         <translation>%1 … %2、%3 点(1オクターブに48点)。ドライバーのファイル(.frd, .txt, .csv, .wav)を帯域の行に、または3つまとめてグラフにドロップしてください。</translation>
     </message>
     <message>
-        <source> Dashed: beyond a file&apos;s ends; </source>
+        <source> Dashed: beyond a file's ends; </source>
         <translation> 破線はファイルの範囲外: </translation>
+    </message>
+</context>
+<context>
+    <name>AlignControls</name>
+    <message>
+        <source>Align</source>
+        <translation>整列</translation>
+    </message>
+    <message>
+        <source>Sets each band's gain, delay (within 2 ms of the mid band's) and polarity so that the sum comes closest to the target where the drivers' data lie</source>
+        <translation>ドライバーのデータがある範囲で合計が目標に最も近づくよう、各帯域のゲイン・遅延(中域の帯域から2 ms以内)・極性を設定します</translation>
+    </message>
+    <message>
+        <source>Mean deviation from the target %1 → %2 dB</source>
+        <translation>目標からの平均偏差 %1 → %2 dB</translation>
+    </message>
+    <message>
+        <source>Target %1 dB, measured over %2 … %3 (%4 points)</source>
+        <translation>目標 %1 dB、%2 … %3 で測定(%4 点)</translation>
     </message>
 </context>
 <context>
@@ -153,7 +172,7 @@ The ideal driver stands in for it.</source>
         <translation>例: 32000,64000</translation>
     </message>
     <message>
-        <source>The rate the window&apos;s tap counts are meant at. At 44100 Hz, the window&apos;s rate, the design shown is exported as it is and every other rate scales its counts so that the filters keep their length in time and their latency; at another rate every rate, 44100 Hz too, scales them from there.</source>
+        <source>The rate the window's tap counts are meant at. At 44100 Hz, the window's rate, the design shown is exported as it is and every other rate scales its counts so that the filters keep their length in time and their latency; at another rate every rate, 44100 Hz too, scales them from there.</source>
         <translation>ウィンドウのタップ数が意味するサンプリング周波数。ウィンドウの周波数である44100 Hzでは表示中の設計をそのまま書き出し、ほかの周波数ではフィルタの時間長とレイテンシが保たれるようにタップ数を換算します。ほかの周波数を選ぶと、44100 Hzも含めすべての周波数がそこから換算されます。</translation>
     </message>
     <message>
@@ -181,7 +200,7 @@ The ideal driver stands in for it.</source>
         <translation>名前:</translation>
     </message>
     <message>
-        <source>Apply each band&apos;s gain, delay and polarity (acoustic view)</source>
+        <source>Apply each band's gain, delay and polarity (acoustic view)</source>
         <translation>各帯域のゲイン・遅延・極性を適用(音響ビュー)</translation>
     </message>
     <message>

@@ -29,8 +29,11 @@
 #include "app/align_controls.h"
 #include "app/correction_controls.h"
 #include "app/design_session.h"
+#include "app/dropped_files.h"
+#include "app/slider_steps.h"
 #include "dsp/bands.h"
 #include "export/acoustic_frd.h"
+#include "export/qt/png_export.h"
 #include "graph/acoustic_zoom.h"
 #include "graph/qt/acoustic_plot_image.h"
 #include "graph/qt/time_plot_image.h"
@@ -41,10 +44,21 @@ namespace {
 
 using acoustic::Band;
 
-const QString kDriverFilter = QStringLiteral(
-    "Driver files: FRD, text and CSV exports, impulse-response WAV (*.frd *.txt *.csv *.wav)");
-const QString kAllFilesFilter = QStringLiteral("All files (*)");
-const QString kExportFilter = QStringLiteral("FRD, one file per band and the sum (*.frd)");
+// The file dialogs' name filters, in the language of the window.
+QString DriverFilter() {
+    return QCoreApplication::translate(
+        "AcousticView",
+        "Driver files: FRD, text and CSV exports, impulse-response WAV (*.frd *.txt *.csv *.wav)");
+}
+
+QString AllFilesFilter() {
+    return QCoreApplication::translate("AcousticView", "All files (*)");
+}
+
+QString ExportFilter() {
+    return QCoreApplication::translate("AcousticView",
+                                       "FRD, one file per band and the sum (*.frd)");
+}
 
 // Slider steps: 0.1 dB of gain, 0.01 ms of delay.
 constexpr double kGainStepsPerDb = 10.0;
@@ -78,35 +92,12 @@ QSlider* MakeSlider(QWidget* parent, const QString& name, double lowest, double 
     slider->setRange(static_cast<int>(std::lround(lowest * stepsPerUnit)),
                      static_cast<int>(std::lround(highest * stepsPerUnit)));
     slider->setValue(0);
-    slider->setMinimumWidth(100);
+    // One step (0.1 dB, 0.01 ms) for an arrow key and a wheel notch, ten for Page Up and Down.
+    slider->setSingleStep(1);
+    slider->setPageStep(10);
+    new OneStepWheel(slider);
+    slider->setMinimumWidth(160);
     return slider;
-}
-
-// Whether a dropped file's name ends as a driver file's does: the chooser's and the command
-// line's extensions.
-bool HasDriverExtension(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix();
-    constexpr std::array<const char*, 4> kExtensions = {"frd", "txt", "csv", "wav"};
-    return std::ranges::any_of(kExtensions, [&suffix](const char* extension) {
-        return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
-    });
-}
-
-// The local paths of dropped URLs, when every one is a local driver file and there are one to
-// three.
-QStringList DroppedDriverFiles(const QMimeData* mime) {
-    QStringList paths;
-    if (mime == nullptr || !mime->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : mime->urls()) {
-        const QString path = url.toLocalFile();
-        if (path.isEmpty() || !HasDriverExtension(path)) {
-            return {};
-        }
-        paths.append(path);
-    }
-    return paths.size() <= static_cast<qsizetype>(dsp::kBandCount) ? paths : QStringList();
 }
 
 QString HzText(double hz) {
@@ -150,7 +141,8 @@ void AcousticView::CreateControls() {
     choices_ = new AcousticChoices(this, session_, runReporting_);
     correction_ = new CorrectionControls(this, session_, runReporting_);
     layout->addWidget(correction_);
-    exportButton_ = new QPushButton(QStringLiteral("Export FRD…"), this);
+    exportButton_ =
+        new QPushButton(QCoreApplication::translate("AcousticView", "Export FRD…"), this);
     exportButton_->setObjectName(QStringLiteral("ExportAcoustic"));
     exportButton_->setAutoDefault(false);
     range_ = new QLabel(this);
@@ -174,6 +166,7 @@ void AcousticView::CreateControls() {
     handlers.zoomToRect = [this](const QRectF& pixels) { ZoomToRect(pixels); };
     handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
     handlers.resetZoom = [this] { ResetZoom(); };
+    handlers.savePicture = [this] { SavePicture(); };
     plot_ = new PictureView(this, std::move(handlers), runReporting_);
     plot_->setObjectName(QStringLiteral("AcousticPlot"));
     plot_->setMinimumSize(480, 260);
@@ -194,7 +187,7 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     r.row->setObjectName(Named("BandRow", band));
     auto* title = new QLabel(Title(band), r.row);
     title->setMinimumWidth(32);
-    r.file = new QPushButton(QStringLiteral("File…"), r.row);
+    r.file = new QPushButton(QCoreApplication::translate("AcousticView", "File…"), r.row);
     r.file->setObjectName(Named("DriverFile", band));
     r.file->setAutoDefault(false);
     r.name = new QLabel(r.row);
@@ -203,21 +196,24 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     r.clear = new QToolButton(r.row);
     r.clear->setObjectName(Named("ClearDriver", band));
     r.clear->setText(QStringLiteral("×"));
-    r.clear->setToolTip(QStringLiteral("Ideal driver (0°, at the measured drivers' level)"));
+    r.clear->setToolTip(QCoreApplication::translate(
+        "AcousticView", "Ideal driver (0°, at the measured drivers' level)"));
     r.kind = new QLabel(r.row);
     r.kind->setObjectName(Named("DriverKind", band));
     r.channel = new QSpinBox(r.row);
     r.channel->setObjectName(Named("Channel", band));
     r.channel->setRange(1, acoustic::kMaxImpulseChannels);
-    r.channel->setPrefix(QStringLiteral("ch "));
+    r.channel->setPrefix(QCoreApplication::translate("AcousticView", "ch "));
     r.channel->setKeyboardTracking(false);
-    r.channel->setToolTip(QStringLiteral("The channel of an impulse-response WAV"));
+    r.channel->setToolTip(
+        QCoreApplication::translate("AcousticView", "The channel of an impulse-response WAV"));
     r.gate = MakeSpinBox(r.row, Named("Gate", band), 0.0, acoustic::kMaxGateMs, 1,
                          QStringLiteral(" ms"));
-    r.gate->setSpecialValueText(QStringLiteral("whole file"));
-    r.gate->setToolTip(
-        QStringLiteral("The gate of an impulse response: what is kept after its peak, the last "
-                       "tenth faded out"));
+    r.gate->setSpecialValueText(QCoreApplication::translate("AcousticView", "whole file"));
+    r.gate->setToolTip(QCoreApplication::translate(
+        "AcousticView",
+        "The gate of an impulse response: what is kept after its peak, the last "
+        "tenth faded out"));
     r.gainSlider = MakeSlider(r.row, Named("GainSlider", band), acoustic::kMinGainDb,
                               acoustic::kMaxGainDb, kGainStepsPerDb);
     r.gain = MakeSpinBox(r.row, Named("Gain", band), acoustic::kMinGainDb, acoustic::kMaxGainDb, 1,
@@ -226,7 +222,7 @@ QWidget* AcousticView::CreateBandRow(Band band) {
                                acoustic::kMaxDelayMs, kDelayStepsPerMs);
     r.delay = MakeSpinBox(r.row, Named("Delay", band), acoustic::kMinDelayMs, acoustic::kMaxDelayMs,
                           2, QStringLiteral(" ms"));
-    r.invert = new QCheckBox(QStringLiteral("Invert"), r.row);
+    r.invert = new QCheckBox(QCoreApplication::translate("AcousticView", "Invert"), r.row);
     r.invert->setObjectName(Named("Invert", band));
     auto* layout = new QHBoxLayout(r.row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -237,12 +233,12 @@ QWidget* AcousticView::CreateBandRow(Band band) {
     layout->addWidget(r.kind);
     layout->addWidget(r.clear);
     layout->addWidget(r.channel);
-    layout->addWidget(new QLabel(QStringLiteral("Gate"), r.row));
+    layout->addWidget(new QLabel(QCoreApplication::translate("AcousticView", "Gate"), r.row));
     layout->addWidget(r.gate);
-    layout->addWidget(new QLabel(QStringLiteral("Gain"), r.row));
+    layout->addWidget(new QLabel(QCoreApplication::translate("AcousticView", "Gain"), r.row));
     layout->addWidget(r.gainSlider);
     layout->addWidget(r.gain);
-    layout->addWidget(new QLabel(QStringLiteral("Delay"), r.row));
+    layout->addWidget(new QLabel(QCoreApplication::translate("AcousticView", "Delay"), r.row));
     layout->addWidget(r.delaySlider);
     layout->addWidget(r.delay);
     layout->addWidget(r.invert);
@@ -276,6 +272,10 @@ void AcousticView::ConnectBandRow(Band band) {
                     });
                 }));
     };
+    // A typed gain or delay applies as it is typed, not only after Enter.
+    for (QDoubleSpinBox* box : {r.gain, r.delay}) {
+        box->setKeyboardTracking(true);
+    }
     couple(r.gainSlider, r.gain, kGainStepsPerDb, &acoustic::BandSettings::gainDb);
     couple(r.delaySlider, r.delay, kDelayStepsPerMs, &acoustic::BandSettings::delayMs);
     connect(r.invert, &QCheckBox::toggled, this, reporting([this, b, invert = r.invert] {
@@ -388,19 +388,24 @@ void AcousticView::ShowBandSettings(std::size_t band, const acoustic::BandSettin
     const QSignalBlocker blockers[] = {QSignalBlocker(r.gain), QSignalBlocker(r.gainSlider),
                                        QSignalBlocker(r.delay), QSignalBlocker(r.delaySlider),
                                        QSignalBlocker(r.invert)};
-    r.gain->setValue(settings.gainDb);
+    // A box that shows the value already keeps its text: it may be the one being typed in, whose
+    // value applies as it is typed.
+    for (const auto& [box, value] :
+         {std::pair{r.gain, settings.gainDb}, std::pair{r.delay, settings.delayMs}}) {
+        if (box->value() != box->valueFromText(box->textFromValue(value))) {
+            box->setValue(value);
+        }
+    }
     r.gainSlider->setValue(static_cast<int>(std::lround(r.gain->value() * kGainStepsPerDb)));
-    r.delay->setValue(settings.delayMs);
     r.delaySlider->setValue(static_cast<int>(std::lround(r.delay->value() * kDelayStepsPerMs)));
     r.invert->setChecked(settings.inverted);
 }
 
 void AcousticView::ChooseDriver(Band band) {
     const QString caption =
-        QStringLiteral("Driver of the ") +
-        QString::fromLatin1(dsp::kCurveNames[static_cast<std::size_t>(band)].id) +
-        QStringLiteral(" band");
-    const QString path = openChooser_(this, caption, {kDriverFilter, kAllFilesFilter}).path;
+        QCoreApplication::translate("AcousticView", "Driver of the %1 band")
+            .arg(QString::fromLatin1(dsp::kCurveNames[static_cast<std::size_t>(band)].id));
+    const QString path = openChooser_(this, caption, {DriverFilter(), AllFilesFilter()}).path;
     if (!path.isEmpty()) {
         LoadDriver(band, path);
     }
@@ -423,8 +428,9 @@ void AcousticView::ExportFrd() {
     if (!model_.HasDesign() || model_.Frequencies().empty()) {
         return;
     }
-    const ChosenFile chosen =
-        saveChooser_(this, QStringLiteral("Export acoustic responses as FRD"), {kExportFilter});
+    const ChosenFile chosen = saveChooser_(
+        this, QCoreApplication::translate("AcousticView", "Export acoustic responses as FRD"),
+        {ExportFilter()});
     if (chosen.path.isEmpty()) {
         return;
     }
@@ -441,6 +447,22 @@ void AcousticView::ExportFrd() {
             set.WriteText(names[i], texts[i]);
         }
     });
+}
+
+void AcousticView::SavePicture() {
+    if (Picture().isNull()) {
+        return;
+    }
+    const ChosenFile chosen = saveChooser_(
+        this, QCoreApplication::translate("AcousticView", "Save acoustic response as PNG"),
+        {QCoreApplication::translate("AcousticView", "PNG image (*.png)")});
+    if (chosen.path.isEmpty()) {
+        return;
+    }
+    const QImage picture = Picture();
+    guard_.WriteFile(
+        WithSuffix(chosen.path, QStringLiteral("png")), DriverFiles(),
+        [&picture](const std::string& temporary) { exporting::SavePng(picture, temporary); });
 }
 
 std::vector<std::string> AcousticView::DriverFiles() const {
@@ -536,7 +558,7 @@ void AcousticView::ShowDrivers() {
             QFile::decodeName(QByteArray::fromStdString(session_.Design().acoustic[b].driverFile));
         if (driver) {
             r.name->setText(QString::fromStdString(driver->name));
-            QString tip = QStringLiteral("%1\n%2 points, %3 … %4\n%5")
+            QString tip = QCoreApplication::translate("AcousticView", "%1\n%2 points, %3 … %4\n%5")
                               .arg(path)
                               .arg(driver->frequenciesHz.size())
                               .arg(HzText(driver->FirstHz()), HzText(driver->LastHz()),
@@ -548,13 +570,16 @@ void AcousticView::ShowDrivers() {
             r.kind->setText(QString::fromStdString(acoustic::KindText(*driver)));
             r.kind->setToolTip(tip);
         } else if (!path.isEmpty()) {
-            r.name->setText(QFileInfo(path).fileName() + QStringLiteral(" (not loaded)"));
-            r.name->setToolTip(path + QStringLiteral("\nThe ideal driver stands in for it."));
+            r.name->setText(QFileInfo(path).fileName() +
+                            QCoreApplication::translate("AcousticView", " (not loaded)"));
+            r.name->setToolTip(path + QCoreApplication::translate(
+                                          "AcousticView", "\nThe ideal driver stands in for it."));
             r.kind->clear();
         } else {
-            r.name->setText(QStringLiteral("ideal driver (%1 dB, 0°)")
+            r.name->setText(QCoreApplication::translate("AcousticView", "ideal driver (%1 dB, 0°)")
                                 .arg(acoustic::IdealLevelDb(model_.DriverFiles()), 0, 'f', 1));
-            r.name->setToolTip(QStringLiteral(
+            r.name->setToolTip(QCoreApplication::translate(
+                "AcousticView",
                 "With a measured driver loaded, an ideal band takes the mean of the measured "
                 "drivers' median levels."));
             r.kind->clear();
@@ -570,16 +595,17 @@ QString AcousticView::StatusText() const {
     if (f.empty()) {
         return {};
     }
-    QString text = QStringLiteral(
-                       "%1 … %2, %3 points (48 per octave). Drop driver files (.frd, "
-                       ".txt, .csv, .wav) onto a band's row, or all three onto the "
-                       "plot.")
-                       .arg(HzText(f.front()), HzText(f.back()))
-                       .arg(f.size());
+    QString text =
+        QCoreApplication::translate("AcousticView",
+                                    "%1 … %2, %3 points (48 per octave). Drop driver files (.frd, "
+                                    ".txt, .csv, .wav) onto a band's row, or all three onto the "
+                                    "plot.")
+            .arg(HzText(f.front()), HzText(f.back()))
+            .arg(f.size());
     const std::string continued =
         acoustic::ContinuedText(acoustic::ContinuedStretches(model_.DriverFiles(), response_));
     if (!continued.empty()) {
-        text += QStringLiteral(" Dashed: beyond a file's ends; ") +
+        text += QCoreApplication::translate("AcousticView", " Dashed: beyond a file's ends; ") +
                 QString::fromStdString(continued) + '.';
     }
     if (corrected_ && !response_.sum.empty()) {

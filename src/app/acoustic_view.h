@@ -68,6 +68,8 @@ class AcousticView final : public QWidget {
 
     // Writes PREFIX-low/mid/high/sum.frd of the responses shown, to a chosen name.
     void ExportFrd();
+    // Writes the picture shown as PNG, to a chosen name.
+    void SavePicture();
 
     // The session's driver files as the system names them, the ideal drivers left out: what no
     // export may replace.

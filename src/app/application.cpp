@@ -14,7 +14,9 @@
 #include <utility>
 #include <vector>
 
+#include "app/first_start_hint.h"
 #include "app/main_form.h"
+#include "app/translation.h"
 #include "base/float_checks.h"
 
 // The icons are compiled into the static library; a resource there must be registered by name,
@@ -131,7 +133,11 @@ int RunApplication(ErrorReporter reporter, const QString& designPath) {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, runSettings.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, runSettings.path());
     }
+    // Texts of the added windows in the language of the locale (the main window's stay as they
+    // are).
+    const ScopedTranslation translation{QLocale()};
     TForm1 window(std::move(reporter));
+    window.UseFirstStartHint(FirstStartHint(FirstStartHint::StandardPath()));
     PlaceOnScreen(window);
     window.show();
     // The frame (title bar and borders) is known only once the window is shown; placed again

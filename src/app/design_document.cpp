@@ -117,7 +117,7 @@ QString DesignDocument::FileName() const {
 }
 
 bool DesignDocument::Changed() const {
-    return !path_.isEmpty() && session_.Design() != saved_;
+    return !path_.isEmpty() && design_file::DiffersInContent(session_.Design(), saved_);
 }
 
 // A driver file that cannot be loaded is no reason to refuse the rest: the design opens, the band
@@ -199,6 +199,7 @@ void DesignDocument::SaveTo(const QString& path, WriteGuard::Ask ask) {
 
 void DesignDocument::Saved(const QString& path, const design_file::Design& design) {
     path_ = QFileInfo(path).absoluteFilePath();
+    SetDesignFileForDialogs(path_);
     saved_ = design;
     emit fileChanged();
 }

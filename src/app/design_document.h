@@ -83,7 +83,7 @@ class DesignDocument final : public QObject {
     const QString& Path() const { return path_; }
     QString FileName() const;
     // Whether the window has a design file and the session's design is another than was last
-    // opened or saved there.
+    // opened or saved there (how the windows were left aside).
     bool Changed() const;
 
     // Reads `path` whole, gives its design to the session (whose windows show it) and calculates

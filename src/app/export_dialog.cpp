@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -74,7 +75,7 @@ QWidget* BoxWithChoices(QWidget* box, const std::vector<QComboBox*>& choices) {
 
 QString ChooseFolder(QWidget* owner, const QString& current) {
     return QFileDialog::getExistingDirectory(
-        owner, QStringLiteral("Export into folder"), current,
+        owner, QCoreApplication::translate("ExportDialog", "Export into folder"), current,
         QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
 }
 
@@ -114,8 +115,11 @@ ExportQuestions StandardExportQuestions() {
     return {nullptr, ChooseFolder};
 }
 
-void RunExportDialogModally(ExportDialog& dialog) {
-    dialog.exec();
+void ShowExportDialog(ExportDialog& dialog) {
+    dialog.setWindowModality(Qt::NonModal);
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
 }
 
 const std::vector<int32_t> ExportDialog::kOfferedRates = {44100, 48000,  88200,
@@ -131,7 +135,7 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
       guard_(guard.SayingWrittenWith([this](const QStringList& paths) { SayWritten(paths); })),
       runReportingErrors_(std::move(runReportingErrors)) {
     setObjectName(QStringLiteral("ExportDialog"));
-    setWindowTitle(QStringLiteral("Export coefficients"));
+    setWindowTitle(QCoreApplication::translate("ExportDialog", "Export coefficients"));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     top->addWidget(CreateFileKinds());
@@ -144,10 +148,13 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     Table->setHeaderLabels({"Rate (Hz)", "Low taps", "Mid taps", "High taps", "Latency (samples)",
                             "Latency (ms)", "Peak gain (dB)", "Worst case (dB)"});
     Table->headerItem()->setToolTip(
-        6, QStringLiteral("The largest gain of the exported filter over frequency, |H(f)|."));
+        6, QCoreApplication::translate(
+               "ExportDialog", "The largest gain of the exported filter over frequency, |H(f)|."));
     Table->headerItem()->setToolTip(
-        7, QStringLiteral("The sum of the magnitudes of the exported taps: the largest output "
-                          "of a signal of full scale. Above 0 dB such a signal can clip."));
+        7, QCoreApplication::translate(
+               "ExportDialog",
+               "The sum of the magnitudes of the exported taps: the largest output "
+               "of a signal of full scale. Above 0 dB such a signal can clip."));
     Table->setRootIsDecorated(false);
     Table->setSelectionMode(QAbstractItemView::NoSelection);
     layout->addWidget(Table, 1);
@@ -163,7 +170,8 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
     layout->addWidget(Status);
     // In the dialog before the default is set, so that the dialog knows its default button.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    ExportButton = buttons->addButton(QStringLiteral("Export"), QDialogButtonBox::ActionRole);
+    ExportButton = buttons->addButton(QCoreApplication::translate("ExportDialog", "Export"),
+                                      QDialogButtonBox::ActionRole);
     ExportButton->setObjectName(QStringLiteral("ExportButton"));
     ExportButton->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -179,7 +187,7 @@ ExportDialog::ExportDialog(QWidget* owner, const dsp::CrossoverParameters& desig
 }
 
 QWidget* ExportDialog::CreateFileKinds() {
-    auto* group = new QGroupBox(QStringLiteral("Files"));
+    auto* group = new QGroupBox(QCoreApplication::translate("ExportDialog", "Files"));
     auto* layout = new QVBoxLayout(group);
     const std::span<const exporting::ExportKind> kinds = exporting::ExportKinds();
     for (std::size_t k = 0; k < kinds.size(); ++k) {
@@ -214,31 +222,33 @@ QWidget* ExportDialog::CreateFileKinds() {
 }
 
 QWidget* ExportDialog::CreateRates() {
-    auto* group = new QGroupBox(QStringLiteral("Sample rates"));
+    auto* group = new QGroupBox(QCoreApplication::translate("ExportDialog", "Sample rates"));
     auto* layout = new QVBoxLayout(group);
     for (int32_t rate : kOfferedRates) {
-        const QString text = rate == dsp::SampleRate
-                                 ? QStringLiteral("%1 Hz (the design shown)").arg(rate)
-                                 : QStringLiteral("%1 Hz").arg(rate);
+        const QString text =
+            rate == dsp::SampleRate
+                ? QCoreApplication::translate("ExportDialog", "%1 Hz (the design shown)").arg(rate)
+                : QStringLiteral("%1 Hz").arg(rate);
         QCheckBox* box = MakeBox(QStringLiteral("Rate%1").arg(rate), text, rate == dsp::SampleRate);
         RateBoxes.push_back(box);
         layout->addWidget(box);
     }
     OtherRates = new QLineEdit;
     OtherRates->setObjectName(QStringLiteral("OtherRates"));
-    OtherRates->setPlaceholderText(QStringLiteral("e.g. 32000,64000"));
+    OtherRates->setPlaceholderText(QCoreApplication::translate("ExportDialog", "e.g. 32000,64000"));
     CountsRate = new QSpinBox;
     CountsRate->setObjectName(QStringLiteral("CountsRate"));
     CountsRate->setRange(dsp::kMinSampleRateHz, dsp::kMaxSampleRateHz);
     CountsRate->setSuffix(QStringLiteral(" Hz"));
-    CountsRate->setToolTip(QStringLiteral(
+    CountsRate->setToolTip(QCoreApplication::translate(
+        "ExportDialog",
         "The rate the window's tap counts are meant at. At 44100 Hz, the window's rate, the "
         "design shown is exported as it is and every other rate scales its counts so that the "
         "filters keep their length in time and their latency; at another rate every rate, "
         "44100 Hz too, scales them from there."));
     auto* other = new QFormLayout;
-    other->addRow(QStringLiteral("Other:"), OtherRates);
-    other->addRow(QStringLiteral("Tap counts at:"), CountsRate);
+    other->addRow(QCoreApplication::translate("ExportDialog", "Other:"), OtherRates);
+    other->addRow(QCoreApplication::translate("ExportDialog", "Tap counts at:"), CountsRate);
     layout->addLayout(other);
     layout->addStretch();
     return group;
@@ -250,17 +260,18 @@ QWidget* ExportDialog::CreateDestination() {
     form->setContentsMargins(0, 0, 0, 0);
     Folder = new QLineEdit;
     Folder->setObjectName(QStringLiteral("Folder"));
-    BrowseButton = new QPushButton(QStringLiteral("Browse…"));
+    BrowseButton = new QPushButton(QCoreApplication::translate("ExportDialog", "Browse…"));
     BrowseButton->setObjectName(QStringLiteral("BrowseButton"));
     BrowseButton->setAutoDefault(false);
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(Folder, 1);
     folderRow->addWidget(BrowseButton);
-    form->addRow(QStringLiteral("Folder:"), folderRow);
+    form->addRow(QCoreApplication::translate("ExportDialog", "Folder:"), folderRow);
     Name = new QLineEdit;
     Name->setObjectName(QStringLiteral("Name"));
-    Name->setToolTip(QStringLiteral("{rate} is replaced by each rate in whole hertz."));
-    form->addRow(QStringLiteral("Name:"), Name);
+    Name->setToolTip(QCoreApplication::translate(
+        "ExportDialog", "{rate} is replaced by each rate in whole hertz."));
+    form->addRow(QCoreApplication::translate("ExportDialog", "Name:"), Name);
     for (const KindRow& row : KindRows) {
         const exporting::ExportKind& kind = exporting::ExportKinds()[row.kind];
         for (std::size_t o = 0; o < row.texts.size(); ++o) {
@@ -287,8 +298,11 @@ QWidget* ExportDialog::CreateAlignment() {
     layout->setContentsMargins(0, 0, 0, 0);
     Alignment =
         MakeBox(QStringLiteral("Alignment"),
-                QStringLiteral("Apply each band's gain, delay and polarity (acoustic view)"), true);
-    Alignment->setToolTip(QStringLiteral(
+                QCoreApplication::translate(
+                    "ExportDialog", "Apply each band's gain, delay and polarity (acoustic view)"),
+                true);
+    Alignment->setToolTip(QCoreApplication::translate(
+        "ExportDialog",
         "Gain and polarity multiply the taps; the delays, from the earliest band, are whole "
         "samples and a Kaiser-windowed sinc for the fraction. Clear it to export the pure "
         "crossover."));
@@ -297,17 +311,27 @@ QWidget* ExportDialog::CreateAlignment() {
         labels << FromStd(choice.label);
     }
     Normalize = MakeChoice(QStringLiteral("Normalize"), labels);
-    Normalize->setToolTip(QStringLiteral(
+    Normalize->setToolTip(QCoreApplication::translate(
+        "ExportDialog",
         "One attenuation for every band, so that the largest peak or worst-case gain of the "
         "bands is 0 dB."));
     layout->addWidget(Alignment);
-    layout->addWidget(new QLabel(QStringLiteral("Normalize:")));
+    layout->addWidget(new QLabel(QCoreApplication::translate("ExportDialog", "Normalize:")));
     layout->addWidget(Normalize);
     layout->addStretch();
     return row;
 }
 
+void ExportDialog::SetDesign(const dsp::CrossoverParameters& design) {
+    design_ = design;
+    figures_.clear();
+    Refresh();
+}
+
 void ExportDialog::SetBandSettings(const acoustic::Settings& bands) {
+    if (bands == bands_) {
+        return;
+    }
     bands_ = bands;
     Refresh();
 }
@@ -519,7 +543,8 @@ void ExportDialog::ShowPlan(const ExportPlan& plan) {
         addFiles(row, rate.files);
     }
     if (!plan.setFiles.empty()) {
-        auto* row = new QTreeWidgetItem(Table, {QStringLiteral("every rate")});
+        auto* row =
+            new QTreeWidgetItem(Table, {QCoreApplication::translate("ExportDialog", "every rate")});
         row->setFirstColumnSpanned(true);
         addFiles(row, plan.setFiles);
     }
@@ -581,9 +606,9 @@ void ExportDialog::ShowNotes(const ExportPlan& plan) {
     lines << "Normalization: " +
                  FromStd(
                      exporting::NormalizationText(alignment.normalization, figures.attenuationDb)) +
-                 (plan.rates.size() > 1
-                      ? QStringLiteral(" (at %1 Hz)").arg(first.parameters.sampleRateHz)
-                      : QString());
+                 (plan.rates.size() > 1 ? QCoreApplication::translate("ExportDialog", " (at %1 Hz)")
+                                              .arg(first.parameters.sampleRateHz)
+                                        : QString());
     for (const std::string& line : figures.correctionLines) {
         lines << "Correction: " + FromStd(line);
     }
@@ -611,19 +636,24 @@ bool ExportDialog::Export() {
             [&plan](exporting::AtomicFileSet& set) { exporting::WriteExportRates(plan, set); });
     });
     if (!written) {
-        Status->setText(QStringLiteral("The export failed (see the message)."));
+        Status->setText(
+            QCoreApplication::translate("ExportDialog", "The export failed (see the message)."));
     } else if (!*written) {
-        Status->setText(QStringLiteral("Nothing was written."));
+        Status->setText(QCoreApplication::translate("ExportDialog", "Nothing was written."));
     }
     return written.value_or(false);
 }
 
 void ExportDialog::SayWritten(const QStringList& paths) {
-    const auto count = paths.size();
-    Status->setText(QStringLiteral("Wrote %1 file%2 to %3, as the table lists them.")
-                        .arg(count)
-                        .arg(count == 1 ? "" : "s")
-                        .arg(QDir::toNativeSeparators(Folder->text())));
+    const QString folder = QDir::toNativeSeparators(Folder->text());
+    Status->setText(paths.size() == 1
+                        ? QCoreApplication::translate(
+                              "ExportDialog", "Wrote 1 file to %1, as the table lists them.")
+                              .arg(folder)
+                        : QCoreApplication::translate(
+                              "ExportDialog", "Wrote %1 files to %2, as the table lists them.")
+                              .arg(paths.size())
+                              .arg(folder));
 }
 
 void ExportDialog::Browse() {

@@ -76,6 +76,8 @@ class ExportDialog : public QDialog {
 
     // The files the window has read, which the export may not replace.
     void SetInputFiles(std::vector<std::string> files) { inputFiles_ = std::move(files); }
+    // The design to export, after a new calculation while the dialog is open.
+    void SetDesign(const dsp::CrossoverParameters& design);
     // Each band's gain, delay and polarity (the acoustic view's), which the alignment applies.
     void SetBandSettings(const acoustic::Settings& bands);
     // The driver correction each band's taps go through (the acoustic view's).
@@ -169,10 +171,12 @@ class ExportDialog : public QDialog {
     std::function<void(const std::function<void()>&)> runReportingErrors_;
 };
 
-// Runs an export dialog: the program shows it modally; tests fill it in and press its buttons.
+// Runs an export dialog: the program shows it and returns, so that both windows stay usable while
+// it is open; tests fill it in and press its buttons. A dialog not shown when the runner returns
+// is over.
 using ExportDialogRunner = std::function<void(ExportDialog& dialog)>;
 
-// dialog.exec().
-void RunExportDialogModally(ExportDialog& dialog);
+// Shows the dialog without blocking any window, in front.
+void ShowExportDialog(ExportDialog& dialog);
 
 }  // namespace kc::app

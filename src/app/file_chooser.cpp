@@ -8,6 +8,48 @@
 
 namespace kc::app {
 
+namespace {
+
+// What the dialogs of this run start from (only the window's thread opens dialogs).
+struct DialogFolders {
+    QString designFile;
+    QString lastChosenFile;
+};
+
+DialogFolders& Folders() {
+    static DialogFolders folders;
+    return folders;
+}
+
+ChosenFile Remembered(const ChosenFile& chosen) {
+    if (!chosen.path.isEmpty()) {
+        Folders().lastChosenFile = chosen.path;
+    }
+    return chosen;
+}
+
+}  // namespace
+
+QString StartFolder(const QString& designFile, const QString& lastChosenFile) {
+    for (const QString& file : {designFile, lastChosenFile}) {
+        if (!file.isEmpty()) {
+            const QDir folder = QFileInfo(file).absoluteDir();
+            if (folder.exists()) {
+                return folder.absolutePath();
+            }
+        }
+    }
+    return QDir::currentPath();
+}
+
+void SetDesignFileForDialogs(const QString& designFile) {
+    Folders().designFile = designFile;
+}
+
+QString DialogStartFolder() {
+    return StartFolder(Folders().designFile, Folders().lastChosenFile);
+}
+
 QString FilterSuffix(const QString& filter) {
     static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([^ )]+)"));
     const QRegularExpressionMatch match = pattern.match(filter);
@@ -24,8 +66,7 @@ QString WithSuffix(const QString& path, const QString& suffix) {
 ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStringList& filters) {
     // The desktop's own dialog keeps a list of recent files; the toolkit's dialog keeps its
     // folder history only in settings that live no longer than this run (see RunApplication).
-    // Starting in the current folder every time, it shows nothing of earlier choices.
-    QFileDialog dialog(owner, caption, QDir::currentPath());
+    QFileDialog dialog(owner, caption, DialogStartFolder());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The export asks once about every file it would replace, which may be more than this one.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -39,11 +80,11 @@ ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStr
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
+    return Remembered({dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()});
 }
 
 ChosenFile ChooseOpenFileName(QWidget* owner, const QString& caption, const QStringList& filters) {
-    QFileDialog dialog(owner, caption, QDir::currentPath());
+    QFileDialog dialog(owner, caption, DialogStartFolder());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -51,7 +92,7 @@ ChosenFile ChooseOpenFileName(QWidget* owner, const QString& caption, const QStr
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
+    return Remembered({dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()});
 }
 
 }  // namespace kc::app

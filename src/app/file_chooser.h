@@ -21,12 +21,21 @@ struct ChosenFile {
 using FileNameChooser =
     std::function<ChosenFile(QWidget* owner, const QString& caption, const QStringList& filters)>;
 
+// The folder a file dialog starts in: that of the design file, while the window has one, else
+// that of the file last chosen in a dialog of this run, else the working folder. Both empty
+// give the working folder.
+QString StartFolder(const QString& designFile, const QString& lastChosenFile);
+// The program's dialogs start in StartFolder of the design file named here (empty: none) and of
+// the file last chosen in one of them.
+void SetDesignFileForDialogs(const QString& designFile);
+QString DialogStartFolder();
+
 // The standard save dialog of the toolkit (its own widgets, not the desktop's), modal over owner,
-// starting in the current folder. It adds the selected filter's extension to a name without one.
+// starting in DialogStartFolder(). It adds the selected filter's extension to a name without one.
 // It does not ask before overwriting: the export asks once about every file it would replace.
 ChosenFile ChooseSaveFileName(QWidget* owner, const QString& caption, const QStringList& filters);
 
-// The standard open dialog of the toolkit, modal over owner, starting in the current folder, for
+// The standard open dialog of the toolkit, modal over owner, starting in DialogStartFolder(), for
 // an existing file.
 ChosenFile ChooseOpenFileName(QWidget* owner, const QString& caption, const QStringList& filters);
 

@@ -2,6 +2,7 @@
 #include "app/graph_menu.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -19,8 +20,13 @@
 namespace kc::app {
 namespace {
 
-const QString kPngFilter = QStringLiteral("PNG image (*.png)");
-const QString kResponseCsvFilter = QStringLiteral("CSV, one row per grid point (*.csv)");
+QString PngFilter() {
+    return QCoreApplication::translate("GraphMenu", "PNG image (*.png)");
+}
+
+QString ResponseCsvFilter() {
+    return QCoreApplication::translate("GraphMenu", "CSV, one row per grid point (*.csv)");
+}
 
 }  // namespace
 
@@ -30,7 +36,7 @@ QString DisabledReason(EnabledWhen rule) {
             return QString();
         case EnabledWhen::GraphShown:
         case EnabledWhen::HasCalculation:
-            return QStringLiteral("先に計算してください  Calc first");
+            return QCoreApplication::translate("GraphMenu", "Calc first");
     }
     return QString();  // not reached: every rule is listed above
 }
@@ -45,29 +51,27 @@ struct GraphMenu::Item {
 
 // The items in menu order. A new item is one row here and its handler below.
 const GraphMenu::Item GraphMenu::kItems[] = {
-    {"CopyGraph", "グラフをコピー  Copy graph", EnabledWhen::GraphShown, &GraphMenu::CopyGraph},
-    {"SaveGraph", "グラフをPNGで保存…  Save graph as PNG…", EnabledWhen::GraphShown,
+    {"CopyGraph", QT_TRANSLATE_NOOP("GraphMenu", "Copy graph"), EnabledWhen::GraphShown,
+     &GraphMenu::CopyGraph},
+    {"SaveGraph", QT_TRANSLATE_NOOP("GraphMenu", "Save graph as PNG…"), EnabledWhen::GraphShown,
      &GraphMenu::SaveGraph},
-    {"ExportCoefficients", "係数を書き出す…  Export coefficients…", EnabledWhen::HasCalculation,
-     &GraphMenu::ExportCoefficients},
-    {"ExportResponse", "周波数特性をCSVで書き出す…  Export response as CSV…",
+    {"ExportCoefficients", QT_TRANSLATE_NOOP("GraphMenu", "Export coefficients…"),
+     EnabledWhen::HasCalculation, &GraphMenu::ExportCoefficients},
+    {"ExportResponse", QT_TRANSLATE_NOOP("GraphMenu", "Export response as CSV…"),
      EnabledWhen::HasCalculation, &GraphMenu::ExportResponse},
-    {"TimeResponse", "時間応答…  Time response…", EnabledWhen::Always, &GraphMenu::ShowTimeResponse,
-     "Ctrl+T"},
+    {"TimeResponse", QT_TRANSLATE_NOOP("GraphMenu", "Time response…"), EnabledWhen::Always,
+     &GraphMenu::ShowTimeResponse, "Ctrl+T"},
     {nullptr, nullptr, EnabledWhen::Always, nullptr},
-    {"OpenDesign", "設計を開く…  Open design…", EnabledWhen::Always, &GraphMenu::OpenDesign,
-     "Ctrl+O"},
-    {"SaveDesign", "設計を保存  Save design", EnabledWhen::Always, &GraphMenu::SaveDesign,
-     "Ctrl+S"},
-    {"SaveDesignAs", "名前を付けて設計を保存…  Save design as…", EnabledWhen::Always,
+    {"OpenDesign", QT_TRANSLATE_NOOP("GraphMenu", "Open design…"), EnabledWhen::Always,
+     &GraphMenu::OpenDesign, "Ctrl+O"},
+    {"SaveDesign", QT_TRANSLATE_NOOP("GraphMenu", "Save design"), EnabledWhen::Always,
+     &GraphMenu::SaveDesign, "Ctrl+S"},
+    {"SaveDesignAs", QT_TRANSLATE_NOOP("GraphMenu", "Save design as…"), EnabledWhen::Always,
      &GraphMenu::SaveDesignAs},
 };
 
 GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
-    : host_(host),
-      chooser_(std::move(chooser)),
-      exportFolder_(QDir::currentPath()),
-      menu_(std::make_unique<QMenu>()) {
+    : host_(host), chooser_(std::move(chooser)), menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("GraphMenu"));
     // A popup of its own does not inherit the window's font.
     menu_->setFont(host_.MenuOwner()->font());
@@ -77,7 +81,7 @@ GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
             menu_->addSeparator();
             continue;
         }
-        QAction* action = menu_->addAction(QString::fromUtf8(item.text));
+        QAction* action = menu_->addAction(QCoreApplication::translate("GraphMenu", item.text));
         action->setObjectName(QString::fromLatin1(item.objectName));
         if (item.shortcut != nullptr) {
             action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
@@ -90,7 +94,10 @@ GraphMenu::GraphMenu(GraphMenuHost& host, FileNameChooser chooser)
     Update();
 }
 
-GraphMenu::~GraphMenu() = default;
+// An export dialog still open goes with the menu, before the window it belongs to.
+GraphMenu::~GraphMenu() {
+    delete exportDialog_.data();
+}
 
 void GraphMenu::UseExportDialog(ExportQuestions questions, ExportDialogRunner run) {
     exportQuestions_ = std::move(questions);
@@ -126,6 +133,14 @@ void GraphMenu::AttachTo(QWidget* image) {
     }
 }
 
+void GraphMenu::ShareShortcutsWith(QWidget* window) {
+    for (const auto& [item, action] : actions_) {
+        if (item->shortcut != nullptr) {
+            window->addAction(action);
+        }
+    }
+}
+
 void GraphMenu::PopupFromKeyboard(QWidget* image) {
     Popup(image->mapToGlobal(image->rect().center()));
     for (const auto& [item, action] : actions_) {
@@ -144,7 +159,7 @@ void GraphMenu::Update() {
         action->setEnabled(enabled);
         action->setToolTip(enabled ? QString() : DisabledReason(item->enabledWhen));
         if (item->handler == &GraphMenu::SaveDesign) {
-            QString text = QString::fromUtf8(item->text);
+            QString text = QCoreApplication::translate("GraphMenu", item->text);
             if (!designName.isEmpty()) {
                 text += QStringLiteral(" (%1)").arg(QString(designName).replace('&', "&&"));
             }
@@ -185,7 +200,7 @@ void GraphMenu::CopyGraph() {
     const QImage image = host_.GraphAreaImage();
     if (!image.isNull()) {
         QGuiApplication::clipboard()->setImage(image);
-        host_.Guard().Say(QStringLiteral("グラフをコピーしました  Copied the graph"));
+        host_.Guard().Say(QCoreApplication::translate("GraphMenu", "Copied the graph"));
     }
 }
 
@@ -195,7 +210,8 @@ void GraphMenu::SaveGraph() {
         return;
     }
     const ChosenFile chosen =
-        chooser_(host_.MenuOwner(), QStringLiteral("Save graph as PNG"), {kPngFilter});
+        chooser_(host_.MenuOwner(), QCoreApplication::translate("GraphMenu", "Save graph as PNG"),
+                 {PngFilter()});
     if (chosen.path.isEmpty()) {
         return;
     }
@@ -207,24 +223,69 @@ void GraphMenu::SaveGraph() {
 
 // One dialog for every file kind and rate, on the design shown; it writes through the export set
 // as the command line does.
+// A second "Export coefficients…" brings the open dialog to the front. While it is open it exports
+// the session's latest calculation with its bands' settings and inputs; closing it keeps its
+// choices for the next opening and the design file.
 void GraphMenu::ExportCoefficients() {
-    ExportDialog dialog(
-        host_.MenuOwner(), host_.DesignParameters(), ExportChoices(), exportFolder_,
+    if (ExportDialog* open = exportDialog_.data(); open != nullptr) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    auto* dialog = new ExportDialog(
+        host_.MenuOwner(), host_.DesignParameters(), ExportChoices(),
+        exportFolder_.isEmpty() ? DialogStartFolder() : exportFolder_,
         exportQuestions_.chooseFolder, host_.Guard().AskingWith(exportQuestions_.replaceFiles),
         [this](const std::function<void()>& run) { host_.RunReportingErrors(run); });
-    dialog.SetInputFiles(host_.InputFiles());
+    exportDialog_ = dialog;
+    FollowSessionInExportDialog(true);
+    DesignSession& session = host_.Session();
+    const auto follow = [this](bool newDesign) {
+        return [this, newDesign] {
+            host_.RunReportingErrors([this, newDesign] { FollowSessionInExportDialog(newDesign); });
+        };
+    };
+    QObject::connect(&session, &DesignSession::resultChanged, dialog, follow(true));
+    for (const auto signal : {&DesignSession::designChanged, &DesignSession::driversChanged}) {
+        QObject::connect(&session, signal, dialog, follow(false));
+    }
+    QObject::connect(dialog, &QDialog::finished, menu_.get(), [this] { FinishExportDialog(); });
+    runExportDialog_(*dialog);
+    if (exportDialog_.data() == dialog && !dialog->isVisible()) {
+        FinishExportDialog();
+    }
+}
+
+void GraphMenu::FollowSessionInExportDialog(bool newDesign) {
+    ExportDialog* dialog = exportDialog_.data();
+    if (dialog == nullptr) {
+        return;
+    }
+    if (newDesign) {
+        dialog->SetDesign(host_.DesignParameters());
+    }
+    dialog->SetInputFiles(host_.InputFiles());
     const exporting::ExportAlignment alignment = design_file::AlignmentOf(host_.Session().Design());
-    dialog.SetBandSettings(alignment.bands);
-    dialog.SetCorrection({alignment.correction.settings,
-                          std::make_shared<const acoustic::Drivers>(host_.Session().Drivers())});
-    runExportDialog_(dialog);
-    SetExportChoices(dialog.Settings());
-    exportFolder_ = dialog.Folder->text();
+    dialog->SetCorrection({alignment.correction.settings,
+                           std::make_shared<const acoustic::Drivers>(host_.Session().Drivers())});
+    dialog->SetBandSettings(alignment.bands);
+}
+
+void GraphMenu::FinishExportDialog() {
+    ExportDialog* dialog = exportDialog_.data();
+    if (dialog == nullptr) {
+        return;
+    }
+    exportDialog_ = nullptr;
+    SetExportChoices(dialog->Settings());
+    exportFolder_ = dialog->Folder->text();
+    dialog->deleteLater();
 }
 
 void GraphMenu::ExportResponse() {
-    const ChosenFile chosen =
-        chooser_(host_.MenuOwner(), QStringLiteral("Export response as CSV"), {kResponseCsvFilter});
+    const ChosenFile chosen = chooser_(
+        host_.MenuOwner(), QCoreApplication::translate("GraphMenu", "Export response as CSV"),
+        {ResponseCsvFilter()});
     if (chosen.path.isEmpty()) {
         return;
     }

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -68,12 +69,12 @@ enum class EnabledWhen {
     HasCalculation,  // a calculation has completed
 };
 
-// Why an item whose rule does not hold is disabled, its tooltip: "先に計算してください  Calc
-// first".
+// Why an item whose rule does not hold is disabled, its tooltip: "Calc first" (in the
+// language of the window, as every text of the menu).
 QString DisabledReason(EnabledWhen rule);
 
 // The menu owns its actions. Adding an item takes a row in GraphMenu::kItems (graph_menu.cpp):
-// object name, text (Japanese, two blanks, English, as the window's own captions), EnabledWhen
+// object name, text (English, marked for translation, translations/), EnabledWhen
 // rule, handler and optionally a shortcut, and the handler as a member function below; a rule
 // that reads more of the window adds an EnabledWhen value, its reason in DisabledReason and a
 // GraphMenuHost question. A row without a handler is a separator. An export writes through
@@ -88,14 +89,14 @@ class GraphMenu {
     GraphMenu(const GraphMenu&) = delete;
     GraphMenu& operator=(const GraphMenu&) = delete;
 
-    // How "Export coefficients…" asks its questions and runs its dialog (modally, with the
-    // toolkit's boxes, unless a test says otherwise). Without a replace question of its own, it
-    // asks the host's guard's, as the window's other exports do.
+    // How "Export coefficients…" asks its questions and runs its dialog (shown without blocking
+    // either window, with the toolkit's boxes, unless a test says otherwise). Without a replace
+    // question of its own, it asks the host's guard's, as the window's other exports do.
     void UseExportDialog(ExportQuestions questions, ExportDialogRunner run);
 
     // The export dialog's settings, the host's session's: it starts from them and gives them
     // back when it closes, so that they last for the window's session and go into design files.
-    // The folder lasts for the session only (it starts as the working folder).
+    // The folder lasts for the session only (it starts where the file dialogs start).
     const design_file::ExportSettings& ExportChoices() const;
     void SetExportChoices(const design_file::ExportSettings& settings);
 
@@ -103,6 +104,9 @@ class GraphMenu {
     // Shift+F10 anywhere in the image's window, its first enabled item then active; the items'
     // shortcuts work anywhere in the image's window.
     void AttachTo(QWidget* image);
+    // The items' shortcuts (Ctrl+O, Ctrl+S, Ctrl+T) work in `window` too, another window of the
+    // program.
+    void ShareShortcutsWith(QWidget* window);
     // Enables each item by its rule, for the host's state now (a disabled item's tooltip says
     // why), and names the design file.
     void Update();
@@ -125,6 +129,10 @@ class GraphMenu {
     void CopyGraph();
     void SaveGraph();
     void ExportCoefficients();
+    // The session's bands and input files, and with newDesign its latest calculation, into the
+    // open export dialog.
+    void FollowSessionInExportDialog(bool newDesign);
+    void FinishExportDialog();
     void ExportResponse();
     void ShowTimeResponse();
     void OpenDesign();
@@ -134,8 +142,11 @@ class GraphMenu {
     GraphMenuHost& host_;
     FileNameChooser chooser_;
     ExportQuestions exportQuestions_ = StandardExportQuestions();
-    ExportDialogRunner runExportDialog_ = RunExportDialogModally;
+    ExportDialogRunner runExportDialog_ = ShowExportDialog;
+    // Empty until the export dialog was first closed: DialogStartFolder() then.
     QString exportFolder_;
+    // The export dialog while it is open (one at a time), which follows the session's design.
+    QPointer<ExportDialog> exportDialog_;
     // A popup of its own, not a control in the window's client area.
     std::unique_ptr<QMenu> menu_;
     // Each item with its action, in menu order.

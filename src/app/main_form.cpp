@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_form.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFile>
 #include <QFrame>
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <cstddef>
@@ -159,6 +161,8 @@ TForm1::TForm1(ErrorReporter reporter, FileNameChooser chooser, ReplaceQuestion 
     CreateGraphMenu(std::move(chooser));
     ConnectHandlers();
     ConnectSession();
+    connect(session_.get(), &DesignSession::designChanged, this,
+            [this] { RunReportingErrors([this] { FollowWindowSettings(); }); });
     ConnectEnterKeys();
     AcceptDesignDrops();
     FormCreate();
@@ -280,7 +284,22 @@ void TForm1::CreateGraphMenu(FileNameChooser chooser) {
     graphMenu_ = std::make_unique<GraphMenu>(host, std::move(chooser));
     graphMenu_->AttachTo(Image1);
     connect(document_.get(), &DesignDocument::fileChanged, this, [this] { graphMenu_->Update(); });
-    Image1->SetReadoutSource([this](int x) { return ReadoutAt(x); });
+    Image1->SetReadoutSource([this](int x) { return GraphTooltipAt(x); });
+    // Opening the menu or choosing an item (its shortcuts too) is its use.
+    connect(graphMenu_->Menu(), &QMenu::aboutToShow, this, [this] { hint_.Used(); });
+    const QList<QAction*> actions = graphMenu_->Menu()->actions();
+    for (QAction* action : actions) {
+        connect(action, &QAction::triggered, this, [this] { hint_.Used(); });
+    }
+}
+
+QString TForm1::GraphTooltipAt(int x) const {
+    const QString hint = hint_.Text();
+    const QString readout = ReadoutAt(x);
+    if (hint.isEmpty() || readout.isEmpty()) {
+        return hint.isEmpty() ? readout : hint;
+    }
+    return hint + QLatin1Char('\n') + readout;
 }
 
 TimeResponseWindow& TForm1::CreatedTimeResponse() {
@@ -288,8 +307,23 @@ TimeResponseWindow& TForm1::CreatedTimeResponse() {
         timeWindow_ = std::make_unique<TimeResponseWindow>(
             this, *session_, timeChooser_, replaceQuestion_,
             [this](const std::function<void()>& handler) { RunReportingErrors(handler); });
+        graphMenu_->ShareShortcutsWith(timeWindow_.get());
+        timeWindow_->SetDesignOpener([this](const QString& path) { OpenDesign(path); });
     }
     return *timeWindow_;
+}
+
+// An opened design shows the time window as it was left (its own showing and closing write the
+// same settings, which then hold already). A design that says closed leaves an open window open,
+// and the session is told so.
+void TForm1::FollowWindowSettings() {
+    const bool open = session_->Design().window.open;
+    const bool shown = timeWindow_ && timeWindow_->isVisible();
+    if (open && !shown) {
+        ShowTimeResponse();
+    } else if (!open && shown) {
+        timeWindow_->StoreWindowState(true);
+    }
 }
 
 void TForm1::ShowTimeResponse() {

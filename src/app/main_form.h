@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "app/design_session.h"
+#include "app/dropped_files.h"
 #include "app/error_report.h"
 #include "app/file_chooser.h"
+#include "app/first_start_hint.h"
 #include "app/graph_menu.h"
 #include "app/replace_question.h"
 #include "app/time_response_window.h"
@@ -130,6 +132,12 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // last calculation's taps and responses to files (graph_menu.h).
     GraphMenu& Image1Menu() const { return *graphMenu_; }
 
+    // Shows `hint` on the graph's tooltip (above the readout) until the graph's menu is first
+    // used; the window starts without one.
+    void UseFirstStartHint(FirstStartHint hint) { hint_ = std::move(hint); }
+    // The graph's tooltip for pixel column x: the hint while it is due, then the readout.
+    QString GraphTooltipAt(int x) const;
+
     // The time-response window (graph menu "Time response…" or Ctrl+T), shown in front. It is
     // created, unseen, at its first use, and shows the session from then on: its latest
     // calculation, the time view and the acoustic view's drivers and settings. Never null.
@@ -179,7 +187,8 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void paintEvent(QPaintEvent* event) override;
     // Closing asks before a changed design file is left unsaved.
     void closeEvent(QCloseEvent* event) override;
-    // A design file dropped anywhere on the window, its fields included, opens.
+    // A design file dropped anywhere on the window, its fields included, opens; driver files go
+    // to the acoustic view.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -198,6 +207,8 @@ class TForm1 : public QWidget, private GraphMenuHost {
     void ShowSessionFields();
     void CreateGraphMenu(FileNameChooser chooser);
     void AcceptDesignDrops();
+    void OpenDropped(const DroppedFiles& dropped);
+    void FollowWindowSettings();
     void RunHandler(void (TForm1::*handler)());
     QWidget* MenuOwner() override { return this; }
     void RunReportingErrors(const std::function<void()>& handler) override;
@@ -221,6 +232,7 @@ class TForm1 : public QWidget, private GraphMenuHost {
     // The time-response window and its file chooser.
     FileNameChooser timeChooser_;
     std::unique_ptr<TimeResponseWindow> timeWindow_;
+    FirstStartHint hint_;
 };
 
 // The one main window, set while it exists.

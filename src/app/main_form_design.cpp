@@ -125,7 +125,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
 }
 
-// The edit fields take dropped text themselves; a design file must reach the window past them.
+// The edit fields take dropped text themselves; a design file or driver files must reach the
+// window past them.
 void TForm1::AcceptDesignDrops() {
     setAcceptDrops(true);
     installEventFilter(this);
@@ -140,8 +141,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     }
     auto* drop = static_cast<QDropEvent*>(event);
-    const QString path = DesignFileIn(drop->mimeData());
-    if (path.isEmpty()) {
+    const DroppedFiles dropped = ClassifyDrop(drop->mimeData());
+    if (dropped.kind == DropKind::Nothing) {
         return QWidget::eventFilter(watched, event);
     }
     drop->acceptProposedAction();
@@ -149,9 +150,22 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // not keep the program the file came from waiting for the drop to finish.
     if (type == QEvent::Drop) {
         QMetaObject::invokeMethod(
-            this, [this, path] { OpenDesign(path); }, Qt::QueuedConnection);
+            this, [this, dropped] { OpenDropped(dropped); }, Qt::QueuedConnection);
     }
     return true;
+}
+
+// Driver files go to the acoustic view, shown: three by their centre frequencies.
+void TForm1::OpenDropped(const DroppedFiles& dropped) {
+    if (dropped.kind == DropKind::Design) {
+        OpenDesign(dropped.paths.constFirst());
+        return;
+    }
+    RunReportingErrors([this, &dropped] {
+        ShowTimeResponse();
+        timeWindow_->ShowView(ViewTab::Acoustic);
+        timeWindow_->Acoustic().DropFiles(std::nullopt, dropped.paths);
+    });
 }
 
 }  // namespace kc::app

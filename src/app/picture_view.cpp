@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/picture_view.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,8 +23,107 @@ PictureView::PictureView(QWidget* parent, PictureHandlers handlers, ReportingRun
     // Moves without a button pressed must arrive, so that the readout follows the pointer.
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    // A click gives it the keyboard: Escape takes back a rubber band, other keys go to the view.
-    setFocusPolicy(Qt::ClickFocus);
+    // A click or Tab gives it the keyboard: Escape takes back a rubber band, the zoom keys zoom,
+    // other keys go to the view.
+    setFocusPolicy(Qt::StrongFocus);
+    CreateMenu();
+}
+
+void PictureView::CreateMenu() {
+    // A popup of its own, as the graph menu is; it takes the font of the plot's window.
+    menu_ = std::make_unique<QMenu>();
+    menu_->setFont(font());
+    const auto add = [this](const char* name, const QString& text, std::function<void()> handler) {
+        QAction* action = menu_->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(static_cast<bool>(handler));
+        connect(action, &QAction::triggered, this,
+                [this, handler = std::move(handler)] { Run(handler); });
+    };
+    add("CopyPicture", QCoreApplication::translate("PictureView", "Copy"), [this] {
+        if (!picture_.isNull()) {
+            QGuiApplication::clipboard()->setImage(picture_);
+        }
+    });
+    add("SavePicture", QCoreApplication::translate("PictureView", "Save PNG…"),
+        handlers_.savePicture);
+    add("SaveData", QCoreApplication::translate("PictureView", "Save CSV…"), handlers_.saveData);
+}
+
+void PictureView::PopupMenu(QPoint position) {
+    menu_->popup(mapToGlobal(position));
+    const QList<QAction*> actions = menu_->actions();
+    for (QAction* action : actions) {
+        if (action->isEnabled()) {
+            menu_->setActiveAction(action);
+            break;
+        }
+    }
+}
+
+// From the keyboard the menu opens over the middle of the picture.
+void PictureView::contextMenuEvent(QContextMenuEvent* event) {
+    PopupMenu(event->reason() == QContextMenuEvent::Mouse ? event->pos() : rect().center());
+    event->accept();
+}
+
+QRectF PictureView::PlotArea() const {
+    const QRectF area = handlers_.plotArea ? handlers_.plotArea() : QRectF(rect());
+    return area.isEmpty() ? QRectF(rect()) : area;
+}
+
+// + (also = and the keypad's, without Shift) zooms in by a wheel notch about the middle, − out;
+// an arrow shows the next tenth of the plot in its direction (the rubber band of the frame moved);
+// 0 shows the whole.
+bool PictureView::ZoomByKey(int key) {
+    const QRectF area = PlotArea();
+    switch (key) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            if (!handlers_.zoomAt) {
+                return false;
+            }
+            Run([this, area] { handlers_.zoomAt(area.center(), kZoomPerNotch); });
+            return true;
+        case Qt::Key_Minus:
+        case Qt::Key_Underscore:
+            if (!handlers_.zoomAt) {
+                return false;
+            }
+            Run([this, area] { handlers_.zoomAt(area.center(), 1.0 / kZoomPerNotch); });
+            return true;
+        case Qt::Key_0:
+            if (!handlers_.resetZoom) {
+                return false;
+            }
+            Run(handlers_.resetZoom);
+            return true;
+        default:
+            break;
+    }
+    QPointF shift;
+    switch (key) {
+        case Qt::Key_Left:
+            shift = {-kPanPerKey * area.width(), 0.0};
+            break;
+        case Qt::Key_Right:
+            shift = {kPanPerKey * area.width(), 0.0};
+            break;
+        case Qt::Key_Up:
+            shift = {0.0, -kPanPerKey * area.height()};
+            break;
+        case Qt::Key_Down:
+            shift = {0.0, kPanPerKey * area.height()};
+            break;
+        default:
+            return false;
+    }
+    if (!handlers_.zoomToRect) {
+        return false;
+    }
+    const QRectF moved = area.translated(shift);
+    Run([this, moved] { handlers_.zoomToRect(moved); });
+    return true;
 }
 
 void PictureView::SetPicture(QImage picture) {
@@ -93,8 +197,12 @@ void PictureView::keyPressEvent(QKeyEvent* event) {
         band_.hide();
         return;
     }
-    bool handled = false;
-    if (handlers_.keyPressed) {
+    bool handled = event->modifiers() == Qt::NoModifier ||
+                           event->modifiers() == Qt::KeypadModifier ||
+                           event->modifiers() == Qt::ShiftModifier
+                       ? ZoomByKey(event->key())
+                       : false;
+    if (!handled && handlers_.keyPressed) {
         const int key = event->key();
         const Qt::KeyboardModifiers modifiers = event->modifiers();
         Run([&] { handled = handlers_.keyPressed(key, modifiers); });

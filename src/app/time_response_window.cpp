@@ -2,18 +2,26 @@
 #include "app/time_response_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "app/design_session.h"
+#include "app/dropped_files.h"
 #include "app/look/window_look.h"
 #include "app/speaker_time_view.h"
 #include "export/csv_export.h"
@@ -26,12 +34,17 @@ namespace kc::app {
 
 namespace {
 
-const QString kPngFilter = QStringLiteral("PNG image (*.png)");
-const QString kCsvFilter = QStringLiteral("CSV, one row per tap (*.csv)");
+QString PngFilter() {
+    return QCoreApplication::translate("TimeResponseWindow", "PNG image (*.png)");
+}
+
+QString CsvFilter() {
+    return QCoreApplication::translate("TimeResponseWindow", "CSV, one row per tap (*.csv)");
+}
 
 // The window's title, which its replace question has as caption too.
 QString WindowTitle() {
-    return QStringLiteral("Time and acoustic response");
+    return QCoreApplication::translate("TimeResponseWindow", "Time and acoustic response");
 }
 
 QCheckBox* MakeCurveBox(QWidget* parent, std::string_view name) {
@@ -64,11 +77,14 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, DesignSession& session,
     setWindowTitle(WindowTitle());
     setFont(WindowFont(kWindowFontPixels));
     CreateControls();
+    ShowView(session_.Design().window.tab);
     shownSettings_ = session_.Design().time;
     SetControls(shownSettings_);
     ConnectControls();
     ConnectSession();
     resize(880, 620);
+    ConnectKeys();
+    AcceptDrops();
     if (session_.Result()) {
         FollowResult();
     } else {
@@ -80,20 +96,21 @@ TimeResponseWindow::TimeResponseWindow(QWidget* owner, DesignSession& session,
 TimeResponseWindow::~TimeResponseWindow() = default;
 
 void TimeResponseWindow::CreateControls() {
-    impulseButton_ = new QRadioButton(QStringLiteral("Impulse"), this);
+    impulseButton_ =
+        new QRadioButton(QCoreApplication::translate("TimeResponseWindow", "Impulse"), this);
     impulseButton_->setObjectName(QStringLiteral("Impulse"));
     impulseButton_->setChecked(true);
-    stepButton_ = new QRadioButton(QStringLiteral("Step"), this);
+    stepButton_ = new QRadioButton(QCoreApplication::translate("TimeResponseWindow", "Step"), this);
     stepButton_->setObjectName(QStringLiteral("Step"));
     dbBox_ = new QCheckBox(QStringLiteral("dB"), this);
     dbBox_->setObjectName(QStringLiteral("ImpulseDb"));
     auto* views = new QHBoxLayout;
-    views->addWidget(new QLabel(QStringLiteral("View:"), this));
+    views->addWidget(new QLabel(QCoreApplication::translate("TimeResponseWindow", "View:"), this));
     views->addWidget(impulseButton_);
     views->addWidget(stepButton_);
     views->addWidget(dbBox_);
     views->addSpacing(24);
-    views->addWidget(new QLabel(QStringLiteral("Show:"), this));
+    views->addWidget(new QLabel(QCoreApplication::translate("TimeResponseWindow", "Show:"), this));
     for (std::size_t curve = 0; curve < dsp::kCurveCount; ++curve) {
         curveBoxes_[curve] = MakeCurveBox(this, dsp::kCurveNames[curve].id);
         views->addWidget(curveBoxes_[curve]);
@@ -109,11 +126,15 @@ void TimeResponseWindow::CreateControls() {
         QString::fromUtf8(dsp::kPreRingingDefinition.data(),
                           static_cast<qsizetype>(dsp::kPreRingingDefinition.size()));
     thresholdBox_->setToolTip(definition);
-    resetButton_ = new QPushButton(QStringLiteral("Reset zoom"), this);
-    pngButton_ = new QPushButton(QStringLiteral("Save PNG…"), this);
-    csvButton_ = new QPushButton(QStringLiteral("Save CSV…"), this);
+    resetButton_ =
+        new QPushButton(QCoreApplication::translate("TimeResponseWindow", "Reset zoom"), this);
+    pngButton_ =
+        new QPushButton(QCoreApplication::translate("TimeResponseWindow", "Save PNG…"), this);
+    csvButton_ =
+        new QPushButton(QCoreApplication::translate("TimeResponseWindow", "Save CSV…"), this);
     auto* actions = new QHBoxLayout;
-    actions->addWidget(new QLabel(QStringLiteral("Pre-ringing threshold:"), this));
+    actions->addWidget(new QLabel(
+        QCoreApplication::translate("TimeResponseWindow", "Pre-ringing threshold:"), this));
     actions->addWidget(thresholdBox_);
     actions->addSpacing(24);
     for (QPushButton* button : {resetButton_, pngButton_, csvButton_}) {
@@ -127,6 +148,12 @@ void TimeResponseWindow::CreateControls() {
     handlers.zoomToRect = [this](const QRectF& pixels) { ZoomToRect(pixels); };
     handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
     handlers.resetZoom = [this] { ResetZoom(); };
+    handlers.plotArea = [this] {
+        const graph::PlotFrame frame = Frame();
+        return QRectF(frame.left, frame.top, frame.width, frame.height);
+    };
+    handlers.savePicture = [this] { SavePicture(); };
+    handlers.saveData = [this] { SaveData(); };
     plot_ = new PictureView(this, std::move(handlers), runReporting_);
     plot_->setObjectName(QStringLiteral("TimePlot"));
     plot_->setMinimumSize(480, 300);
@@ -153,10 +180,11 @@ void TimeResponseWindow::CreateControls() {
 // The time views on one tab, the acoustic view on another.
 void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     acoustic_ = new AcousticView(this, session_, chooser_, runReporting_, guard_);
-    auto* tabs = new QTabWidget(this);
+    tabs_ = new QTabWidget(this);
+    QTabWidget* tabs = tabs_;
     tabs->setObjectName(QStringLiteral("Views"));
-    tabs->addTab(timePage, QStringLiteral("Time"));
-    tabs->addTab(acoustic_, QStringLiteral("Acoustic"));
+    tabs->addTab(timePage, QCoreApplication::translate("TimeResponseWindow", "Time"));
+    tabs->addTab(acoustic_, QCoreApplication::translate("TimeResponseWindow", "Acoustic"));
     speaker_ = new SpeakerTimeView(
         this, session_, [this] { return acoustic_->ShownTaps(); }, runReporting_);
     tabs->addTab(speaker_, QCoreApplication::translate("TimeResponseWindow", "Speaker in time"));
@@ -174,10 +202,143 @@ void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     outer->addWidget(noteLine);
 }
 
+// Ctrl+W closes the window (Escape too, in keyPressEvent, so that a rubber band or an open list
+// takes it first); the Menu key and Shift+F10 open the context menu of the plot with the focus,
+// else of the plot on the tab shown.
+void TimeResponseWindow::ConnectKeys() {
+    auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
+    close->setContext(Qt::WindowShortcut);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        // Opened once the key has been handled: a popup opened inside the shortcut's dispatch
+        // takes the key's own release as its first event.
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (PictureView* plot = MenuPlot()) {
+                QMetaObject::invokeMethod(
+                    plot, [plot] { plot->PopupMenu(plot->rect().center()); }, Qt::QueuedConnection);
+            }
+        });
+    }
+}
+
+PictureView* TimeResponseWindow::MenuPlot() const {
+    if (auto* focused = dynamic_cast<PictureView*>(focusWidget())) {
+        return focused;
+    }
+    // PictureView has no meta-object of its own, so findChildren<PictureView*> would return any
+    // widget; the type is checked here.
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        auto* plot = dynamic_cast<PictureView*>(child);
+        if (plot != nullptr && plot->isVisible()) {
+            return plot;
+        }
+    }
+    return nullptr;
+}
+
+ViewTab TimeResponseWindow::CurrentView() const {
+    return static_cast<ViewTab>(std::max(0, tabs_->currentIndex()));
+}
+
+void TimeResponseWindow::ShowView(ViewTab tab) {
+    tabs_->setCurrentIndex(static_cast<int>(tab));
+}
+
+// The fields and boxes take dropped text themselves; files must reach the window past them.
+void TimeResponseWindow::AcceptDrops() {
+    setAcceptDrops(true);
+    installEventFilter(this);
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (child->acceptDrops()) {
+            child->installEventFilter(this);
+        }
+    }
+}
+
+bool TimeResponseWindow::InAcousticView(const QObject* object) const {
+    for (; object != nullptr; object = object->parent()) {
+        if (object == acoustic_) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TimeResponseWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    const DroppedFiles dropped = ClassifyDrop(drop->mimeData());
+    const bool taken = (dropped.kind == DropKind::Design && openDesign_) ||
+                       (dropped.kind == DropKind::Drivers && !InAcousticView(watched));
+    if (!taken) {
+        return QWidget::eventFilter(watched, event);
+    }
+    drop->acceptProposedAction();
+    // After the drop has ended, so that a question or an error box does not keep the program the
+    // files came from waiting.
+    if (type == QEvent::Drop) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, dropped] {
+                runReporting_([this, &dropped] {
+                    if (dropped.kind == DropKind::Design) {
+                        openDesign_(dropped.paths.constFirst());
+                        return;
+                    }
+                    ShowView(ViewTab::Acoustic);
+                    acoustic_->DropFiles(std::nullopt, dropped.paths);
+                });
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+// Showing and closing say only whether the window is open: a design opened just now shows the
+// window before the window shows that design's tab.
+void TimeResponseWindow::StoreWindowState(bool open) {
+    session_.Edit([open](design_file::Design& design) { design.window.open = open; });
+}
+
+void TimeResponseWindow::StoreTab() {
+    const ViewTab tab = CurrentView();
+    session_.Edit([tab](design_file::Design& design) { design.window.tab = tab; });
+}
+
+void TimeResponseWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        runReporting_([this] { StoreWindowState(true); });
+    }
+}
+
+void TimeResponseWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    runReporting_([this] { StoreWindowState(false); });
+}
+
+void TimeResponseWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void TimeResponseWindow::ConnectControls() {
     const auto reporting = [this](void (TimeResponseWindow::*handler)()) {
         return [this, handler] { runReporting_([this, handler] { (this->*handler)(); }); };
     };
+    connect(tabs_, &QTabWidget::currentChanged, this,
+            [this] { runReporting_([this] { StoreTab(); }); });
     connect(impulseButton_, &QRadioButton::toggled, this,
             reporting(&TimeResponseWindow::StoreSettings));
     connect(dbBox_, &QCheckBox::toggled, this, reporting(&TimeResponseWindow::StoreSettings));
@@ -220,6 +381,11 @@ void TimeResponseWindow::StoreSettings() {
 
 // A new series refits the amplitude; a new threshold gives new figures.
 void TimeResponseWindow::FollowSettings() {
+    const ViewTab tab = session_.Design().window.tab;
+    if (tab != CurrentView()) {
+        const QSignalBlocker blocker(tabs_);
+        ShowView(tab);
+    }
     const design_file::TimeSettings settings = session_.Design().time;
     if (settings == shownSettings_) {
         return;
@@ -325,8 +491,9 @@ void TimeResponseWindow::SavePicture() {
     if (!response_) {
         return;
     }
-    const ChosenFile chosen =
-        chooser_(this, QStringLiteral("Save time response as PNG"), {kPngFilter});
+    const ChosenFile chosen = chooser_(
+        this, QCoreApplication::translate("TimeResponseWindow", "Save time response as PNG"),
+        {PngFilter()});
     const QString path = WithSuffix(chosen.path, QStringLiteral("png"));
     if (!chosen.path.isEmpty()) {
         guard_.WriteFile(path, Acoustic().DriverFiles(), [this](const std::string& temporary) {
@@ -340,8 +507,9 @@ void TimeResponseWindow::SaveData() {
     if (!response_) {
         return;
     }
-    const ChosenFile chosen =
-        chooser_(this, QStringLiteral("Save time response as CSV"), {kCsvFilter});
+    const ChosenFile chosen = chooser_(
+        this, QCoreApplication::translate("TimeResponseWindow", "Save time response as CSV"),
+        {CsvFilter()});
     const QString path = WithSuffix(chosen.path, QStringLiteral("csv"));
     if (chosen.path.isEmpty()) {
         return;
@@ -380,18 +548,21 @@ void TimeResponseWindow::KindChanged() {
 
 void TimeResponseWindow::UpdateFigures() {
     if (!response_) {
-        figuresLabel_->setText(QStringLiteral("No design yet: press Calc in the main window."));
+        figuresLabel_->setText(QCoreApplication::translate(
+            "TimeResponseWindow", "No design yet: press Calc in the main window."));
         adjustNote_->clear();
         Render();
         return;
     }
     figures_ = dsp::PreRingingFigures(*response_, ThresholdDb());
     figuresLabel_->setText(QString::fromStdString(dsp::PreRingingLine(figures_, ThresholdDb())));
-    adjustNote_->setText(response_->adjusted
-                             ? QStringLiteral("Adjust coefficient is on: the three bands add up "
-                                              "to a unit impulse at the centre tap, so the sum "
-                                              "does not ring (0 ms).")
-                             : QString());
+    adjustNote_->setText(
+        response_->adjusted
+            ? QCoreApplication::translate("TimeResponseWindow",
+                                          "Adjust coefficient is on: the three bands add up "
+                                          "to a unit impulse at the centre tap, so the sum "
+                                          "does not ring (0 ms).")
+            : QString());
     Render();
 }
 

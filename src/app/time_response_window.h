@@ -30,10 +30,15 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
+class QTabWidget;
+
 namespace kc::app {
 
 class DesignSession;
 class SpeakerTimeView;
+
+// The window's tabs, in their order (as the design file names them).
+using ViewTab = design_file::WindowTab;
 
 class TimeResponseWindow final : public QWidget {
   public:
@@ -50,6 +55,16 @@ class TimeResponseWindow final : public QWidget {
     AcousticView& Acoustic() const { return *acoustic_; }
     // The "Speaker in time" tab: the predicted impulse and step of the drivers with the crossover.
     SpeakerTimeView& Speaker() const { return *speaker_; }
+    // The tab shown, and showing one.
+    ViewTab CurrentView() const;
+    void ShowView(ViewTab tab);
+    // Whether the window is open, into the session.
+    void StoreWindowState(bool open);
+    // What opens a design file dropped on the window (the main window's OpenDesign); until it is
+    // set such a drop is refused.
+    void SetDesignOpener(std::function<void(const QString& path)> open) {
+        openDesign_ = std::move(open);
+    }
 
     // What is shown: the series, the visible range, the picture, the figures' line.
     dsp::TimeSeriesKind Kind() const;
@@ -79,8 +94,23 @@ class TimeResponseWindow final : public QWidget {
     // Redraws the picture at the plot's size now.
     void Render();
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Shown and closed, and the tab shown, go into the session (the design file keeps them).
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // A design file dropped anywhere opens; driver files dropped outside the acoustic view go to
+    // it (which takes those dropped on it itself), shown.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void CreateControls();
+    void ConnectKeys();
+    void AcceptDrops();
+    void StoreTab();
+    bool InAcousticView(const QObject* object) const;
+    // The plot whose menu the keyboard opens, or nullptr when none is shown.
+    PictureView* MenuPlot() const;
     void CreateTabs(QWidget* timePage);
     void ConnectControls();
     void ConnectSession();
@@ -118,6 +148,8 @@ class TimeResponseWindow final : public QWidget {
     TransientNote* note_ = nullptr;
     AcousticView* acoustic_ = nullptr;
     SpeakerTimeView* speaker_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    std::function<void(const QString& path)> openDesign_;
 
     std::optional<dsp::TimeResponse> response_;
     std::array<dsp::PreRinging, dsp::kCurveCount> figures_{};

@@ -43,6 +43,13 @@ constexpr std::array<exporting::NamedChoice<dsp::TimeSeriesKind>, 3> kSpeakerVie
     {"step", dsp::TimeSeriesKind::Step},
 }};
 
+// The names of the time and acoustic window's tabs.
+constexpr std::array<exporting::NamedChoice<WindowTab>, 3> kWindowTabNames{{
+    {"time", WindowTab::Time},
+    {"acoustic", WindowTab::Acoustic},
+    {"speaker", WindowTab::Speaker},
+}};
+
 // Per kind the dialog offers its box and its options, then the rates, the counts' rate and the
 // name.
 template <class Keys, class DesignT>
@@ -137,6 +144,10 @@ void VisitKeys(Keys& keys, DesignT& design) {
         section.Number("smoothingOctaves", c.smoothingOctaves, acoustic::kMinSmoothingOctaves,
                        acoustic::kMaxSmoothingOctaves);
         section.Flag("correctPhase", c.correctPhase);
+    });
+    keys.Section("window", [&design](auto& section) {
+        section.Flag("open", design.window.open);
+        section.Choice("tab", design.window.tab, kWindowTabNames);
     });
 }
 
@@ -495,6 +506,12 @@ std::string ReadBounded(const std::string& path) {
 }
 
 }  // namespace
+
+bool DiffersInContent(const Design& a, const Design& b) {
+    Design aLikeB = a;
+    aLikeB.window = b.window;
+    return aLikeB != b;
+}
 
 exporting::ExportAlignment AlignmentOf(const Design& design) {
     exporting::ExportAlignment alignment;

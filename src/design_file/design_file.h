@@ -118,6 +118,16 @@ struct CorrectionFileSettings {
     bool operator==(const CorrectionFileSettings&) const = default;
 };
 
+// The tabs of the time and acoustic window, in their order.
+enum class WindowTab { Time, Acoustic, Speaker };
+
+// The time and acoustic window: whether it was open and which of its tabs was shown.
+struct WindowSettings {
+    bool open = false;
+    WindowTab tab = WindowTab::Time;
+    bool operator==(const WindowSettings&) const = default;
+};
+
 // A whole design; a default one is the window as it starts. A feature that keeps settings in the
 // file adds a section here and its keys in design_file.cpp (VisitKeys).
 struct Design {
@@ -129,8 +139,13 @@ struct Design {
     AcousticSettings acoustic;
     acoustic::ViewChoices acousticView;  // the acoustic plot's right axis, drivers alone, range
     CorrectionFileSettings correction;
+    WindowSettings window;
     bool operator==(const Design&) const = default;
 };
+
+// Whether two designs differ in more than how the windows were left (WindowSettings): what
+// "changed since saved" asks.
+bool DiffersInContent(const Design& a, const Design& b);
 
 // The alignment of an export of `design`: its acoustic settings, its export's box and
 // normalisation.

@@ -292,7 +292,7 @@ TEST_F(DesignDocumentTest, OpeningFillsTheFieldsAsSavedThenCalculates) {
     p.adjustCoefficient = true;
     EXPECT_TRUE(SameBits(form->Taps().MidTaps, dsp::CalculateCrossover(p).taps.MidTaps));
     EXPECT_EQ(form->Image1Menu().Action("SaveDesign")->text().toStdString(),
-              "設計を保存  Save design (hand.kcx)");
+              "Save design (hand.kcx)");
     EXPECT_FALSE(form->Document().Changed());  // the written-back count is no change
 }
 
@@ -378,7 +378,7 @@ TEST_F(DesignDocumentTest, SaveAsksForAFileOnceThenWritesThere) {
               std::vector<QString>{"Save design as Kaiser Crossover design (*.kcx)"});
     EXPECT_EQ(design_file::ReadDesignFile(Path("mine.kcx").toStdString()), Design{});
     EXPECT_EQ(form->Image1Menu().Action("SaveDesign")->text().toStdString(),
-              "設計を保存  Save design (mine.kcx)");
+              "Save design (mine.kcx)");
 
     form->Edit6->setText("250");
     EXPECT_TRUE(form->Document().Changed());
@@ -408,7 +408,7 @@ TEST_F(DesignDocumentTest, SaveAsksForAFileOnceThenWritesThere) {
 
 TEST_F(DesignDocumentTest, DesignFileDroppedOnTheWindowOrAFieldOpens) {
     const QString path = WriteDesign("dropped.KCX", ShortDesign());
-    const QString other = Path("notes.txt");
+    const QString other = Path("notes.odt");
     for (const QString& file : {other, path}) {
         SCOPED_TRACE(file.toStdString());
         QMimeData data;

@@ -45,7 +45,7 @@ class TimeResponseTest : public SavingFormTest {
 TEST_F(TimeResponseTest, MenuItemAndCtrlTShowOneNonModalWindow) {
     QAction* item = form->Image1Menu().Action("TimeResponse");
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text().toStdString(), "時間応答…  Time response…");
+    EXPECT_EQ(item->text().toStdString(), "Time response…");
     EXPECT_TRUE(item->isEnabled());
     TimeResponseWindow& window = Open();
     EXPECT_TRUE(window.isVisible());

@@ -73,6 +73,7 @@ TEST(DesignFileTest, EveryTextAndBoxReadsBackAsWritten) {
         exported.kinds[exporting::KindIndex(kind)].chosen = true;
     }
     exported.kinds[exporting::KindIndex("wav")] = {false, {"pcm24", "multichannel"}};
+    designs[4].window = {true, design_file::WindowTab::Speaker};
     exported.kinds[exporting::KindIndex("raw")].options = {"float64"};
     exported.kinds[exporting::KindIndex("frd")].options = {"full"};
     exported.ratesHz = {96000, 44100, 22050, 768000};

@@ -20,10 +20,6 @@ constexpr std::array kRightAxes = {acoustic::RightAxis::None, acoustic::RightAxi
                                    acoustic::RightAxis::BandPhases,
                                    acoustic::RightAxis::GroupDelay};
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("AcousticChoices", text);
-}
-
 }  // namespace
 
 AcousticChoices::AcousticChoices(QWidget* parent, DesignSession& session,
@@ -31,15 +27,20 @@ AcousticChoices::AcousticChoices(QWidget* parent, DesignSession& session,
     : QWidget(parent), session_(session), runReporting_(std::move(runReporting)) {
     rightAxis_ = new QComboBox(this);
     rightAxis_->setObjectName(QStringLiteral("RightAxis"));
-    rightAxis_->addItems({Tr("No right axis"), Tr("Phase of the sum"), Tr("Phase of each band"),
-                          Tr("Group delay (ms)")});
-    rightAxis_->setToolTip(
-        Tr("What the right axis shows: the sum's phase, each band's phase and "
-           "the sum's, or the group delay of each band and of the sum in ms, "
-           "the crossover's latency taken out"));
-    rawDrivers_ = new QCheckBox(Tr("Drivers alone"), this);
+    rightAxis_->addItems({QCoreApplication::translate("AcousticChoices", "No right axis"),
+                          QCoreApplication::translate("AcousticChoices", "Phase of the sum"),
+                          QCoreApplication::translate("AcousticChoices", "Phase of each band"),
+                          QCoreApplication::translate("AcousticChoices", "Group delay (ms)")});
+    rightAxis_->setToolTip(QCoreApplication::translate(
+        "AcousticChoices",
+        "What the right axis shows: the sum's phase, each band's phase and "
+        "the sum's, or the group delay of each band and of the sum in ms, "
+        "the crossover's latency taken out"));
+    rawDrivers_ =
+        new QCheckBox(QCoreApplication::translate("AcousticChoices", "Drivers alone"), this);
     rawDrivers_->setObjectName(QStringLiteral("RawDrivers"));
-    rawDrivers_->setToolTip(Tr("Each driver's own level, from its file without the crossover"));
+    rawDrivers_->setToolTip(QCoreApplication::translate(
+        "AcousticChoices", "Each driver's own level, from its file without the crossover"));
     levelRange_ = new QDoubleSpinBox(this);
     levelRange_->setObjectName(QStringLiteral("LevelRange"));
     levelRange_->setRange(acoustic::kMinLevelRangeDb, acoustic::kMaxLevelRangeDb);
@@ -50,7 +51,7 @@ AcousticChoices::AcousticChoices(QWidget* parent, DesignSession& session,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(rightAxis_);
     layout->addWidget(rawDrivers_);
-    layout->addWidget(new QLabel(Tr("Range:"), this));
+    layout->addWidget(new QLabel(QCoreApplication::translate("AcousticChoices", "Range:"), this));
     layout->addWidget(levelRange_);
     Follow();
     const auto store = [this] { runReporting_([this] { Store(); }); };

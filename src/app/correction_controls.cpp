@@ -17,10 +17,6 @@
 namespace kc::app {
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("CorrectionControls", text);
-}
-
 QString Named(const char* what, std::size_t band) {
     return QString::fromLatin1(what) + QString::fromLatin1(dsp::kCurveNames[band].title);
 }
@@ -45,48 +41,60 @@ CorrectionControls::CorrectionControls(QWidget* parent, DesignSession& session,
     setObjectName(QStringLiteral("Correction"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(Tr("Correct"), this));
+    layout->addWidget(
+        new QLabel(QCoreApplication::translate("CorrectionControls", "Correct"), this));
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
         correct_[b] = new QCheckBox(QString::fromLatin1(dsp::kCurveNames[b].title), this);
         correct_[b]->setObjectName(Named("Correct", b));
-        correct_[b]->setToolTip(Tr("Bring this band's driver to the target in level and phase"));
+        correct_[b]->setToolTip(QCoreApplication::translate(
+            "CorrectionControls", "Bring this band's driver to the target in level and phase"));
         taps_[b] = new QSpinBox(this);
         taps_[b]->setObjectName(Named("CorrectionTaps", b));
         taps_[b]->setRange(0, acoustic::kMaxCorrectionTaps);
         taps_[b]->setSingleStep(2);
-        taps_[b]->setSpecialValueText(Tr("band's taps"));
+        taps_[b]->setSpecialValueText(
+            QCoreApplication::translate("CorrectionControls", "band's taps"));
         taps_[b]->setKeyboardTracking(false);
-        taps_[b]->setToolTip(
-            Tr("Taps of the correction (odd): it follows nothing narrower than "
-               "the rate divided by them"));
+        taps_[b]->setToolTip(QCoreApplication::translate(
+            "CorrectionControls",
+            "Taps of the correction (odd): it follows nothing narrower than "
+            "the rate divided by them"));
         layout->addWidget(correct_[b]);
         layout->addWidget(taps_[b]);
     }
-    ownTarget_ = new QCheckBox(Tr("Target"), this);
+    ownTarget_ = new QCheckBox(QCoreApplication::translate("CorrectionControls", "Target"), this);
     ownTarget_->setObjectName(QStringLiteral("OwnTargetLevel"));
-    ownTarget_->setToolTip(Tr("Off: the least sensitive driver's level within its band"));
+    ownTarget_->setToolTip(QCoreApplication::translate(
+        "CorrectionControls", "Off: the least sensitive driver's level within its band"));
     targetDb_ = Box(this, "TargetLevel", acoustic::kMinTargetLevelDb, acoustic::kMaxTargetLevelDb,
                     1, QStringLiteral(" dB"));
     tilt_ = Box(this, "TargetTilt", acoustic::kMinTargetTiltDbPerOctave,
-                acoustic::kMaxTargetTiltDbPerOctave, 1, Tr(" dB/oct"));
-    tilt_->setToolTip(Tr("Tilt of the target about 1 kHz"));
+                acoustic::kMaxTargetTiltDbPerOctave, 1,
+                QCoreApplication::translate("CorrectionControls", " dB/oct"));
+    tilt_->setToolTip(
+        QCoreApplication::translate("CorrectionControls", "Tilt of the target about 1 kHz"));
     maxBoost_ = Box(this, "MaxBoost", acoustic::kMinMaxBoostDb, acoustic::kMaxMaxBoostDb, 1,
                     QStringLiteral(" dB"));
-    maxBoost_->setToolTip(Tr("The most the correction lifts a driver"));
-    smoothing_ = Box(this, "Smoothing", acoustic::kMinSmoothingOctaves,
-                     acoustic::kMaxSmoothingOctaves, 3, Tr(" oct"));
-    smoothing_->setToolTip(
-        Tr("Smoothing of the driver before it is inverted, so that narrow dips "
-           "are not filled"));
-    correctPhase_ = new QCheckBox(Tr("Phase"), this);
+    maxBoost_->setToolTip(QCoreApplication::translate("CorrectionControls",
+                                                      "The most the correction lifts a driver"));
+    smoothing_ =
+        Box(this, "Smoothing", acoustic::kMinSmoothingOctaves, acoustic::kMaxSmoothingOctaves, 3,
+            QCoreApplication::translate("CorrectionControls", " oct"));
+    smoothing_->setToolTip(QCoreApplication::translate(
+        "CorrectionControls",
+        "Smoothing of the driver before it is inverted, so that narrow dips "
+        "are not filled"));
+    correctPhase_ = new QCheckBox(QCoreApplication::translate("CorrectionControls", "Phase"), this);
     correctPhase_->setObjectName(QStringLiteral("CorrectPhase"));
-    correctPhase_->setToolTip(Tr("Take out the driver's minimum phase as well as its level"));
+    correctPhase_->setToolTip(QCoreApplication::translate(
+        "CorrectionControls", "Take out the driver's minimum phase as well as its level"));
     layout->addWidget(ownTarget_);
     layout->addWidget(targetDb_);
     layout->addWidget(tilt_);
-    layout->addWidget(new QLabel(Tr("Boost"), this));
+    layout->addWidget(new QLabel(QCoreApplication::translate("CorrectionControls", "Boost"), this));
     layout->addWidget(maxBoost_);
-    layout->addWidget(new QLabel(Tr("Smoothing"), this));
+    layout->addWidget(
+        new QLabel(QCoreApplication::translate("CorrectionControls", "Smoothing"), this));
     layout->addWidget(smoothing_);
     layout->addWidget(correctPhase_);
     layout->addStretch(1);

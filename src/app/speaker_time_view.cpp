@@ -19,10 +19,6 @@ namespace {
 constexpr std::array kKinds = {dsp::TimeSeriesKind::Impulse, dsp::TimeSeriesKind::ImpulseDb,
                                dsp::TimeSeriesKind::Step};
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("SpeakerTimeView", text);
-}
-
 acoustic::Settings SettingsOf(const design_file::Design& design) {
     acoustic::Settings settings{};
     for (std::size_t b = 0; b < dsp::kBandCount; ++b) {
@@ -42,9 +38,11 @@ SpeakerTimeView::SpeakerTimeView(QWidget* parent, DesignSession& session, TapsSo
     setObjectName(QStringLiteral("SpeakerTime"));
     kindBox_ = new QComboBox(this);
     kindBox_->setObjectName(QStringLiteral("SpeakerKind"));
-    kindBox_->addItems({Tr("Impulse"), Tr("Impulse in dB"), Tr("Step")});
+    kindBox_->addItems({QCoreApplication::translate("SpeakerTimeView", "Impulse"),
+                        QCoreApplication::translate("SpeakerTimeView", "Impulse in dB"),
+                        QCoreApplication::translate("SpeakerTimeView", "Step")});
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(Tr("View:"), this));
+    top->addWidget(new QLabel(QCoreApplication::translate("SpeakerTimeView", "View:"), this));
     top->addWidget(kindBox_);
     top->addStretch();
     PictureHandlers handlers;
@@ -129,7 +127,8 @@ void SpeakerTimeView::Update() {
     const auto taps = shownTaps_();
     if (!taps) {
         response_.reset();
-        figuresLabel_->setText(Tr("No design yet: press Calc in the main window."));
+        figuresLabel_->setText(QCoreApplication::translate(
+            "SpeakerTimeView", "No design yet: press Calc in the main window."));
         Render();
         return;
     }

@@ -2,6 +2,41 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP" sourcelanguage="en">
 <context>
+    <name>AcousticChoices</name>
+    <message>
+        <source>No right axis</source>
+        <translation>右軸なし</translation>
+    </message>
+    <message>
+        <source>Phase of the sum</source>
+        <translation>合計の位相</translation>
+    </message>
+    <message>
+        <source>Phase of each band</source>
+        <translation>各帯域の位相</translation>
+    </message>
+    <message>
+        <source>Group delay (ms)</source>
+        <translation>群遅延 (ms)</translation>
+    </message>
+    <message>
+        <source>What the right axis shows: the sum&apos;s phase, each band&apos;s phase and the sum&apos;s, or the group delay of each band and of the sum in ms, the crossover&apos;s latency taken out</source>
+        <translation>右軸に示すもの: 合計の位相、各帯域と合計の位相、または各帯域と合計の群遅延 (ms、クロスオーバーのレイテンシーを除く)</translation>
+    </message>
+    <message>
+        <source>Drivers alone</source>
+        <translation>ドライバー単体</translation>
+    </message>
+    <message>
+        <source>Each driver&apos;s own level, from its file without the crossover</source>
+        <translation>各ドライバー自身のレベル(クロスオーバーなしのファイルから)</translation>
+    </message>
+    <message>
+        <source>Range:</source>
+        <translation>範囲:</translation>
+    </message>
+</context>
+<context>
     <name>AcousticView</name>
     <message>
         <source>Driver files: FRD, text and CSV exports, impulse-response WAV (*.frd *.txt *.csv *.wav)</source>
@@ -16,10 +51,6 @@
         <translation>FRD、帯域ごとと合計に1ファイルずつ (*.frd)</translation>
     </message>
     <message>
-        <source>Phase of the sum</source>
-        <translation>合計の位相</translation>
-    </message>
-    <message>
         <source>Export FRD…</source>
         <translation>FRDを書き出す…</translation>
     </message>
@@ -28,7 +59,7 @@
         <translation>ファイル…</translation>
     </message>
     <message>
-        <source>Ideal driver (0°, at the measured drivers' level)</source>
+        <source>Ideal driver (0°, at the measured drivers&apos; level)</source>
         <translation>理想ドライバー(0°、測定したドライバーのレベル)</translation>
     </message>
     <message>
@@ -102,16 +133,20 @@ The ideal driver stands in for it.</source>
         <translation>理想ドライバー (%1 dB、0°)</translation>
     </message>
     <message>
-        <source>With a measured driver loaded, an ideal band takes the mean of the measured drivers' median levels.</source>
+        <source>With a measured driver loaded, an ideal band takes the mean of the measured drivers&apos; median levels.</source>
         <translation>測定したドライバーを読み込むと、理想ドライバーの帯域は測定したドライバーの中央値レベルの平均になります。</translation>
     </message>
     <message>
-        <source>%1 … %2, %3 points (48 per octave). Drop driver files (.frd, .txt, .csv, .wav) onto a band's row, or all three onto the plot.</source>
+        <source>%1 … %2, %3 points (48 per octave). Drop driver files (.frd, .txt, .csv, .wav) onto a band&apos;s row, or all three onto the plot.</source>
         <translation>%1 … %2、%3 点(1オクターブに48点)。ドライバーのファイル(.frd, .txt, .csv, .wav)を帯域の行に、または3つまとめてグラフにドロップしてください。</translation>
     </message>
     <message>
-        <source> Dashed: beyond a file's ends; </source>
+        <source> Dashed: beyond a file&apos;s ends; </source>
         <translation> 破線はファイルの範囲外: </translation>
+    </message>
+    <message>
+        <source>Corrected: the sum %1. Dashed black: the target; dashed in a band&apos;s colour: its correction about the target.</source>
+        <translation>補正済み: 合計 %1。黒の破線: ターゲット、帯域の色の破線: ターゲットを基準にしたその帯域の補正。</translation>
     </message>
 </context>
 <context>
@@ -121,7 +156,7 @@ The ideal driver stands in for it.</source>
         <translation>整列</translation>
     </message>
     <message>
-        <source>Sets each band's gain, delay (within 2 ms of the mid band's) and polarity so that the sum comes closest to the target where the drivers' data lie</source>
+        <source>Sets each band&apos;s gain, delay (within 2 ms of the mid band&apos;s) and polarity so that the sum comes closest to the target where the drivers&apos; data lie</source>
         <translation>ドライバーのデータがある範囲で合計が目標に最も近づくよう、各帯域のゲイン・遅延(中域の帯域から2 ms以内)・極性を設定します</translation>
     </message>
     <message>
@@ -131,6 +166,69 @@ The ideal driver stands in for it.</source>
     <message>
         <source>Target %1 dB, measured over %2 … %3 (%4 points)</source>
         <translation>目標 %1 dB、%2 … %3 で測定(%4 点)</translation>
+    </message>
+</context>
+<context>
+    <name>CorrectionControls</name>
+    <message>
+        <source>Correct</source>
+        <translation>補正</translation>
+    </message>
+    <message>
+        <source>Bring this band&apos;s driver to the target in level and phase</source>
+        <translation>この帯域のドライバーをレベルと位相でターゲットに合わせる</translation>
+    </message>
+    <message>
+        <source>band&apos;s taps</source>
+        <translation>帯域のタップ数</translation>
+    </message>
+    <message>
+        <source>Taps of the correction (odd): it follows nothing narrower than the rate divided by them</source>
+        <translation>補正のタップ数(奇数): サンプリング周波数をタップ数で割った幅より細かいものには追従しません</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>ターゲット</translation>
+    </message>
+    <message>
+        <source>Off: the least sensitive driver&apos;s level within its band</source>
+        <translation>オフ: 最も能率の低いドライバーの帯域内レベル</translation>
+    </message>
+    <message>
+        <source> dB/oct</source>
+        <translation> dB/oct</translation>
+    </message>
+    <message>
+        <source>Tilt of the target about 1 kHz</source>
+        <translation>1 kHz を中心としたターゲットの傾き</translation>
+    </message>
+    <message>
+        <source>The most the correction lifts a driver</source>
+        <translation>補正がドライバーを持ち上げる最大量</translation>
+    </message>
+    <message>
+        <source> oct</source>
+        <translation> oct</translation>
+    </message>
+    <message>
+        <source>Smoothing of the driver before it is inverted, so that narrow dips are not filled</source>
+        <translation>反転する前のドライバーの平滑化(狭いディップを埋めないため)</translation>
+    </message>
+    <message>
+        <source>Phase</source>
+        <translation>位相</translation>
+    </message>
+    <message>
+        <source>Take out the driver&apos;s minimum phase as well as its level</source>
+        <translation>レベルとともにドライバーの最小位相も取り除く</translation>
+    </message>
+    <message>
+        <source>Boost</source>
+        <translation>ブースト</translation>
+    </message>
+    <message>
+        <source>Smoothing</source>
+        <translation>平滑化</translation>
     </message>
 </context>
 <context>
@@ -172,7 +270,7 @@ The ideal driver stands in for it.</source>
         <translation>例: 32000,64000</translation>
     </message>
     <message>
-        <source>The rate the window's tap counts are meant at. At 44100 Hz, the window's rate, the design shown is exported as it is and every other rate scales its counts so that the filters keep their length in time and their latency; at another rate every rate, 44100 Hz too, scales them from there.</source>
+        <source>The rate the window&apos;s tap counts are meant at. At 44100 Hz, the window&apos;s rate, the design shown is exported as it is and every other rate scales its counts so that the filters keep their length in time and their latency; at another rate every rate, 44100 Hz too, scales them from there.</source>
         <translation>ウィンドウのタップ数が意味するサンプリング周波数。ウィンドウの周波数である44100 Hzでは表示中の設計をそのまま書き出し、ほかの周波数ではフィルタの時間長とレイテンシが保たれるようにタップ数を換算します。ほかの周波数を選ぶと、44100 Hzも含めすべての周波数がそこから換算されます。</translation>
     </message>
     <message>
@@ -200,7 +298,7 @@ The ideal driver stands in for it.</source>
         <translation>名前:</translation>
     </message>
     <message>
-        <source>Apply each band's gain, delay and polarity (acoustic view)</source>
+        <source>Apply each band&apos;s gain, delay and polarity (acoustic view)</source>
         <translation>各帯域のゲイン・遅延・極性を適用(音響ビュー)</translation>
     </message>
     <message>
@@ -322,6 +420,29 @@ The ideal driver stands in for it.</source>
     </message>
 </context>
 <context>
+    <name>SpeakerTimeView</name>
+    <message>
+        <source>Impulse</source>
+        <translation>インパルス</translation>
+    </message>
+    <message>
+        <source>Impulse in dB</source>
+        <translation>インパルス (dB)</translation>
+    </message>
+    <message>
+        <source>Step</source>
+        <translation>ステップ</translation>
+    </message>
+    <message>
+        <source>View:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>No design yet: press Calc in the main window.</source>
+        <translation>まだ設計がありません: メインウィンドウで計算してください。</translation>
+    </message>
+</context>
+<context>
     <name>TimeResponseWindow</name>
     <message>
         <source>PNG image (*.png)</source>
@@ -390,6 +511,10 @@ The ideal driver stands in for it.</source>
     <message>
         <source>Adjust coefficient is on: the three bands add up to a unit impulse at the centre tap, so the sum does not ring (0 ms).</source>
         <translation>係数調整がオンです: 3つの帯域の合計は中央タップの単位インパルスになるため、合計はリンギングしません(0 ms)。</translation>
+    </message>
+    <message>
+        <source>Speaker in time</source>
+        <translation>スピーカーの時間応答</translation>
     </message>
 </context>
 </TS>

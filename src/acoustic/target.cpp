@@ -58,9 +58,17 @@ std::vector<bool> PassBandPoints(const ComplexCurve& crossover, std::size_t freq
     if (crossover.empty()) {
         return std::vector<bool>(frequencyCount, true);
     }
+    // Relative to the band's largest magnitude, so that a corrected band, whose correction may
+    // lower it as a whole (a driver more sensitive than the target), keeps its pass band.
+    double largest = 0.0;
+    for (const std::complex<double> h : crossover) {
+        largest = std::max(largest, std::abs(h));
+    }
     std::vector<bool> passes(crossover.size());
     std::transform(crossover.begin(), crossover.end(), passes.begin(),
-                   [](std::complex<double> h) { return std::abs(h) >= 0.5; });
+                   [largest](std::complex<double> h) {
+                       return largest > 0.0 && std::abs(h) >= 0.5 * largest;
+                   });
     return passes;
 }
 

@@ -34,9 +34,10 @@ double TargetLevelDb(const TargetSettings& settings, double defaultLevelDb);
 std::vector<double> TargetLevelsDb(const TargetSettings& settings, double levelDb,
                                    const std::vector<double>& frequenciesHz);
 
-// Where a band's crossover passes: its response |H_b| at least one half (−6 dB, the level of a
-// linear-phase crossover at its cut-off), so that the pass band runs between the design's
-// crossover frequencies. One flag per frequency; all true for an empty `crossover` (no design).
+// Where a band's crossover passes: its response |H_b| at least one half of its largest (−6 dB,
+// the level of a linear-phase crossover at its cut-off), so that the pass band runs between the
+// design's crossover frequencies, for a corrected band too. One flag per frequency; all true for an
+// empty `crossover` (no design).
 std::vector<bool> PassBandPoints(const ComplexCurve& crossover, std::size_t frequencyCount);
 
 // The least sensitive driver's level within its own band, in dB: for each band with a file, the

@@ -148,8 +148,7 @@ void AcousticView::CreateControls() {
     range_ = new QLabel(this);
     range_->setObjectName(QStringLiteral("AcousticRange"));
     align_ = new AlignControls(
-        this, session_, model_,
-        [this] { return design_file::CorrectionOf(session_.Design()).target; }, runReporting_);
+        this, session_, model_, [this] { return AlignmentTarget(); }, runReporting_);
     layout->addWidget(align_);
     // The choices and the export on one line, what the files span on the next, so that neither
     // widens the window.
@@ -299,6 +298,15 @@ void AcousticView::ConnectSession() {
 void AcousticView::FollowResult() {
     ApplyDesign();
     UpdateResponses();
+}
+
+// The corrected bands are aligned to the target they were corrected to.
+acoustic::TargetSettings AcousticView::AlignmentTarget() const {
+    acoustic::TargetSettings target = design_file::CorrectionOf(session_.Design()).target;
+    if (corrected_) {
+        target.levelDb = corrected_->targetLevelDb;
+    }
+    return target;
 }
 
 void AcousticView::ApplyDesign() {

@@ -138,6 +138,7 @@ class AcousticView final : public QWidget {
     // The session's calculation into the model, each band through its correction when the
     // design corrects it.
     void ApplyDesign();
+    acoustic::TargetSettings AlignmentTarget() const;
     QString StatusText() const;
     graph::PlotFrame Frame() const;
     std::optional<acoustic::Band> BandRowAt(QPoint position) const;

@@ -194,11 +194,14 @@ int RunDesign(OptionFields& fields, const PlotOptions& plot, DesignOutputs& out)
         dsp::CalculationResult forAlignment;
         forAlignment.parameters = plan.rates.front().parameters;
         forAlignment.taps = DesignForAlignment(forAlignment.parameters);
+        acoustic::TargetSettings target = correction.settings.target;
         if (correction.Active()) {
-            forAlignment.taps = acoustic::CorrectDesign(forAlignment, correction).taps;
+            acoustic::CorrectedDesign corrected = acoustic::CorrectDesign(forAlignment, correction);
+            forAlignment.taps = std::move(corrected.taps);
+            target.levelDb = corrected.targetLevelDb;
         }
-        aligned = AlignDrivers(acoustic.DriverResponses(), forAlignment.taps,
-                               correction.settings.target, out.acoustic.settings);
+        aligned = AlignDrivers(acoustic.DriverResponses(), forAlignment.taps, target,
+                               out.acoustic.settings);
         TakeAlignment(aligned->settings, out);
         withDrivers();
         plan = exporting::PlanExport(design, out.rates, out.request);

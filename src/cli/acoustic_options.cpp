@@ -159,6 +159,22 @@ std::vector<std::string> AcousticRun::FileNames() const {
     return names;
 }
 
+// The acoustic plot as the window draws it: the choices, and with a correction its target line
+// and each band's correction.
+graph::AcousticPlotInputs AcousticRun::PlotInputs(QSize plotSize) const {
+    graph::AcousticPlotInputs inputs =
+        graph::AcousticPlotInputsOf(model_, response_, request_.settings);
+    inputs.choices = request_.choices;
+    if (correction_.Active()) {
+        inputs.targetDb = acoustic::TargetLevelsDb(correction_.settings.target, targetLevelDb_,
+                                                   response_.frequenciesHz);
+        inputs.correctionDb = correctionsDb_;
+    }
+    inputs.width = plotSize.width();
+    inputs.height = plotSize.height();
+    return inputs;
+}
+
 void AcousticRun::Evaluate(const dsp::CalculationResult& design) {
     if (!request_.Wanted()) {
         return;
@@ -243,18 +259,8 @@ void AcousticRun::Write(QSize plotSize, exporting::AtomicFileSet& files) const {
         }
     }
     if (!request_.plot.isEmpty()) {
-        graph::AcousticPlotInputs inputs =
-            graph::AcousticPlotInputsOf(model_, response_, request_.settings);
-        inputs.choices = request_.choices;
-        if (correction_.Active()) {
-            inputs.targetDb = acoustic::TargetLevelsDb(correction_.settings.target, targetLevelDb_,
-                                                       response_.frequenciesHz);
-            inputs.correctionDb = correctionsDb_;
-        }
-        inputs.width = plotSize.width();
-        inputs.height = plotSize.height();
-        const QImage image =
-            graph::RenderAcousticPlot(inputs, app::WindowFont(app::kWindowFontPixels));
+        const QImage image = graph::RenderAcousticPlot(PlotInputs(plotSize),
+                                                       app::WindowFont(app::kWindowFontPixels));
         files.Write(names[next++], [&image](const std::string& temporary) {
             exporting::SavePng(image, temporary);
         });
@@ -299,12 +305,8 @@ void AcousticRun::WriteViews(QSize plotSize, const std::vector<std::string>& nam
         }
     }
     if (!views.groupDelayPlot.isEmpty()) {
-        graph::AcousticPlotInputs inputs =
-            graph::AcousticPlotInputsOf(model_, response_, request_.settings);
-        inputs.choices = request_.choices;
+        graph::AcousticPlotInputs inputs = PlotInputs(plotSize);
         inputs.choices.rightAxis = acoustic::RightAxis::GroupDelay;
-        inputs.width = plotSize.width();
-        inputs.height = plotSize.height();
         writePng(graph::RenderAcousticPlot(inputs, font));
     }
 }

@@ -21,6 +21,7 @@
 #include "design_file/design_file.h"
 #include "dsp/calculation.h"
 #include "export/file_write.h"
+#include "graph/acoustic_plot.h"
 
 namespace kc::cli {
 
@@ -108,6 +109,7 @@ class AcousticRun {
     acoustic::SpeakerTimeModel speaker_;
     bool evaluated_ = false;
 
+    graph::AcousticPlotInputs PlotInputs(QSize plotSize) const;
     void WriteViews(QSize plotSize, const std::vector<std::string>& names, std::size_t next,
                     exporting::AtomicFileSet& files) const;
 };

@@ -118,6 +118,18 @@ TEST_F(AcousticViewsCliTest, SpeakerImpulsePictureHasFourDistinctColours) {
     }
 }
 
+// With a correction the group-delay picture is the acoustic plot with that axis, target line and
+// corrections included, as the window draws it.
+TEST_F(AcousticViewsCliTest, CorrectedGroupDelayPictureIsTheAcousticPlotWithThatAxis) {
+    const Outcome run = RunCli({"design", "--driver-mid", DelayDriver(0.3), "--correct",
+                                "--group-delay-plot", Path("gd.png"), "--acoustic-plot",
+                                Path("plot.png"), "--right-axis", "group-delay"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QImage groupDelay(Path("gd.png"));
+    ASSERT_FALSE(groupDelay.isNull());
+    EXPECT_EQ(groupDelay, QImage(Path("plot.png")));
+}
+
 TEST_F(AcousticViewsCliTest, BadViewOptionIsAUsageErrorAndWritesNothing) {
     struct Row {
         QStringList arguments;

@@ -32,7 +32,9 @@
 #include "app/dropped_files.h"
 #include "app/slider_steps.h"
 #include "dsp/bands.h"
+#include "export/acoustic_csv.h"
 #include "export/acoustic_frd.h"
+#include "export/file_write.h"
 #include "export/qt/png_export.h"
 #include "graph/acoustic_zoom.h"
 #include "graph/qt/acoustic_plot_image.h"
@@ -166,6 +168,7 @@ void AcousticView::CreateControls() {
     handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
     handlers.resetZoom = [this] { ResetZoom(); };
     handlers.savePicture = [this] { SavePicture(); };
+    handlers.saveData = [this] { SaveData(); };
     plot_ = new PictureView(this, std::move(handlers), runReporting_);
     plot_->setObjectName(QStringLiteral("AcousticPlot"));
     plot_->setMinimumSize(480, 260);
@@ -471,6 +474,22 @@ void AcousticView::SavePicture() {
     guard_.WriteFile(
         WithSuffix(chosen.path, QStringLiteral("png")), DriverFiles(),
         [&picture](const std::string& temporary) { exporting::SavePng(picture, temporary); });
+}
+
+// Each band's and the sum's level, phase and group delay, as --acoustic-csv writes them.
+void AcousticView::SaveData() {
+    if (response_.sum.empty()) {
+        return;
+    }
+    const ChosenFile chosen = saveChooser_(
+        this, QCoreApplication::translate("AcousticView", "Save acoustic response as CSV"),
+        {QCoreApplication::translate("AcousticView", "CSV, one row per frequency (*.csv)")});
+    if (chosen.path.isEmpty()) {
+        return;
+    }
+    const std::string text = exporting::AcousticCsvText(response_, CurrentSettings());
+    guard_.WriteFile(WithSuffix(chosen.path, QStringLiteral("csv")), DriverFiles(),
+                     exporting::ContentWriter(text));
 }
 
 std::vector<std::string> AcousticView::DriverFiles() const {

@@ -70,6 +70,7 @@ class AcousticView final : public QWidget {
     void ExportFrd();
     // Writes the picture shown as PNG, to a chosen name.
     void SavePicture();
+    void SaveData();
 
     // The session's driver files as the system names them, the ideal drivers left out: what no
     // export may replace.

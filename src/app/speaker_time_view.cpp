@@ -10,6 +10,9 @@
 #include <algorithm>
 
 #include "app/design_session.h"
+#include "export/csv_export.h"
+#include "export/file_write.h"
+#include "export/qt/png_export.h"
 #include "graph/qt/time_plot_image.h"
 #include "graph/time_zoom.h"
 
@@ -30,10 +33,13 @@ acoustic::Settings SettingsOf(const design_file::Design& design) {
 }  // namespace
 
 SpeakerTimeView::SpeakerTimeView(QWidget* parent, DesignSession& session, TapsSource shownTaps,
+                                 FileNameChooser chooser, WriteGuard guard,
                                  ReportingRunner runReporting)
     : QWidget(parent),
       session_(session),
       shownTaps_(std::move(shownTaps)),
+      chooser_(std::move(chooser)),
+      guard_(std::move(guard)),
       runReporting_(std::move(runReporting)) {
     setObjectName(QStringLiteral("SpeakerTime"));
     kindBox_ = new QComboBox(this);
@@ -51,6 +57,8 @@ SpeakerTimeView::SpeakerTimeView(QWidget* parent, DesignSession& session, TapsSo
     handlers.zoomToRect = [this](const QRectF& pixels) { ZoomToRect(pixels); };
     handlers.zoomAt = [this](QPointF pixel, double factor) { ZoomAt(pixel, factor); };
     handlers.resetZoom = [this] { ResetZoom(); };
+    handlers.savePicture = [this] { SavePicture(); };
+    handlers.saveData = [this] { SaveData(); };
     plot_ = new PictureView(this, std::move(handlers), runReporting_);
     plot_->setObjectName(QStringLiteral("SpeakerPlot"));
     plot_->setMinimumSize(480, 300);
@@ -210,6 +218,37 @@ void SpeakerTimeView::Render() {
     inputs.width = plot_->width();
     inputs.height = plot_->height();
     plot_->SetPicture(graph::RenderTimePlot(inputs, font()));
+}
+
+void SpeakerTimeView::SavePicture() {
+    if (!response_) {
+        return;
+    }
+    const ChosenFile chosen = chooser_(
+        this, QCoreApplication::translate("SpeakerTimeView", "Save the speaker's response as PNG"),
+        {QCoreApplication::translate("TimeResponseWindow", "PNG image (*.png)")});
+    if (!chosen.path.isEmpty()) {
+        guard_.WriteFile(
+            WithSuffix(chosen.path, QStringLiteral("png")), session_.DriverFiles(),
+            [this](const std::string& temporary) { exporting::SavePng(Picture(), temporary); });
+    }
+}
+
+// The samples whose times lie in the visible range, as the time view writes its own.
+void SpeakerTimeView::SaveData() {
+    if (!response_) {
+        return;
+    }
+    const ChosenFile chosen = chooser_(
+        this, QCoreApplication::translate("SpeakerTimeView", "Save the speaker's response as CSV"),
+        {QCoreApplication::translate("TimeResponseWindow", "CSV, one row per tap (*.csv)")});
+    if (chosen.path.isEmpty()) {
+        return;
+    }
+    const graph::TapSpan taps = graph::VisibleTaps(*response_, range_);
+    const std::string text = exporting::TimeSeriesCsv(*response_, Kind(), taps.first, taps.last);
+    guard_.WriteFile(WithSuffix(chosen.path, QStringLiteral("csv")), session_.DriverFiles(),
+                     exporting::ContentWriter(text));
 }
 
 }  // namespace kc::app

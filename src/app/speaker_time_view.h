@@ -15,7 +15,9 @@
 #include <optional>
 
 #include "acoustic/speaker_time.h"
+#include "app/file_chooser.h"
 #include "app/picture_view.h"
+#include "app/replace_question.h"
 #include "dsp/time_response.h"
 #include "graph/time_plot.h"
 
@@ -32,8 +34,9 @@ class SpeakerTimeView final : public QWidget {
     // null without a design.
     using TapsSource = std::function<std::shared_ptr<const dsp::CrossoverTaps>()>;
 
+    // Its plot's PNG and CSV ask `chooser` for the file and write through `guard`.
     SpeakerTimeView(QWidget* parent, DesignSession& session, TapsSource shownTaps,
-                    ReportingRunner runReporting);
+                    FileNameChooser chooser, WriteGuard guard, ReportingRunner runReporting);
 
     // What is shown: the series (the session's acousticView.speakerView), the visible range, the
     // responses and their pre-ringing.
@@ -55,6 +58,10 @@ class SpeakerTimeView final : public QWidget {
     // The responses for the session's design, drivers and settings now (when shown), and the
     // picture.
     void Update();
+
+    // Writes the picture shown as PNG, or the visible part of the series as CSV, to a chosen file.
+    void SavePicture();
+    void SaveData();
     void Render();
 
   protected:
@@ -69,6 +76,8 @@ class SpeakerTimeView final : public QWidget {
 
     DesignSession& session_;
     TapsSource shownTaps_;
+    FileNameChooser chooser_;
+    WriteGuard guard_;
     ReportingRunner runReporting_;
     QComboBox* kindBox_ = nullptr;
     PictureView* plot_ = nullptr;

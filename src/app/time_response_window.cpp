@@ -186,7 +186,7 @@ void TimeResponseWindow::CreateTabs(QWidget* timePage) {
     tabs->addTab(timePage, QCoreApplication::translate("TimeResponseWindow", "Time"));
     tabs->addTab(acoustic_, QCoreApplication::translate("TimeResponseWindow", "Acoustic"));
     speaker_ = new SpeakerTimeView(
-        this, session_, [this] { return acoustic_->ShownTaps(); }, runReporting_);
+        this, session_, [this] { return acoustic_->ShownTaps(); }, chooser_, guard_, runReporting_);
     tabs->addTab(speaker_, QCoreApplication::translate("TimeResponseWindow", "Speaker in time"));
     // The note of a finished export, below both tabs, in a line of its own that keeps its height
     // when the note goes, so that a note never changes the plots' size.

@@ -2,10 +2,12 @@
 // The time and acoustic window behaving as the main window does: its keys, the plots' keyboard
 // zoom and menus, the sliders' steps, drops routed by kind, the export dialog beside it, the
 // design file keeping how it was left, its language by locale and the first-start hint.
+#include <QAction>
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
@@ -108,6 +110,28 @@ TEST_F(SecondWindowTest, KeysActAsInTheMainWindow) {
         TimePlot()->Menu()->hide();
     }
     EXPECT_TRUE(reports.empty());
+}
+
+// Every plot's menu offers Copy, Save PNG and Save CSV, and its CSV is written where chosen.
+TEST_F(SecondWindowTest, EveryPlotsMenuCopiesAndSavesItsPictureAndData) {
+    const std::pair<const char*, ViewTab> plots[] = {{"TimePlot", ViewTab::Time},
+                                                     {"AcousticPlot", ViewTab::Acoustic},
+                                                     {"SpeakerPlot", ViewTab::Speaker}};
+    for (const auto& [name, tab] : plots) {
+        SCOPED_TRACE(name);
+        Window().ShowView(tab);
+        auto* plot = Window().findChild<PictureView*>(QString::fromLatin1(name));
+        ASSERT_NE(plot, nullptr);
+        for (const char* item : {"CopyPicture", "SavePicture", "SaveData"}) {
+            auto* action = plot->Menu()->findChild<QAction*>(QString::fromLatin1(item));
+            ASSERT_NE(action, nullptr) << item;
+            EXPECT_TRUE(action->isEnabled()) << item;
+        }
+        saveAnswer = folder.filePath(QString::fromLatin1(name) + QStringLiteral(".csv"));
+        plot->Menu()->findChild<QAction*>(QStringLiteral("SaveData"))->trigger();
+        EXPECT_GT(QFileInfo(saveAnswer).size(), 100);
+    }
+    EXPECT_TRUE(reports.empty()) << reports.front().text;
 }
 
 // A wheel notch is a fifth of the span, an arrow a tenth of it, 0 the whole again.

@@ -148,6 +148,14 @@ The ideal driver stands in for it.</source>
         <source>Corrected: the sum %1. Dashed black: the target; dashed in a band&apos;s colour: its correction about the target.</source>
         <translation>補正済み: 合計 %1。黒の破線: ターゲット、帯域の色の破線: ターゲットを基準にしたその帯域の補正。</translation>
     </message>
+    <message>
+        <source>Save acoustic response as CSV</source>
+        <translation>音響特性をCSVで保存</translation>
+    </message>
+    <message>
+        <source>CSV, one row per frequency (*.csv)</source>
+        <translation>CSV、周波数ごとに1行 (*.csv)</translation>
+    </message>
 </context>
 <context>
     <name>AlignControls</name>
@@ -440,6 +448,14 @@ The ideal driver stands in for it.</source>
     <message>
         <source>No design yet: press Calc in the main window.</source>
         <translation>まだ設計がありません: メインウィンドウで計算してください。</translation>
+    </message>
+    <message>
+        <source>Save the speaker&apos;s response as PNG</source>
+        <translation>スピーカーの応答をPNGで保存</translation>
+    </message>
+    <message>
+        <source>Save the speaker&apos;s response as CSV</source>
+        <translation>スピーカーの応答をCSVで保存</translation>
     </message>
 </context>
 <context>

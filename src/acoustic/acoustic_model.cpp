@@ -77,15 +77,6 @@ std::array<ComplexCurve, dsp::kBandCount> DriversAt(const Drivers& drivers,
     return values;
 }
 
-double Median(std::vector<double> values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    if (values.size() % 2 != 0) {
-        return *middle;
-    }
-    return 0.5 * (*middle + *std::max_element(values.begin(), middle));
-}
-
 std::string StretchHzText(double firstHz, double lastHz) {
     const bool kilo = lastHz >= 1000.0;
     const double unit = kilo ? 1000.0 : 1.0;
@@ -153,6 +144,15 @@ ComplexCurve InterpolateDriver(const DriverResponse& driver,
         values.push_back(FromLevelAndPhase(level, phase));
     }
     return values;
+}
+
+double Median(std::vector<double> values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 != 0) {
+        return *middle;
+    }
+    return 0.5 * (*middle + *std::max_element(values.begin(), middle));
 }
 
 bool IsContinued(const std::optional<DriverResponse>& driver, double hz) {

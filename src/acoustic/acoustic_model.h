@@ -60,6 +60,10 @@ std::vector<double> AcousticFrequencies(const Drivers& drivers, int32_t sampleRa
 ComplexCurve InterpolateDriver(const DriverResponse& driver,
                                const std::vector<double>& frequenciesHz);
 
+// The median of `values` (not empty): the middle one, the mean of the two middle ones for an even
+// count.
+double Median(std::vector<double> values);
+
 // Whether `hz` lies beyond the ends of the band's file (never for an ideal driver).
 bool IsContinued(const std::optional<DriverResponse>& driver, double hz);
 

@@ -21,7 +21,8 @@ constexpr int kSearchRounds = 3;
 // The gain search reaches this far from the starting gain either way, within the gain range.
 constexpr double kGainReachDb = 24.0;
 
-double Median(std::vector<double> values) {
+// The upper of the two middle values for an even count, so that the result is one of `values`.
+double UpperMedian(std::vector<double> values) {
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
     std::nth_element(values.begin(), middle, values.end());
     return *middle;
@@ -276,7 +277,7 @@ double StartingGainDb(const AlignInputs& inputs, std::size_t b) {
         }
     }
     const std::vector<double>& gaps = counted.empty() ? inBand : counted;
-    return gaps.empty() ? 0.0 : std::clamp(Median(gaps), kMinGainDb, kMaxGainDb);
+    return gaps.empty() ? 0.0 : std::clamp(UpperMedian(gaps), kMinGainDb, kMaxGainDb);
 }
 
 // Band b's levels in dB at the counted points of its pass band (at all of its pass band if none
@@ -302,7 +303,7 @@ std::vector<double> PassBandLevelsDb(const AlignInputs& inputs, std::size_t b) {
 double PlateauLevelDb(std::vector<double> levels) {
     const double loudest = *std::max_element(levels.begin(), levels.end());
     std::erase_if(levels, [loudest](double db) { return db < loudest - kAlignPlateauWithinDb; });
-    return Median(std::move(levels));
+    return UpperMedian(std::move(levels));
 }
 
 // The index of the first point (from the low end, or from the high end when `fromTop`) where

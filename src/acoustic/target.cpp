@@ -10,15 +10,6 @@
 namespace kc::acoustic {
 namespace {
 
-double Median(std::vector<double> values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    if (values.size() % 2 != 0) {
-        return *middle;
-    }
-    return 0.5 * (*middle + *std::max_element(values.begin(), middle));
-}
-
 // The band's levels in dB at the points of its pass band, those inside its file if any are.
 std::vector<double> LevelsInBand(const DriverResponse& file, const ComplexCurve& driver,
                                  const ComplexCurve& crossover,

@@ -80,7 +80,7 @@ std::optional<AcousticViewRequest> AcousticViewOptions::Read(const QCommandLineP
                                                              acoustic::ViewChoices& choices) const {
     if (parser.isSet(rightAxis_)) {
         const std::string name = ToUtf8(parser.value(rightAxis_));
-        const auto found =
+        const auto* const found =
             std::find_if(kAxisNames.begin(), kAxisNames.end(),
                          [&name](const AxisName& axis) { return name == axis.name; });
         if (found == kAxisNames.end()) {

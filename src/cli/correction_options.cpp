@@ -59,6 +59,35 @@ bool UsageError(const QCommandLineOption& option, const QString& value, const ch
 
 }  // namespace
 
+// The smoothing, the phase and the taps of the correction filter; false after a usage error.
+bool CorrectionOptions::ReadFilter(const QCommandLineParser& parser,
+                                   design_file::CorrectionFileSettings& c) const {
+    if (parser.isSet(smoothing_)) {
+        const std::optional<double> octaves = OctavesIn(parser.value(smoothing_));
+        if (!octaves || *octaves > acoustic::kMaxSmoothingOctaves) {
+            return UsageError(smoothing_, parser.value(smoothing_),
+                              "octaves from 0 to 1 (a number or 1/N)");
+        }
+        c.smoothingOctaves = *octaves;
+    }
+    if (parser.isSet(correctPhase_)) {
+        const QString value = parser.value(correctPhase_);
+        if (value != "on" && value != "off") {
+            return UsageError(correctPhase_, value, "on or off");
+        }
+        c.correctPhase = value == "on";
+    }
+    if (parser.isSet(taps_)) {
+        const std::optional<double> taps = NumberIn(
+            parser.value(taps_), acoustic::kMinCorrectionTaps, acoustic::kMaxCorrectionTaps);
+        if (!taps || *taps != std::floor(*taps)) {
+            return UsageError(taps_, parser.value(taps_), "a whole number from 3 to 1048576");
+        }
+        c.taps.fill(static_cast<int32_t>(*taps));
+    }
+    return true;
+}
+
 bool CorrectionOptions::Read(const QCommandLineParser& parser, design_file::Design& design) const {
     design_file::CorrectionFileSettings& c = design.correction;
     // A number option given puts its value in `target`; false after a usage error.
@@ -85,28 +114,8 @@ bool CorrectionOptions::Read(const QCommandLineParser& parser, design_file::Desi
               c.maxBoostDb)) {
         return false;
     }
-    if (parser.isSet(smoothing_)) {
-        const std::optional<double> octaves = OctavesIn(parser.value(smoothing_));
-        if (!octaves || *octaves > acoustic::kMaxSmoothingOctaves) {
-            return UsageError(smoothing_, parser.value(smoothing_),
-                              "octaves from 0 to 1 (a number or 1/N)");
-        }
-        c.smoothingOctaves = *octaves;
-    }
-    if (parser.isSet(correctPhase_)) {
-        const QString value = parser.value(correctPhase_);
-        if (value != "on" && value != "off") {
-            return UsageError(correctPhase_, value, "on or off");
-        }
-        c.correctPhase = value == "on";
-    }
-    if (parser.isSet(taps_)) {
-        const std::optional<double> taps = NumberIn(
-            parser.value(taps_), acoustic::kMinCorrectionTaps, acoustic::kMaxCorrectionTaps);
-        if (!taps || *taps != std::floor(*taps)) {
-            return UsageError(taps_, parser.value(taps_), "a whole number from 3 to 1048576");
-        }
-        c.taps.fill(static_cast<int32_t>(*taps));
+    if (!ReadFilter(parser, c)) {
+        return false;
     }
     if (parser.isSet(correct_)) {
         bool any = false;

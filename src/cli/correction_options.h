@@ -19,6 +19,8 @@ class CorrectionOptions {
     bool Read(const QCommandLineParser& parser, design_file::Design& design) const;
 
   private:
+    bool ReadFilter(const QCommandLineParser& parser, design_file::CorrectionFileSettings& c) const;
+
     QCommandLineOption correct_;
     QCommandLineOption targetDb_;
     QCommandLineOption targetTilt_;

@@ -54,7 +54,7 @@ double SumDeviationDb(const dsp::CalculationResult& design,
     }
     AcousticModel model;
     model.SetDrivers(*drivers);
-    model.SetDesign(std::move(corrected.taps));
+    model.SetDesign(corrected.taps);
     if (!settings) {
         // Aligned to the target the bands were corrected to, as the command line and window do.
         TargetSettings target = correction.settings.target;
